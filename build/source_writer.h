@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+// The fixed start of every assembly source Corvane writes (the window's hidden txtHead).
+extern const std::string_view kHeaderTemplate;
+
+// The pen-row codes of the ten rows of a screen, as two upper-case hex digits; indices
+// 1 to 10 are used.
+using RowPositionTable = std::array<std::string, 12>;
+extern RowPositionTable rowPositionTable;
+// Fills rowPositionTable (the build command does this at its start).
+void fillRowPositionTable();
+
+// "lng" and the line number, padded to at least three digits: lng001, lng999, lng1000.
+std::string lineLabel(std::int64_t lineNumber);
+
+// One calculator line as it goes into the source: every space doubled, and every
+// currency sign (byte A4h) turned into one space.
+std::string doubleSpaces(std::string_view line);
+
+struct SourceCallbacks {
+    // Pending window events: once at the start of every full screen and once before
+    // every line of the data section.
+    std::function<void()> processEvents;
+    // The number of screens, as soon as it is known.
+    std::function<void(std::int64_t)> screenCountReady;
+};
+
+struct SourceOutcome {
+    bool ok = false;
+    std::int64_t screenCount = 0;
+    std::string error;
+};
+
+// Reads temp.ett from `workingFolder` and writes tmp.z80 there: the header template, the
+// title, the code that shows the lines 10 to a screen, one string per line, and the end.
+SourceOutcome writeAssemblySource(const std::string& workingFolder, std::int64_t lineCount,
+                                  std::string_view programName, std::string_view headerTemplate,
+                                  const SourceCallbacks& callbacks = {});
+
+} // namespace corvane

@@ -1,0 +1,37 @@
+# Compiler settings shared by every target, and one way to register each kind of test.
+
+add_compile_options(-Wall -Wextra -Werror)
+
+if(CORVANE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+find_package(GTest REQUIRED)
+find_package(PkgConfig REQUIRED)
+
+# corvane_add_gtest(NAME SOURCES file... LIBS lib...)
+# A GoogleTest program registered with CTest; each test runs in a fresh temporary folder.
+function(corvane_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE CORVANE_APP_DIR="${CORVANE_APP_DIR}"
+                                             CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()
+
+# corvane_add_qttest(NAME SOURCES file... LIBS lib...)
+# A QtTest program on real widgets, run with the offscreen platform so no display is needed.
+function(corvane_add_qttest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+                                           AUTOMOC ON)
+  target_compile_definitions(${name} PRIVATE CORVANE_APP_DIR="${CORVANE_APP_DIR}"
+                                             CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

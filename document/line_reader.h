@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+// Reads an 8-bit text file line by line, the way every Corvane file is read:
+// a line ends at CR, a CR LF pair is one terminator, and a lone LF is an ordinary
+// character of the line. The last line may end at the end of the file.
+class LineReader {
+public:
+    // Opens the file; ok() tells whether that worked and error() says why not.
+    explicit LineReader(const std::string& path);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    bool ok() const { return error_.empty(); }
+    const std::string& error() const { return error_; }
+
+    // Reads the next line into `line` (without its terminator). Returns false when
+    // nothing is left (input past the end of the file) or on a read error; error()
+    // then says which.
+    bool readLine(std::string& line);
+
+    // True once every byte of the file has been consumed, terminators included.
+    bool atEnd();
+
+private:
+    bool fill();
+    bool peekByte(unsigned char& byte);
+
+    std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string error_;
+    std::vector<char> buffer_;
+    std::size_t position_ = 0;
+    std::size_t size_ = 0;
+    bool eof_ = false;
+};
+
+} // namespace corvane
