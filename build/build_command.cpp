@@ -1,0 +1,1 @@
+// The build command; being written.

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane::tifile {
+
+// The two calculators Corvane writes programs for.
+enum class Model { TI83, TI83Plus };
+
+// The variable type of a protected (assembly) program: the only one the ION shell lists.
+inline constexpr std::uint8_t kProtectedProgramType = 0x06;
+
+// True for 1 to 8 characters of A-Z and 0-9 starting with a letter.
+bool isValidVariableName(std::string_view name);
+
+// The largest program body a variable can hold.
+std::size_t maxBodySize();
+
+struct Built {
+    std::string bytes; // the whole file; empty when `error` is set
+    std::string error;
+};
+
+// The bytes of a .83p or .8xp file holding one protected program called `name` (already
+// valid and in capitals) whose body is `body` (for the TI-83 Plus starting with BB 6D).
+// The 42-byte comment names Corvane.
+Built buildProgramFile(Model model, std::string_view name, std::string_view body);
+
+// What a program file holds, as read back from its bytes.
+struct ProgramFile {
+    Model model = Model::TI83;
+    std::string name;          // without the zero padding
+    std::uint8_t type = 0;
+    std::string body;          // the program, without its length word
+    std::uint16_t storedChecksum = 0;
+    std::uint16_t computedChecksum = 0;
+};
+
+struct Parsed {
+    std::optional<ProgramFile> file; // empty when `error` is set
+    std::string error;
+};
+
+// Reads a .83p or .8xp file's bytes (one variable entry), checking every length field.
+Parsed parseProgramFile(std::string_view bytes);
+
+// Sets the variable name inside the program file at `path` to `name` (valid, capitals)
+// and rewrites its checksum; the file keeps its length and is replaced atomically.
+// Returns an empty string on success, otherwise the error.
+std::string renameProgramFile(const std::string& path, std::string_view name);
+
+} // namespace corvane::tifile
