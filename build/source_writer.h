@@ -25,6 +25,11 @@ std::string lineLabel(std::int64_t lineNumber);
 // currency sign (byte A4h) turned into one space.
 std::string doubleSpaces(std::string_view line);
 
+// The operands of a `.db` that stores `text` as a zero-terminated string: "text",0. The
+// assembler's strings have no escapes, so each double quote stands outside them as its code:
+// Say "hi" gives "Say ",34,"hi",34,0.
+std::string dbString(std::string_view text);
+
 struct SourceCallbacks {
     // Pending window events: once at the start of every full screen and once before
     // every line of the data section.

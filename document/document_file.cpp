@@ -1,0 +1,106 @@
+#include "document_file.h"
+
+#include "atomic_file.h"
+#include "line_reader.h"
+
+#include <cstdint>
+
+namespace corvane {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+// Events are processed before every 20th text line, so a long read keeps the window alive
+// without paying for an event round per line.
+constexpr std::int64_t kLinesPerEventRound = 20;
+
+void notify(const std::function<void(std::string_view)>& callback, std::string_view line) {
+    if (callback) {
+        callback(line);
+    }
+}
+
+// Reads text lines until the end of the file: at least one line is always read, each one is
+// appended with CR LF, and the CR LF after the last line is removed once all went well.
+void readTextLines(LineReader& reader, const ReadCallbacks& callbacks, ReadOutcome& outcome) {
+    std::string& text = outcome.document.text;
+    std::string line;
+    std::int64_t count = 0;
+    do {
+        ++count;
+        if (count % kLinesPerEventRound == 0 && callbacks.processEvents) {
+            callbacks.processEvents();
+        }
+        if (!reader.readLine(line)) {
+            outcome.error = reader.error();
+            return;
+        }
+        text += line;
+        text += kLineEnd;
+        notify(callbacks.textLine, line);
+    } while (!reader.atEnd());
+    if (!reader.ok()) {
+        outcome.error = reader.error();
+        return;
+    }
+    text.resize(text.size() - kLineEnd.size());
+    outcome.ok = true;
+}
+
+ReadOutcome emptyOutcome() {
+    ReadOutcome outcome;
+    outcome.document.programName.clear();
+    outcome.document.calculatorFileName.clear();
+    return outcome;
+}
+
+} // namespace
+
+ReadOutcome readDocumentFile(const std::string& path, const ReadCallbacks& callbacks) {
+    ReadOutcome outcome = emptyOutcome();
+    LineReader reader(path);
+    if (!reader.ok()) {
+        outcome.error = reader.error();
+        return outcome;
+    }
+    for (auto [field, callback] :
+         {std::pair{&outcome.document.programName, &callbacks.programName},
+          std::pair{&outcome.document.calculatorFileName, &callbacks.calculatorFileName}}) {
+        if (!reader.readLine(*field)) {
+            outcome.error = reader.error();
+            return outcome;
+        }
+        notify(*callback, *field);
+    }
+    readTextLines(reader, callbacks, outcome);
+    return outcome;
+}
+
+ReadOutcome readPlainTextFile(const std::string& path, const ReadCallbacks& callbacks) {
+    ReadOutcome outcome = emptyOutcome();
+    LineReader reader(path);
+    if (!reader.ok()) {
+        outcome.error = reader.error();
+        return outcome;
+    }
+    readTextLines(reader, callbacks, outcome);
+    return outcome;
+}
+
+std::string writeDocumentFile(const std::string& path, const Document& document,
+                              const std::function<void()>& afterHeader) {
+    AtomicFile file(path);
+    file.write(document.programName);
+    file.write(kLineEnd);
+    file.write(document.calculatorFileName);
+    file.write(kLineEnd);
+    if (afterHeader && file.ok()) {
+        afterHeader();
+    }
+    file.write(document.text);
+    file.write(kLineEnd);
+    file.commit();
+    return file.error();
+}
+
+} // namespace corvane
