@@ -1,0 +1,248 @@
+#include "document_file.h"
+#include "test_files.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace corvane {
+namespace {
+
+using test_files::readBytes;
+using test_files::ReadOnly;
+using test_files::TempFolder;
+using test_files::writeBytes;
+using ::testing::HasSubstr;
+
+struct RoundTrip {
+    const char* name;
+    std::string text;
+    std::string textReadBack;
+};
+
+class DocumentRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
+
+TEST_P(DocumentRoundTrip, WritesTheFormatAndReadsTheTextBack) {
+    TempFolder folder;
+    const std::string path = folder.file("doc.txt");
+    const Document written{"Prog", "calc", GetParam().text};
+    ASSERT_EQ(writeDocumentFile(path, written), "");
+    EXPECT_EQ(readBytes(path), "Prog\r\ncalc\r\n" + GetParam().text + "\r\n");
+
+    const ReadOutcome read = readDocumentFile(path);
+    ASSERT_TRUE(read.ok) << read.error;
+    EXPECT_EQ(read.document.programName, "Prog");
+    EXPECT_EQ(read.document.calculatorFileName, "calc");
+    EXPECT_EQ(read.document.text, GetParam().textReadBack);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, DocumentRoundTrip,
+    ::testing::Values(RoundTrip{"Empty", "", ""},
+                      RoundTrip{"TwoLines", "Hello\r\nWorld", "Hello\r\nWorld"},
+                      RoundTrip{"EndsWithLineBreak", "Hello\r\n", "Hello\r\n"},
+                      RoundTrip{"EmptyLines", "\r\n\r\na\r\n\r\n", "\r\n\r\na\r\n\r\n"},
+                      RoundTrip{"LoneLineFeedStaysInTheLine", "a\nb\r\nc\n", "a\nb\r\nc\n"},
+                      RoundTrip{"LoneCarriageReturnComesBackAsLineBreak", "a\rb\r", "a\r\nb\r\n"},
+                      RoundTrip{"HighBytes", "\x80\xA4\xFF\t\"\\", "\x80\xA4\xFF\t\"\\"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(DocumentFile, WritesTheBytesOfTheFormat) {
+    TempFolder folder;
+    const std::string path = folder.file("doc.txt");
+    ASSERT_EQ(writeDocumentFile(path, Document{"Notitle", "notitle", "Hello\r\nWorld"}), "");
+    EXPECT_EQ(readBytes(path), "Notitle\r\nnotitle\r\nHello\r\nWorld\r\n");
+}
+
+TEST(DocumentFile, RunsTheHeaderHookBetweenHeaderAndText) {
+    TempFolder folder;
+    const std::string path = folder.file("doc.txt");
+    int calls = 0;
+    ASSERT_EQ(writeDocumentFile(path, Document{"P", "c", "t"}, [&] { ++calls; }), "");
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(DocumentFile, ReplacesALongerFileCompletely) {
+    TempFolder folder;
+    const std::string path = folder.file("doc.txt");
+    writeBytes(path, std::string(10000, 'x'));
+    ASSERT_EQ(writeDocumentFile(path, Document{"P", "c", ""}), "");
+    EXPECT_EQ(readBytes(path), "P\r\nc\r\n\r\n");
+}
+
+// Files that are not what Corvane writes: what the reader gives back, and whether it fails.
+struct ShortFile {
+    const char* name;
+    std::string bytes;
+    bool ok;
+    std::string programName;
+    std::string calculatorFileName;
+    std::string text;
+};
+
+class DocumentRead : public ::testing::TestWithParam<ShortFile> {};
+
+TEST_P(DocumentRead, KeepsWhatWasReadBeforeAFailure) {
+    TempFolder folder;
+    const std::string path = folder.file("doc.txt");
+    writeBytes(path, GetParam().bytes);
+    const ReadOutcome read = readDocumentFile(path);
+    EXPECT_EQ(read.ok, GetParam().ok);
+    EXPECT_EQ(read.document.programName, GetParam().programName);
+    EXPECT_EQ(read.document.calculatorFileName, GetParam().calculatorFileName);
+    EXPECT_EQ(read.document.text, GetParam().text);
+    if (!GetParam().ok) {
+        EXPECT_THAT(read.error, HasSubstr(path));
+        EXPECT_THAT(read.error, HasSubstr("past the end"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DocumentRead,
+    ::testing::Values(
+        ShortFile{"Empty", "", false, "", "", ""},
+        ShortFile{"OneLine", "Notitle\r\n", false, "Notitle", "", ""},
+        ShortFile{"OneLineWithoutBreak", "Notitle", false, "Notitle", "", ""},
+        ShortFile{"HeaderOnly", "Notitle\r\nnotitle\r\n", false, "Notitle", "notitle", ""},
+        ShortFile{"LineFeedEnds", "a\nb\nc\n", false, "a\nb\nc\n", "", ""},
+        ShortFile{"LongNamesAreNotCut",
+                  std::string(25, 'N') + "\r\n" + std::string(12, 'c') + "\r\nt", true,
+                  std::string(25, 'N'), std::string(12, 'c'), "t"},
+        ShortFile{"LastLineWithoutBreak", "P\r\nc\r\nx\r\ny", true, "P", "c", "x\r\ny"},
+        ShortFile{"CarriageReturnsOnly", "P\rc\rx\r", true, "P", "c", "x"}),
+    [](const auto& info) { return info.param.name; });
+
+struct PlainFile {
+    const char* name;
+    std::string bytes;
+    bool ok;
+    std::string text;
+};
+
+class PlainTextRead : public ::testing::TestWithParam<PlainFile> {};
+
+TEST_P(PlainTextRead, GivesEveryLineAsText) {
+    TempFolder folder;
+    const std::string path = folder.file("plain.txt");
+    writeBytes(path, GetParam().bytes);
+    const ReadOutcome read = readPlainTextFile(path);
+    EXPECT_EQ(read.ok, GetParam().ok);
+    EXPECT_EQ(read.document.text, GetParam().text);
+    EXPECT_EQ(read.document.programName, "");
+    EXPECT_EQ(read.document.calculatorFileName, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PlainTextRead,
+    ::testing::Values(PlainFile{"Empty", "", false, ""},
+                      PlainFile{"OneLineWithoutBreak", "Hello", true, "Hello"},
+                      PlainFile{"OneLineWithBreak", "Hello\r\n", true, "Hello"},
+                      PlainFile{"FurtherEmptyLinesStay", "a\r\n\r\n\r\n", true, "a\r\n\r\n"},
+                      PlainFile{"LineFeedEnds", "a\nb\n", true, "a\nb\n"},
+                      PlainFile{"DocumentFile", "P\r\nc\r\nHello\r\n", true, "P\r\nc\r\nHello"},
+                      PlainFile{"OnlyABreak", "\r\n", true, ""}),
+    [](const auto& info) { return info.param.name; });
+
+// Events come before the 20th, 40th, ... text line, after the lines before it were delivered.
+struct Cadence {
+    int textLines;
+    std::vector<int> linesSeenAtEvents;
+};
+
+class ReadCadence : public ::testing::TestWithParam<Cadence> {};
+
+TEST_P(ReadCadence, ProcessesEventsBeforeEveryTwentiethTextLine) {
+    TempFolder folder;
+    std::string text;
+    for (int i = 1; i <= GetParam().textLines; ++i) {
+        text += "line " + std::to_string(i) + "\r\n";
+    }
+    writeBytes(folder.file("doc.txt"), "P\r\nc\r\n" + text);
+    writeBytes(folder.file("plain.txt"), text);
+
+    for (const auto& [path, reader] : {std::pair{folder.file("doc.txt"), &readDocumentFile},
+                                       std::pair{folder.file("plain.txt"), &readPlainTextFile}}) {
+        int linesSeen = 0;
+        std::vector<int> seenAtEvents;
+        ReadCallbacks callbacks;
+        callbacks.textLine = [&](std::string_view) { ++linesSeen; };
+        callbacks.processEvents = [&] { seenAtEvents.push_back(linesSeen); };
+        const ReadOutcome read = reader(path, callbacks);
+        ASSERT_TRUE(read.ok) << read.error;
+        EXPECT_EQ(linesSeen, GetParam().textLines) << path;
+        EXPECT_EQ(seenAtEvents, GetParam().linesSeenAtEvents) << path;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(LineCounts, ReadCadence,
+                         ::testing::Values(Cadence{19, {}}, Cadence{20, {19}}, Cadence{39, {19}},
+                                           Cadence{40, {19, 39}}, Cadence{41, {19, 39}}));
+
+TEST(DocumentFile, HandsEachLineToItsCallbackAsRead) {
+    TempFolder folder;
+    const std::string path = folder.file("doc.txt");
+    writeBytes(path, "Prog\r\ncalc\r\none\r\n\r\nthree");
+    std::vector<std::string> seen;
+    ReadCallbacks callbacks;
+    callbacks.programName = [&](std::string_view v) { seen.push_back("name:" + std::string(v)); };
+    callbacks.calculatorFileName = [&](std::string_view v) {
+        seen.push_back("file:" + std::string(v));
+    };
+    callbacks.textLine = [&](std::string_view v) { seen.push_back("line:" + std::string(v)); };
+    ASSERT_TRUE(readDocumentFile(path, callbacks).ok);
+    EXPECT_EQ(seen, (std::vector<std::string>{"name:Prog", "file:calc", "line:one",
+                                              "line:", "line:three"}));
+}
+
+TEST(DocumentFile, MissingFileFailsNamingIt) {
+    TempFolder folder;
+    const std::string path = folder.file("absent.txt");
+    for (const ReadOutcome& read : {readDocumentFile(path), readPlainTextFile(path)}) {
+        EXPECT_FALSE(read.ok);
+        EXPECT_THAT(read.error, HasSubstr(path));
+        EXPECT_THAT(read.error, HasSubstr("No such file"));
+    }
+}
+
+// A failed write names the file and the reason, and leaves the old document whole.
+TEST(DocumentFile, FailedWriteIntoReadOnlyFolderKeepsTheOldFile) {
+    TempFolder folder;
+    const std::string path = folder.file("doc.txt");
+    writeBytes(path, "Old\r\nold\r\nkept\r\n");
+    ReadOnly guard(folder.path());
+    if (!guard.engaged()) {
+        GTEST_SKIP() << "cannot make a folder read-only here";
+    }
+    const std::string error = writeDocumentFile(path, Document{"New", "new", "lost"});
+    EXPECT_THAT(error, HasSubstr(path));
+    EXPECT_THAT(error, HasSubstr("cannot be"));
+    EXPECT_EQ(readBytes(path), "Old\r\nold\r\nkept\r\n");
+}
+
+TEST(DocumentFile, FailedWriteToReadOnlyFileKeepsIt) {
+    TempFolder folder;
+    const std::string path = folder.file("doc.txt");
+    writeBytes(path, "Old\r\nold\r\nkept\r\n");
+    ReadOnly guard(path);
+    if (!guard.engaged()) {
+        GTEST_SKIP() << "cannot make a file read-only here";
+    }
+    const std::string error = writeDocumentFile(path, Document{"New", "new", "lost"});
+    EXPECT_THAT(error, HasSubstr(path));
+    EXPECT_EQ(readBytes(path), "Old\r\nold\r\nkept\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no partial file is left beside the document";
+}
+
+TEST(DocumentFile, WritingIntoAMissingFolderFails) {
+    TempFolder folder;
+    const std::string path = folder.file("absent/doc.txt");
+    const std::string error = writeDocumentFile(path, Document{});
+    EXPECT_THAT(error, HasSubstr(path));
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+} // namespace
+} // namespace corvane

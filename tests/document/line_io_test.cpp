@@ -1,0 +1,93 @@
+#include "line_reader.h"
+#include "line_writer.h"
+#include "test_files.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace corvane {
+namespace {
+
+using test_files::readBytes;
+using test_files::ReadOnly;
+using test_files::TempFolder;
+using test_files::writeBytes;
+using ::testing::HasSubstr;
+
+struct Lines {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> lines;
+};
+
+class LineReading : public ::testing::TestWithParam<Lines> {};
+
+TEST_P(LineReading, SplitsAtCarriageReturnsAndFailsPastTheEnd) {
+    TempFolder folder;
+    const std::string path = folder.file("lines");
+    writeBytes(path, GetParam().bytes);
+    LineReader reader(path);
+    ASSERT_TRUE(reader.ok());
+    std::vector<std::string> lines;
+    std::string line;
+    while (!reader.atEnd()) {
+        ASSERT_TRUE(reader.readLine(line)) << reader.error();
+        lines.push_back(line);
+    }
+    EXPECT_EQ(lines, GetParam().lines);
+    EXPECT_FALSE(reader.readLine(line));
+    EXPECT_THAT(reader.error(), HasSubstr("past the end"));
+}
+
+// A line longer than the reader's buffer, with its CR LF split over a buffer boundary.
+const std::string kLong(65535, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LineReading,
+    ::testing::Values(Lines{"Empty", "", {}}, Lines{"NoBreak", "abc", {"abc"}},
+                      Lines{"CrLf", "a\r\nb\r\n", {"a", "b"}},
+                      Lines{"LoneCr", "a\rb\r", {"a", "b"}},
+                      Lines{"LoneLfIsACharacter", "a\nb\r\n", {"a\nb"}},
+                      Lines{"LfCrIsLfThenABreak", "\n\r\n\r", {"\n", ""}},
+                      Lines{"EmptyLines", "\r\n\r\n", {"", ""}},
+                      Lines{"CrLfAcrossTheBuffer", kLong + "\r\nz", {kLong, "z"}},
+                      Lines{"LineLongerThanTheBuffer", kLong + kLong + "\r", {kLong + kLong}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(LineWriter, EndsEveryLineWithCrLfAndReplacesTheFile) {
+    TempFolder folder;
+    const std::string path = folder.file("out");
+    writeBytes(path, std::string(5000, 'o'));
+    LineWriter writer(path);
+    writer.writeLine("a");
+    writer.writeLine("");
+    writer.write("b");
+    ASSERT_TRUE(writer.close()) << writer.error();
+    EXPECT_EQ(readBytes(path), "a\r\n\r\nb");
+}
+
+TEST(LineWriter, ReportsAFullDiskWithTheFileName) {
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full here";
+    }
+    LineWriter writer("/dev/full");
+    ASSERT_TRUE(writer.ok()) << writer.error();
+    writer.writeLine("lost");
+    EXPECT_FALSE(writer.close());
+    EXPECT_THAT(writer.error(), HasSubstr("/dev/full: cannot be written: No space left"));
+}
+
+TEST(LineWriter, ReportsAFolderItCannotCreateIn) {
+    TempFolder folder;
+    ReadOnly guard(folder.path());
+    if (!guard.engaged()) {
+        GTEST_SKIP() << "cannot make a folder read-only here";
+    }
+    LineWriter writer(folder.file("out"));
+    EXPECT_FALSE(writer.ok());
+    EXPECT_THAT(writer.error(), HasSubstr(folder.file("out") + ": cannot be created"));
+}
+
+} // namespace
+} // namespace corvane
