@@ -1,1 +1,321 @@
-// The build command; being written.
+#include "build_command.h"
+
+#include "atomic_file.h"
+#include "layout.h"
+#include "path.h"
+#include "source_writer.h"
+#include "system_error.h"
+#include "ti_program_file.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <utility>
+
+namespace corvane {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kWaitSeconds = 2.0;
+// How long a wait rests between two looks at the clock: short enough for the window to
+// repaint smoothly, long enough to leave the processor to the tool chain.
+constexpr double kPollSeconds = 0.005;
+// The most of asm.log that goes into a message; the rest is cut.
+constexpr std::size_t kLogLimit = 8000;
+
+std::string readWholeFile(const std::string& path, std::string& bytes) {
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return describeSystemError(path, "cannot be opened");
+    }
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        return describeSystemError(path, "cannot be read");
+    }
+    return {};
+}
+
+// Replaces `to` with a copy of `from`; a failed copy leaves `to` as it was. Copying a file
+// onto itself (one folder written two ways) leaves it intact.
+std::string copyFileReplacing(const std::string& from, const std::string& to) {
+    std::string bytes;
+    std::string error = readWholeFile(from, bytes);
+    if (error.empty()) {
+        error = writeFileAtomically(to, bytes);
+    }
+    return error.empty() ? error : "Could not copy " + from + " to " + to + ": " + error;
+}
+
+// A file counts as written by this run when it is at least as new as `baseline`, a file
+// written on the same file system just before the tool chain started. Equal times count, as
+// file times can be coarser than the time between the two writes.
+enum class Freshness { Missing, Stale, Fresh };
+
+Freshness freshness(const std::string& path, fs::file_time_type baseline) {
+    std::error_code error;
+    const auto written = fs::last_write_time(path, error);
+    if (error) {
+        return Freshness::Missing;
+    }
+    return written >= baseline ? Freshness::Fresh : Freshness::Stale;
+}
+
+class BuildRun {
+  public:
+    BuildRun(const BuildRequest& request, const BuildCollaborators& collaborators)
+        : request_(request), with_(collaborators),
+          calculatorName_(toUpperAscii(request.calculatorFileName)) {}
+
+    BuildOutcome run() {
+        const bool done = checkName() && layOutLines() && writeSource() && bringSource() &&
+                          firstWait() && writeCompBat() && startToolChain() && awaitToolChain() &&
+                          deliver(".83p", BuildStep::DeliverTi83) &&
+                          deliver(".8xp", BuildStep::DeliverTi83Plus) && readSize();
+        outcome_.ok = done;
+        return std::move(outcome_);
+    }
+
+  private:
+    bool checkName() {
+        const std::string problem = checkCalculatorFileName(request_.calculatorFileName);
+        return problem.empty() || fail(BuildStep::CalculatorFileName, problem);
+    }
+
+    bool layOutLines() {
+        const LayoutOutcome layout = layoutLines(request_.documentPath, request_.workingFolder,
+                                                 outcome_.lineCount, with_.processEvents);
+        return layout.ok || fail(BuildStep::LineLayout, layout.error);
+    }
+
+    bool writeSource() {
+        const SourceOutcome source = writeAssemblySource(
+            request_.workingFolder, outcome_.lineCount, request_.programName,
+            request_.headerTemplate, SourceCallbacks{with_.processEvents, with_.showScreenCount});
+        outcome_.screenCount = source.screenCount;
+        return source.ok || fail(BuildStep::AssemblySource, source.error);
+    }
+
+    // The tool chain reads tmp.z80 in its own folder.
+    bool bringSource() {
+        if (sameFolderIgnoringCase(request_.appFolder, request_.workingFolder)) {
+            return true;
+        }
+        const std::string error = copyFileReplacing(workingFile("tmp.z80"), appFile("tmp.z80"));
+        return error.empty() || fail(BuildStep::CopySource, error);
+    }
+
+    bool firstWait() {
+        waitUntil(with_.clock.seconds(), kWaitSeconds, {});
+        return true;
+    }
+
+    bool writeCompBat() {
+        const std::string path = appFile("comp.bat");
+        const std::string error = writeFileAtomically(path, compBatContents(request_.appFolder));
+        if (!error.empty()) {
+            return fail(BuildStep::WriteCompBat, error);
+        }
+        std::error_code timeError;
+        baseline_ = fs::last_write_time(path, timeError);
+        return !timeError || fail(BuildStep::WriteCompBat,
+                                  path + ": its time cannot be read: " + timeError.message());
+    }
+
+    bool startToolChain() {
+        LaunchOutcome launch = with_.launcher.start(appFile("comp.bat"));
+        startReading_ = with_.clock.seconds();
+        if (!launch.process) {
+            return fail(BuildStep::StartToolChain, launch.error);
+        }
+        process_ = std::move(launch.process);
+        return true;
+    }
+
+    // The fixed second wait, then as long as the tool chain still runs, up to the limit.
+    bool awaitToolChain() {
+        waitUntil(startReading_, kWaitSeconds, {});
+        waitUntil(startReading_, kToolChainLimitSeconds, [this] { return process_->running(); });
+        if (process_->running()) {
+            process_->stop();
+            return fail(BuildStep::ToolChain,
+                        "the tool chain was still running " + wholeSeconds(kToolChainLimitSeconds) +
+                            " seconds after its start and was stopped: it is not answering");
+        }
+        return true;
+    }
+
+    bool deliver(const std::string& extension, BuildStep step) {
+        const std::string produced = appFile("tmp" + extension);
+        const Freshness state = freshness(produced, baseline_);
+        if (state != Freshness::Fresh) {
+            std::string detail = state == Freshness::Missing
+                                     ? "the tool chain did not write " + produced
+                                     : "the tool chain did not replace " + produced +
+                                           ", which is left from an earlier build";
+            const auto status = process_->exitStatus();
+            if (status && *status != 0) {
+                detail += " (it ended with status " + std::to_string(*status) + ")";
+            }
+            return failWithLog(step, detail + "; nothing stale was delivered");
+        }
+        const std::string delivered = workingFile(request_.baseName + extension);
+        std::string error = copyFileReplacing(produced, delivered);
+        if (error.empty()) {
+            error = tifile::renameProgramFile(delivered, calculatorName_);
+        }
+        return error.empty() || fail(step, error);
+    }
+
+    bool readSize() {
+        events();
+        const std::string path = workingFile(request_.baseName + ".83p");
+        std::error_code error;
+        const auto size = fs::file_size(path, error);
+        if (error) {
+            return fail(BuildStep::ReadSize,
+                        path + ": its length cannot be read: " + error.message());
+        }
+        outcome_.deliveredSize = size;
+        return true;
+    }
+
+    // Processes events and reads the clock until `limit` seconds have passed since `start`,
+    // or until `needed` says there is nothing left to wait for. Events are processed at
+    // least once.
+    void waitUntil(double start, double limit, const std::function<bool()>& needed) {
+        for (;;) {
+            events();
+            if (with_.clock.seconds() - start >= limit || (needed && !needed())) {
+                return;
+            }
+            with_.clock.pause(kPollSeconds);
+        }
+    }
+
+    void events() {
+        if (with_.processEvents) {
+            with_.processEvents();
+        }
+    }
+
+    bool failWithLog(BuildStep step, const std::string& detail) {
+        const std::string log = appFile("asm.log");
+        if (freshness(log, baseline_) == Freshness::Fresh) {
+            std::string text;
+            if (readWholeFile(log, text).empty()) {
+                if (text.size() > kLogLimit) {
+                    text.resize(kLogLimit);
+                    text += "\n[...]";
+                }
+                outcome_.toolChainLog = std::move(text);
+            }
+        }
+        return fail(step, detail);
+    }
+
+    bool fail(BuildStep step, const std::string& detail) {
+        outcome_.failedStep = step;
+        outcome_.message =
+            "Compile for ion failed while " + std::string(describeStep(step)) + ":\n" + detail;
+        if (!outcome_.toolChainLog.empty()) {
+            outcome_.message += "\n\nThe tool chain said (asm.log):\n" + outcome_.toolChainLog;
+        }
+        return false;
+    }
+
+    static std::string wholeSeconds(double seconds) {
+        return std::to_string(static_cast<long long>(seconds));
+    }
+
+    std::string appFile(const std::string& name) const {
+        return joinPath(request_.appFolder, name);
+    }
+    std::string workingFile(const std::string& name) const {
+        return joinPath(request_.workingFolder, name);
+    }
+
+    const BuildRequest& request_;
+    const BuildCollaborators& with_;
+    const std::string calculatorName_;
+    BuildOutcome outcome_;
+    fs::file_time_type baseline_;
+    double startReading_ = 0;
+    std::unique_ptr<RunningProcess> process_;
+};
+
+} // namespace
+
+std::string_view describeStep(BuildStep step) {
+    switch (step) {
+    case BuildStep::None:
+        return "nothing";
+    case BuildStep::CalculatorFileName:
+        return "checking the calculator file name";
+    case BuildStep::LineLayout:
+        return "cutting the text into calculator lines";
+    case BuildStep::AssemblySource:
+        return "writing the assembly source";
+    case BuildStep::CopySource:
+        return "copying tmp.z80 into the program's folder";
+    case BuildStep::WriteCompBat:
+        return "writing comp.bat";
+    case BuildStep::StartToolChain:
+        return "starting comp.bat";
+    case BuildStep::ToolChain:
+        return "waiting for the tool chain";
+    case BuildStep::DeliverTi83:
+        return "delivering the TI-83 program";
+    case BuildStep::DeliverTi83Plus:
+        return "delivering the TI-83 Plus program";
+    case BuildStep::ReadSize:
+        return "reading the size of the TI-83 program";
+    }
+    return "an unknown step";
+}
+
+BuildOutcome runBuild(const BuildRequest& request, const BuildCollaborators& collaborators) {
+    return BuildRun(request, collaborators).run();
+}
+
+std::string compBatContents(std::string_view appFolder) {
+    const bool hasDrive = appFolder.size() >= 2 && appFolder[1] == ':' &&
+                          ((appFolder[0] >= 'A' && appFolder[0] <= 'Z') ||
+                           (appFolder[0] >= 'a' && appFolder[0] <= 'z'));
+    std::string contents = "@";
+    if (hasDrive) {
+        contents.append(appFolder.substr(0, 2));
+    }
+    contents += "\r\n@cd ";
+    contents.append(appFolder);
+    contents += "\r\n@asm.bat\r\n";
+    return contents;
+}
+
+std::string toUpperAscii(std::string_view name) {
+    std::string upper(name);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return upper;
+}
+
+bool sameFolderIgnoringCase(std::string_view a, std::string_view b) {
+    return toUpperAscii(a) == toUpperAscii(b);
+}
+
+std::string checkCalculatorFileName(std::string_view name) {
+    if (tifile::isValidVariableName(toUpperAscii(name))) {
+        return {};
+    }
+    return "The calculator file name \"" + std::string(name) +
+           "\" cannot be used: it must be 1 to 8 letters A-Z or digits 0-9, starting with a "
+           "letter.";
+}
+
+} // namespace corvane
