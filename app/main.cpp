@@ -1,10 +1,13 @@
+#include "desktop.h"
+#include "file_dialog.h"
+#include "frm_princ.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <memory>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Corvane"));
+    corvane::FrmPRinc window(std::make_unique<corvane::QtFileDialog>(), corvane::appFolder());
     window.show();
     return QApplication::exec();
 }

@@ -1,0 +1,344 @@
+#include "frm_princ.h"
+
+#include "chosen_file.h"
+#include "desktop.h"
+#include "document_file.h"
+#include "editor_text.h"
+#include "file_dialog.h"
+#include "frm_about.h"
+#include "program_icon.h"
+#include "source_writer.h"
+#include "text_box.h"
+#include "text_loader.h"
+#include "twips.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTextDocument>
+
+namespace corvane {
+
+namespace {
+
+constexpr int kProgramNameLimit = 20;
+constexpr int kCalculatorFileNameLimit = 8;
+// The client area the controls are laid out for, below the menu bar.
+constexpr int kClientWidthTwips = 5385;
+constexpr int kClientHeightTwips = 4740;
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+void showWarningBox(const QString& message) {
+    // No parent: the main window may be disabled by a busy command, and a dialog owned by a
+    // disabled window would be disabled too.
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Corvane"), message, QMessageBox::Ok);
+    box.setWindowIcon(programIcon());
+    box.exec();
+}
+
+// Clears a flag when the scope that set it ends, on every path out.
+class FlagScope {
+  public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+  private:
+    bool& flag_;
+};
+
+} // namespace
+
+FrmPRinc::FrmPRinc(std::unique_ptr<FileDialog> dialog, const QString& appFolder, WarningSink warn,
+                   QWidget* parent)
+    : QMainWindow(parent), Dia(std::move(dialog)),
+      warn_(warn ? std::move(warn) : WarningSink(showWarningBox)),
+      processEvents_(pendingEventsProcessor()), busy_(*this) {
+    createControls();
+    createMenus();
+    Form_Load(appFolder);
+}
+
+FrmPRinc::~FrmPRinc() = default;
+
+void FrmPRinc::createControls() {
+    setObjectName(QStringLiteral("FrmPRinc"));
+    setWindowTitle(QStringLiteral("Corvane"));
+    setWindowIcon(programIcon());
+    // A fixed border with minimise and close only: the window cannot be resized or maximised.
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(twips(kClientWidthTwips), twips(kClientHeightTwips));
+    setCentralWidget(client);
+
+    const auto place = [client](QWidget* control, const char* name, QRect twipsRect) {
+        control->setParent(client);
+        control->setObjectName(QString::fromLatin1(name));
+        control->setGeometry(fromTwips(twipsRect));
+    };
+    const auto label = [&](QLabel*& field, const char* name, const char* caption, QRect where) {
+        field = new QLabel(QString::fromLatin1(caption));
+        place(field, name, where);
+    };
+    const auto line = [&](QLineEdit*& field, const char* name, const char* text, QRect where) {
+        field = new QLineEdit(QString::fromLatin1(text));
+        place(field, name, where);
+    };
+    const auto result = [&](QLineEdit*& field, const char* name, QRect where) {
+        line(field, name, "", where);
+        field->setReadOnly(true);
+    };
+
+    TxtTexte = new TextBox;
+    place(TxtTexte, "TxtTexte", {0, 0, 3135, 4695});
+    QFont textFont(QStringLiteral("Courier New"));
+    textFont.setPointSizeF(9.75);
+    textFont.setWeight(QFont::Normal);
+    textFont.setStyleHint(QFont::Monospace);
+    TxtTexte->setFont(textFont);
+    TxtTexte->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    TxtTexte->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TxtTexte->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    TxtTexte->setTabChangesFocus(true);
+
+    label(Label4, "Label4", "Name (for ion) :", {3240, 0, 2055, 255});
+    line(txtNomprog, "txtNomprog", "Notitle", {3240, 240, 2055, 285});
+    txtNomprog->setMaxLength(kProgramNameLimit);
+    label(Label5, "Label5", "Name of the file (ti name)", {3240, 600, 2055, 255});
+    line(TxtNomFic, "TxtNomFic", "notitle", {3240, 840, 2055, 285});
+    TxtNomFic->setMaxLength(kCalculatorFileNameLimit);
+    label(Label1, "Label1", "Number of screens :", {3240, 1320, 1935, 255});
+    result(TxtNbEcran, "TxtNbEcran", {3240, 1560, 2055, 285});
+    label(Label2, "Label2", "size of the text:", {3240, 1920, 2055, 255});
+    result(TxtTailleTexte, "TxtTailleTexte", {3240, 2160, 2055, 285});
+    label(Label3, "Label3", "File's size (compile it before ):", {3240, 2520, 2055, 255});
+    result(txtTailleFichier, "txtTailleFichier", {3240, 2760, 2055, 285});
+
+    txtHead = new QPlainTextEdit;
+    place(txtHead, "txtHead", {5520, 240, 2415, 2775});
+    txtHead->setPlainText(
+        lineForEditor(kHeaderTemplate).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    txtHead->setFocusPolicy(Qt::NoFocus);
+    txtHead->hide();
+
+    QWidget::setTabOrder(TxtTexte, TxtNbEcran);
+    QWidget::setTabOrder(TxtNbEcran, TxtTailleTexte);
+    QWidget::setTabOrder(TxtTailleTexte, txtTailleFichier);
+    QWidget::setTabOrder(txtTailleFichier, txtNomprog);
+    QWidget::setTabOrder(txtNomprog, TxtNomFic);
+    TxtTexte->setFocus();
+
+    // Connected last, so that setting up the box does not count as a change of its text.
+    connect(TxtTexte->document(), &QTextDocument::contentsChanged, this,
+            &FrmPRinc::TxtTexte_Change);
+}
+
+void FrmPRinc::createMenus() {
+    QMenu* MnuFichier = menuBar()->addMenu(QStringLiteral("&File"));
+    MnuFichier->setObjectName(QStringLiteral("MnuFichier"));
+    addCommand(MnuFichier, "MnuNouveau", QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N),
+               [this] { MnuNouveau_Click(); });
+    MnuFichier->addSeparator()->setObjectName(QStringLiteral("mnusep2"));
+    addCommand(MnuFichier, "MunOuvrir", QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
+               [this] { MunOuvrir_Click(); });
+    addCommand(MnuFichier, "MnuImporter", QStringLiteral("&Import a text (without my header)"),
+               QKeySequence(Qt::CTRL | Qt::Key_I), [this] { MnuImporter_Click(); });
+    MnuFichier->addSeparator()->setObjectName(QStringLiteral("mnusep3"));
+    addCommand(MnuFichier, "MnuEnregistrer", QStringLiteral("&Save"),
+               QKeySequence(Qt::CTRL | Qt::Key_S), [this] { MnuEnregistrer_Click(); });
+    addCommand(MnuFichier, "MnuEnregistrerSous", QStringLiteral("Save &as"), {},
+               [this] { MnuEnregistrerSous_Click(); });
+    MnuFichier->addSeparator()->setObjectName(QStringLiteral("mnusep1"));
+    addCommand(MnuFichier, "MnuQuitter", QStringLiteral("&Quit"),
+               QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { MnuQuitter_Click(); });
+
+    QMenu* MunCompiller = menuBar()->addMenu(QStringLiteral("&Compile"));
+    MunCompiller->setObjectName(QStringLiteral("MunCompiller"));
+    addCommand(MunCompiller, "MunCompillerIon", QStringLiteral("&Compile for ion (ti83 and ti83+)"),
+               QKeySequence(Qt::Key_F9), [this] { MunCompillerIon_Click(); });
+
+    QMenu* Mnuaide = menuBar()->addMenu(QStringLiteral("&?"));
+    Mnuaide->setObjectName(QStringLiteral("Mnuaide"));
+    addCommand(Mnuaide, "MunAproposde", QStringLiteral("&About..."), {},
+               [this] { MunAproposde_Click(); });
+}
+
+QAction* FrmPRinc::addCommand(QMenu* menu, const char* name, const QString& caption,
+                              const QKeySequence& shortcut, const std::function<void()>& handler) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, [this, handler] {
+        if (acceptsCommands()) {
+            handler();
+        }
+    });
+    return action;
+}
+
+bool FrmPRinc::acceptsCommands() const {
+    return isEnabled() && !reading_;
+}
+
+void FrmPRinc::Form_Load(const QString& appFolder) {
+    setFixedSize(twips(kClientWidthTwips),
+                 twips(kClientHeightTwips) + menuBar()->sizeHint().height());
+    Dia->InitDir = appFolder;
+}
+
+QString FrmPRinc::workingFolder() const {
+    return Dia->InitDir;
+}
+
+std::string FrmPRinc::headerTemplate() const {
+    return bytesFromEditor(txtHead->document()->toRawText());
+}
+
+void FrmPRinc::TxtTexte_Change() {
+    // Both counts are kept by the document itself, so a change costs the same however long
+    // the text is. The document counts one character more than its text (the end marker),
+    // and a line break, one character there, is CR LF in the file.
+    const QTextDocument* text = TxtTexte->document();
+    const qint64 size = (text->characterCount() - 1) + (text->blockCount() - 1);
+    TxtTailleTexte->setText(QString::number(size));
+}
+
+void FrmPRinc::MnuNouveau_Click() {
+    TxtTexte->clear();
+    documentPath_.clear();
+}
+
+void FrmPRinc::MunOuvrir_Click() {
+    Dia->DialogTitle = QStringLiteral("Open a text file (with my header)");
+    Dia->Flags = FileDialog::kFileMustExist;
+    Dia->FileName = QStringLiteral("*.txt");
+    if (!Dia->ShowOpen()) {
+        return;
+    }
+    readIntoWindow(FileKind::Document);
+}
+
+void FrmPRinc::MnuImporter_Click() {
+    Dia->DialogTitle = QStringLiteral("Import a text file");
+    Dia->Flags = FileDialog::kFileMustExist;
+    Dia->FileName = QStringLiteral("*.txt");
+    if (!Dia->ShowOpen()) {
+        return;
+    }
+    readIntoWindow(FileKind::PlainText);
+}
+
+void FrmPRinc::readIntoWindow(FileKind kind) {
+    const bool document = kind == FileKind::Document;
+    const BusyState hourglass(busy_, document ? Hourglass::Window : Hourglass::Application, false);
+    const FlagScope reading(reading_);
+    documentPath_ = Dia->FileName;
+
+    TextLoader text(*TxtTexte);
+    ReadCallbacks callbacks;
+    callbacks.processEvents = [this, &text] {
+        text.flush();
+        processEvents_();
+    };
+    callbacks.textLine = [&text](std::string_view line) { text.appendLine(lineForEditor(line)); };
+    if (document) {
+        callbacks.programName = [this](std::string_view name) {
+            txtNomprog->setText(lineForEditor(name));
+        };
+        callbacks.calculatorFileName = [this](std::string_view name) {
+            TxtNomFic->setText(lineForEditor(name));
+        };
+    }
+    const std::string path = localPath(documentPath_);
+    const ReadOutcome outcome =
+        document ? readDocumentFile(path, callbacks) : readPlainTextFile(path, callbacks);
+    if (!outcome.ok) {
+        return;
+    }
+    text.dropFinalLineBreak();
+
+    const ChosenFile chosen = splitChosenFile(Dia->FileName, Dia->FileTitle);
+    if (!chosen.folder) {
+        return;
+    }
+    Dia->InitDir = *chosen.folder;
+    if (chosen.baseName) {
+        baseName_ = *chosen.baseName;
+    }
+}
+
+bool FrmPRinc::MnuEnregistrer_Click() {
+    // A Save As that was cancelled or failed has already said so; writing again would only
+    // repeat its failure.
+    if (documentPath_.isEmpty() && !MnuEnregistrerSous_Click()) {
+        return false;
+    }
+    QString error;
+    {
+        const BusyState busy(busy_, Hourglass::Application, true);
+        error = writeDocument(false);
+    }
+    return reportSave(error);
+}
+
+bool FrmPRinc::MnuEnregistrerSous_Click() {
+    Dia->DialogTitle = QStringLiteral("Save text file");
+    Dia->Flags = FileDialog::kOverwritePrompt;
+    Dia->FileName = txtNomprog->text() + QStringLiteral(".txt");
+    if (!Dia->ShowSave()) {
+        return false;
+    }
+    QString error;
+    {
+        const BusyState busy(busy_, Hourglass::Application, true);
+        documentPath_ = Dia->FileName;
+        error = writeDocument(true);
+        const ChosenFile chosen = splitChosenFile(Dia->FileName, Dia->FileTitle);
+        if (error.isEmpty() && chosen.baseName) {
+            baseName_ = *chosen.baseName;
+        }
+    }
+    return reportSave(error);
+}
+
+QString FrmPRinc::writeDocument(bool processEventsAfterHeader) {
+    const Document document{bytesFromEditor(txtNomprog->text()), bytesFromEditor(TxtNomFic->text()),
+                            bytesFromEditor(TxtTexte->document()->toRawText())};
+    const std::string error =
+        writeDocumentFile(localPath(documentPath_), document,
+                          processEventsAfterHeader ? processEvents_ : std::function<void()>{});
+    return QString::fromLocal8Bit(error);
+}
+
+bool FrmPRinc::reportSave(const QString& error) {
+    if (error.isEmpty()) {
+        return true;
+    }
+    warn_(tr("The document was not saved; its text is still in the window.\n\n%1").arg(error));
+    return false;
+}
+
+void FrmPRinc::MnuQuitter_Click() {
+    close();
+    QCoreApplication::quit();
+}
+
+void FrmPRinc::MunCompillerIon_Click() {}
+
+void FrmPRinc::MunAproposde_Click() {
+    setEnabled(false);
+    auto* about = new frmAbout(*this);
+    about->show();
+}
+
+} // namespace corvane

@@ -1,0 +1,29 @@
+#include "text_box.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QRegularExpression>
+
+namespace corvane {
+
+void TextBox::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !isReadOnly() && (event->modifiers() & Qt::ShiftModifier) != 0) {
+        textCursor().insertBlock();
+        ensureCursorVisible();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TextBox::insertFromMimeData(const QMimeData* source) {
+    if (source == nullptr || !source->hasText()) {
+        return;
+    }
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\u2028"));
+    QString text = source->text();
+    text.replace(lineBreak, QStringLiteral("\n"));
+    insertPlainText(text);
+}
+
+} // namespace corvane

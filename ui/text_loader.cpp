@@ -1,0 +1,41 @@
+#include "text_loader.h"
+
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace corvane {
+
+TextLoader::TextLoader(QPlainTextEdit& box) : box_(box) {
+    box_.clear();
+    box_.document()->setUndoRedoEnabled(false);
+}
+
+TextLoader::~TextLoader() {
+    flush();
+    box_.document()->setUndoRedoEnabled(true);
+}
+
+void TextLoader::appendLine(const QString& line) {
+    pending_ += line;
+    pending_ += QLatin1Char('\n');
+}
+
+void TextLoader::flush() {
+    if (pending_.isEmpty()) {
+        return;
+    }
+    QTextCursor end(box_.document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(pending_);
+    pending_.clear();
+}
+
+void TextLoader::dropFinalLineBreak() {
+    flush();
+    QTextCursor end(box_.document());
+    end.movePosition(QTextCursor::End);
+    end.deletePreviousChar();
+}
+
+} // namespace corvane
