@@ -1,0 +1,311 @@
+#include "calculator.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace corvane::harness {
+namespace {
+
+// ROM entry points and RAM addresses of the two calculators, as ion.inc gives them.
+struct System {
+    std::uint16_t vputs, getKey, clrLcdFull, runIndicOff, homeUp, penCol;
+};
+System systemOf(Model model) {
+    if (model == Model::TI83Plus) {
+        return {0x4561, 0x4972, 0x4540, 0x4570, 0x4558, 0x86D7};
+    }
+    return {0x4781, 0x4CFE, 0x4755, 0x4795, 0x4775, 0x8252};
+}
+
+// Hand assembly of small ION programs: the header, then code with labels resolved when the
+// body is finished.
+class Program {
+  public:
+    Program(Model model, std::string_view title) : model_(model) {
+        if (model == Model::TI83Plus) {
+            body_ = "\xBB\x6D";
+        }
+        body_ += "\xC9\x30";
+        body_.push_back(static_cast<char>(title.size() + 1)); // jr nc past the title
+        body_ += title;
+        body_.push_back('\0');
+    }
+    Program& bytes(std::initializer_list<int> values) {
+        for (const int value : values) {
+            body_.push_back(static_cast<char>(value));
+        }
+        return *this;
+    }
+    Program& word(std::uint16_t value) { return bytes({value & 0xFF, value >> 8}); }
+    Program& bcall(std::uint16_t routine) {
+        return bytes({model_ == Model::TI83Plus ? 0xEF : 0xCD}).word(routine);
+    }
+    Program& pen(int row, int column) {
+        return bytes({0x21, column, row, 0x22}).word(systemOf(model_).penCol);
+    }
+    Program& ldHl(const std::string& label) {
+        bytes({0x21});
+        fixups_[body_.size()] = label;
+        return word(0);
+    }
+    Program& label(const std::string& name) {
+        labels_[name] = address();
+        return *this;
+    }
+    Program& text(std::string_view characters) {
+        body_ += characters;
+        body_.push_back('\0');
+        return *this;
+    }
+    std::string body() const {
+        std::string finished = body_;
+        for (const auto& [at, name] : fixups_) {
+            const std::uint16_t value = labels_.at(name);
+            finished[at] = static_cast<char>(value & 0xFF);
+            finished[at + 1] = static_cast<char>(value >> 8);
+        }
+        return finished;
+    }
+    std::uint16_t address() const {
+        const std::uint16_t origin =
+            static_cast<std::uint16_t>(progstart(model_) - (model_ == Model::TI83Plus ? 2 : 0));
+        return static_cast<std::uint16_t>(origin + body_.size());
+    }
+
+  private:
+    Model model_;
+    std::string body_;
+    std::map<std::size_t, std::string> fixups_;
+    std::map<std::string, std::uint16_t> labels_;
+};
+
+class Harness : public ::testing::TestWithParam<Model> {};
+
+TEST_P(Harness, ShowsScreensAndWaitsForKeysAsTheCalculatorWould) {
+    const Model model = GetParam();
+    const System sys = systemOf(model);
+    Program program(model, "DEMO");
+    program.bcall(sys.runIndicOff)
+        .bcall(sys.clrLcdFull)
+        .pen(1, 1)
+        .ldHl("a")
+        .bcall(sys.vputs)
+        .pen(7, 1)
+        .ldHl("b")
+        .bcall(sys.vputs)
+        .ldHl("c") // continues where the pen stopped
+        .bcall(sys.vputs)
+        .bcall(sys.getKey)
+        .bcall(sys.clrLcdFull)
+        .pen(0x37, 1)
+        .ldHl("a")
+        .bcall(sys.vputs)
+        .bcall(sys.getKey)
+        .bcall(sys.clrLcdFull)
+        .bytes({0xC9})
+        .label("a")
+        .text("Hi")
+        .label("b")
+        .text("mil W")
+        .label("c")
+        .text("\x96\x8A\xBA");
+
+    Calculator calculator(model);
+    ASSERT_EQ(calculator.loadBody(program.body()), "");
+    const RunResult result = calculator.run();
+    ASSERT_EQ(result.failure, "");
+
+    // H 4 + i 2; m 6 + i 2 + l 3 + space 1 + W 4; then 4 + 5 + 2 for the accented codes.
+    const Screen first = {{1, 1, 7, "Hi"}, {7, 1, 17, "mil W"}, {7, 17, 28, "\x96\x8A\xBA"}};
+    const Screen second = {{0x37, 1, 7, "Hi"}};
+    ASSERT_EQ(result.keyWaits.size(), 2u);
+    EXPECT_EQ(result.keyWaits[0], first);
+    EXPECT_EQ(result.keyWaits[1], second);
+    EXPECT_TRUE(result.screen.empty());
+    std::vector<RomCall> calls;
+    for (const auto& event : result.events) {
+        calls.push_back(event.call);
+    }
+    EXPECT_EQ(calls, (std::vector<RomCall>{RomCall::RunIndicOff, RomCall::ClrLCDFull,
+                                           RomCall::VPutS, RomCall::VPutS, RomCall::VPutS,
+                                           RomCall::GetKey, RomCall::ClrLCDFull, RomCall::VPutS,
+                                           RomCall::GetKey, RomCall::ClrLCDFull}));
+    EXPECT_GT(result.tStates, 0u);
+}
+
+TEST_P(Harness, StartsAsIonDoesAndReturnsScriptedKeys) {
+    const Model model = GetParam();
+    const System sys = systemOf(model);
+    Program program(model, "K");
+    // A, then the flags (carry in bit 0), go to RAM; then three key codes.
+    program.bytes({0x32, 0x00, 0x81, 0xF5, 0xE1, 0x7D, 0x32, 0x01, 0x81})
+        .bcall(sys.getKey)
+        .bytes({0x32, 0x02, 0x81})
+        .bcall(sys.getKey)
+        .bytes({0x32, 0x03, 0x81})
+        .bcall(sys.getKey)
+        .bytes({0x32, 0x04, 0x81, 0xC9});
+    Calculator calculator(model);
+    ASSERT_EQ(calculator.loadBody(program.body()), "");
+    calculator.scriptKeys({kKeyClear, 0x9A});
+    const RunResult result = calculator.run();
+    ASSERT_EQ(result.failure, "");
+    EXPECT_EQ(calculator.peek(0x8100), 0);
+    EXPECT_EQ(calculator.peek(0x8101) & 0x01, 0);
+    EXPECT_EQ(calculator.peek(0x8102), kKeyClear);
+    EXPECT_EQ(calculator.peek(0x8103), 0x9A);
+    EXPECT_EQ(calculator.peek(0x8104), kKeyEnter); // the script has run out
+    EXPECT_EQ(result.keyWaits.size(), 3u);
+}
+
+// Programs that must fail the run, and a piece of the reason.
+struct Fault {
+    const char* name;
+    std::function<void(Program&, const System&)> code;
+    const char* reason;
+};
+
+TEST_P(Harness, FailsProgramsThatWouldMisbehave) {
+    const Model model = GetParam();
+    const Fault faults[] = {
+        {"unknown ROM call", [](Program& p, const System& s) { p.bcall(s.homeUp); },
+         "unsupported ROM call"},
+        {"write into ROM",
+         [](Program& p, const System&) {
+             p.bytes({0x32, 0x34, 0x12});
+         },
+         "into the ROM at 1234h"},
+        {"endless loop",
+         [](Program& p, const System&) {
+             p.bytes({0x18, 0xFE});
+         },
+         "budget"},
+        {"halt", [](Program& p, const System&) { p.bytes({0x76}); }, "halted"},
+        {"jump to zero",
+         [](Program& p, const System&) {
+             p.bytes({0xC3, 0x00, 0x00});
+         },
+         "0000h"},
+    };
+    for (const auto& fault : faults) {
+        Program program(model, "BAD");
+        fault.code(program, systemOf(model));
+        program.bytes({0xC9});
+        Calculator calculator(model);
+        ASSERT_EQ(calculator.loadBody(program.body()), "");
+        const RunResult result = calculator.run(100'000);
+        EXPECT_NE(result.failure.find(fault.reason), std::string::npos)
+            << fault.name << ": " << result.failure;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModels, Harness, ::testing::Values(Model::TI83, Model::TI83Plus),
+                         [](const auto& info) {
+                             return info.param == Model::TI83 ? "TI83" : "TI83Plus";
+                         });
+
+TEST(Harness83Plus, RefusesCodeAtOrAboveC000AndDirectRomCalls) {
+    const std::pair<std::initializer_list<int>, const char*> cases[] = {
+        {{0xC3, 0x00, 0xC0}, "C000h"},              // jp C000h
+        {{0xC3, 0xFF, 0xBF}, "C000h"},              // jp BFFFh: a nop there runs on into C000h
+        {{0xCD, 0x61, 0x45}, "outside a ROM call"}, // call _VPutS without rst 28h
+    };
+    for (const auto& [code, reason] : cases) {
+        Program program(Model::TI83Plus, "HIGH");
+        program.bytes(code).bytes({0xC9});
+        Calculator calculator(Model::TI83Plus);
+        ASSERT_EQ(calculator.loadBody(program.body()), "");
+        const RunResult result = calculator.run(100'000);
+        EXPECT_NE(result.failure.find(reason), std::string::npos) << result.failure;
+    }
+    // The TI-83 has no such limit.
+    Program program(Model::TI83, "HIGH");
+    program.bytes({0x3E, 0xC9, 0x32, 0x00, 0xC0, 0xC3, 0x00, 0xC0});
+    Calculator calculator(Model::TI83);
+    ASSERT_EQ(calculator.loadBody(program.body()), "");
+    EXPECT_EQ(calculator.run(100'000).failure, "");
+}
+
+TEST(HarnessLoading, ChecksTheFileBeforeRunningIt) {
+    const std::string body83Plus = Program(Model::TI83Plus, "OK").bytes({0xC9}).body();
+    const std::string sound = tifile::buildProgramFile(Model::TI83Plus, "OK", body83Plus).bytes;
+    std::string badChecksum = sound;
+    badChecksum.back() ^= 1;
+    std::string plainProgram = sound;
+    plainProgram[0x37 + 4] = 0x05;
+    plainProgram[plainProgram.size() - 2] =
+        static_cast<char>(plainProgram[plainProgram.size() - 2] - 1);
+
+    const std::pair<Model, std::string> refused[] = {
+        {Model::TI83, sound}, // the other calculator's file
+        {Model::TI83Plus, badChecksum},
+        {Model::TI83Plus, plainProgram},    // type 05h: ION does not list it
+        {Model::TI83Plus, sound.substr(1)}, // not a program file
+        {Model::TI83Plus,
+         tifile::buildProgramFile(Model::TI83Plus, "OK", "\xBB\x6D\x3E\x01\xC9").bytes},
+        {Model::TI83Plus,
+         tifile::buildProgramFile(Model::TI83Plus, "OK", body83Plus + std::string(0x6200, '\0'))
+             .bytes}, // runs into the stack
+    };
+    for (const auto& [model, bytes] : refused) {
+        Calculator calculator(model);
+        EXPECT_NE(calculator.loadProgramFile(bytes), "");
+        EXPECT_NE(calculator.run().failure, "");
+    }
+    Calculator calculator(Model::TI83Plus);
+    ASSERT_EQ(calculator.loadProgramFile(sound), "");
+    EXPECT_EQ(calculator.run().failure, "");
+}
+
+TEST(HarnessTitles, ReadsTheIonHeader) {
+    const std::tuple<Model, std::string, std::optional<std::string>> cases[] = {
+        {Model::TI83Plus, std::string("\xBB\x6D\xC9\x30\x03HI\0\xC9", 9), "HI"},
+        {Model::TI83Plus, std::string("\xBB\x6D\xAF\x30\x01\0\xC9", 7), ""},
+        {Model::TI83, std::string("\xC9\x30\x03HI\0\xC9", 7), "HI"},
+        {Model::TI83, std::string("\xBB\x6D\xC9\x30\x03HI\0", 8), std::nullopt},
+        {Model::TI83Plus, std::string("\xC9\x30\x03HI\0", 6), std::nullopt},
+        {Model::TI83Plus, "\xBB\x6D\xC9\x30\x03HI", std::nullopt}, // no terminator
+        {Model::TI83, "\xC9\x18\x03HI", std::nullopt},             // jr, not jr nc
+        {Model::TI83, "", std::nullopt},
+    };
+    for (const auto& [model, body, title] : cases) {
+        EXPECT_EQ(ionTitle(model, body), title);
+    }
+}
+
+TEST(SmallFont, WidthsOfTheDrawnCodes) {
+    const std::pair<std::string_view, int> spans[] = {
+        {" ", 1},
+        {"0123456789", 40},
+        {"AZ", 8},
+        {"fijlmstwz", 3 + 2 + 4 + 3 + 6 + 3 + 3 + 6 + 5},
+        {"!.:|'", 10},
+        {"#*@", 18},
+        {"&~", 10},
+        {"(),;]`", 18},
+        {"\"%+-/<=>?\\^_{}", 56},
+    };
+    for (const auto& [text, pixels] : spans) {
+        int sum = 0;
+        for (const char c : text) {
+            EXPECT_TRUE(smallFontWidth(static_cast<std::uint8_t>(c)).known) << c;
+            sum += smallFontWidth(static_cast<std::uint8_t>(c)).pixels;
+        }
+        EXPECT_EQ(sum, pixels) << text;
+    }
+    const std::tuple<int, int, int> accented[] = {
+        {0x8A, 0x93, 5}, {0x94, 0xA1, 4}, {0xA2, 0xA9, 6}, {0xAA, 0xAD, 4}, {0xAE, 0xB1, 5},
+        {0xB2, 0xB3, 4}, {0xB4, 0xB5, 5}, {0xB9, 0xB9, 4}, {0xBA, 0xBA, 2},
+    };
+    for (const auto& [from, to, pixels] : accented) {
+        for (int code = from; code <= to; ++code) {
+            EXPECT_EQ(smallFontWidth(static_cast<std::uint8_t>(code)).pixels, pixels) << code;
+            EXPECT_TRUE(smallFontWidth(static_cast<std::uint8_t>(code)).known) << code;
+        }
+    }
+    EXPECT_FALSE(smallFontWidth(0x01).known);
+}
+
+} // namespace
+} // namespace corvane::harness
