@@ -419,20 +419,17 @@ void ld(Encoder& e, int) {
         return;
     case K::IndHL:
     case K::Indexed:
-        e.emitPrefix(dst.prefix);
-        if (isPlainReg8(src)) {
-            e.emit(0x70 | src.code);
-            if (dst.kind == K::Indexed) {
-                e.emitDisplacement(dst);
-            }
-        } else if (src.kind == K::Immediate) {
-            e.emit(0x36);
-            if (dst.kind == K::Indexed) {
-                e.emitDisplacement(dst);
-            }
-            e.emitByte(src);
-        } else {
+        if (!isPlainReg8(src) && src.kind != K::Immediate) {
             e.badOperand(1);
+            return;
+        }
+        e.emitPrefix(dst.prefix);
+        e.emit(src.kind == K::Immediate ? 0x36 : 0x70 | src.code);
+        if (dst.kind == K::Indexed) {
+            e.emitDisplacement(dst);
+        }
+        if (src.kind == K::Immediate) {
+            e.emitByte(src);
         }
         return;
     default:
