@@ -1,0 +1,105 @@
+// asm83: assembles a TASM-dialect Z80 source into raw bytes (.bin), a TI-83 program (.83p)
+// or a TI-83 Plus program (.8xp).
+#include "assembler.h"
+#include "include_files.h"
+
+#include <atomic_file.h>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: asm83 [-D NAME[=VALUE]]... [-I DIR]... [-n NAME] SOURCE OUTPUT\n"
+    "  OUTPUT ending in .bin gets the raw bytes, .83p a TI-83 program, .8xp a TI-83 Plus "
+    "program\n";
+
+int usage(const std::string& problem) {
+    std::cerr << "asm83: " << problem << "\n" << kUsage;
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace corvane::asm83;
+    AssemblyInput input;
+    std::vector<std::string> includeDirs;
+    std::vector<std::string> positional;
+    std::string name;
+    bool nameGiven = false;
+
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            std::cout << kUsage;
+            return 0;
+        }
+        const bool option =
+            arg.size() >= 2 && arg[0] == '-' && (arg[1] == 'D' || arg[1] == 'I' || arg[1] == 'n');
+        if (!option) {
+            if (!arg.empty() && arg[0] == '-') {
+                return usage("unknown option '" + arg + "'");
+            }
+            positional.push_back(arg);
+            continue;
+        }
+        std::string value = arg.substr(2);
+        if (value.empty()) {
+            if (i + 1 >= args.size()) {
+                return usage("option '" + arg + "' needs a value");
+            }
+            value = args[++i];
+        }
+        if (arg[1] == 'D') {
+            const std::size_t equals = value.find('=');
+            input.defines.emplace_back(value.substr(0, equals),
+                                       equals == std::string::npos ? "" : value.substr(equals + 1));
+        } else if (arg[1] == 'I') {
+            includeDirs.push_back(value);
+        } else {
+            name = value;
+            nameGiven = true;
+        }
+    }
+    if (positional.size() != 2) {
+        return usage("expected a SOURCE and an OUTPUT file");
+    }
+    const std::string& sourcePath = positional[0];
+    const std::string& outputPath = positional[1];
+    const std::optional<OutputForm> form = outputFormForPath(outputPath);
+    if (!form) {
+        return usage("the OUTPUT '" + outputPath + "' must end in .bin, .83p or .8xp");
+    }
+
+    std::string error;
+    const std::optional<std::string> text = readWholeFile(sourcePath, error);
+    if (!text) {
+        std::cerr << "asm83: error: " << error << "\n";
+        return 1;
+    }
+    input.sourcePath = sourcePath;
+    input.sourceText = *text;
+    input.form = *form;
+    input.programName = nameGiven ? name : programNameForPath(outputPath);
+    input.resolveInclude = fileIncludeResolver(includeDirs);
+
+    const AssemblyResult result = assemble(input);
+    for (const std::string& message : result.messages) {
+        std::cerr << message << "\n";
+    }
+    if (!result.ok()) {
+        std::cerr << "asm83: " << result.errorCount << " error(s); " << outputPath
+                  << " not written\n";
+        return 1;
+    }
+    error = corvane::writeFileAtomically(outputPath, result.output);
+    if (!error.empty()) {
+        std::cerr << "asm83: error: " << error << "\n";
+        return 1;
+    }
+    return 0;
+}
