@@ -1,0 +1,201 @@
+#include "layout.h"
+#include "path.h"
+#include "test_files.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace corvane {
+namespace {
+
+using test_files::readBytes;
+using test_files::ReadOnly;
+using test_files::TempFolder;
+using test_files::writeBytes;
+using ::testing::HasSubstr;
+
+std::string documentBytes(const std::string& text) {
+    return "Prog\r\ncalc\r\n" + text + "\r\n";
+}
+
+std::vector<std::size_t> lineLengths(const std::string& bytes) {
+    std::vector<std::size_t> lengths;
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lengths.push_back(end - start);
+    }
+    EXPECT_EQ(start, bytes.size()) << "temp.ett does not end with CR LF";
+    return lengths;
+}
+
+struct Cut {
+    std::size_t length;
+    std::vector<std::size_t> pieces;
+};
+
+class LayoutCut : public ::testing::TestWithParam<Cut> {};
+
+TEST_P(LayoutCut, CutsATextLineIntoPiecesOfAtMost23) {
+    TempFolder folder;
+    std::string line;
+    for (std::size_t i = 0; i < GetParam().length; ++i) {
+        line += static_cast<char>('a' + i % 26);
+    }
+    writeBytes(folder.file("doc.txt"), documentBytes(line));
+    std::int64_t lineCount = 0;
+    const LayoutOutcome outcome = layoutLines(folder.file("doc.txt"), folder.path(), lineCount);
+    ASSERT_TRUE(outcome.ok) << outcome.error;
+
+    const std::string written = readBytes(folder.file("temp.ett"));
+    EXPECT_EQ(lineLengths(written), GetParam().pieces);
+    EXPECT_EQ(lineCount, static_cast<std::int64_t>(GetParam().pieces.size()));
+    std::string joined = written;
+    std::erase(joined, '\r');
+    std::erase(joined, '\n');
+    EXPECT_EQ(joined, line) << "the pieces put together give the line back";
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, LayoutCut,
+                         ::testing::Values(Cut{0, {0}}, Cut{1, {1}}, Cut{22, {22}}, Cut{23, {23}},
+                                           Cut{24, {23, 1}}, Cut{45, {23, 22}},
+                                           Cut{46, {23, 23, 0}}, Cut{47, {23, 23, 1}},
+                                           Cut{69, {23, 23, 23, 0}}, Cut{70, {23, 23, 23, 1}}));
+
+struct Text {
+    const char* name;
+    std::string text;
+    std::string tempEtt;
+};
+
+class LayoutText : public ::testing::TestWithParam<Text> {};
+
+TEST_P(LayoutText, WritesTheCalculatorLines) {
+    TempFolder folder;
+    writeBytes(folder.file("doc.txt"), documentBytes(GetParam().text));
+    std::int64_t lineCount = 0;
+    ASSERT_TRUE(layoutLines(folder.file("doc.txt"), folder.path(), lineCount).ok);
+    const std::string written = readBytes(folder.file("temp.ett"));
+    EXPECT_EQ(written, GetParam().tempEtt);
+    EXPECT_EQ(lineCount, static_cast<std::int64_t>(lineLengths(written).size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LayoutText,
+    ::testing::Values(Text{"Fox", "The quick brown fox jumps over",
+                           "The quick brown fox jum\r\nps over\r\n"},
+                      Text{"EmptyText", "", "\r\n"},
+                      Text{"EndsWithLineBreak", "a\r\n", "a\r\n\r\n"},
+                      Text{"SpacesCountOnce", "  leading and trailing spaces  ",
+                           "  leading and trailing \r\nspaces  \r\n"},
+                      Text{"LoneLineFeedIsOneCharacter", std::string(22, 'x') + "\n\tyz",
+                           std::string(22, 'x') + "\n\r\n\tyz\r\n"},
+                      Text{"HighBytesAndQuotes", "\xA4\"\\\xFF", "\xA4\"\\\xFF\r\n"},
+                      Text{"SeveralLines", "Hello world\r\nLine two\r\nBye",
+                           "Hello world\r\nLine two\r\nBye\r\n"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(Layout, AddsToTheLineCountItIsGiven) {
+    TempFolder folder;
+    writeBytes(folder.file("doc.txt"), documentBytes("a\r\n" + std::string(30, 'b')));
+    std::int64_t lineCount = 7;
+    ASSERT_TRUE(layoutLines(folder.file("doc.txt"), folder.path(), lineCount).ok);
+    EXPECT_EQ(lineCount, 10);
+}
+
+TEST(Layout, ReplacesAnExistingTempEtt) {
+    TempFolder folder;
+    writeBytes(folder.file("temp.ett"), std::string(100, 'o') + "\r\n");
+    writeBytes(folder.file("doc.txt"), documentBytes("new"));
+    std::int64_t lineCount = 0;
+    ASSERT_TRUE(layoutLines(folder.file("doc.txt"), folder.path(), lineCount).ok);
+    EXPECT_EQ(readBytes(folder.file("temp.ett")), "new\r\n");
+}
+
+TEST(Layout, TempEttGoesIntoTheWorkingFolderByPlainJoining) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder.file("work"));
+    writeBytes(folder.file("doc.txt"), documentBytes("x"));
+    std::int64_t lineCount = 0;
+    ASSERT_TRUE(layoutLines(folder.file("doc.txt"), folder.file("work") + "/", lineCount).ok);
+    EXPECT_EQ(readBytes(joinPath(folder.file("work") + "/", "temp.ett")), "x\r\n");
+}
+
+struct Cadence {
+    int textLines;
+    int events;
+};
+
+class LayoutCadence : public ::testing::TestWithParam<Cadence> {};
+
+TEST_P(LayoutCadence, ProcessesEventsBeforeEveryTwentiethTextLine) {
+    TempFolder folder;
+    std::string text = "line";
+    for (int i = 1; i < GetParam().textLines; ++i) {
+        text += "\r\nline";
+    }
+    writeBytes(folder.file("doc.txt"), documentBytes(text));
+    std::int64_t lineCount = 0;
+    int events = 0;
+    ASSERT_TRUE(
+        layoutLines(folder.file("doc.txt"), folder.path(), lineCount, [&] { ++events; }).ok);
+    EXPECT_EQ(lineCount, GetParam().textLines);
+    EXPECT_EQ(events, GetParam().events);
+}
+
+INSTANTIATE_TEST_SUITE_P(TextLines, LayoutCadence,
+                         ::testing::Values(Cadence{1, 0}, Cadence{19, 0}, Cadence{20, 1},
+                                           Cadence{39, 1}, Cadence{40, 2}, Cadence{41, 2}));
+
+struct ShortFile {
+    const char* name;
+    std::string bytes;
+};
+
+class LayoutShortFile : public ::testing::TestWithParam<ShortFile> {};
+
+TEST_P(LayoutShortFile, FailsClearlyAndLeavesTempEttAlone) {
+    TempFolder folder;
+    writeBytes(folder.file("doc.txt"), GetParam().bytes);
+    writeBytes(folder.file("temp.ett"), "previous\r\n");
+    std::int64_t lineCount = 0;
+    const LayoutOutcome outcome = layoutLines(folder.file("doc.txt"), folder.path(), lineCount);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.error,
+              folder.file("doc.txt") + ": not a document file: it has fewer than three lines");
+    EXPECT_EQ(lineCount, 0);
+    EXPECT_EQ(readBytes(folder.file("temp.ett")), "previous\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, LayoutShortFile,
+                         ::testing::Values(ShortFile{"Empty", ""}, ShortFile{"OneLine", "P\r\n"},
+                                           ShortFile{"HeaderOnly", "P\r\nc\r\n"},
+                                           ShortFile{"HeaderWithoutLastBreak", "P\r\nc"},
+                                           ShortFile{"LineFeedEnds", "P\nc\nt\n"}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(Layout, MissingDocumentFailsNamingIt) {
+    TempFolder folder;
+    std::int64_t lineCount = 0;
+    const LayoutOutcome outcome = layoutLines(folder.file("absent.txt"), folder.path(), lineCount);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_THAT(outcome.error, HasSubstr(folder.file("absent.txt") + ": cannot be opened"));
+}
+
+TEST(Layout, UnwritableWorkingFolderFailsNamingTempEtt) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder.file("work"));
+    writeBytes(folder.file("doc.txt"), documentBytes("x"));
+    ReadOnly guard(folder.file("work"));
+    if (!guard.engaged()) {
+        GTEST_SKIP() << "cannot make a folder read-only here";
+    }
+    std::int64_t lineCount = 0;
+    const LayoutOutcome outcome =
+        layoutLines(folder.file("doc.txt"), folder.file("work"), lineCount);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_THAT(outcome.error, HasSubstr("temp.ett: cannot be created"));
+}
+
+} // namespace
+} // namespace corvane
