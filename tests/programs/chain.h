@@ -1,0 +1,55 @@
+#pragma once
+
+#include "calculator.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane::programs {
+
+// What one document became after the whole build chain: the layout pass, the source
+// writer and asm.bat run in a private copy of the program folder.
+struct Compiled {
+    std::string error;   // a step before asm.bat failed
+    int exitStatus = -1; // asm.bat's
+    std::string log;     // asm.log
+    std::int64_t lineCount = 0;
+    std::optional<std::string> file83;     // tmp.83p, when written
+    std::optional<std::string> file83Plus; // tmp.8xp, when written
+    std::filesystem::path folder;
+};
+
+// A fresh folder holding copies of asm83, ion.inc and asm.bat from the build's program
+// folder; removed when the object goes.
+class AppFolderCopy {
+  public:
+    AppFolderCopy();
+    ~AppFolderCopy();
+    AppFolderCopy(const AppFolderCopy&) = delete;
+    AppFolderCopy& operator=(const AppFolderCopy&) = delete;
+
+    // Writes the document (the program name, a calculator file name, then the text lines,
+    // each followed by CR LF) and builds it there.
+    Compiled compile(const std::string& programName, const std::vector<std::string>& textLines);
+
+    const std::filesystem::path& folder() const { return app_; }
+
+  private:
+    std::filesystem::path root_;
+    std::filesystem::path app_;
+};
+
+// The calculator lines a text line is cut into: pieces of 23 characters, the last piece
+// holding the rest (empty when the length is a positive multiple of 23).
+std::vector<std::string> cutLine(const std::string& line);
+
+// What a calculator line shows once written into the source: every space doubled, the
+// currency sign (A4h) a single space, then every byte through the character map.
+std::string shownText(const std::string& calculatorLine, harness::Model model);
+
+// The calculator code ion.inc maps a Windows-1252 byte to, for strings in the source.
+std::uint8_t calculatorCode(std::uint8_t ansi, harness::Model model);
+
+} // namespace corvane::programs

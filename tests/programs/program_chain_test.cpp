@@ -1,0 +1,169 @@
+#include "chain.h"
+#include "tifiles_reader.h"
+
+#include <gtest/gtest.h>
+
+namespace corvane::programs {
+namespace {
+
+using harness::Model;
+
+struct Document {
+    const char* name;
+    std::string programName;
+    std::vector<std::string> lines;
+};
+
+void PrintTo(const Document& document, std::ostream* out) { *out << document.name; }
+
+std::vector<std::string> numberedLines(int count) {
+    std::vector<std::string> lines;
+    for (int i = 1; i <= count; ++i) {
+        lines.push_back("Line " + std::to_string(i) + " of " + std::to_string(count));
+    }
+    return lines;
+}
+
+// Short lines, so that the code grows much faster than the strings.
+std::vector<std::string> numbers(int count) {
+    std::vector<std::string> lines;
+    for (int i = 1; i <= count; ++i) {
+        lines.push_back(std::to_string(i));
+    }
+    return lines;
+}
+
+std::vector<std::string> calculatorLines(const std::vector<std::string>& textLines) {
+    std::vector<std::string> result;
+    for (const std::string& line : textLines.empty() ? std::vector<std::string>{""} : textLines) {
+        for (std::string& piece : cutLine(line)) {
+            result.push_back(std::move(piece));
+        }
+    }
+    return result;
+}
+
+const char* modelName(Model model) {
+    return model == Model::TI83 ? "TI-83" : "TI-83 Plus";
+}
+
+// Runs one program file and checks that it shows `lines` 10 to a screen, at pen rows 1,
+// 7, ..., 55 and column 1, waits for a key after every screen (an empty last screen too)
+// and returns; also that libtifiles reads the file as ours does.
+void expectShowsLines(const std::string& file, const std::string& path, Model model,
+                      const std::string& programName, const std::vector<std::string>& lines) {
+    SCOPED_TRACE(modelName(model));
+    const tifile::Parsed parsed = tifile::parseProgramFile(file);
+    ASSERT_TRUE(parsed.file) << parsed.error;
+    EXPECT_EQ(parsed.file->name, "TMP");
+    EXPECT_EQ(parsed.file->type, tifile::kProtectedProgramType);
+    EXPECT_EQ(parsed.file->storedChecksum, parsed.file->computedChecksum);
+    std::string shownName;
+    for (const char c : programName) {
+        shownName += static_cast<char>(calculatorCode(static_cast<std::uint8_t>(c), model));
+    }
+    EXPECT_EQ(harness::ionTitle(model, parsed.file->body), shownName);
+
+    const auto reading = harness::readWithTifiles(path);
+    ASSERT_EQ(reading.error, "");
+    EXPECT_EQ(reading.model, model == Model::TI83 ? 3 : 4);
+    EXPECT_EQ(reading.name, "TMP");
+    EXPECT_EQ(reading.type, 0x06);
+    EXPECT_EQ(reading.data.substr(2), parsed.file->body);
+    EXPECT_EQ(reading.computedChecksum, reading.storedChecksum);
+
+    harness::Calculator calculator(model);
+    ASSERT_EQ(calculator.loadProgramFile(file), "");
+    const harness::RunResult run = calculator.run();
+    ASSERT_EQ(run.failure, "");
+
+    const std::size_t screens = lines.size() / 10 + 1;
+    ASSERT_EQ(run.keyWaits.size(), screens);
+    for (std::size_t s = 0; s < screens; ++s) {
+        const harness::Screen& screen = run.keyWaits[s];
+        const std::size_t rows = std::min<std::size_t>(10, lines.size() - 10 * s);
+        ASSERT_EQ(screen.size(), rows) << "screen " << s + 1;
+        for (std::size_t r = 0; r < rows; ++r) {
+            const std::size_t m = 10 * s + r;
+            EXPECT_EQ(screen[r].row, static_cast<int>(6 * r + 1)) << "line " << m + 1;
+            EXPECT_EQ(screen[r].column, 1) << "line " << m + 1;
+            EXPECT_EQ(screen[r].text, shownText(lines[m], model)) << "line " << m + 1;
+        }
+    }
+    EXPECT_TRUE(run.screen.empty()); // the program clears the screen before it returns
+    ASSERT_GE(run.events.size(), 2u);
+    EXPECT_EQ(run.events.front().call, harness::RomCall::RunIndicOff);
+    EXPECT_EQ(run.events.back().call, harness::RomCall::ClrLCDFull);
+}
+
+void expectBothProgramsShow(const Document& document) {
+    SCOPED_TRACE(document.name);
+    AppFolderCopy app;
+    const Compiled compiled = app.compile(document.programName, document.lines);
+    ASSERT_EQ(compiled.error, "");
+    ASSERT_EQ(compiled.exitStatus, 0) << compiled.log;
+    const std::vector<std::string> lines = calculatorLines(document.lines);
+    ASSERT_EQ(compiled.lineCount, static_cast<std::int64_t>(lines.size()));
+    ASSERT_TRUE(compiled.file83 && compiled.file83Plus);
+    expectShowsLines(*compiled.file83, (compiled.folder / "tmp.83p").string(), Model::TI83,
+                     document.programName, lines);
+    expectShowsLines(*compiled.file83Plus, (compiled.folder / "tmp.8xp").string(), Model::TI83Plus,
+                     document.programName, lines);
+}
+
+class WholeChain : public ::testing::TestWithParam<Document> {};
+
+TEST_P(WholeChain, BothCalculatorsShowTheText) {
+    expectBothProgramsShow(GetParam());
+}
+
+const Document kDocuments[] = {
+    {"empty", "EMPTY", {}},
+    {"one_line", "One", {"Hello, calculator."}},
+    {"nine_lines", "Nine", numberedLines(9)},
+    {"ten_lines", "Ten", numberedLines(10)},
+    {"eleven_lines", "Eleven", numberedLines(11)},
+    {"twenty_five_lines", "TwentyFive", numberedLines(25)},
+    {"three_hundred_lines", "Long read", numberedLines(300)},
+    {"long_lines",
+     "Cuts",
+     {std::string(23, 'a'), std::string(24, 'b'), std::string(46, 'c'), std::string(69, 'd'),
+      "The quick brown fox jumps over the lazy dog, twice: the quick brown fox jumps over"}},
+    {"spaces", "Spaces", {"  two leading", "doubled  and   tripled", "trailing  ", " ", ""}},
+    {"quotes", "Quotes", {"He said \"hi\"", "\"", "\"\"\"\"", "\"start", "end\"", "'single'"}},
+    {"backslashes", "Slashes", {"a\\b", "\\", "C:\\dir\\", "\\ \\\\ \\", "x \\ ld a,1"}},
+    {"assembler_characters", "Marks", {"a;b ; c", "#include", "$ and %", "'", "lng001:", "end"}},
+    {"tabs", "Tabs", {"\tindented", "a\tb\t"}},
+    {"line_feed_inside_a_line", "LF", {"one\ntwo", "\n"}},
+    {"currency_sign", "Price", {"\xA4", "5\xA4 each", "\xA4\xA4 \xA4"}},
+    {"title", "My \"Book\" 2", {"The title is the program name."}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Documents, WholeChain, ::testing::ValuesIn(kDocuments),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(CalculatorLimit, CodeReachingC000IsRefusedForTheTI83PlusOnly) {
+    // About twelve bytes of code per line: a thousand lines reach past C000h.
+    AppFolderCopy app;
+    const std::vector<std::string> text = numbers(1005);
+    const Compiled compiled = app.compile("Too long", text);
+    ASSERT_EQ(compiled.error, "");
+    EXPECT_NE(compiled.exitStatus, 0);
+    EXPECT_NE(compiled.log.find("C000"), std::string::npos) << compiled.log;
+    EXPECT_FALSE(compiled.file83Plus);
+    ASSERT_TRUE(compiled.file83) << compiled.log;
+    // The TI-83 runs it, labels past lng999 included.
+    expectShowsLines(*compiled.file83, (compiled.folder / "tmp.83p").string(), Model::TI83,
+                     "Too long", calculatorLines(text));
+}
+
+TEST(CalculatorLimit, AFailedRunLeavesNoEarlierProgramBehind) {
+    AppFolderCopy app;
+    ASSERT_EQ(app.compile("Fine", {"short"}).exitStatus, 0);
+    const Compiled refused = app.compile("Too long", numbers(1005));
+    EXPECT_NE(refused.exitStatus, 0);
+    EXPECT_FALSE(refused.file83Plus); // not the earlier, shorter program
+}
+
+} // namespace
+} // namespace corvane::programs
