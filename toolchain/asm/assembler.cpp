@@ -23,9 +23,6 @@ std::string hex(std::int64_t value) {
     if (text.size() < 4) {
         text.insert(0, 4 - text.size(), '0');
     }
-    if (!isDigit(text[0])) {
-        text.insert(0, 1, '0');
-    }
     return text + "h";
 }
 

@@ -1,0 +1,170 @@
+// Runs every corpus/*.asm through the assembler. Expected bytes stand beside the source lines
+// as ";= 3E 05" comments, in the order they are placed; expected messages stand in NAME.err
+// beside the source, one per line (no .err file: no messages). Header lines ";; form: 8xp",
+// ";; name: X" and ";; defines: A B=1" set the output form, program name and -D macros.
+// With CORVANE_UPDATE_GOLDEN set, the .err files are rewritten from what the assembler says.
+#include <assembler.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <ti_program_file.h>
+
+namespace fs = std::filesystem;
+using namespace corvane::asm83;
+
+namespace {
+
+const fs::path kCorpus = fs::path(CORVANE_SOURCE_DIR) / "tests" / "asm" / "corpus";
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        result.push_back(line);
+    }
+    return result;
+}
+
+// The value of a ";; key: value" header line, or empty.
+std::string header(const std::string& source, const std::string& key) {
+    const std::string marker = ";; " + key + ": ";
+    const std::size_t at = source.find(marker);
+    if (at == std::string::npos) {
+        return {};
+    }
+    const std::size_t end = source.find_first_of("\r\n", at);
+    return source.substr(at + marker.size(), end - at - marker.size());
+}
+
+// The bytes of every ";=" comment, in order; empty optional when there is none.
+std::optional<std::string> expectedBytes(const std::string& source) {
+    std::optional<std::string> bytes;
+    for (std::size_t at = source.find(";="); at != std::string::npos;
+         at = source.find(";=", at + 2)) {
+        const std::size_t end = source.find_first_of("\r\n", at);
+        std::istringstream in(source.substr(at + 2, end - at - 2));
+        if (!bytes) {
+            bytes.emplace();
+        }
+        for (std::string hex; in >> hex;) {
+            bytes->push_back(static_cast<char>(std::stoi(hex, nullptr, 16)));
+        }
+    }
+    return bytes;
+}
+
+// Where two byte strings first differ, with the bytes from there on (a few of them).
+std::string difference(const std::string& actual, const std::string& expected) {
+    std::size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) {
+        ++at;
+    }
+    if (at == actual.size() && at == expected.size()) {
+        return {};
+    }
+    const auto hex = [at](const std::string& bytes) {
+        std::string text;
+        char buffer[4];
+        for (std::size_t i = at; i < bytes.size() && i < at + 8; ++i) {
+            std::snprintf(buffer, sizeof buffer, "%02X ", static_cast<unsigned char>(bytes[i]));
+            text += buffer;
+        }
+        return text;
+    };
+    return "sizes " + std::to_string(actual.size()) + "/" + std::to_string(expected.size()) +
+           ", first difference at byte " + std::to_string(at) + ": got " + hex(actual) +
+           "expected " + hex(expected);
+}
+
+std::vector<std::string> corpusCases() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(kCorpus)) {
+        if (entry.path().extension() == ".asm") {
+            names.push_back(entry.path().stem().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class Corpus : public testing::TestWithParam<std::string> {};
+
+TEST_P(Corpus, AssemblesAsAnnotated) {
+    const std::string name = GetParam();
+    const std::string source = readFile(kCorpus / (name + ".asm"));
+
+    AssemblyInput input;
+    input.sourcePath = name + ".asm";
+    input.sourceText = source;
+    const std::string form = header(source, "form");
+    input.form = form == "8xp"   ? OutputForm::TI83Plus
+                 : form == "83p" ? OutputForm::TI83
+                                 : OutputForm::Binary;
+    input.programName = header(source, "name").empty() ? "TEST" : header(source, "name");
+    std::istringstream defines(header(source, "defines"));
+    for (std::string define; defines >> define;) {
+        const std::size_t equals = define.find('=');
+        input.defines.emplace_back(define.substr(0, equals),
+                                   equals == std::string::npos ? "" : define.substr(equals + 1));
+    }
+    input.resolveInclude = [](const std::string& file,
+                              const std::string&) -> std::optional<IncludedFile> {
+        if (!fs::exists(kCorpus / file)) {
+            return std::nullopt;
+        }
+        return IncludedFile{file, readFile(kCorpus / file)};
+    };
+
+    const AssemblyResult result = assemble(input);
+
+    const fs::path errFile = kCorpus / (name + ".err");
+    if (std::getenv("CORVANE_UPDATE_GOLDEN") != nullptr) {
+        if (result.messages.empty()) {
+            fs::remove(errFile);
+        } else {
+            std::ofstream out(errFile, std::ios::binary);
+            for (const std::string& message : result.messages) {
+                out << message << "\n";
+            }
+        }
+    }
+    const std::vector<std::string> expectedMessages =
+        fs::exists(errFile) ? lines(readFile(errFile)) : std::vector<std::string>{};
+    EXPECT_EQ(result.messages, expectedMessages);
+
+    if (!result.ok()) {
+        EXPECT_TRUE(result.output.empty()) << "an assembly with errors must produce no output";
+        return;
+    }
+    if (const std::optional<std::string> bytes = expectedBytes(source)) {
+        EXPECT_EQ(difference(result.image, *bytes), "");
+    }
+    if (input.form == OutputForm::Binary) {
+        EXPECT_EQ(result.output, result.image);
+        return;
+    }
+    const corvane::tifile::Parsed parsed = corvane::tifile::parseProgramFile(result.output);
+    ASSERT_TRUE(parsed.file) << parsed.error;
+    EXPECT_EQ(parsed.file->model, input.form == OutputForm::TI83Plus
+                                      ? corvane::tifile::Model::TI83Plus
+                                      : corvane::tifile::Model::TI83);
+    EXPECT_EQ(parsed.file->name, input.programName);
+    EXPECT_EQ(parsed.file->type, corvane::tifile::kProtectedProgramType);
+    EXPECT_EQ(parsed.file->body, result.image);
+    EXPECT_EQ(parsed.file->storedChecksum, parsed.file->computedChecksum);
+}
+
+INSTANTIATE_TEST_SUITE_P(Asm, Corpus, testing::ValuesIn(corpusCases()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
+
+} // namespace
