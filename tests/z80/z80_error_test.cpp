@@ -23,8 +23,8 @@ void expectRefused(const std::vector<ErrorRow>& rows) {
 
 TEST(Z80Errors, ValuesOutOfRange) {
     expectRefused({
-        {"jr 8082h", "relative jump out of range (by 1 bytes)"},
-        {"jr 7F81h", "relative jump out of range (by 1 bytes)"},
+        {"jr 8082h", "relative jump out of range (by 1 byte)"},
+        {"jr 7F81h", "relative jump out of range (by 1 byte)"},
         {"djnz 8090h", "relative jump out of range (by 15 bytes)"},
         {"jr nc,0", "relative jump out of range (by 32642 bytes)"},
         {"ld a,(ix+128)", "index displacement out of range (-128..127): 128"},

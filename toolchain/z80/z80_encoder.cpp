@@ -40,7 +40,6 @@ class Encoder {
 
     std::size_t count() const { return count_; }
     const Operand& op(std::size_t i) const { return ops_[i]; }
-    std::string_view mnemonic() const { return mnemonic_; }
 
     bool arity(std::size_t least, std::size_t most) {
         if (count_ >= least && count_ <= most) {
@@ -128,10 +127,11 @@ class Encoder {
             return;
         }
         const std::int64_t offset = *target - (static_cast<std::int64_t>(address_) + 2);
-        if (offset > 127) {
-            error("relative jump out of range (by " + std::to_string(offset - 127) + " bytes)");
-        } else if (offset < -128) {
-            error("relative jump out of range (by " + std::to_string(-128 - offset) + " bytes)");
+        const std::int64_t beyond =
+            offset > 127 ? offset - 127 : (offset < -128 ? -128 - offset : 0);
+        if (beyond != 0) {
+            error("relative jump out of range (by " + std::to_string(beyond) +
+                  (beyond == 1 ? " byte)" : " bytes)"));
         }
         emit(static_cast<int>(offset));
     }

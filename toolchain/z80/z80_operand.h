@@ -25,12 +25,9 @@ enum class OperandKind {
 };
 
 // Register numbers as the Z80 opcodes hold them.
-inline constexpr int kRegB = 0;
-inline constexpr int kRegC = 1;
 inline constexpr int kRegH = 4;
 inline constexpr int kRegL = 5;
 inline constexpr int kRegA = 7;
-inline constexpr int kPairBC = 0;
 inline constexpr int kPairDE = 1;
 inline constexpr int kPairHL = 2;
 inline constexpr int kPairSP = 3;
