@@ -91,7 +91,7 @@ class PosixLauncher final : public ProcessLauncher {
         {
             LineReader reader(batchPath);
             std::string line;
-            while (reader.ok() && reader.readLine(line)) {
+            while (reader.ok() && !reader.atEnd() && reader.readLine(line)) {
                 lines.push_back(line);
             }
             if (!reader.ok()) {

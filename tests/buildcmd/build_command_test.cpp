@@ -1,0 +1,208 @@
+#include "scene.h"
+
+#include <gtest/gtest.h>
+
+namespace corvane::testing {
+namespace {
+
+TEST(CompBat, IsThreeLinesEndedByCrLf) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"D:\\Program Files\\Corvane", "@D:\r\n@cd D:\\Program Files\\Corvane\r\n@asm.bat\r\n"},
+        {"c:\\", "@c:\r\n@cd c:\\\r\n@asm.bat\r\n"},
+        {"/opt/my tools/corvane", "@\r\n@cd /opt/my tools/corvane\r\n@asm.bat\r\n"},
+        {"\\\\server\\share", "@\r\n@cd \\\\server\\share\r\n@asm.bat\r\n"},
+    };
+    for (const auto& [folder, expected] : cases) {
+        EXPECT_EQ(compBatContents(folder), expected) << folder;
+    }
+}
+
+TEST(SameFolder, ComparesHowTheFoldersAreWrittenIgnoringOnlyLetterCase) {
+    struct Case {
+        const char* a;
+        const char* b;
+        bool same;
+    };
+    const Case cases[] = {
+        {"C:\\Corvane", "c:\\CORVANE", true},         {"/home/ann/Texts", "/HOME/ANN/texts", true},
+        {"C:\\Corvane\\", "C:\\Corvane", false},      {"/a/./b", "/a/b", false},
+        {"C:\\PROGRA~1", "C:\\Program Files", false}, {"/a/\xE9t\xE9", "/a/\xC9T\xC9", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(sameFolderIgnoringCase(c.a, c.b), c.same) << c.a << " | " << c.b;
+    }
+}
+
+TEST(CalculatorFileName, AllowsOneToEightLettersAndDigitsStartingWithALetter) {
+    const std::pair<const char*, bool> cases[] = {
+        {"story", true},    {"STORY1", true},   {"a", true},       {"abcdefgh", true},
+        {"", false},        {"my prog", false}, {"9lives", false}, {"abcdefghi", false},
+        {"caf\xE9", false}, {"x-1", false},
+    };
+    for (const auto& [name, valid] : cases) {
+        const std::string problem = checkCalculatorFileName(name);
+        EXPECT_EQ(problem.empty(), valid) << name;
+        if (!valid) {
+            EXPECT_NE(problem.find("1 to 8 letters A-Z or digits 0-9, starting with a letter"),
+                      std::string::npos);
+        }
+    }
+}
+
+TEST(RunBuild, DeliversFreshProgramsUnderTheCalculatorNameAfterBothWaits) {
+    Scene scene;
+    scene.chain.atStart = [&] { scene.produce(); };
+    writeFile(scene.work / "story.83p", "an earlier build's program");
+
+    const BuildOutcome outcome = scene.build();
+
+    ASSERT_TRUE(outcome.ok) << outcome.message;
+    EXPECT_EQ(outcome.message, "");
+    EXPECT_EQ(outcome.lineCount, 1);
+    EXPECT_EQ(outcome.screenCount, 1);
+    EXPECT_EQ(scene.shownScreenCount, 1);
+    expectDelivered(scene.work / "story.83p", tifile::Model::TI83, "STORY");
+    expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "STORY");
+    EXPECT_EQ(outcome.deliveredSize, fs::file_size(scene.work / "story.83p"));
+    EXPECT_EQ(fs::file_size(scene.work / "story.83p"), programBytes(tifile::Model::TI83).size());
+    // The tool chain works on its own copy of the source, started through comp.bat.
+    EXPECT_EQ(readFile(scene.app / "tmp.z80"), readFile(scene.work / "tmp.z80"));
+    EXPECT_EQ(readFile(scene.app / "comp.bat"),
+              "@\r\n@cd " + scene.app.string() + "\r\n@asm.bat\r\n");
+    EXPECT_EQ(scene.chain.batchPath, (scene.app / "comp.bat").string());
+    // Two full waits, however fast the tool chain is.
+    EXPECT_EQ(scene.chain.starts, 1);
+    EXPECT_GE(scene.chain.startedAt - scene.screenCountAt, 2.0);
+    EXPECT_GE(scene.deliveredAt - scene.chain.startedAt, 2.0);
+}
+
+TEST(RunBuild, WaitsForASlowToolChainBeyondTheSecondWait) {
+    Scene scene;
+    scene.produce();
+    makeOld(scene.app / "tmp.83p");
+    makeOld(scene.app / "tmp.8xp");
+    scene.chain.runsFor = 7;
+    scene.chain.atEnd = [&] { scene.produce(); };
+
+    const BuildOutcome outcome = scene.build();
+
+    ASSERT_TRUE(outcome.ok) << outcome.message;
+    EXPECT_GE(scene.deliveredAt - scene.chain.startedAt, 7.0);
+    expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "STORY");
+}
+
+// Letter case alone does not make another folder: the source is not copied. A copy would
+// fail here, as the second spelling holds a folder where tmp.z80 would go.
+TEST(RunBuild, TakesFoldersWrittenAlikeAsTheSameFolder) {
+    for (const char* appName : {"Texts", "TEXTS"}) {
+        SCOPED_TRACE(appName);
+        Scene scene(appName, "Texts");
+        if (scene.app != scene.work) {
+            fs::create_directories(scene.app / "tmp.z80");
+        }
+        scene.chain.atStart = [&] { scene.produce(); };
+
+        const BuildOutcome outcome = scene.build();
+
+        ASSERT_TRUE(outcome.ok) << outcome.message;
+        expectDelivered(scene.work / "story.83p", tifile::Model::TI83, "STORY");
+    }
+}
+
+struct FailureCase {
+    const char* name;
+    std::function<void(Scene&)> arrange;
+    BuildStep step;
+    std::vector<std::string> saying;
+    std::vector<std::string> notSaying = {};
+    bool ti83Delivered = false;
+};
+
+TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
+    const FailureCase cases[] = {
+        {"a calculator file name with a blank",
+         [](Scene& s) { s.request.calculatorFileName = "my prog"; },
+         BuildStep::CalculatorFileName,
+         {"\"my prog\"", "1 to 8 letters"}},
+        {"a calculator file name starting with a digit",
+         [](Scene& s) { s.request.calculatorFileName = "9lives"; },
+         BuildStep::CalculatorFileName,
+         {"\"9lives\""}},
+        {"the document file is gone",
+         [](Scene& s) { fs::remove(s.work / "story.txt"); },
+         BuildStep::LineLayout,
+         {"story.txt"}},
+        {"the program folder does not exist",
+         [](Scene& s) { s.request.appFolder = (s.root.path() / "nowhere").string(); },
+         BuildStep::CopySource,
+         {"Could not copy", "tmp.z80", "No such file or directory"}},
+        {"comp.bat cannot be written",
+         [](Scene& s) { fs::create_directories(s.app / "comp.bat"); },
+         BuildStep::WriteCompBat,
+         {"comp.bat"}},
+        {"the tool chain fails and leaves an earlier build's programs",
+         [](Scene& s) {
+             s.produce();
+             makeOld(s.app / "tmp.83p");
+             makeOld(s.app / "tmp.8xp");
+             s.chain.exitStatus = 1;
+             s.chain.atStart = [&s] {
+                 writeFile(s.app / "asm.log", "tmp.z80:12: error: unknown instruction\n");
+             };
+         },
+         BuildStep::DeliverTi83,
+         {"left from an earlier build", "status 1", "tmp.z80:12: error: unknown instruction"}},
+        {"an earlier build's asm.log is not quoted",
+         [](Scene& s) {
+             writeFile(s.app / "asm.log", "messages of an earlier build");
+             makeOld(s.app / "asm.log");
+         },
+         BuildStep::DeliverTi83,
+         {"did not write", "tmp.83p"},
+         {"messages of an earlier build"}},
+        {"only the TI-83 program is written",
+         [](Scene& s) { s.chain.atStart = [&s] { s.produce(true, false); }; },
+         BuildStep::DeliverTi83Plus,
+         {"did not write", "tmp.8xp"},
+         {},
+         true},
+        {"the tool chain never ends",
+         [](Scene& s) { s.chain.runsFor = kNever; },
+         BuildStep::ToolChain,
+         {"not answering", "60 seconds"}},
+    };
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene scene;
+        c.arrange(scene);
+
+        const BuildOutcome outcome = scene.build();
+
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.failedStep, c.step);
+        EXPECT_FALSE(outcome.deliveredSize);
+        EXPECT_TRUE(outcome.message.starts_with("Compile for ion failed while " +
+                                                std::string(describeStep(c.step))))
+            << outcome.message;
+        for (const std::string& part : c.saying) {
+            EXPECT_NE(outcome.message.find(part), std::string::npos) << outcome.message;
+        }
+        for (const std::string& part : c.notSaying) {
+            EXPECT_EQ(outcome.message.find(part), std::string::npos) << outcome.message;
+        }
+        EXPECT_EQ(fs::exists(scene.work / "story.83p"), c.ti83Delivered);
+        EXPECT_FALSE(fs::exists(scene.work / "story.8xp"));
+        const bool reachedToolChain = c.step >= BuildStep::ToolChain;
+        EXPECT_EQ(scene.chain.starts, reachedToolChain ? 1 : 0);
+        if (c.step == BuildStep::CalculatorFileName) {
+            EXPECT_FALSE(fs::exists(scene.work / "temp.ett"));
+        }
+        if (c.step == BuildStep::ToolChain) {
+            EXPECT_TRUE(scene.chain.stopped);
+            EXPECT_GE(scene.clock.now() - scene.chain.startedAt, kToolChainLimitSeconds);
+        }
+    }
+}
+
+} // namespace
+} // namespace corvane::testing

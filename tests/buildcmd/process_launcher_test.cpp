@@ -1,0 +1,159 @@
+#include "process_launcher.h"
+#include "stand_ins.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace corvane::testing {
+namespace {
+
+// Real processes end in their own time: wait for them, but never for ever.
+template <typename Condition> bool eventually(Condition condition) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+bool processGone(pid_t pid) {
+    if (::kill(pid, 0) != 0) {
+        return true;
+    }
+    // A killed orphan may wait a moment as a zombie for its new parent to collect it.
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
+}
+
+struct PlanCase {
+    const char* name;
+    std::vector<std::string> lines;
+    std::string folder;
+    std::string script;
+    std::string error; // a part of the expected error; empty when none
+};
+
+TEST(PlanBatch, CarriesOutDriveCdAndScriptLines) {
+    const PlanCase cases[] = {
+        {"comp.bat of a drive",
+         {"@D:", "@cd D:\\Corvane", "@asm.bat"},
+         "/start/D:\\Corvane",
+         "asm.bat",
+         ""},
+        {"comp.bat without a drive",
+         {"@", "@cd /opt/my tools", "@asm.bat"},
+         "/opt/my tools",
+         "asm.bat",
+         ""},
+        {"relative cd", {"cd sub dir", "ASM.BAT"}, "/start/sub dir", "ASM.BAT", ""},
+        {"bare cd shows the folder", {"@CD", "@asm.bat"}, "/start", "asm.bat", ""},
+        {"lines after the script are not reached",
+         {"@asm.bat", "@cd /elsewhere", "rm -rf /"},
+         "/start",
+         "asm.bat",
+         ""},
+        {"no script at all", {"@C:", "@cd /opt"}, "/opt", "", ""},
+        {"a command it does not know", {"@cd /opt", "@del *.*"}, "", "", "line 2"},
+        {"a script with arguments", {"@asm.bat now"}, "", "", "asm.bat now"},
+        {"cd glued to its path", {"@cd/opt"}, "", "", "line 1"},
+    };
+    for (const PlanCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const BatchPlan plan = planBatch(c.lines, "/start");
+        if (c.error.empty()) {
+            EXPECT_EQ(plan.error, "");
+            EXPECT_EQ(plan.folder, c.folder);
+            EXPECT_EQ(plan.script, c.script);
+        } else {
+            EXPECT_NE(plan.error.find(c.error), std::string::npos) << plan.error;
+        }
+    }
+}
+
+class Launcher : public ::testing::Test {
+  protected:
+    // comp.bat in its own folder that changes into `folder` and runs `script` there.
+    std::string prepare(const fs::path& folder, const std::string& script) {
+        fs::create_directories(folder);
+        writeFile(folder / "asm.bat", script);
+        const std::string batch = (root.path() / "comp.bat").string();
+        writeFile(batch, "@\r\n@cd " + folder.string() + "\r\n@asm.bat\r\n");
+        return batch;
+    }
+
+    TempFolder root;
+    std::unique_ptr<ProcessLauncher> launcher = makeSystemLauncher();
+};
+
+TEST_F(Launcher, RunsTheScriptDetachedAndReportsHowItEnded) {
+    struct Case {
+        const char* script;
+        int status;
+    };
+    const Case cases[] = {
+        {"exit 0", 0},
+        {"exit 3", 3},
+        {"kill -TERM $$", 128 + SIGTERM},
+        // Its input is empty, never the editor's terminal.
+        {"if read line; then exit 1; fi; exit 0", 0},
+        // It runs in the folder comp.bat changes into, blanks and all.
+        {"pwd > where.txt", 0},
+    };
+    const fs::path folder = root.path() / "app folder";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        auto started = launcher->start(prepare(folder, c.script));
+        ASSERT_TRUE(started.process) << started.error;
+        ASSERT_TRUE(eventually([&] { return !started.process->running(); }));
+        EXPECT_EQ(started.process->exitStatus(), c.status);
+    }
+    EXPECT_EQ(readFile(folder / "where.txt"), folder.string() + "\n");
+}
+
+TEST_F(Launcher, RefusesWhatItCannotCarryOut) {
+    struct Case {
+        const char* name;
+        std::string batch;
+        std::string error;
+    };
+    const fs::path folder = root.path() / "app";
+    fs::create_directories(folder);
+    writeFile(root.path() / "unknown.bat", "@cd " + folder.string() + "\r\n@format c:\r\n");
+    writeFile(root.path() / "nofolder.bat", "@cd " + folder.string() + "/gone\r\n@asm.bat\r\n");
+    writeFile(root.path() / "noscript.bat", "@cd " + folder.string() + "\r\n@asm.bat\r\n");
+    const Case cases[] = {
+        {"no comp.bat", (root.path() / "missing.bat").string(), "missing.bat"},
+        {"a line it does not know", (root.path() / "unknown.bat").string(), "format c:"},
+        {"a folder that does not exist", (root.path() / "nofolder.bat").string(),
+         "No such file or directory"},
+        {"no asm.bat", (root.path() / "noscript.bat").string(), "asm.bat"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto started = launcher->start(c.batch);
+        EXPECT_FALSE(started.process);
+        EXPECT_NE(started.error.find(c.error), std::string::npos) << started.error;
+    }
+}
+
+TEST_F(Launcher, StopEndsTheScriptAndWhatItStarted) {
+    const fs::path folder = root.path() / "app";
+    auto started = launcher->start(prepare(folder, "sleep 1000 & echo $! > sleeper.pid; wait"));
+    ASSERT_TRUE(started.process) << started.error;
+    ASSERT_TRUE(eventually([&] { return readFile(folder / "sleeper.pid").ends_with("\n"); }));
+    const pid_t sleeper = std::stoi(readFile(folder / "sleeper.pid"));
+    EXPECT_TRUE(started.process->running());
+
+    started.process->stop();
+
+    EXPECT_FALSE(started.process->running());
+    EXPECT_EQ(started.process->exitStatus(), 128 + SIGTERM);
+    EXPECT_TRUE(eventually([&] { return processGone(sleeper); }));
+}
+
+} // namespace
+} // namespace corvane::testing
