@@ -45,7 +45,8 @@ void appendLabelNumber(std::string& out, std::int64_t lineNumber) {
     out.append(digits, length);
 }
 
-void appendRowLine(std::string& out, int row, std::int64_t lineNumber) {
+// Replaces `out` with the row line that draws line `lineNumber` on screen row `row`.
+void setRowLine(std::string& out, int row, std::int64_t lineNumber) {
     out = "    ld hl,";
     out += rowPositionTable[static_cast<std::size_t>(row)];
     out += "01h \\ ld (pencol),hl \\ ld hl,lng";
@@ -60,6 +61,46 @@ bool rowTableFilled() {
         }
     }
     return true;
+}
+
+void appendDoubleSpaces(std::string& out, std::string_view line) {
+    for (char c : line) {
+        if (c == ' ') {
+            out += "  ";
+        } else if (c == kCurrencySign) {
+            out += ' ';
+        } else {
+            out += c;
+        }
+    }
+}
+
+// The assembler's strings have no escapes, so a quote can only be given as its code.
+void appendDbString(std::string& out, std::string_view text) {
+    if (text.find(kQuote) == std::string_view::npos) {
+        out += kQuote;
+        out += text;
+        out += "\",0";
+        return;
+    }
+    bool first = true;
+    while (!text.empty()) {
+        if (!first) {
+            out += ',';
+        }
+        first = false;
+        if (text.front() == kQuote) {
+            out += "34";
+            text.remove_prefix(1);
+            continue;
+        }
+        const std::size_t run = std::min(text.find(kQuote), text.size());
+        out += kQuote;
+        out += text.substr(0, run);
+        out += kQuote;
+        text.remove_prefix(run);
+    }
+    out += ",0";
 }
 
 SourceOutcome failure(std::string error, std::int64_t screenCount = 0) {
@@ -85,46 +126,13 @@ std::string lineLabel(std::int64_t lineNumber) {
 
 std::string doubleSpaces(std::string_view line) {
     std::string doubled;
-    doubled.reserve(line.size() * 2);
-    for (char c : line) {
-        if (c == ' ') {
-            doubled += "  ";
-        } else if (c == kCurrencySign) {
-            doubled += ' ';
-        } else {
-            doubled += c;
-        }
-    }
+    appendDoubleSpaces(doubled, line);
     return doubled;
 }
 
 std::string dbString(std::string_view text) {
-    if (text.find(kQuote) == std::string_view::npos) {
-        std::string operands;
-        operands.reserve(text.size() + 4);
-        operands += kQuote;
-        operands += text;
-        operands += "\",0";
-        return operands;
-    }
-    // The assembler's strings have no escapes, so a quote can only be given as its code.
     std::string operands;
-    while (!text.empty()) {
-        if (!operands.empty()) {
-            operands += ',';
-        }
-        if (text.front() == kQuote) {
-            operands += "34";
-            text.remove_prefix(1);
-            continue;
-        }
-        const std::size_t run = std::min(text.find(kQuote), text.size());
-        operands += kQuote;
-        operands += text.substr(0, run);
-        operands += kQuote;
-        text.remove_prefix(run);
-    }
-    operands += ",0";
+    appendDbString(operands, text);
     return operands;
 }
 
@@ -149,7 +157,9 @@ SourceOutcome writeAssemblySource(const std::string& workingFolder, std::int64_t
     };
 
     out.writeLine(headerTemplate);
-    out.writeLine(" .db " + dbString(programName));
+    std::string row = " .db ";
+    appendDbString(row, programName);
+    out.writeLine(row);
     out.writeLine("debut:");
     out.writeLine("   bcall(_indicatorOff)");
     out.writeLine("   bcall(_clrlcdf)");
@@ -159,11 +169,10 @@ SourceOutcome writeAssemblySource(const std::string& workingFolder, std::int64_t
         callbacks.screenCountReady(screenCount);
     }
 
-    std::string row;
     std::int64_t lineNumber = 0;
     const auto writeScreen = [&](std::int64_t rows) {
         for (int r = 1; r <= rows; ++r) {
-            appendRowLine(row, r, ++lineNumber);
+            setRowLine(row, r, ++lineNumber);
             out.writeLine(row);
         }
         out.writeLine("    bcall(_getkey)");
@@ -177,15 +186,21 @@ SourceOutcome writeAssemblySource(const std::string& workingFolder, std::int64_t
     out.writeLine("   ret");
 
     std::string line;
+    std::string converted;
     for (std::int64_t n = 1; n <= lineCount && out.ok(); ++n) {
         processEvents();
-        row = lineLabel(n);
+        row = "lng";
+        appendLabelNumber(row, n);
         row += ':';
         out.writeLine(row);
         if (!lines.readLine(line)) {
             return failure(lines.error(), screenCount);
         }
-        out.writeLine("    .db " + dbString(doubleSpaces(line)));
+        converted.clear();
+        appendDoubleSpaces(converted, line);
+        row = "    .db ";
+        appendDbString(row, converted);
+        out.writeLine(row);
     }
     out.writeLine(".end");
     out.writeLine("END");

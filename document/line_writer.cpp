@@ -14,8 +14,9 @@ LineWriter::LineWriter(std::string path) : path_(std::move(path)) {
         fail("cannot be created");
         return;
     }
-    buffer_.resize(kBufferSize);
-    std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
+    // Lines gather in pending_ and go to the system a megabyte at a time: a line costs a copy.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    pending_.reserve(kBufferSize);
 }
 
 LineWriter::~LineWriter() {
@@ -28,23 +29,32 @@ void LineWriter::fail(const std::string& what) {
     }
 }
 
-void LineWriter::write(std::string_view bytes) {
-    if (file_ == nullptr || !ok() || bytes.empty()) {
-        return;
-    }
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+void LineWriter::flush() {
+    if (file_ != nullptr && ok() && !pending_.empty() &&
+        std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) {
         fail("cannot be written");
+    }
+    pending_.clear();
+}
+
+void LineWriter::write(std::string_view bytes) {
+    pending_ += bytes;
+    if (pending_.size() >= kBufferSize) {
+        flush();
     }
 }
 
 void LineWriter::writeLine(std::string_view line) {
-    write(line);
-    write("\r\n");
+    pending_ += line;
+    pending_ += "\r\n";
+    if (pending_.size() >= kBufferSize) {
+        flush();
+    }
 }
 
 bool LineWriter::close() {
     if (file_ != nullptr) {
-        // fclose flushes what the buffer still holds, so it can be the first to fail.
+        flush();
         if (std::fclose(file_) != 0) {
             fail("cannot be written");
         }

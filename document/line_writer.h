@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace corvane {
 
@@ -30,10 +29,11 @@ class LineWriter {
 
   private:
     void fail(const std::string& what);
+    void flush();
 
     std::string path_;
     std::FILE* file_ = nullptr;
-    std::vector<char> buffer_;
+    std::string pending_;
     std::string error_;
 };
 
