@@ -14,6 +14,19 @@ QString lineForEditor(std::string_view bytes) {
     return QString::fromStdU16String(line);
 }
 
+QString textForEditor(std::string_view bytes) {
+    QString text;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = bytes.find("\r\n", start);
+        text += lineForEditor(bytes.substr(start, end - start));
+        if (end == std::string_view::npos) {
+            return text;
+        }
+        text += QLatin1Char('\n');
+        start = end + 2;
+    }
+}
+
 std::string bytesFromEditor(const QString& text) {
     std::u16string plain;
     plain.reserve(static_cast<std::size_t>(text.size()) + 16);

@@ -13,6 +13,10 @@ inline constexpr char16_t kLoneLineFeedMark = u'\u240A';
 // lone LF as the mark above.
 QString lineForEditor(std::string_view bytes);
 
+// A whole text whose lines end with CR LF, as the window shows it: one paragraph per line
+// ('\n' between them, as QPlainTextEdit::setPlainText takes it).
+QString textForEditor(std::string_view bytes);
+
 // A field's text as file bytes: paragraph and line separators become CR LF, the lone-LF
 // mark becomes LF again, and everything else is encoded to the ANSI code page.
 std::string bytesFromEditor(const QString& text);

@@ -126,8 +126,7 @@ void FrmPRinc::createControls() {
 
     txtHead = new QPlainTextEdit;
     place(txtHead, "txtHead", {5520, 240, 2415, 2775});
-    txtHead->setPlainText(
-        lineForEditor(kHeaderTemplate).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    txtHead->setPlainText(textForEditor(kHeaderTemplate));
     txtHead->setFocusPolicy(Qt::NoFocus);
     txtHead->hide();
 

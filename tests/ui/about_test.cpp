@@ -1,0 +1,93 @@
+// The About window: how it opens and every way it closes.
+
+#include "frm_about.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+
+using corvane::frmAbout;
+using corvane::testing::Window;
+
+namespace {
+
+frmAbout* openAbout(Window& w) {
+    w.frm->findChild<QAction*>(QStringLiteral("MunAproposde"))->trigger();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* about = qobject_cast<frmAbout*>(top); about && about->isVisible()) {
+            return about;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class AboutTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void showsItsContents() {
+        Window w;
+        frmAbout* about = openAbout(w);
+        QVERIFY(about);
+        QCOMPARE(about->windowTitle(), QStringLiteral("A propos de l'editeur de texte"));
+        QCOMPARE(about->size(), QSize(382, 194));
+        QCOMPARE(about->findChild<QLabel*>(QStringLiteral("lblTitle"))->text(),
+                 QStringLiteral("Corvane"));
+        QCOMPARE(about->findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
+                 QStringLiteral("Version 0.6a"));
+        QVERIFY(!about->findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().isNull());
+        for (const char* contact : {"txtsite", "TxtMail", "TxtIcq"}) {
+            auto* field = about->findChild<QLineEdit*>(QString::fromLatin1(contact));
+            QVERIFY2(field && field->isReadOnly() && !field->text().isEmpty(), contact);
+        }
+        QVERIFY(about->findChild<QPushButton*>(QStringLiteral("cmdOK"))->isDefault());
+        QVERIFY(!about->parentWidget());
+        about->close();
+    }
+
+    void closesEveryWayAndEnablesTheWindow_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("OK clicked") << "click";
+        QTest::newRow("Enter") << "enter";
+        QTest::newRow("Esc") << "escape";
+        QTest::newRow("title bar") << "close";
+    }
+
+    void closesEveryWayAndEnablesTheWindow() {
+        QFETCH(QString, how);
+        Window w;
+        QTest::keyClicks(w.text(), QStringLiteral("kept"));
+        for (int opening = 0; opening < 2; ++opening) {
+            QPointer<frmAbout> about = openAbout(w);
+            QVERIFY(about);
+            QVERIFY(QTest::qWaitForWindowActive(about));
+            QVERIFY(!w.frm->isEnabled());
+            QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdOK"));
+
+            // While it is open the main window's shortcuts and menus do nothing.
+            QTest::keySequence(w.frm.get(), QKeySequence(Qt::CTRL | Qt::Key_N));
+            w.frm->findChild<QAction*>(QStringLiteral("MnuNouveau"))->trigger();
+            QCOMPARE(w.shownText(), QStringLiteral("kept"));
+
+            if (how == QLatin1String("click")) {
+                QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("cmdOK")),
+                                  Qt::LeftButton);
+            } else if (how == QLatin1String("enter")) {
+                QTest::keyClick(about, Qt::Key_Return);
+            } else if (how == QLatin1String("escape")) {
+                QTest::keyClick(about, Qt::Key_Escape);
+            } else {
+                about->close();
+            }
+            QVERIFY(w.frm->isEnabled());
+            QTRY_VERIFY(about.isNull());
+        }
+    }
+};
+
+QTEST_MAIN(AboutTest)
+#include "about_test.moc"

@@ -1,0 +1,309 @@
+// New, Open, Import, Save and Save As through a scripted file dialog, on real files.
+
+#include "window_fixture.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <csignal>
+#include <sys/resource.h>
+
+using corvane::FileDialog;
+using corvane::testing::noHourglass;
+using corvane::testing::readBytes;
+using corvane::testing::Window;
+using corvane::testing::writeBytes;
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // Open then Save gives back the same bytes: lone LFs, tabs, the code page's
+    // accented letters and no-break space, empty lines and a final empty line.
+    void openThenSaveKeepsEveryByte_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("two lines") << QByteArray("Hello\r\nWorld") << "Hello\nWorld"
+                                   << "12";
+        QTest::newRow("lone LF stays in its line")
+            << QByteArray("a\nb\r\nc") << QStringLiteral("a\u240Ab\nc") << "6";
+        QTest::newRow("tab, accents, no-break space")
+            << QByteArray("\tcaf\xE9\xA0\x80") << QStringLiteral("\tcaf\u00E9\u00A0\u20AC") << "7";
+        QTest::newRow("bytes without a character")
+            << QByteArray("\x81\x8D\x8F\x90\x9D")
+            << QStringLiteral("\u0081\u008D\u008F\u0090\u009D") << "5";
+        QTest::newRow("empty text") << QByteArray() << ""
+                                    << "0";
+        QTest::newRow("ends with a break") << QByteArray("x\r\n") << "x\n"
+                                           << "3";
+        QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << "\n\n"
+                                     << "4";
+    }
+
+    void openThenSaveKeepsEveryByte() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, shown);
+        QFETCH(QString, size);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("story.txt"));
+        const QByteArray file = "Prog\r\nfile\r\n" + text + "\r\n";
+        QVERIFY(writeBytes(path, file));
+        Window w;
+        w.open(path);
+        QCOMPARE(w.shownText(), shown);
+        QCOMPARE(w.size(), size);
+        QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Prog"));
+        QCOMPARE(w.line("TxtNomFic")->text(), QStringLiteral("file"));
+        QVERIFY(QFile::remove(path));
+        QVERIFY(w.frm->MnuEnregistrer_Click());
+        QCOMPARE(readBytes(path), file);
+        QVERIFY(w.dialog->shown.size() == 1);
+    }
+
+    void openSetsPathFolderAndBaseName_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("baseName");
+        QTest::newRow("story.txt") << "story.txt"
+                                   << "story";
+        QTest::newRow("four characters dropped whatever they are") << "story.text"
+                                                                   << "story.";
+        QTest::newRow("exactly four characters") << ".txt"
+                                                 << "";
+        QTest::newRow("shorter than four keeps the old value") << "abc"
+                                                               << "old";
+    }
+
+    void openSetsPathFolderAndBaseName() {
+        QFETCH(QString, name);
+        QFETCH(QString, baseName);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("notes")));
+        const QString older = dir.filePath(QStringLiteral("old.txt"));
+        const QString path = dir.filePath(QStringLiteral("notes/") + name);
+        QVERIFY(writeBytes(older, "a\r\nb\r\nc\r\n"));
+        QVERIFY(writeBytes(path, "P\r\nF\r\nline\r\n"));
+        Window w;
+        w.open(older);
+        w.open(path);
+        QCOMPARE(w.dialog->shown.back().title, QStringLiteral("Open a text file (with my header)"));
+        QCOMPARE(w.dialog->shown.back().flags, FileDialog::kFileMustExist);
+        QCOMPARE(w.dialog->shown.back().fileName, QStringLiteral("*.txt"));
+        QCOMPARE(w.dialog->shown.back().initDir, dir.path());
+        QCOMPARE(w.frm->documentPath(), path);
+        QCOMPARE(w.frm->workingFolder(), dir.filePath(QStringLiteral("notes")));
+        QCOMPARE(w.frm->baseName(), baseName);
+        QCOMPARE(w.shownText(), QStringLiteral("line"));
+    }
+
+    void openCutsLongNamesToTheirLimits() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.txt"));
+        QVERIFY(writeBytes(path, "ABCDEFGHIJKLMNOPQRSTUVWXY\r\nabcdefghijkl\r\ntext\r\n"));
+        Window w;
+        w.open(path);
+        QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+        QCOMPARE(w.line("TxtNomFic")->text(), QStringLiteral("abcdefgh"));
+    }
+
+    // A failed read keeps what was read and the values set before it, and the window
+    // ends ready; a cancelled dialog changes nothing.
+    void failedOpenAndImport_data() {
+        QTest::addColumn<bool>("import");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("programName");
+        QTest::newRow("open: header only") << false << QByteArray("P2\r\nF2\r\n") << ""
+                                           << "P2";
+        QTest::newRow("open: one line") << false << QByteArray("P2") << ""
+                                        << "P2";
+        QTest::newRow("open: LF endings are one line") << false << QByteArray("P2\nF2\nx\n") << ""
+                                                       << QStringLiteral("P2\u240AF2\u240Ax\u240A");
+        QTest::newRow("open: unreadable") << false << QByteArray() << ""
+                                          << "Kept";
+        QTest::newRow("import: empty file") << true << QByteArray("") << ""
+                                            << "Kept";
+    }
+
+    void failedOpenAndImport() {
+        QFETCH(bool, import);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, text);
+        QFETCH(QString, programName);
+        QTemporaryDir dir;
+        const QString earlier = dir.filePath(QStringLiteral("earlier.txt"));
+        QVERIFY(writeBytes(earlier, "Kept\r\nkept\r\nold\r\n"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        const QString path = dir.filePath(QStringLiteral("sub/broken.txt"));
+        if (!content.isNull()) {
+            QVERIFY(writeBytes(path, content));
+        }
+        Window w;
+        w.open(earlier);
+
+        w.dialog->answers.push_back(std::nullopt);
+        import ? w.frm->MnuImporter_Click() : w.frm->MunOuvrir_Click();
+        QCOMPARE(w.frm->documentPath(), earlier);
+        QCOMPARE(w.shownText(), QStringLiteral("old"));
+
+        import ? w.import(path) : w.open(path);
+        QCOMPARE(w.frm->documentPath(), path);
+        QCOMPARE(w.shownText(), text);
+        QCOMPARE(w.line("txtNomprog")->text(), programName);
+        QCOMPARE(w.frm->workingFolder(), dir.path());
+        QCOMPARE(w.frm->baseName(), QStringLiteral("earlier"));
+        QVERIFY(w.frm->isEnabled());
+        QVERIFY(noHourglass(*w.frm));
+    }
+
+    void importPutsTheHeaderIntoTheTextAndSaveAddsOne() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("doc.txt"));
+        QVERIFY(writeBytes(path, "Head1\r\nHead2\r\nbody\r\n"));
+        Window w;
+        w.import(path);
+        QCOMPARE(w.dialog->shown.back().title, QStringLiteral("Import a text file"));
+        QCOMPARE(w.dialog->shown.back().flags, FileDialog::kFileMustExist);
+        QCOMPARE(w.shownText(), QStringLiteral("Head1\nHead2\nbody"));
+        QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Notitle"));
+        QCOMPARE(w.frm->baseName(), QStringLiteral("doc"));
+        QCOMPARE(w.frm->workingFolder(), dir.path());
+        QVERIFY(w.frm->MnuEnregistrer_Click());
+        QCOMPARE(readBytes(path), QByteArray("Notitle\r\nnotitle\r\nHead1\r\nHead2\r\nbody\r\n"));
+        QVERIFY(noHourglass(*w.frm));
+    }
+
+    void saveAfterNewAsksThenWrites() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("chosen.txt"));
+        Window w(dir.path());
+        QTest::keyClicks(w.text(), QStringLiteral("Hi"));
+        w.line("txtNomprog")->setText(QStringLiteral("Story"));
+        w.frm->MnuNouveau_Click();
+        QTest::keyClicks(w.text(), QStringLiteral("Hello"));
+        w.dialog->answers.push_back(path);
+        QVERIFY(w.frm->MnuEnregistrer_Click());
+        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+        QCOMPARE(w.dialog->shown[0].save, true);
+        QCOMPARE(w.dialog->shown[0].title, QStringLiteral("Save text file"));
+        QCOMPARE(w.dialog->shown[0].flags, FileDialog::kOverwritePrompt);
+        QCOMPARE(w.dialog->shown[0].fileName, QStringLiteral("Story.txt"));
+        QCOMPARE(readBytes(path), QByteArray("Story\r\nnotitle\r\nHello\r\n"));
+        QCOMPARE(w.frm->documentPath(), path);
+        QCOMPARE(w.frm->baseName(), QStringLiteral("chosen"));
+
+        // Attached now: Save asks nothing more.
+        QTest::keyClicks(w.text(), QStringLiteral("!"));
+        QVERIFY(w.frm->MnuEnregistrer_Click());
+        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+        QCOMPARE(readBytes(path), QByteArray("Story\r\nnotitle\r\nHello!\r\n"));
+        QVERIFY(w.frm->isEnabled());
+        QVERIFY(noHourglass(*w.frm));
+    }
+
+    void saveAsElsewhereKeepsTheWorkingFolder() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("other")));
+        const QString path = dir.filePath(QStringLiteral("other/elsewhere.txt"));
+        Window w(dir.path());
+        w.line("txtNomprog")->clear();
+        w.dialog->answers.push_back(path);
+        QVERIFY(w.frm->MnuEnregistrerSous_Click());
+        QCOMPARE(w.dialog->shown[0].fileName, QStringLiteral(".txt"));
+        QCOMPARE(w.frm->workingFolder(), dir.path());
+        QCOMPARE(w.frm->documentPath(), path);
+        QCOMPARE(w.frm->baseName(), QStringLiteral("elsewhere"));
+        QCOMPARE(readBytes(path), QByteArray("\r\nnotitle\r\n\r\n"));
+    }
+
+    void saveAfterCancelledSaveAsWritesNothing() {
+        QTemporaryDir dir;
+        Window w(dir.path());
+        QTest::keyClicks(w.text(), QStringLiteral("text"));
+        w.dialog->answers.push_back(std::nullopt);
+        QVERIFY(!w.frm->MnuEnregistrer_Click());
+        QCOMPARE(w.frm->documentPath(), QString());
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+        QVERIFY(w.warnings.isEmpty());
+        QVERIFY(w.frm->isEnabled());
+        QVERIFY(noHourglass(*w.frm));
+    }
+
+    void failingSaveWarnsAndKeepsTextAndOldFile_data() {
+        QTest::addColumn<bool>("folderGone");
+        QTest::newRow("folder removed") << true;
+        QTest::newRow("disk full") << false;
+    }
+
+    void failingSaveWarnsAndKeepsTextAndOldFile() {
+        QFETCH(bool, folderGone);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        const QString path = dir.filePath(QStringLiteral("sub/doc.txt"));
+        const QByteArray old = "P\r\nF\r\nold\r\n";
+        QVERIFY(writeBytes(path, old));
+        Window w;
+        w.open(path);
+        const QString text = QString(5000, QLatin1Char('x'));
+        w.text()->setPlainText(text);
+
+        rlimit saved{};
+        if (folderGone) {
+            QVERIFY(QDir(dir.filePath(QStringLiteral("sub"))).removeRecursively());
+        } else {
+            // A file size limit makes every write past 1 KiB fail, as a full disk would.
+            std::signal(SIGXFSZ, SIG_IGN);
+            getrlimit(RLIMIT_FSIZE, &saved);
+            rlimit small = saved;
+            small.rlim_cur = 1024;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        const bool saved_ok = w.frm->MnuEnregistrer_Click();
+        if (!folderGone) {
+            setrlimit(RLIMIT_FSIZE, &saved);
+        }
+        QVERIFY(!saved_ok);
+        QCOMPARE(w.warnings.size(), 1);
+        QVERIFY2(w.warnings[0].contains(path), qPrintable(w.warnings[0]));
+        QCOMPARE(w.shownText(), text);
+        QCOMPARE(readBytes(path), folderGone ? QByteArray("<unreadable>") : old);
+        QVERIFY(w.frm->isEnabled());
+        QVERIFY(noHourglass(*w.frm));
+    }
+
+    // During a long read the window processes events before every 20th line; the counter
+    // is current then, and a command chosen meanwhile is ignored.
+    void longReadKeepsCommandsAway() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.txt"));
+        QByteArray content = "P\r\nF\r\n";
+        for (int i = 0; i < 100; ++i) {
+            content += "line\r\n";
+        }
+        QVERIFY(writeBytes(path, content));
+        Window w;
+        QString sizeDuringRead;
+        bool hourglassDuringRead = false;
+        QTimer::singleShot(0, w.frm.get(), [&] {
+            sizeDuringRead = w.size();
+            hourglassDuringRead = w.frm->cursor().shape() == Qt::WaitCursor;
+            QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_N));
+            QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_O));
+        });
+        w.open(path);
+        QCOMPARE(sizeDuringRead, QString::number(19 * 6));
+        QVERIFY(hourglassDuringRead);
+        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+        QCOMPARE(w.text()->blockCount(), 100);
+        QCOMPARE(w.size(), QString::number(100 * 6 - 2));
+        QCOMPARE(w.frm->documentPath(), path);
+        QVERIFY(noHourglass(*w.frm));
+
+        // Once the read has ended, commands run again.
+        QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_N));
+        QCOMPARE(w.size(), QStringLiteral("0"));
+    }
+};
+
+QTEST_MAIN(FileCommandsTest)
+#include "file_commands_test.moc"

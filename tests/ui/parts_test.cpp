@@ -1,0 +1,153 @@
+// The window's small parts: the conversion between file bytes and the text box, the
+// chosen file's folder and base name, and the nesting of busy indications.
+
+#include "busy_state.h"
+#include "chosen_file.h"
+#include "editor_text.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+
+using namespace corvane;
+
+class PartsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void editorTextRoundTrip_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << QByteArray("Hello") << "Hello";
+        QTest::newRow("lone LF") << QByteArray("a\nb\n") << QStringLiteral("a\u240Ab\u240A");
+        QTest::newRow("Windows-1252 letters")
+            << QByteArray("\x80\x9F\xE9\xFF") << QStringLiteral("\u20AC\u0178\u00E9\u00FF");
+        QTest::newRow("control bytes")
+            << QByteArray("\x01\t\x1F", 3) << QStringLiteral("\u0001\t\u001F");
+    }
+
+    void editorTextRoundTrip() {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, shown);
+        const QString text = lineForEditor(line.toStdString());
+        QCOMPARE(text, shown);
+        QCOMPARE(QByteArray::fromStdString(bytesFromEditor(text)), line);
+    }
+
+    void wholeTextRoundTrip_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("empty") << QByteArray() << "";
+        QTest::newRow("lines") << QByteArray("a\r\nb") << "a\nb";
+        QTest::newRow("final break") << QByteArray("a\r\n") << "a\n";
+        QTest::newRow("lone LF and break") << QByteArray("a\n\r\n") << QStringLiteral("a\u240A\n");
+    }
+
+    void wholeTextRoundTrip() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        const QString text = textForEditor(bytes.toStdString());
+        QCOMPARE(text, shown);
+        QString paragraphs = text;
+        paragraphs.replace(QLatin1Char('\n'), QChar::ParagraphSeparator);
+        QCOMPARE(QByteArray::fromStdString(bytesFromEditor(paragraphs)), bytes);
+    }
+
+    void editorBreaksBecomeCrLf_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("paragraphs") << QStringLiteral("a\u2029b") << QByteArray("a\r\nb");
+        QTest::newRow("line separator") << QStringLiteral("a\u2028b") << QByteArray("a\r\nb");
+        QTest::newRow("outside the code page") << QStringLiteral("\u4E2D") << QByteArray("?");
+    }
+
+    void editorBreaksBecomeCrLf() {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(QByteArray::fromStdString(bytesFromEditor(text)), bytes);
+    }
+
+    void chosenFile_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("fileTitle");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("baseName");
+        QTest::newRow("folder") << "C:\\notes\\story.txt"
+                                << "story.txt"
+                                << "C:\\notes"
+                                << "story";
+        QTest::newRow("drive root") << "C:\\a.txt"
+                                    << "a.txt"
+                                    << "C:"
+                                    << "a";
+        QTest::newRow("posix root") << "/a.txt"
+                                    << "a.txt"
+                                    << ""
+                                    << "a";
+        QTest::newRow("any last four") << "/n/story.text"
+                                       << "story.text"
+                                       << "/n"
+                                       << "story.";
+        QTest::newRow("short name") << "/n/abc"
+                                    << "abc"
+                                    << "/n"
+                                    << "<none>";
+        QTest::newRow("no folder") << "a.txt"
+                                   << "a.txt"
+                                   << "<none>"
+                                   << "a";
+    }
+
+    void chosenFile() {
+        QFETCH(QString, fileName);
+        QFETCH(QString, fileTitle);
+        QFETCH(QString, folder);
+        QFETCH(QString, baseName);
+        const ChosenFile chosen = splitChosenFile(fileName, fileTitle);
+        QCOMPARE(chosen.folder.value_or(QStringLiteral("<none>")), folder);
+        QCOMPARE(chosen.baseName.value_or(QStringLiteral("<none>")), baseName);
+    }
+
+    // Nested indications: the window comes back only when the outermost ends, and each
+    // application-wide hourglass is removed by the indication that set it.
+    void busyStatesNest() {
+        QWidget window;
+        BusyIndicator indicator(window);
+        {
+            const BusyState build(indicator, Hourglass::Window, true);
+            QVERIFY(!window.isEnabled());
+            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+            {
+                const BusyState save(indicator, Hourglass::Application, true);
+                {
+                    const BusyState saveAs(indicator, Hourglass::Application, true);
+                    QVERIFY(QApplication::overrideCursor());
+                }
+                QVERIFY(!window.isEnabled());
+                QVERIFY(QApplication::overrideCursor());
+            }
+            QVERIFY(!window.isEnabled());
+            QVERIFY(indicator.busy());
+            QCOMPARE(QApplication::overrideCursor(), nullptr);
+            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+        }
+        QVERIFY(window.isEnabled());
+        QVERIFY(!indicator.busy());
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void loadingHourglassLeavesTheWindowEnabled() {
+        QWidget window;
+        BusyIndicator indicator(window);
+        {
+            const BusyState open(indicator, Hourglass::Window, false);
+            QVERIFY(window.isEnabled());
+            QVERIFY(!indicator.busy());
+            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+        }
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+    }
+};
+
+QTEST_MAIN(PartsTest)
+#include "parts_test.moc"

@@ -1,0 +1,71 @@
+#pragma once
+
+// A main window with a scripted file dialog and recorded warnings, shown offscreen.
+
+#include "file_dialog.h"
+#include "frm_princ.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextDocument>
+#include <memory>
+
+namespace corvane::testing {
+
+struct Window {
+    ScriptedFileDialog* dialog = nullptr;
+    QStringList warnings;
+    std::unique_ptr<FrmPRinc> frm;
+
+    explicit Window(const QString& appFolder = QStringLiteral("/app")) {
+        auto scripted = std::make_unique<ScriptedFileDialog>();
+        dialog = scripted.get();
+        frm = std::make_unique<FrmPRinc>(std::move(scripted), appFolder,
+                                         [this](const QString& message) { warnings << message; });
+        frm->show();
+        QApplication::setActiveWindow(frm.get());
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(frm.get());
+    }
+
+    template <typename T> T* field(const char* name) const {
+        return frm->findChild<T*>(QString::fromLatin1(name));
+    }
+    QPlainTextEdit* text() const { return field<QPlainTextEdit>("TxtTexte"); }
+    // The text as the box holds it (toPlainText would turn no-break spaces into spaces).
+    QString shownText() const {
+        return text()->document()->toRawText().replace(QChar::ParagraphSeparator,
+                                                       QLatin1Char('\n'));
+    }
+    QLineEdit* line(const char* name) const { return field<QLineEdit>(name); }
+    QString size() const { return line("TxtTailleTexte")->text(); }
+
+    // Open or Import the file at `path` through the scripted dialog.
+    void open(const QString& path) {
+        dialog->answers.push_back(path);
+        frm->MunOuvrir_Click();
+    }
+    void import(const QString& path) {
+        dialog->answers.push_back(path);
+        frm->MnuImporter_Click();
+    }
+};
+
+inline QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+inline bool writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// True when neither the application nor the window shows the hourglass.
+inline bool noHourglass(const QWidget& window) {
+    return QApplication::overrideCursor() == nullptr && window.cursor().shape() != Qt::WaitCursor;
+}
+
+} // namespace corvane::testing

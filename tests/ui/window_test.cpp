@@ -1,0 +1,208 @@
+// The main window: its start state, the text-size counter, the name limits, the focus
+// order, the shortcuts and the busy state.
+
+#include "source_writer.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QTemporaryDir>
+
+using corvane::BusyState;
+using corvane::Hourglass;
+using corvane::testing::noHourglass;
+using corvane::testing::Window;
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void startState() {
+        Window w(QStringLiteral("/opt/corvane"));
+        QCOMPARE(w.frm->windowTitle(), QStringLiteral("Corvane"));
+        QCOMPARE(w.shownText(), QString());
+        QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Notitle"));
+        QCOMPARE(w.line("TxtNomFic")->text(), QStringLiteral("notitle"));
+        for (const char* result : {"TxtNbEcran", "TxtTailleTexte", "txtTailleFichier"}) {
+            QVERIFY2(w.line(result)->text().isEmpty(), result);
+            QVERIFY2(w.line(result)->isReadOnly(), result);
+        }
+        QCOMPARE(w.frm->documentPath(), QString());
+        QCOMPARE(w.frm->baseName(), QString());
+        QCOMPARE(w.frm->workingFolder(), QStringLiteral("/opt/corvane"));
+        QCOMPARE(QApplication::focusWidget(), w.text());
+        QVERIFY(w.frm->isEnabled());
+        QVERIFY(noHourglass(*w.frm));
+    }
+
+    void fixedLayout() {
+        Window w;
+        QCOMPARE(w.frm->minimumSize(), w.frm->maximumSize());
+        QCOMPARE(w.frm->centralWidget()->size(), QSize(359, 316));
+        QCOMPARE(w.text()->geometry(), QRect(0, 0, 209, 313));
+        QCOMPARE(w.line("txtNomprog")->geometry(), QRect(216, 16, 137, 19));
+        QCOMPARE(w.line("txtTailleFichier")->geometry(), QRect(216, 184, 137, 19));
+        QVERIFY(!(w.frm->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!w.frm->windowIcon().isNull());
+        QCOMPARE(w.text()->font().family(), QStringLiteral("Courier New"));
+        QCOMPARE(w.text()->font().pointSizeF(), 9.75);
+        // The template box never shows, and nothing but its own reader sees its text.
+        auto* head = w.field<QPlainTextEdit>("txtHead");
+        QVERIFY(head && !head->isVisible());
+        QCOMPARE(QByteArray::fromStdString(w.frm->headerTemplate()),
+                 QByteArray::fromStdString(std::string(corvane::kHeaderTemplate)));
+    }
+
+    void counter_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("clearAfter");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("one character") << "a" << false << "1";
+        QTest::newRow("ab, break, cd") << "ab\ncd" << false << "6";
+        QTest::newRow("Shift+Enter is a break too") << "ab\rcd" << false << "6";
+        QTest::newRow("empty lines") << "\n\n" << false << "4";
+        QTest::newRow("everything deleted") << "abc\nd" << true << "0";
+    }
+
+    void counter() {
+        QFETCH(QString, typed);
+        QFETCH(bool, clearAfter);
+        QFETCH(QString, expected);
+        Window w;
+        for (const QChar c : typed) {
+            if (c == QLatin1Char('\n')) {
+                QTest::keyClick(w.text(), Qt::Key_Return);
+            } else if (c == QLatin1Char('\r')) {
+                QTest::keyClick(w.text(), Qt::Key_Return, Qt::ShiftModifier);
+            } else {
+                QTest::keyClicks(w.text(), QString(c));
+            }
+        }
+        if (clearAfter) {
+            QTest::keyClick(w.text(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(w.text(), Qt::Key_Delete);
+        }
+        QCOMPARE(w.size(), expected);
+        QVERIFY(!w.shownText().contains(QChar::LineSeparator));
+    }
+
+    void newEmptiesTextAndCounter() {
+        Window w;
+        QTest::keyClicks(w.text(), QStringLiteral("hello"));
+        QCOMPARE(w.size(), QStringLiteral("5"));
+        w.frm->MnuNouveau_Click();
+        QCOMPARE(w.shownText(), QString());
+        QCOMPARE(w.size(), QStringLiteral("0"));
+        QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Notitle"));
+    }
+
+    void typedNamesStopAtTheirLimits_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("program name") << "txtNomprog" << 20;
+        QTest::newRow("calculator file name") << "TxtNomFic" << 8;
+    }
+
+    void typedNamesStopAtTheirLimits() {
+        QFETCH(QString, field);
+        QFETCH(int, limit);
+        Window w;
+        QLineEdit* edit = w.line(field.toLatin1().constData());
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+        QCOMPARE(edit->text(), QStringLiteral("abcdefghijklmnopqrstuvwxyz").left(limit));
+    }
+
+    void tabMovesFocusInOrder() {
+        Window w;
+        QTest::keyClicks(w.text(), QStringLiteral("x"));
+        const QStringList order{
+            QStringLiteral("TxtNbEcran"),       QStringLiteral("TxtTailleTexte"),
+            QStringLiteral("txtTailleFichier"), QStringLiteral("txtNomprog"),
+            QStringLiteral("TxtNomFic"),        QStringLiteral("TxtTexte")};
+        for (const QString& next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), next);
+        }
+        QCOMPARE(w.shownText(), QStringLiteral("x"));
+    }
+
+    void shortcutsReachTheirCommands_data() {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("dialogTitle");
+        QTest::newRow("Ctrl+N") << QKeySequence(Qt::CTRL | Qt::Key_N) << "MnuNouveau"
+                                << "";
+        QTest::newRow("Ctrl+O") << QKeySequence(Qt::CTRL | Qt::Key_O) << "MunOuvrir"
+                                << "Open a text file (with my header)";
+        QTest::newRow("Ctrl+I") << QKeySequence(Qt::CTRL | Qt::Key_I) << "MnuImporter"
+                                << "Import a text file";
+        QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S) << "MnuEnregistrer"
+                                << "Save text file";
+        QTest::newRow("F9") << QKeySequence(Qt::Key_F9) << "MunCompillerIon"
+                            << "";
+    }
+
+    void shortcutsReachTheirCommands() {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, action);
+        QFETCH(QString, dialogTitle);
+        Window w;
+        QTest::keyClicks(w.text(), QStringLiteral("kept"));
+        auto* menuItem = w.frm->findChild<QAction*>(action);
+        QVERIFY(menuItem);
+        QCOMPARE(menuItem->shortcut(), keys);
+
+        {
+            // Busy: the window is disabled and no shortcut reaches any command.
+            const BusyState busy(w.frm->busyIndicator(), Hourglass::Window, true);
+            QTest::keySequence(w.frm.get(), keys);
+            menuItem->trigger();
+            QVERIFY(w.dialog->shown.empty());
+            QCOMPARE(w.shownText(), QStringLiteral("kept"));
+        }
+
+        QTest::keySequence(w.text(), keys);
+        if (dialogTitle.isEmpty()) {
+            QVERIFY(w.dialog->shown.empty());
+        } else {
+            QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+            QCOMPARE(w.dialog->shown[0].title, dialogTitle);
+        }
+        if (action == QLatin1String("MnuNouveau")) {
+            QCOMPARE(w.shownText(), QString());
+        }
+        QVERIFY(w.frm->isEnabled());
+        QVERIFY(noHourglass(*w.frm));
+    }
+
+    void saveInsideABusyCommandLeavesItBusy() {
+        QTemporaryDir dir;
+        Window w(dir.path());
+        QTest::keyClicks(w.text(), QStringLiteral("text"));
+        w.dialog->answers.push_back(dir.filePath(QStringLiteral("doc.txt")));
+        {
+            const BusyState outer(w.frm->busyIndicator(), Hourglass::Window, true);
+            // Save runs Save As here: two nested indications inside the outer one.
+            QVERIFY(w.frm->MnuEnregistrer_Click());
+            QVERIFY(!w.frm->isEnabled());
+            QCOMPARE(w.frm->cursor().shape(), Qt::WaitCursor);
+            QCOMPARE(QApplication::overrideCursor(), nullptr);
+            QTest::keySequence(w.frm.get(), QKeySequence(Qt::CTRL | Qt::Key_N));
+            QCOMPARE(w.shownText(), QStringLiteral("text"));
+        }
+        QVERIFY(w.frm->isEnabled());
+        QVERIFY(noHourglass(*w.frm));
+    }
+
+    void quitClosesAtOnceWithUnsavedText() {
+        Window w;
+        QTest::keyClicks(w.text(), QStringLiteral("unsaved"));
+        QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QVERIFY(!w.frm->isVisible());
+        QVERIFY(w.dialog->shown.empty());
+        QVERIFY(w.warnings.isEmpty());
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
