@@ -14,7 +14,9 @@ struct Document {
     std::vector<std::string> lines;
 };
 
-void PrintTo(const Document& document, std::ostream* out) { *out << document.name; }
+void PrintTo(const Document& document, std::ostream* out) {
+    *out << document.name;
+}
 
 std::vector<std::string> numberedLines(int count) {
     std::vector<std::string> lines;
@@ -140,6 +142,41 @@ const Document kDocuments[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Documents, WholeChain, ::testing::ValuesIn(kDocuments),
+                         [](const auto& info) { return info.param.name; });
+
+// Windows-1252 text from UTF-8 source text: the characters used here (U+0000 to U+00FF)
+// have the same value in both.
+std::string ansi(std::string_view utf8) {
+    std::string bytes;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte >= 0xC2 && byte <= 0xC3 && i + 1 < utf8.size()) {
+            bytes.push_back(static_cast<char>(((byte & 0x03) << 6) | (utf8[++i] & 0x3F)));
+        } else {
+            bytes.push_back(static_cast<char>(byte));
+        }
+    }
+    return bytes;
+}
+
+// Typed accented text, brackets, inverted marks and characters the calculator has no glyph
+// for (œ, €, ©, Å, ø: each shows '?').
+const Document kLanguages[] = {
+    {"french",
+     ansi("Élise à l'école"),
+     {ansi("À l'école, Élise a reçu un cadeau."), ansi("Ça coûte [cher] : où ? Ève, Noël, maïs"),
+      ansi("ÂÊÎÔÛ âêîôû ÈÉËÏÜ"), ansi("èéëïü ÀÁ àá"), "c\x9Cur \x9C"}},
+    {"spanish",
+     ansi("Año"),
+     {ansi("¿Dónde está el niño?"), ansi("¡Qué año! Ñandú, pingüino"), ansi("ÁÉÍÓÚ áéíóú"),
+      ansi("ÌÒÙ ìòù Ç ç")}},
+    {"german",
+     ansi("Grüße"),
+     {ansi("Grüße aus Köln: Äpfel, Öl, Übel"), ansi("Straße [B] ß"), ansi("ÄÖÜ äöü"),
+      ansi("5 \x80, © 2024, Åse, Søren")}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Languages, WholeChain, ::testing::ValuesIn(kLanguages),
                          [](const auto& info) { return info.param.name; });
 
 TEST(CalculatorLimit, CodeReachingC000IsRefusedForTheTI83PlusOnly) {

@@ -1,0 +1,107 @@
+#include "chain.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <random>
+#include <sys/wait.h>
+
+namespace corvane::programs {
+namespace {
+
+namespace fs = std::filesystem;
+using harness::Model;
+
+// Assembles `source` (which includes ion.inc) into raw bytes with the asm83 of the program
+// folder, for one calculator.
+class IonInclude : public ::testing::TestWithParam<Model> {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("corvane-ioninc-" + std::to_string(std::random_device{}()));
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string assemble(const std::string& body) {
+        std::ofstream(folder_ / "probe.z80", std::ios::binary)
+            << "#include \"ion.inc\"\r\n        .org 0\r\n"
+            << body;
+        const std::string app = CORVANE_APP_DIR;
+        const std::string command =
+            "cd '" + folder_.string() + "' && '" + app + "/asm83' -I '" + app + "' " +
+            (GetParam() == Model::TI83Plus ? "-D TI83P " : "") + "probe.z80 probe.bin 2>probe.log";
+        const int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readAll("probe.log");
+        return readAll("probe.bin");
+    }
+
+    std::string readAll(const char* name) const {
+        std::ifstream in(folder_ / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path folder_;
+};
+
+std::string word(unsigned value) {
+    return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+}
+
+TEST_P(IonInclude, NamesTheCalculatorsAddresses) {
+    const bool plus = GetParam() == Model::TI83Plus;
+    // Symbol, TI-83 Plus value, TI-83 value, as TI's published tables give them.
+    const std::tuple<const char*, unsigned, unsigned> symbols[] = {
+        {"progstart", 0x9D95, 0x9327},   {"pencol", 0x86D7, 0x8252},
+        {"penrow", 0x86D8, 0x8253},      {"_indicatorOff", 0x4570, 0x4795},
+        {"_clrlcdf", 0x4540, 0x4755},    {"_clrlcdfull", 0x4540, 0x4755},
+        {"_vputs", 0x4561, 0x4781},      {"_getkey", 0x4972, 0x4CFE},
+        {"_vputmap", 0x455E, 0x477D},    {"_homeup", 0x4558, 0x4775},
+        {"currow", 0x844B, 0x800C},      {"curcol", 0x844C, 0x800D},
+        {"plotsscreen", 0x9340, 0x8E29}, {"saferam1", 0x9872, 0x8265},
+        {"_GetKey", 0x4972, 0x4CFE},     {"_VPUTS", 0x4561, 0x4781},
+    };
+    std::string source;
+    std::string expected;
+    for (const auto& [name, valuePlus, value83] : symbols) {
+        source += std::string("        .dw ") + name + "\r\n";
+        expected += word(plus ? valuePlus : value83);
+    }
+    EXPECT_EQ(assemble(source), expected);
+}
+
+TEST_P(IonInclude, RomCallsTakeTheCalculatorsForm) {
+    const bool plus = GetParam() == Model::TI83Plus;
+    const std::string call = plus ? std::string("\xEF") : std::string("\xCD");
+    EXPECT_EQ(assemble("        bcall(_vputs)\r\n        bcall(_getkey) \\ ret\r\n"),
+              call + word(plus ? 0x4561 : 0x4781) + call + word(plus ? 0x4972 : 0x4CFE) + "\xC9");
+}
+
+TEST_P(IonInclude, MapsEveryByteOfStringsToTheCalculatorsCharacters) {
+    std::string literal;
+    std::string expected;
+    for (int byte = 1; byte < 256; ++byte) {
+        if (byte == '"' || byte == '\r' || byte == '\n') {
+            continue;
+        }
+        literal.push_back(static_cast<char>(byte));
+        expected.push_back(
+            static_cast<char>(calculatorCode(static_cast<std::uint8_t>(byte), GetParam())));
+    }
+    // Numbers are never mapped, only literals.
+    const std::string bytes =
+        assemble("        .db \"" + literal + "\", 5Bh, 0E9h, '[', '\xE9'\r\n");
+    EXPECT_EQ(bytes, expected + "\x5B\xE9\xC1\x96");
+    for (std::size_t i = 0; i < std::min(bytes.size(), expected.size()); ++i) {
+        EXPECT_EQ(bytes[i], expected[i]) << "byte " << std::hex << int(std::uint8_t(literal[i]));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModels, IonInclude, ::testing::Values(Model::TI83, Model::TI83Plus),
+                         [](const auto& info) {
+                             return info.param == Model::TI83 ? "TI83" : "TI83Plus";
+                         });
+
+} // namespace
+} // namespace corvane::programs
