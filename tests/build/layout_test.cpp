@@ -1,5 +1,4 @@
 #include "layout.h"
-#include "path.h"
 #include "test_files.h"
 
 #include <gmock/gmock.h>
@@ -110,15 +109,6 @@ TEST(Layout, ReplacesAnExistingTempEtt) {
     std::int64_t lineCount = 0;
     ASSERT_TRUE(layoutLines(folder.file("doc.txt"), folder.path(), lineCount).ok);
     EXPECT_EQ(readBytes(folder.file("temp.ett")), "new\r\n");
-}
-
-TEST(Layout, TempEttGoesIntoTheWorkingFolderByPlainJoining) {
-    TempFolder folder;
-    std::filesystem::create_directory(folder.file("work"));
-    writeBytes(folder.file("doc.txt"), documentBytes("x"));
-    std::int64_t lineCount = 0;
-    ASSERT_TRUE(layoutLines(folder.file("doc.txt"), folder.file("work") + "/", lineCount).ok);
-    EXPECT_EQ(readBytes(joinPath(folder.file("work") + "/", "temp.ett")), "x\r\n");
 }
 
 struct Cadence {

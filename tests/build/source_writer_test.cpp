@@ -89,14 +89,6 @@ TEST(HeaderTemplate, GivesTheTi83PlusTokenInHex) {
     EXPECT_TRUE(kHeaderTemplate.ends_with("        jr      nc,debut\r\n"));
 }
 
-TEST(RowPositionTable, HoldsTheTenPenRows) {
-    fillRowPositionTable();
-    const std::vector<std::string> rows(rowPositionTable.begin() + 1,
-                                        rowPositionTable.begin() + 11);
-    EXPECT_EQ(rows, (std::vector<std::string>{"01", "07", "0D", "13", "19", "1F", "25", "2B", "31",
-                                              "37"}));
-}
-
 TEST(LineLabel, PadsToThreeDigits) {
     for (const auto& [number, label] :
          std::vector<std::pair<std::int64_t, std::string>>{{1, "lng001"},
