@@ -31,7 +31,7 @@ class Program {
         body_ += title;
         body_.push_back('\0');
     }
-    Program& bytes(std::initializer_list<int> values) {
+    Program& bytes(const std::vector<int>& values) {
         for (const int value : values) {
             body_.push_back(static_cast<char>(value));
         }
@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(BothModels, Harness, ::testing::Values(Model::TI83, Mod
                          });
 
 TEST(Harness83Plus, RefusesCodeAtOrAboveC000AndDirectRomCalls) {
-    const std::pair<std::initializer_list<int>, const char*> cases[] = {
+    const std::pair<std::vector<int>, const char*> cases[] = {
         {{0xC3, 0x00, 0xC0}, "C000h"},              // jp C000h
         {{0xC3, 0xFF, 0xBF}, "C000h"},              // jp BFFFh: a nop there runs on into C000h
         {{0xCD, 0x61, 0x45}, "outside a ROM call"}, // call _VPutS without rst 28h
