@@ -246,7 +246,7 @@ void FrmPRinc::readIntoWindow(FileKind kind) {
     TextLoader text(*TxtTexte);
     ReadCallbacks callbacks;
     callbacks.processEvents = [this, &text] {
-        text.flush();
+        text.flushIfDue();
         processEvents_();
     };
     callbacks.textLine = [&text](std::string_view line) { text.appendLine(lineForEditor(line)); };

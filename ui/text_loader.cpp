@@ -6,6 +6,12 @@
 
 namespace corvane {
 
+namespace {
+
+constexpr qint64 kRepaintIntervalMs = 50;
+
+} // namespace
+
 TextLoader::TextLoader(QPlainTextEdit& box) : box_(box) {
     box_.clear();
     box_.document()->setUndoRedoEnabled(false);
@@ -29,6 +35,13 @@ void TextLoader::flush() {
     end.movePosition(QTextCursor::End);
     end.insertText(pending_);
     pending_.clear();
+    sinceFlush_.start();
+}
+
+void TextLoader::flushIfDue() {
+    if (!sinceFlush_.isValid() || sinceFlush_.hasExpired(kRepaintIntervalMs)) {
+        flush();
+    }
 }
 
 void TextLoader::dropFinalLineBreak() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 
 class QPlainTextEdit;
@@ -7,10 +8,10 @@ class QPlainTextEdit;
 namespace corvane {
 
 // Fills a text box line by line while a file is read. Lines are gathered and handed to the
-// box in one insertion whenever the window is about to process events (and at the end),
-// so a long file costs a few thousand insertions instead of one per line, while the box
-// and its counter are up to date whenever the window can repaint. Undo is off meanwhile:
-// the read replaces the whole text.
+// box in one insertion at a time: every repaint of a changed box costs far more than the
+// insertion itself, so while the window processes events every few lines, the box (and
+// the text-size counter with it) changes at most about twenty times a second, the first
+// time at once. Undo is off meanwhile: the read replaces the whole text.
 class TextLoader {
   public:
     // Empties the box.
@@ -23,12 +24,15 @@ class TextLoader {
     // Adds one line followed by a line break.
     void appendLine(const QString& line);
     void flush();
+    // Flushes when nothing was handed over yet or a repaint interval has passed since.
+    void flushIfDue();
     // Removes the line break after the last line, once the whole file has been read.
     void dropFinalLineBreak();
 
   private:
     QPlainTextEdit& box_;
     QString pending_;
+    QElapsedTimer sinceFlush_;
 };
 
 } // namespace corvane

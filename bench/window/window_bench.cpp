@@ -1,0 +1,101 @@
+// Prints how long the window takes to open a 100,000-line document (about 5 MB) compared
+// with one setPlainText of the same text, and how long one typed character at the end of
+// that document takes, text-size counter and repaint included. Run it offscreen:
+//   QT_QPA_PLATFORM=offscreen bench/bench_window
+
+#include "file_dialog.h"
+#include "frm_princ.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kLines = 100000;
+constexpr int kKeystrokes = 200;
+
+QByteArray documentBytes() {
+    QByteArray bytes = "Benchmark\r\nbench\r\n";
+    for (int i = 0; i < kLines; ++i) {
+        bytes += QByteArray::number(i).rightJustified(6, '0');
+        bytes += " the quick brown fox jumps over the lazy dog\r\n";
+    }
+    return bytes;
+}
+
+double milliseconds(const QElapsedTimer& timer) {
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("long.txt"));
+    const QByteArray bytes = documentBytes();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    file.close();
+
+    auto dialog = std::make_unique<corvane::ScriptedFileDialog>();
+    corvane::ScriptedFileDialog& scripted = *dialog;
+    corvane::FrmPRinc window(std::move(dialog), dir.path(), [](const QString&) {});
+    window.show();
+    QApplication::processEvents();
+    auto* text = window.findChild<QPlainTextEdit*>(QStringLiteral("TxtTexte"));
+    auto* size = window.findChild<QLineEdit*>(QStringLiteral("TxtTailleTexte"));
+
+    scripted.answers.push_back(path);
+    QElapsedTimer timer;
+    timer.start();
+    window.MunOuvrir_Click();
+    QApplication::processEvents();
+    const double openMs = milliseconds(timer);
+
+    // The same text in one piece, in a box like the window's.
+    const QString whole = text->toPlainText();
+    QPlainTextEdit reference;
+    reference.setFont(text->font());
+    reference.setFixedSize(text->size());
+    reference.show();
+    QApplication::processEvents();
+    timer.restart();
+    reference.setPlainText(whole);
+    QApplication::processEvents();
+    const double setPlainTextMs = milliseconds(timer);
+
+    text->setFocus();
+    text->moveCursor(QTextCursor::End);
+    QApplication::processEvents();
+    std::vector<double> strokes;
+    for (int i = 0; i < kKeystrokes; ++i) {
+        timer.restart();
+        QTest::keyClick(text, Qt::Key_X);
+        QApplication::processEvents();
+        text->viewport()->repaint();
+        strokes.push_back(milliseconds(timer));
+    }
+    std::sort(strokes.begin(), strokes.end());
+
+    std::printf("document: %d lines, %lld bytes; size field shows %s\n", kLines,
+                static_cast<long long>(bytes.size()), qPrintable(size->text()));
+    std::printf("open in the window:     %8.1f ms  (target < 3000 ms)\n", openMs);
+    std::printf("one setPlainText:       %8.1f ms  (open / setPlainText = %.2f, target <= 3)\n",
+                setPlainTextMs, openMs / setPlainTextMs);
+    std::printf("keystroke at the end:   median %.3f ms, max %.3f ms over %d  (target < 10 ms)\n",
+                strokes[strokes.size() / 2], strokes.back(), kKeystrokes);
+    return 0;
+}
