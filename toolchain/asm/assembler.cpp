@@ -97,6 +97,11 @@ class Assembly {
         pastEndReported_ = false;
         overlapReported_ = false;
         codeReach_ = -1;
+        if (final && firstPastEnd_) {
+            // Labels past FFFFh put their uses out of range too; the cause comes first.
+            error(source_.statements[*firstPastEnd_], "address past FFFFh");
+            pastEndReported_ = true;
+        }
         for (index_ = 0; index_ < source_.statements.size() && !ended_; ++index_) {
             statement(source_.statements[index_]);
         }
@@ -284,6 +289,9 @@ class Assembly {
         case Image::Put::Ok:
             break;
         case Image::Put::PastEnd:
+            if (!firstPastEnd_) {
+                firstPastEnd_ = index_;
+            }
             if (!pastEndReported_) {
                 error(s, "address past FFFFh");
                 pastEndReported_ = true;
@@ -501,6 +509,7 @@ class Assembly {
     std::int64_t pc_ = 0;
     std::int64_t here_ = 0;
     bool pastEndReported_ = false;
+    std::optional<std::size_t> firstPastEnd_;
     bool overlapReported_ = false;
     std::int64_t codeReach_ = -1;
     std::size_t codeReachStatement_ = 0;
