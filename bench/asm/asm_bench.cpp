@@ -57,8 +57,8 @@ std::string documentSource(int lineCount) {
             ++m;
             out += "    ld hl,";
             out += kRowCodes[r];
-            out += "01h \\ ld (pencol),hl \\ ld hl,lng" + label(m).substr(3) +
-                   " \\ bcall(_vputs)\r\n";
+            out +=
+                "01h \\ ld (pencol),hl \\ ld hl,lng" + label(m).substr(3) + " \\ bcall(_vputs)\r\n";
         }
         out += "    bcall(_getkey)\r\n    bcall(_clrlcdf)\r\n";
     }
@@ -186,8 +186,8 @@ int main() {
     std::cout << "(a) largest TI-83 Plus document: " << low << " calculator lines, "
               << document.size() << " bytes of source, " << largest.image.size()
               << " bytes of program\n";
-    measure("(a) asm83 -D TI83P doc.z80 doc.8xp", {"-D", "TI83P", (folder / "doc.z80").string(),
-                                                   (folder / "doc.8xp").string()});
+    measure("(a) asm83 -D TI83P doc.z80 doc.8xp",
+            {"-D", "TI83P", (folder / "doc.z80").string(), (folder / "doc.8xp").string()});
     measure("(a) asm83 doc.z80 doc.83p",
             {(folder / "doc.z80").string(), (folder / "doc.83p").string()});
 
@@ -195,8 +195,8 @@ int main() {
     std::ofstream(folder / "gen.z80", std::ios::binary) << generated;
     const AssemblyResult big = assembleInMemory(generated, OutputForm::Binary);
     std::cout << "(b) generated source: 60000 lines, " << generated.size() << " bytes, "
-              << big.image.size() << " bytes assembled"
-              << (big.ok() ? "" : " (with errors!)") << "\n";
+              << big.image.size() << " bytes assembled" << (big.ok() ? "" : " (with errors!)")
+              << "\n";
     measure("(b) asm83 gen.z80 gen.bin (target < 200 ms)",
             {(folder / "gen.z80").string(), (folder / "gen.bin").string()});
 

@@ -1,0 +1,205 @@
+// asm83 run as a program, the way asm.bat runs it: its command line, the files it writes and
+// the files it must leave alone.
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <ti_program_file.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kWorkedExample = "        .nolist\r\n"
+                                   "#include \"ion.inc\"\r\n"
+                                   "\t.list\r\n"
+                                   "#ifdef TI83P\r\n"
+                                   "        .org    progstart-2\r\n"
+                                   "        .db     $BB,$6D\r\n"
+                                   "#else\r\n"
+                                   "        .org    progstart\r\n"
+                                   "#endif\r\n"
+                                   "        ret\r\n"
+                                   "        jr      nc,debut\r\n"
+                                   "\r\n"
+                                   " .db \"Demo\",0\r\n"
+                                   "debut:\r\n"
+                                   "   bcall(_indicatorOff)\r\n"
+                                   "   bcall(_clrlcdf)\r\n"
+                                   "    ld hl,0101h \\ ld (pencol),hl \\ ld hl,lng001 \\ "
+                                   "bcall(_vputs)\r\n"
+                                   "    bcall(_getkey)\r\n"
+                                   "    bcall(_clrlcdf)\r\n"
+                                   "   ret\r\n"
+                                   "lng001:\r\n"
+                                   "    .db \"Hello  world\",0\r\n"
+                                   ".end\r\n"
+                                   "END\r\n";
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class Asm83 : public testing::Test {
+  protected:
+    Asm83() {
+        folder = fs::temp_directory_path() /
+                 ("asm83_test_" + std::to_string(getpid()) + "_" +
+                  testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        fs::copy_file(fs::path(CORVANE_SOURCE_DIR) / "toolchain/ion/ion.inc", folder / "ion.inc");
+        writeFile(folder / "tmp.z80", kWorkedExample);
+    }
+    ~Asm83() override { fs::remove_all(folder); }
+
+    // Runs asm83 in the test's folder; returns its exit status, with its messages in `errors`.
+    int run(const std::string& arguments) {
+        const std::string command = "cd '" + folder.string() + "' && '" CORVANE_APP_DIR "/asm83' " +
+                                    arguments + " 2> messages.txt";
+        const int status = std::system(command.c_str());
+        errors = readFile(folder / "messages.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    fs::path folder;
+    std::string errors;
+};
+
+TEST_F(Asm83, WritesBothProgramFilesOfTheWorkedExample) {
+    ASSERT_EQ(run("-D TI83P tmp.z80 tmp.8xp"), 0) << errors;
+    ASSERT_EQ(run("tmp.z80 tmp.83p"), 0) << errors;
+    EXPECT_EQ(errors, "");
+
+    struct Expected {
+        const char* file;
+        corvane::tifile::Model model;
+        std::string bodyStart;
+    };
+    const Expected cases[] = {
+        {"tmp.8xp", corvane::tifile::Model::TI83Plus,
+         std::string("\xBB\x6D\xC9\x30\x05"
+                     "Demo\0",
+                     10)},
+        {"tmp.83p", corvane::tifile::Model::TI83,
+         std::string("\xC9\x30\x05"
+                     "Demo\0",
+                     8)},
+    };
+    for (const Expected& c : cases) {
+        const corvane::tifile::Parsed parsed =
+            corvane::tifile::parseProgramFile(readFile(folder / c.file));
+        ASSERT_TRUE(parsed.file) << c.file << ": " << parsed.error;
+        EXPECT_EQ(parsed.file->model, c.model) << c.file;
+        EXPECT_EQ(parsed.file->name, "TMP") << c.file;
+        EXPECT_EQ(parsed.file->type, 0x06) << c.file;
+        EXPECT_EQ(parsed.file->body.substr(0, c.bodyStart.size()), c.bodyStart) << c.file;
+        EXPECT_EQ(parsed.file->storedChecksum, parsed.file->computedChecksum) << c.file;
+    }
+    // The TI-83 Plus calls ROM routines with rst 28h, the TI-83 calls them directly.
+    const std::string plus =
+        corvane::tifile::parseProgramFile(readFile(folder / "tmp.8xp")).file->body;
+    const std::string ti83 =
+        corvane::tifile::parseProgramFile(readFile(folder / "tmp.83p")).file->body;
+    EXPECT_EQ(plus.substr(10, 3), "\xEF\x70\x45");
+    EXPECT_EQ(ti83.substr(8, 3), "\xCD\x95\x47");
+}
+
+TEST_F(Asm83, CommandLineForms) {
+    struct Case {
+        const char* arguments;
+        const char* output;
+        const char* name; // the program name inside the output, or null for .bin
+    };
+    const Case cases[] = {
+        {"-n demo tmp.z80 out.83p", "out.83p", "DEMO"},
+        {"-nDEMO2 tmp.z80 out.83p", "out.83p", "DEMO2"},
+        {"-DTI83P tmp.z80 Shout.8XP", "Shout.8XP", "SHOUT"},
+        {"-D TI83P=1 -I . tmp.z80 raw.BIN", "raw.BIN", nullptr},
+        {"-I /nonexistent -I . tmp.z80 a1.83p", "a1.83p", "A1"},
+    };
+    for (const Case& c : cases) {
+        fs::remove(folder / c.output);
+        ASSERT_EQ(run(c.arguments), 0) << c.arguments << ": " << errors;
+        const std::string bytes = readFile(folder / c.output);
+        if (c.name == nullptr) {
+            EXPECT_EQ(bytes.substr(0, 3), "\xBB\x6D\xC9") << c.arguments;
+            continue;
+        }
+        const corvane::tifile::Parsed parsed = corvane::tifile::parseProgramFile(bytes);
+        ASSERT_TRUE(parsed.file) << c.arguments;
+        EXPECT_EQ(parsed.file->name, c.name) << c.arguments;
+    }
+}
+
+TEST_F(Asm83, FailuresWriteNothingAndSayWhy) {
+    writeFile(folder / "bad.z80", "#include \"ion.inc\"\n ld a,nowhere\n ld q,1\n jr nc,\n");
+    writeFile(folder / "noinc.z80", "#include \"missing.inc\"\n nop\n");
+    struct Case {
+        const char* arguments;
+        const char* output;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"bad.z80 bad.83p", "bad.83p", 1, "bad.z80:2: error: undefined symbol 'nowhere'"},
+        {"bad.z80 bad.83p", "bad.83p", 1, "bad.z80:3: error:"},
+        {"bad.z80 bad.83p", "bad.83p", 1, "bad.z80:4: error:"},
+        {"noinc.z80 noinc.83p", "noinc.83p", 1,
+         "noinc.z80:1: error: cannot find include file 'missing.inc'"},
+        {"-n 9LIVES tmp.z80 nine.83p", "nine.83p", 1, "'9LIVES' is not a valid program name"},
+        {"tmp.z80 toolongname.83p", "toolongname.83p", 1, "is not a valid program name"},
+        {"nosuch.z80 out.83p", "out.83p", 1, "cannot read 'nosuch.z80'"},
+        {"tmp.z80 out.txt", "out.txt", 2, "must end in .bin, .83p or .8xp"},
+        {"tmp.z80", "tmp.83p", 2, "usage"},
+        {"-q tmp.z80 out.83p", "out.83p", 2, "unknown option '-q'"},
+        {"tmp.z80 out.83p -I", "out.83p", 2, "needs a value"},
+        {"tmp.z80 nofolder/out.83p", "nofolder/out.83p", 1, "nofolder/out.83p"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(run(c.arguments), c.status) << c.arguments;
+        EXPECT_NE(errors.find(c.message), std::string::npos) << c.arguments << " said:\n" << errors;
+        EXPECT_FALSE(fs::exists(folder / c.output)) << c.arguments;
+    }
+}
+
+TEST_F(Asm83, AFailedAssemblyLeavesAnEarlierOutputWhole) {
+    writeFile(folder / "tmp.83p", "earlier program");
+    writeFile(folder / "tmp.z80", " ld a,\n" + kWorkedExample);
+    EXPECT_EQ(run("tmp.z80 tmp.83p"), 1);
+    EXPECT_EQ(readFile(folder / "tmp.83p"), "earlier program");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 4)
+        << "no partial file may be left beside the output";
+}
+
+TEST_F(Asm83, TheTI83PlusRefusesCodePastC000hAndWarnsAboveTwentyFourKilobytes) {
+    // 700 rows of code reach past C000h on the TI-83 Plus; the TI-83 runs code anywhere.
+    std::string source = kWorkedExample.substr(0, kWorkedExample.find("   ret\r\nlng001"));
+    for (int i = 0; i < 750; ++i) {
+        source += "    ld hl,0101h \\ ld (pencol),hl \\ ld hl,lng001 \\ bcall(_vputs)\r\n";
+    }
+    source += "   ret\r\nlng001:\r\n    .db \"Hello\",0\r\n    .fill 17000\r\n";
+    writeFile(folder / "long.z80", source);
+
+    EXPECT_EQ(run("-D TI83P long.z80 long.8xp"), 1);
+    EXPECT_NE(errors.find("error: code reaches C0"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("the TI-83 Plus cannot run code at or above C000h"), std::string::npos);
+    EXPECT_FALSE(fs::exists(folder / "long.8xp"));
+
+    EXPECT_EQ(run("long.z80 long.83p"), 0) << errors;
+    EXPECT_NE(errors.find("asm83: warning: the program is"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("above 24 KB it may not fit"), std::string::npos);
+    EXPECT_TRUE(fs::exists(folder / "long.83p"));
+}
+
+} // namespace
