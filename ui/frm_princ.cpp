@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace corvane {
 
@@ -79,6 +80,11 @@ void FrmPRinc::createControls() {
 
     auto* client = new QWidget(this);
     client->setFixedSize(twips(kClientWidthTwips), twips(kClientHeightTwips));
+    // The labels' captions were measured for a small dialog font; at the desktop's usual
+    // size the longest ones would be cut.
+    QFont dialogFont = client->font();
+    dialogFont.setPointSizeF(std::min(dialogFont.pointSizeF(), 8.0));
+    client->setFont(dialogFont);
     setCentralWidget(client);
 
     const auto place = [client](QWidget* control, const char* name, QRect twipsRect) {
