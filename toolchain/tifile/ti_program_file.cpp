@@ -19,6 +19,7 @@ constexpr std::string_view kSignatureTail{"\x1A\x0A\x00", 3};
 constexpr std::size_t kCommentOffset = 0x0B;
 constexpr std::size_t kCommentSize = 42;
 constexpr std::size_t kDataLengthOffset = 0x35;
+static_assert(kCommentOffset + kCommentSize == kDataLengthOffset);
 constexpr std::size_t kDataOffset = 0x37;
 constexpr std::size_t kChecksumSize = 2;
 constexpr std::size_t kNameSize = 8;
