@@ -3,6 +3,7 @@
 #include "system_error.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -26,6 +27,14 @@ std::string temporaryNameBeside(const std::string& target) {
 } // namespace
 
 AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) {
+    // A link is followed, so that the file it names is replaced and the link stays.
+    struct stat link {};
+    if (::lstat(target_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = ::realpath(target_.c_str(), nullptr); resolved != nullptr) {
+            target_ = resolved;
+            std::free(resolved);
+        }
+    }
     mode_t mode = 0666;
     struct stat existing {};
     if (::stat(target_.c_str(), &existing) == 0) {

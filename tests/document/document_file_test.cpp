@@ -223,5 +223,16 @@ TEST(DocumentFile, FailedWriteToReadOnlyFileKeepsIt) {
         << "no partial file is left beside the document";
 }
 
+TEST(DocumentFile, SavingThroughALinkWritesTheLinkedFileAndKeepsTheLink) {
+    TempFolder folder;
+    const std::string target = folder.file("real.txt");
+    const std::string link = folder.file("link.txt");
+    writeBytes(target, "Old\r\nold\r\n\r\n");
+    std::filesystem::create_symlink(target, link);
+    ASSERT_EQ(writeDocumentFile(link, Document{"New", "new", "text"}), "");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readBytes(target), "New\r\nnew\r\ntext\r\n");
+}
+
 } // namespace
 } // namespace corvane
