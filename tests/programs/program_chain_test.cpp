@@ -200,6 +200,18 @@ TEST(CalculatorLimit, AFailedRunLeavesNoEarlierProgramBehind) {
     const Compiled refused = app.compile("Too long", numbers(1005));
     EXPECT_NE(refused.exitStatus, 0);
     EXPECT_FALSE(refused.file83Plus); // not the earlier, shorter program
+    const Compiled again = app.compile("Fine", {"short"});
+    EXPECT_EQ(again.exitStatus, 0);
+    EXPECT_EQ(again.log.find("C000"), std::string::npos) << "asm.log is replaced on every run";
+}
+
+TEST(ProgramFolder, HoldsARunnableToolChain) {
+    namespace fs = std::filesystem;
+    for (const char* name : {"asm83", "asm.bat"}) {
+        const fs::perms perms = fs::status(fs::path(CORVANE_APP_DIR) / name).permissions();
+        EXPECT_NE(perms & fs::perms::owner_exec, fs::perms::none) << name;
+    }
+    EXPECT_TRUE(fs::is_regular_file(fs::path(CORVANE_APP_DIR) / "ion.inc"));
 }
 
 } // namespace
