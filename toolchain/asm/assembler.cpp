@@ -157,6 +157,11 @@ class Assembly {
             } else {
                 label = word;
                 rest = after;
+                if (final_ && z80::isMnemonic(word)) {
+                    warning(s, "'" + std::string(word) +
+                                   "' at the start of a line is a label; indent it to make it "
+                                   "an instruction");
+                }
             }
         } else {
             rest = trim(text);

@@ -1,0 +1,2 @@
+#include "self_include.asm"
+        nop
