@@ -8,6 +8,7 @@
 #include "ti_program_file.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -141,9 +142,10 @@ class BuildRun {
         waitUntil(startReading_, kToolChainLimitSeconds, [this] { return process_->running(); });
         if (process_->running()) {
             process_->stop();
-            return fail(BuildStep::ToolChain,
-                        "the tool chain was still running " + wholeSeconds(kToolChainLimitSeconds) +
-                            " seconds after its start and was stopped: it is not answering");
+            return failWithLog(BuildStep::ToolChain,
+                               "the tool chain was still running " +
+                                   wholeSeconds(kToolChainLimitSeconds) +
+                                   " seconds after its start and was stopped: it is not answering");
         }
         return true;
     }
@@ -158,16 +160,33 @@ class BuildRun {
                                            ", which is left from an earlier build";
             const auto status = process_->exitStatus();
             if (status && *status != 0) {
-                detail += " (it ended with status " + std::to_string(*status) + ")";
+                detail += " (the tool chain ended with status " + std::to_string(*status) + ")";
             }
-            return failWithLog(step, detail + "; nothing stale was delivered");
+            detail += step == BuildStep::DeliverTi83 ? ", so no program was delivered"
+                                                     : ", so only the TI-83 program was delivered";
+            return failWithLog(step, detail);
         }
         const std::string delivered = workingFile(request_.baseName + extension);
-        std::string error = copyFileReplacing(produced, delivered);
-        if (error.empty()) {
-            error = tifile::renameProgramFile(delivered, calculatorName_);
-        }
+        const std::string error = deliverRenamed(produced, delivered);
         return error.empty() || fail(step, error);
+    }
+
+    // The program gets its calculator name in a copy beside `delivered`, which replaces
+    // `delivered` only when complete: a program the tool chain left damaged never replaces an
+    // earlier delivery.
+    std::string deliverRenamed(const std::string& produced, const std::string& delivered) const {
+        const std::string copy = delivered + ".part";
+        std::string error = copyFileReplacing(produced, copy);
+        if (error.empty()) {
+            error = tifile::renameProgramFile(copy, calculatorName_);
+        }
+        if (error.empty() && std::rename(copy.c_str(), delivered.c_str()) != 0) {
+            error = describeSystemError(delivered, "cannot be replaced");
+        }
+        if (!error.empty()) {
+            std::remove(copy.c_str());
+        }
+        return error;
     }
 
     bool readSize() {

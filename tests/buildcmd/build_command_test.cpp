@@ -116,6 +116,8 @@ struct FailureCase {
     std::vector<std::string> saying;
     std::vector<std::string> notSaying = {};
     bool ti83Delivered = false;
+    // A program of an earlier build in the working folder, which must stay whole.
+    std::string earlierDelivery = {};
 };
 
 TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
@@ -166,6 +168,19 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
          {"did not write", "tmp.8xp"},
          {},
          true},
+        {"the tool chain leaves a damaged program",
+         [](Scene& s) {
+             s.chain.atStart = [&s] {
+                 std::string bytes = programBytes(tifile::Model::TI83);
+                 bytes.back() ^= 0x5A;
+                 writeFile(s.app / "tmp.83p", bytes);
+             };
+         },
+         BuildStep::DeliverTi83,
+         {"checksum"},
+         {},
+         true,
+         "an earlier build's program"},
         {"the tool chain never ends",
          [](Scene& s) { s.chain.runsFor = kNever; },
          BuildStep::ToolChain,
@@ -175,6 +190,9 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
         SCOPED_TRACE(c.name);
         Scene scene;
         c.arrange(scene);
+        if (!c.earlierDelivery.empty()) {
+            writeFile(scene.work / "story.83p", c.earlierDelivery);
+        }
 
         const BuildOutcome outcome = scene.build();
 
@@ -191,6 +209,10 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
             EXPECT_EQ(outcome.message.find(part), std::string::npos) << outcome.message;
         }
         EXPECT_EQ(fs::exists(scene.work / "story.83p"), c.ti83Delivered);
+        if (!c.earlierDelivery.empty()) {
+            EXPECT_EQ(readFile(scene.work / "story.83p"), c.earlierDelivery);
+        }
+        EXPECT_FALSE(fs::exists(scene.work / "story.83p.part"));
         EXPECT_FALSE(fs::exists(scene.work / "story.8xp"));
         const bool reachedToolChain = c.step >= BuildStep::ToolChain;
         EXPECT_EQ(scene.chain.starts, reachedToolChain ? 1 : 0);
