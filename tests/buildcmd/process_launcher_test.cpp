@@ -3,7 +3,6 @@
 
 #include <csignal>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace corvane::testing {
 namespace {
@@ -17,16 +16,6 @@ template <typename Condition> bool eventually(Condition condition) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return condition();
-}
-
-bool processGone(pid_t pid) {
-    if (::kill(pid, 0) != 0) {
-        return true;
-    }
-    // A killed orphan may wait a moment as a zombie for its new parent to collect it.
-    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
-    const auto close = stat.rfind(')');
-    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
 }
 
 struct PlanCase {

@@ -13,8 +13,10 @@
 #include <functional>
 #include <limits>
 #include <random>
+#include <signal.h>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 namespace corvane::testing {
 
@@ -142,6 +144,16 @@ inline std::string readFile(const fs::path& path) {
 // Moves a file's time an hour back, as if an earlier build had left it.
 inline void makeOld(const fs::path& path) {
     fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(1));
+}
+
+// True once the process has ended (a zombie waiting for its parent counts as ended).
+inline bool processGone(pid_t pid) {
+    if (::kill(pid, 0) != 0) {
+        return true;
+    }
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
 }
 
 } // namespace corvane::testing

@@ -2,9 +2,6 @@
 // tool chain itself.
 #include "scene.h"
 
-#include <csignal>
-#include <unistd.h>
-
 namespace corvane::testing {
 namespace {
 
@@ -35,15 +32,6 @@ TEST(RealProcess, AToolChainThatFinishesAtOnceStillTakesTwoFullWaits) {
     EXPECT_GE(elapsed, 4.0);
     expectDelivered(scene.work / "story.83p", tifile::Model::TI83, "STORY");
     expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "STORY");
-}
-
-bool processGone(pid_t pid) {
-    if (::kill(pid, 0) != 0) {
-        return true;
-    }
-    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
-    const auto close = stat.rfind(')');
-    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
 }
 
 struct RealCase {
