@@ -36,6 +36,7 @@ AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) 
         }
     }
     mode_t mode = 0666;
+    bool replacesExisting = false;
     struct stat existing {};
     if (::stat(target_.c_str(), &existing) == 0) {
         if (S_ISDIR(existing.st_mode)) {
@@ -48,12 +49,15 @@ AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) 
             return;
         }
         mode = existing.st_mode & 07777;
+        replacesExisting = true;
     }
     for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
         temporary_ = temporaryNameBeside(target_);
         const int descriptor = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
         if (descriptor >= 0) {
-            ::fchmod(descriptor, mode); // the umask must not narrow an existing file's mode
+            if (replacesExisting) {
+                ::fchmod(descriptor, mode); // the umask must not narrow an existing file's mode
+            }
             file_ = ::fdopen(descriptor, "wb");
             if (file_ == nullptr) {
                 ::close(descriptor);

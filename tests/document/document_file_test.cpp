@@ -3,6 +3,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace corvane {
@@ -232,6 +233,20 @@ TEST(DocumentFile, SavingThroughALinkWritesTheLinkedFileAndKeepsTheLink) {
     ASSERT_EQ(writeDocumentFile(link, Document{"New", "new", "text"}), "");
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(readBytes(target), "New\r\nnew\r\ntext\r\n");
+}
+
+TEST(DocumentFile, NewFileFollowsTheUmaskAndAReplacedFileKeepsItsMode) {
+    TempFolder folder;
+    const mode_t previousMask = ::umask(022);
+    const std::string fresh = folder.file("fresh.txt");
+    ASSERT_EQ(writeDocumentFile(fresh, Document{}), "");
+    const std::string kept = folder.file("kept.txt");
+    writeBytes(kept, "Old\r\nold\r\n\r\n");
+    std::filesystem::permissions(kept, std::filesystem::perms(0640));
+    ASSERT_EQ(writeDocumentFile(kept, Document{}), "");
+    ::umask(previousMask);
+    EXPECT_EQ(std::filesystem::status(fresh).permissions(), std::filesystem::perms(0644));
+    EXPECT_EQ(std::filesystem::status(kept).permissions(), std::filesystem::perms(0640));
 }
 
 } // namespace
