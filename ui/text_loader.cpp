@@ -12,14 +12,16 @@ constexpr qint64 kRepaintIntervalMs = 50;
 
 } // namespace
 
-TextLoader::TextLoader(QPlainTextEdit& box) : box_(box) {
+TextLoader::TextLoader(QPlainTextEdit& box) : box_(box), wasReadOnly_(box.isReadOnly()) {
     box_.clear();
     box_.document()->setUndoRedoEnabled(false);
+    box_.setReadOnly(true);
 }
 
 TextLoader::~TextLoader() {
     flush();
     box_.document()->setUndoRedoEnabled(true);
+    box_.setReadOnly(wasReadOnly_);
 }
 
 void TextLoader::appendLine(const QString& line) {

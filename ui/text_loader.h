@@ -11,12 +11,13 @@ namespace corvane {
 // box in one insertion at a time: every repaint of a changed box costs far more than the
 // insertion itself, so while the window processes events every few lines, the box (and
 // the text-size counter with it) changes at most about twenty times a second, the first
-// time at once. Undo is off meanwhile: the read replaces the whole text.
+// time at once. Undo is off meanwhile, since the read replaces the whole text, and the box
+// takes no typing or pasting, which would mix into the lines being read.
 class TextLoader {
   public:
     // Empties the box.
     explicit TextLoader(QPlainTextEdit& box);
-    // Hands over what is still gathered, then turns undo back on.
+    // Hands over what is still gathered, then turns undo and editing back on.
     ~TextLoader();
     TextLoader(const TextLoader&) = delete;
     TextLoader& operator=(const TextLoader&) = delete;
@@ -33,6 +34,7 @@ class TextLoader {
     QPlainTextEdit& box_;
     QString pending_;
     QElapsedTimer sinceFlush_;
+    bool wasReadOnly_;
 };
 
 } // namespace corvane

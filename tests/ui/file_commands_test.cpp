@@ -272,7 +272,7 @@ class FileCommandsTest : public QObject {
     }
 
     // During a long read the window processes events before every 20th line; the counter
-    // is current then, and a command chosen meanwhile is ignored.
+    // is current then, and a command chosen or text typed meanwhile is ignored.
     void longReadKeepsCommandsAway() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("long.txt"));
@@ -289,12 +289,15 @@ class FileCommandsTest : public QObject {
             hourglassDuringRead = w.frm->cursor().shape() == Qt::WaitCursor;
             QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_N));
             QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_O));
+            QTest::keyClicks(w.text(), QStringLiteral("typed"));
         });
         w.open(path);
         QCOMPARE(sizeDuringRead, QString::number(19 * 6));
         QVERIFY(hourglassDuringRead);
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
         QCOMPARE(w.text()->blockCount(), 100);
+        QVERIFY(!w.shownText().contains(QStringLiteral("typed")));
+        QVERIFY(!w.text()->isReadOnly());
         QCOMPARE(w.size(), QString::number(100 * 6 - 2));
         QCOMPARE(w.frm->documentPath(), path);
         QVERIFY(noHourglass(*w.frm));
