@@ -38,9 +38,6 @@ class WindowTest : public QObject {
         Window w;
         QCOMPARE(w.frm->minimumSize(), w.frm->maximumSize());
         QCOMPARE(w.frm->centralWidget()->size(), QSize(359, 316));
-        QCOMPARE(w.text()->geometry(), QRect(0, 0, 209, 313));
-        QCOMPARE(w.line("txtNomprog")->geometry(), QRect(216, 16, 137, 19));
-        QCOMPARE(w.line("txtTailleFichier")->geometry(), QRect(216, 184, 137, 19));
         QVERIFY(!(w.frm->windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(!w.frm->windowIcon().isNull());
         QCOMPARE(w.text()->font().family(), QStringLiteral("Courier New"));
