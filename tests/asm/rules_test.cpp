@@ -14,7 +14,7 @@ struct ValueCase {
 };
 
 class Expressions : public testing::Test {
-protected:
+  protected:
     Expressions() {
         symbols.define("progstart", 0x9D95, 0);
         symbols.define("_vputs", 0x4561, 1);
@@ -175,8 +175,7 @@ TEST(Operands, SplitAtTopLevelCommas) {
     for (const LineCase& c : cases) {
         std::vector<std::string_view> operands;
         splitOperands(c.source, operands);
-        EXPECT_EQ(std::vector<std::string>(operands.begin(), operands.end()), c.lines)
-            << c.source;
+        EXPECT_EQ(std::vector<std::string>(operands.begin(), operands.end()), c.lines) << c.source;
     }
 }
 
