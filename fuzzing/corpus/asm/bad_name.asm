@@ -1,0 +1,3 @@
+;; form: 83p
+;; name: 9LIVES
+        ret

@@ -1,0 +1,3 @@
+;; form: 8xp
+        .org 9D95h
+        ret                  ;= C9

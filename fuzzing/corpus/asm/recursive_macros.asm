@@ -1,0 +1,4 @@
+#define a a
+ .db a
+#define b(x) b(x) b(x)
+ .db b(1)

@@ -1,0 +1,5 @@
+#ifdef TI83P
+        nop
+#ifndef X
+        nop
+#endif
