@@ -8,6 +8,11 @@ namespace {
 
 constexpr int kMaxIncludeDepth = 32;
 constexpr int kMaxExpansionDepth = 16;
+// Bounds on the work a hostile source can ask for: macros whose bodies name other macros
+// several times grow exponentially within the depth limit, and so do include files that
+// include each other more than once.
+constexpr std::size_t kMaxExpandedLine = 16384;
+constexpr std::size_t kMaxIncludedFiles = 256;
 
 std::string_view identifierAt(std::string_view text, std::size_t start) {
     std::size_t end = start;
@@ -135,6 +140,7 @@ bool Preprocessor::processFile(std::uint32_t fileIndex, std::string_view text, i
 bool Preprocessor::processLine(std::uint32_t fileIndex, std::uint32_t line, std::string_view text) {
     std::string_view expanded = text;
     if (!macros_.empty()) {
+        expansionLeft_ = kMaxExpandedLine;
         std::string out;
         if (expand(text, out, fileIndex, line, 0)) {
             result_.buffers.push_back(std::move(out));
@@ -256,6 +262,13 @@ void Preprocessor::includeDirective(std::uint32_t fileIndex, std::uint32_t line,
         error(fileIndex, line, "includes nested too deeply at " + quoted(name));
         return;
     }
+    if (result_.files.size() > kMaxIncludedFiles) {
+        error(fileIndex, line,
+              "more than " + std::to_string(kMaxIncludedFiles) + " include files at " +
+                  quoted(name));
+        stop = true;
+        return;
+    }
     std::optional<IncludedFile> included =
         resolver_ ? resolver_(name, result_.files[fileIndex]) : std::optional<IncludedFile>();
     if (!included) {
@@ -321,6 +334,9 @@ bool Preprocessor::expand(std::string_view text, std::string& out, std::uint32_t
     std::size_t i = 0;
     std::vector<std::string_view> arguments;
     while (i < text.size()) {
+        if (expansionLeft_ == 0) {
+            return false; // the line's expansion was given up and reported
+        }
         const char c = text[i];
         if (c == ';') {
             break;
@@ -384,8 +400,17 @@ bool Preprocessor::expand(std::string_view text, std::string& out, std::uint32_t
         }
         if (depth >= kMaxExpansionDepth) {
             error(fileIndex, line, "macro " + quoted(name) + " expands without end");
+            expansionLeft_ = 0;
             return false;
         }
+        if (replacement.size() + 1 >= expansionLeft_) {
+            error(fileIndex, line,
+                  "macro " + quoted(name) + " expands to more than " +
+                      std::to_string(kMaxExpandedLine) + " characters");
+            expansionLeft_ = 0;
+            return false;
+        }
+        expansionLeft_ -= replacement.size() + 1;
         std::string inner;
         if (expand(replacement, inner, fileIndex, line, depth + 1)) {
             replacement = std::move(inner);

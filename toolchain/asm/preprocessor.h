@@ -95,6 +95,9 @@ class Preprocessor {
     std::unordered_map<std::string, Macro, NameHash, NameEqual> macros_;
     Preprocessed result_;
     std::vector<std::string_view> pieces_;
+    // Characters the current line's macros may still expand to; 0 once its expansion was
+    // given up.
+    std::size_t expansionLeft_ = 0;
 };
 
 } // namespace corvane::asm83
