@@ -224,8 +224,12 @@ class BuildRun {
     bool failWithLog(BuildStep step, const std::string& detail) {
         const std::string log = appFile("asm.log");
         if (freshness(log, baseline_) == Freshness::Fresh) {
-            std::string text;
-            if (readWholeFile(log, text).empty()) {
+            // Only the start is read: a tool chain may write a log of any length.
+            std::ifstream in(log, std::ios::binary);
+            if (in) {
+                std::string text(kLogLimit + 1, '\0');
+                in.read(text.data(), static_cast<std::streamsize>(text.size()));
+                text.resize(static_cast<std::size_t>(in.gcount()));
                 if (text.size() > kLogLimit) {
                     text.resize(kLogLimit);
                     text += "\n[...]";

@@ -260,6 +260,7 @@ void Preprocessor::includeDirective(std::uint32_t fileIndex, std::uint32_t line,
     const std::string name(rest.substr(1, rest.size() - 2));
     if (depth >= kMaxIncludeDepth) {
         error(fileIndex, line, "includes nested too deeply at " + quoted(name));
+        stop = true;
         return;
     }
     if (result_.files.size() > kMaxIncludedFiles) {

@@ -1,0 +1,280 @@
+// Full disks, read-only files and folders, a vanished working folder, and tool chains that
+// misbehave: each ends in a clear error, and the document file stays whole.
+#include "build_command.h"
+#include "document_file.h"
+#include "hostile_support.h"
+#include "layout.h"
+#include "source_writer.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace corvane::hostile {
+namespace {
+
+constexpr std::size_t kSmallDisk = 64 * 1024;
+
+// A document of `textBytes` bytes of text in lines of 24 characters.
+Document documentOf(std::size_t textBytes) {
+    Document document{"Big", "big", {}};
+    while (document.text.size() < textBytes) {
+        document.text += "the quick brown fox jump\r\n";
+    }
+    return document;
+}
+
+std::string documentBytes(const Document& document) {
+    return document.programName + "\r\n" + document.calculatorFileName + "\r\n" + document.text +
+           "\r\n";
+}
+
+// A build that never starts a process: the tests here end it before the tool chain.
+class NoLauncher final : public ProcessLauncher {
+  public:
+    LaunchOutcome start(const std::string& batchPath) override {
+        return {nullptr, "not started: " + batchPath};
+    }
+};
+
+class InstantClock final : public Clock {
+  public:
+    double seconds() override { return now_ += 1.0; }
+    void pause(double seconds) override { now_ += seconds; }
+
+  private:
+    double now_ = 0;
+};
+
+std::string build(const std::string& document, const std::string& work, const std::string& app,
+                  ProcessLauncher& launcher, Clock& clock) {
+    fillRowPositionTable();
+    const BuildRequest request{document, work, app, "story", "Story", std::string(kHeaderTemplate),
+                               "story"};
+    const BuildOutcome outcome = runBuild(request, BuildCollaborators{{}, {}, clock, launcher});
+    return outcome.ok ? "ok"
+                      : std::string(describeStep(outcome.failedStep)) + ": " + outcome.message;
+}
+
+// The two ways a disk fills up here: a tmpfs of 64 KB where the test may mount one, and a
+// limit of 64 KB on the size of every file the process writes.
+struct FullDisk {
+    const char* name;
+    bool mount;
+};
+const FullDisk kFullDisks[] = {{"a 64 KB file system", true}, {"a 64 KB file-size limit", false}};
+
+// Runs `body` in a child with `folder` on a full disk, then `inspect` with what it answered
+// while the disk is still there. Does nothing when this disk cannot be had here.
+void onFullDisk(const FullDisk& disk, const fs::path& folder,
+                const std::function<std::string()>& body,
+                const std::function<void(const std::string&)>& inspect) {
+    if (disk.mount) {
+        SmallDisk small(folder, kSmallDisk);
+        if (!small.mounted()) {
+            std::cout << "[ note ] no tmpfs can be mounted here; only the file-size limit runs\n";
+            return;
+        }
+        inspect(inChild({}, body));
+        return;
+    }
+    fs::create_directories(folder);
+    inspect(inChild({kSmallDisk, false}, body));
+}
+
+TEST(FullDisk, ASaveThatDoesNotFitLeavesThePreviousDocumentWhole) {
+    for (const FullDisk& disk : kFullDisks) {
+        SCOPED_TRACE(disk.name);
+        TempFolder root;
+        const fs::path folder = root.path() / "disk";
+        const std::string path = (folder / "story.txt").string();
+        const Document previous{"Story", "story", "Once upon a time"};
+        const auto save = [&] {
+            if (!writeDocumentFile(path, previous).empty()) {
+                return std::string("the previous document could not be written");
+            }
+            return writeDocumentFile(path, documentOf(4 * kSmallDisk));
+        };
+        onFullDisk(disk, folder, save, [&](const std::string& answer) {
+            EXPECT_NE(answer.find(path), std::string::npos) << answer;
+            EXPECT_NE(answer.find("cannot be written"), std::string::npos) << answer;
+            EXPECT_EQ(readFile(path), documentBytes(previous));
+            EXPECT_EQ(namesIn(folder), std::vector<std::string>{"story.txt"})
+                << "a partial file stayed";
+        });
+    }
+}
+
+TEST(FullDisk, ThePassesAndTheBuildStopAtTheFileThatDidNotFit) {
+    struct Case {
+        const char* name;
+        std::size_t textBytes;
+        const char* says;
+    };
+    // temp.ett holds about the text; tmp.z80 about four times it.
+    const Case cases[] = {
+        {"temp.ett does not fit", 2 * kSmallDisk, "cutting the text into calculator lines"},
+        {"tmp.z80 does not fit", kSmallDisk / 4, "writing the assembly source"},
+    };
+    for (const FullDisk& disk : kFullDisks) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(disk.name) + ", " + c.name);
+            TempFolder root;
+            const std::string document = root / "story.txt";
+            const Document content = documentOf(c.textBytes);
+            writeFile(document, documentBytes(content));
+            const fs::path work = root.path() / "work";
+            const auto buildThere = [&] {
+                NoLauncher launcher;
+                InstantClock clock;
+                return build(document, work.string(), work.string(), launcher, clock);
+            };
+            onFullDisk(disk, work, buildThere, [&](const std::string& answer) {
+                EXPECT_TRUE(answer.starts_with(c.says)) << answer;
+                EXPECT_NE(answer.find("cannot be written"), std::string::npos) << answer;
+            });
+            EXPECT_EQ(readFile(document), documentBytes(content));
+        }
+    }
+}
+
+// Root writes read-only files unless it gives up that right; the child does.
+const ChildLimits kObeyModes{std::nullopt, true};
+
+TEST(ReadOnly, AReadOnlyDocumentOrFolderRefusesTheSaveAndKeepsTheFile) {
+    struct Case {
+        const char* name;
+        bool readOnlyFile;
+        bool readOnlyFolder;
+    };
+    const Case cases[] = {{"read-only document", true, false}, {"read-only folder", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string path = folder / "story.txt";
+        const Document previous{"Story", "story", "Once"};
+        ASSERT_EQ(writeDocumentFile(path, previous), "");
+        if (c.readOnlyFile) {
+            fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+        }
+        if (c.readOnlyFolder) {
+            fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
+        }
+        const std::string answer = inChild(kObeyModes, [&] {
+            return writeDocumentFile(path, {"New", "new", "text"});
+        });
+        EXPECT_NE(answer.find(path), std::string::npos) << answer;
+        fs::permissions(folder.path(), fs::perms::owner_all);
+        EXPECT_EQ(readFile(path), documentBytes(previous));
+        EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"story.txt"});
+    }
+}
+
+TEST(ReadOnly, TheBuildNamesTheFolderItCannotWriteIn) {
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& work, const fs::path& app)> breakIt;
+        const char* step;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"read-only working folder",
+         [](const fs::path& work, const fs::path&) {
+             fs::permissions(work, fs::perms::owner_read | fs::perms::owner_exec);
+         },
+         "cutting the text into calculator lines", "temp.ett"},
+        {"vanished working folder",
+         [](const fs::path& work, const fs::path&) { fs::remove_all(work); },
+         "cutting the text into calculator lines", "temp.ett"},
+        {"unwritable program folder",
+         [](const fs::path&, const fs::path& app) {
+             fs::permissions(app, fs::perms::owner_read | fs::perms::owner_exec);
+         },
+         "copying tmp.z80 into the program's folder", "tmp.z80"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder root;
+        const std::string document = root / "story.txt";
+        writeFile(document, "Story\r\nstory\r\nHello\r\n");
+        const fs::path work = root.path() / "work";
+        const fs::path app = root.path() / "app";
+        fs::create_directories(work);
+        fs::create_directories(app);
+        c.breakIt(work, app);
+        const std::string answer = inChild(kObeyModes, [&] {
+            NoLauncher launcher;
+            InstantClock clock;
+            return build(document, work.string(), app.string(), launcher, clock);
+        });
+        EXPECT_TRUE(answer.starts_with(c.step)) << answer;
+        EXPECT_NE(answer.find(c.says), std::string::npos) << answer;
+        EXPECT_EQ(readFile(document), "Story\r\nstory\r\nHello\r\n");
+    }
+}
+
+// Builds with the real launcher and tool chain in a program folder of the test's own.
+class RealToolChain : public ::testing::Test {
+  protected:
+    RealToolChain() {
+        fs::create_directories(work());
+        fs::create_directories(app());
+        copyToolChain(app().string());
+        writeFile(document(), "Story\r\nstory\r\nHello\r\n");
+    }
+    fs::path work() const { return root_.path() / "work"; }
+    fs::path app() const { return root_.path() / "app"; }
+    std::string document() const { return root_ / "story.txt"; }
+
+    BuildOutcome buildNow() {
+        fillRowPositionTable();
+        SteadyClock clock;
+        auto launcher = makeSystemLauncher();
+        const BuildRequest request{document(), work().string(), app().string(),
+                                   "story",    "Story",         std::string(kHeaderTemplate),
+                                   "story"};
+        return runBuild(request, BuildCollaborators{{}, {}, clock, *launcher});
+    }
+
+  private:
+    TempFolder root_;
+};
+
+// The launcher hands asm.bat to /bin/sh, which needs only to read it.
+TEST_F(RealToolChain, AnAsmBatWithoutExecutePermissionStillBuilds) {
+    fs::permissions(app() / "asm.bat", fs::perms::owner_read | fs::perms::group_read);
+    const BuildOutcome outcome = buildNow();
+    EXPECT_TRUE(outcome.ok) << outcome.message;
+    EXPECT_TRUE(fs::exists(work() / "story.83p"));
+    EXPECT_TRUE(fs::exists(work() / "story.8xp"));
+}
+
+// A tool chain that writes 64 MB into asm.log and fails: the message quotes the start of it,
+// and the build does not take the rest into memory.
+TEST_F(RealToolChain, AToolChainThatWritesMegabytesIsQuotedOnlyInPart) {
+    writeFile((app() / "asm.bat").string(),
+              "yes 'tmp.z80:1: error: said again and again' | head -c 67108864 >asm.log\n"
+              "exit 1\n");
+    const std::string answer = inChild({}, [&] {
+        rusage before{};
+        ::getrusage(RUSAGE_SELF, &before);
+        const BuildOutcome outcome = buildNow();
+        rusage after{};
+        ::getrusage(RUSAGE_SELF, &after);
+        return std::to_string(after.ru_maxrss - before.ru_maxrss) + "\n" +
+               std::to_string(outcome.message.size()) + "\n" + outcome.message;
+    });
+    std::istringstream lines(answer);
+    long grownKilobytes = 0;
+    std::size_t messageSize = 0;
+    lines >> grownKilobytes >> messageSize;
+    EXPECT_LT(grownKilobytes, 16 * 1024) << "the build read the whole log";
+    EXPECT_LT(messageSize, 10000u);
+    EXPECT_NE(answer.find("delivering the TI-83 program"), std::string::npos) << answer;
+    EXPECT_NE(answer.find("tmp.z80:1: error: said again and again"), std::string::npos);
+    EXPECT_NE(answer.find("[...]"), std::string::npos) << "the cut is not marked";
+}
+
+} // namespace
+} // namespace corvane::hostile
