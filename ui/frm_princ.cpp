@@ -1,5 +1,6 @@
 #include "frm_princ.h"
 
+#include "build_command.h"
 #include "chosen_file.h"
 #include "desktop.h"
 #include "document_file.h"
@@ -59,7 +60,8 @@ class FlagScope {
 
 FrmPRinc::FrmPRinc(std::unique_ptr<FileDialog> dialog, const QString& appFolder, WarningSink warn,
                    QWidget* parent)
-    : QMainWindow(parent), Dia(std::move(dialog)),
+    : QMainWindow(parent), Dia(std::move(dialog)), appFolder_(appFolder),
+      clock_(std::make_unique<SteadyClock>()), launcher_(makeSystemLauncher()),
       warn_(warn ? std::move(warn) : WarningSink(showWarningBox)),
       processEvents_(pendingEventsProcessor()), busy_(*this) {
     createControls();
@@ -68,6 +70,12 @@ FrmPRinc::FrmPRinc(std::unique_ptr<FileDialog> dialog, const QString& appFolder,
 }
 
 FrmPRinc::~FrmPRinc() = default;
+
+void FrmPRinc::setBuildServices(std::unique_ptr<Clock> clock,
+                                std::unique_ptr<ProcessLauncher> launcher) {
+    clock_ = std::move(clock);
+    launcher_ = std::move(launcher);
+}
 
 void FrmPRinc::createControls() {
     setObjectName(QStringLiteral("FrmPRinc"));
@@ -338,7 +346,39 @@ void FrmPRinc::MnuQuitter_Click() {
     QCoreApplication::quit();
 }
 
-void FrmPRinc::MunCompillerIon_Click() {}
+void FrmPRinc::MunCompillerIon_Click() {
+    BuildOutcome outcome;
+    {
+        // The window's own hourglass, and the window disabled, until the last step is done.
+        const BusyState busy(busy_, Hourglass::Window, true);
+        processEvents_();
+        fillRowPositionTable();
+        // The build works on the document as saved; a save that failed or was cancelled
+        // has already said so, and nothing of the build happens.
+        if (!MnuEnregistrer_Click()) {
+            return;
+        }
+        const BuildRequest request{localPath(documentPath_),
+                                   localPath(workingFolder()),
+                                   localPath(appFolder_),
+                                   localPath(baseName_),
+                                   bytesFromEditor(txtNomprog->text()),
+                                   headerTemplate(),
+                                   bytesFromEditor(TxtNomFic->text())};
+        const BuildCollaborators with{
+            processEvents_,
+            [this](std::int64_t screens) { TxtNbEcran->setText(QString::number(screens)); },
+            *clock_, *launcher_};
+        outcome = runBuild(request, with);
+        if (outcome.deliveredSize) {
+            txtTailleFichier->setText(QString::number(*outcome.deliveredSize));
+        }
+    }
+    // Shown once the window is usable again, so that nothing waits behind the message.
+    if (!outcome.ok) {
+        warn_(QString::fromLocal8Bit(outcome.message));
+    }
+}
 
 void FrmPRinc::MunAproposde_Click() {
     setEnabled(false);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "busy_state.h"
+#include "clock.h"
+#include "process_launcher.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -42,6 +44,9 @@ class FrmPRinc final : public QMainWindow {
     std::string headerTemplate() const;
     // For commands that enter the busy state around their work.
     BusyIndicator& busyIndicator() { return busy_; }
+    // The clock of the build's waits and the starter of the tool chain; the system's own
+    // until replaced (tests use a faster clock or stand-in processes).
+    void setBuildServices(std::unique_ptr<Clock> clock, std::unique_ptr<ProcessLauncher> launcher);
 
   public slots:
     void MnuNouveau_Click();
@@ -72,6 +77,9 @@ class FrmPRinc final : public QMainWindow {
     bool reportSave(const QString& error);
 
     std::unique_ptr<FileDialog> Dia;
+    QString appFolder_;
+    std::unique_ptr<Clock> clock_;
+    std::unique_ptr<ProcessLauncher> launcher_;
     WarningSink warn_;
     std::function<void()> processEvents_;
     BusyIndicator busy_;
