@@ -1,0 +1,199 @@
+// Compile for ion through the window with stand-in tool chains on a fast clock: what is
+// delivered, what the user is told, and that the window stays busy to the end and is
+// usable afterwards.
+
+#include "compile_fixture.h"
+
+#include <QFileInfo>
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace corvane::testing;
+
+namespace {
+
+// The tool chain's output goes where the editor's own does: away from the test log.
+class QuietOutput {
+  public:
+    QuietOutput() : saved_(::dup(STDOUT_FILENO)) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::close(null);
+    }
+    ~QuietOutput() {
+        ::dup2(saved_, STDOUT_FILENO);
+        ::close(saved_);
+    }
+    QuietOutput(const QuietOutput&) = delete;
+    QuietOutput& operator=(const QuietOutput&) = delete;
+
+  private:
+    int saved_;
+};
+
+// Runs F9's handler on a new document saved as work/story.txt, with a watch on the window.
+void compileNewDocument(Window& w, const Folders& f) {
+    typeDocument(w);
+    w.dialog->answers.push_back(f.workFile("story.txt"));
+    const BusyWatch watch(w);
+    const QuietOutput quiet;
+    w.frm->MunCompillerIon_Click();
+    QVERIFY(watch.looks > 0);
+    QCOMPARE(watch.enabledLooks, 0);
+    QCOMPARE(watch.looksWithoutHourglass, 0);
+}
+
+void verifyUsable(const Window& w) {
+    QVERIFY(w.frm->isEnabled());
+    QVERIFY(noHourglass(*w.frm));
+    QCOMPARE(w.shownText(), QStringLiteral("Hello calculator"));
+    QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+}
+
+} // namespace
+
+class CompileCommandTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void standInToolChains_data() {
+        QTest::addColumn<QByteArray>("script"); // empty: the real asm.bat
+        QTest::addColumn<bool>("earlierOutputs");
+        QTest::addColumn<bool>("delivered");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("finishes at once") << QByteArray() << false << true << QString();
+        QTest::newRow("takes three seconds")
+            << QByteArray("sleep 0.15\nexec sh ./real.sh\n") << false << true << QString();
+        QTest::newRow("fails, earlier outputs left")
+            << QByteArray("echo 'tmp.z80:7: error: no label lng3' >asm.log\nexit 1\n") << true
+            << false << QStringLiteral("no label lng3");
+        QTest::newRow("missing") << QByteArray("-") << false << false
+                                 << QStringLiteral("asm.bat: cannot be run");
+        QTest::newRow("never ends")
+            << QByteArray("exec sleep 600\n") << true << false << QStringLiteral("not answering");
+        QTest::newRow("not executable") << QByteArray("x") << false << true << QString();
+        QTest::newRow("prints megabytes")
+            << QByteArray("head -c 8000000 /dev/zero | tr '\\000' x\nexec sh ./real.sh\n") << false
+            << true << QString();
+    }
+
+    void standInToolChains() {
+        QFETCH(QByteArray, script);
+        QFETCH(bool, earlierOutputs);
+        QFETCH(bool, delivered);
+        QFETCH(QString, said);
+        Folders f;
+        if (script == "-") {
+            QVERIFY(QFile::remove(f.appFile("asm.bat")));
+        } else if (script == "x") {
+            QVERIFY(
+                QFile::setPermissions(f.appFile("asm.bat"), QFile::ReadOwner | QFile::WriteOwner));
+        } else if (!script.isEmpty()) {
+            f.standIn(script);
+        }
+        if (earlierOutputs) {
+            QVERIFY(writeBytes(f.appFile("tmp.83p"), "earlier"));
+            QVERIFY(writeBytes(f.appFile("tmp.8xp"), "earlier"));
+            const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
+            for (const char* name : {"tmp.83p", "tmp.8xp"}) {
+                QFile file(f.appFile(name));
+                QVERIFY(file.open(QIODevice::ReadWrite) &&
+                        file.setFileTime(old, QFileDevice::FileModificationTime));
+            }
+        }
+        Window w(f.app);
+        useFastClock(w);
+        w.line("txtTailleFichier")->setText(QStringLiteral("earlier size"));
+        compileNewDocument(w, f);
+        verifyUsable(w);
+
+        // A new document is built in the program's folder, where the window started.
+        const QString program = f.appFile("story.83p");
+        QCOMPARE(QFileInfo::exists(program), delivered);
+        QCOMPARE(QFileInfo::exists(f.appFile("story.8xp")), delivered);
+        QCOMPARE(w.line("TxtNbEcran")->text(), QStringLiteral("1"));
+        if (delivered) {
+            QCOMPARE(w.warnings, QStringList());
+            QCOMPARE(w.line("txtTailleFichier")->text(),
+                     QString::number(QFileInfo(program).size()));
+        } else {
+            QCOMPARE(w.warnings.size(), 1);
+            QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
+            QCOMPARE(w.line("txtTailleFichier")->text(), QStringLiteral("earlier size"));
+        }
+    }
+
+    // The name is checked after the save and before anything of the build is written.
+    void invalidCalculatorFileName_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("blank inside") << "my prog";
+        QTest::newRow("starts with a digit") << "9lives";
+        QTest::newRow("empty") << "";
+        QTest::newRow("letter outside A-Z") << QStringLiteral("caf\u00E9");
+    }
+
+    void invalidCalculatorFileName() {
+        QFETCH(QString, name);
+        Folders f;
+        Window w(f.app);
+        useFastClock(w);
+        typeDocument(w);
+        w.line("TxtNomFic")->setText(name);
+        w.dialog->answers.push_back(f.workFile("story.txt"));
+        w.frm->MunCompillerIon_Click();
+        QCOMPARE(w.warnings.size(), 1);
+        QVERIFY2(w.warnings[0].contains(
+                     QStringLiteral("1 to 8 letters A-Z or digits 0-9, starting with a letter")),
+                 qPrintable(w.warnings[0]));
+        QVERIFY(QFileInfo::exists(f.workFile("story.txt")));
+        for (const char* name : {"temp.ett", "tmp.z80", "comp.bat", "story.83p"}) {
+            QVERIFY2(!QFileInfo::exists(f.appFile(name)), name);
+        }
+        QVERIFY(w.frm->isEnabled());
+        QVERIFY(noHourglass(*w.frm));
+    }
+
+    // A cancelled Save As ends the build silently: the user chose not to save.
+    void cancelledSaveAsEndsTheBuild() {
+        Folders f;
+        Window w(f.app);
+        useFastClock(w);
+        typeDocument(w);
+        w.frm->MunCompillerIon_Click();
+        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+        QVERIFY(w.dialog->shown[0].save);
+        QCOMPARE(w.warnings, QStringList());
+        QVERIFY(!QFileInfo::exists(f.appFile("temp.ett")));
+        QVERIFY(w.frm->isEnabled());
+        QVERIFY(noHourglass(*w.frm));
+    }
+
+    // The source cannot be brought to the tool chain: nothing runs, nothing is delivered.
+    void unwritableProgramFolder() {
+        Folders f;
+        QVERIFY(writeBytes(f.workFile("story.txt"), "My story\r\nstory\r\nHello calculator\r\n"));
+        Window w(f.app);
+        useFastClock(w);
+        w.open(f.workFile("story.txt"));
+        const Unwritable locked(f.app);
+        if (!locked.engaged()) {
+            QSKIP("no way to make a folder unwritable here");
+        }
+        {
+            const BusyWatch watch(w);
+            w.frm->MunCompillerIon_Click();
+            QCOMPARE(watch.enabledLooks, 0);
+        }
+        QCOMPARE(w.warnings.size(), 1);
+        QVERIFY2(w.warnings[0].contains(QStringLiteral("copying tmp.z80")),
+                 qPrintable(w.warnings[0]));
+        QVERIFY(QFileInfo::exists(f.workFile("tmp.z80")));
+        QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
+        QVERIFY(!QFileInfo::exists(f.workFile("story.83p")));
+        QVERIFY(w.frm->isEnabled());
+        QVERIFY(noHourglass(*w.frm));
+    }
+};
+
+QTEST_MAIN(CompileCommandTest)
+#include "compile_command_test.moc"

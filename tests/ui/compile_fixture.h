@@ -1,0 +1,168 @@
+#pragma once
+
+// What the compile command's window tests share: a private copy of the program folder with
+// the real tool chain or a stand-in for it, a clock that runs faster than real time, a guard
+// that makes a file or folder unwritable even for the superuser, and a watch that records
+// the window's state and tries commands while a build processes events.
+
+#include "clock.h"
+#include "process_launcher.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <chrono>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace corvane::testing {
+
+// Real time made `speed` times faster, so that real processes (the tool chain, stand-in
+// scripts that sleep) keep their place relative to the build's waits.
+class ScaledClock final : public Clock {
+  public:
+    explicit ScaledClock(double speed) : speed_(speed) { started_.start(); }
+    double seconds() override {
+        return static_cast<double>(started_.nsecsElapsed()) * 1e-9 * speed_;
+    }
+    void pause(double seconds) override {
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds / speed_));
+    }
+
+  private:
+    QElapsedTimer started_;
+    double speed_;
+};
+
+// Twenty times real time: the two waits take a tenth of a second, the limit three seconds.
+inline constexpr double kFastSpeed = 20.0;
+
+// Uses the fast clock and the system's launcher in `w`.
+inline void useFastClock(Window& w) {
+    w.frm->setBuildServices(std::make_unique<ScaledClock>(kFastSpeed), makeSystemLauncher());
+}
+
+// A fresh root folder holding "app", a copy of the program folder (asm83, ion.inc and
+// asm.bat), and "work", an empty folder for documents.
+struct Folders {
+    QTemporaryDir root;
+    QString app = root.filePath(QStringLiteral("app"));
+    QString work = root.filePath(QStringLiteral("work"));
+
+    Folders() {
+        QDir(root.path()).mkdir(QStringLiteral("app"));
+        QDir(root.path()).mkdir(QStringLiteral("work"));
+        const QString from = QStringLiteral(CORVANE_APP_DIR);
+        for (const char* name : {"asm83", "ion.inc", "asm.bat"}) {
+            const QString file = QString::fromLatin1(name);
+            QFile::copy(from + QLatin1Char('/') + file, app + QLatin1Char('/') + file);
+        }
+    }
+    QString appFile(const char* name) const { return app + QLatin1Char('/') + QLatin1String(name); }
+    QString workFile(const char* name) const {
+        return work + QLatin1Char('/') + QLatin1String(name);
+    }
+
+    // Replaces asm.bat with `script`; the real one stays beside it as real.sh, so that a
+    // stand-in can end by running the real tool chain.
+    void standIn(const QByteArray& script) const {
+        QFile::rename(appFile("asm.bat"), appFile("real.sh"));
+        writeBytes(appFile("asm.bat"), script);
+    }
+};
+
+// Takes away write permission; the superuser ignores permissions, so for it the immutable
+// attribute is set as well. engaged() is false when neither stops a write. Everything is
+// restored on destruction.
+class Unwritable {
+  public:
+    explicit Unwritable(const QString& path) : path_(QFile::encodeName(path).toStdString()) {
+        struct stat info {};
+        if (::stat(path_.c_str(), &info) != 0) {
+            return;
+        }
+        mode_ = info.st_mode & 07777;
+        ::chmod(path_.c_str(), mode_ & ~0222);
+        engaged_ = ::geteuid() != 0 || setImmutable(true);
+        immutable_ = ::geteuid() == 0 && engaged_;
+    }
+    ~Unwritable() {
+        if (immutable_) {
+            setImmutable(false);
+        }
+        ::chmod(path_.c_str(), mode_);
+    }
+    Unwritable(const Unwritable&) = delete;
+    Unwritable& operator=(const Unwritable&) = delete;
+
+    bool engaged() const { return engaged_; }
+
+  private:
+    bool setImmutable(bool on) const {
+        const int descriptor = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+        if (descriptor < 0) {
+            return false;
+        }
+        int flags = 0;
+        bool done = ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0;
+        if (done) {
+            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            done = ::ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        ::close(descriptor);
+        return done;
+    }
+
+    std::string path_;
+    mode_t mode_ = 0;
+    bool engaged_ = false;
+    bool immutable_ = false;
+};
+
+// While a command runs, looks at the window each time it processes events and tries, by
+// shortcut and by menu item, to start New and another build. Every try must be ignored.
+class BusyWatch {
+  public:
+    explicit BusyWatch(Window& w) : w_(w) {
+        timer_.setInterval(0);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
+        timer_.start();
+    }
+
+    int looks = 0;
+    int enabledLooks = 0;
+    int looksWithoutHourglass = 0;
+
+  private:
+    void look() {
+        ++looks;
+        enabledLooks += w_.frm->isEnabled() ? 1 : 0;
+        looksWithoutHourglass += w_.frm->cursor().shape() == Qt::WaitCursor ? 0 : 1;
+        QTest::keySequence(w_.text(), QKeySequence(Qt::CTRL | Qt::Key_N));
+        QTest::keyClick(w_.frm.get(), Qt::Key_F9);
+        for (const char* name : {"MnuNouveau", "MunCompillerIon", "MnuEnregistrerSous"}) {
+            if (auto* action = w_.frm->findChild<QAction*>(QString::fromLatin1(name))) {
+                action->trigger();
+            }
+        }
+    }
+
+    Window& w_;
+    QTimer timer_;
+};
+
+// The document every build test types: one text line, the program and calculator names.
+inline void typeDocument(Window& w, const QString& text = QStringLiteral("Hello calculator")) {
+    w.text()->setPlainText(text);
+    w.line("txtNomprog")->setText(QStringLiteral("My story"));
+    w.line("TxtNomFic")->setText(QStringLiteral("story"));
+}
+
+} // namespace corvane::testing
