@@ -4,8 +4,12 @@
 //      .8xp and .83p (the largest line count whose code stays below C000h);
 //  (b) a 60,000-line source of instructions, labels with forward references and .db strings,
 //      as .bin (it stays below FFFFh: asm83 refuses addresses past it).
+#include "layout.h"
+#include "source_writer.h"
+
 #include <assembler.h>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -22,52 +26,30 @@ using namespace corvane::asm83;
 
 namespace {
 
-const char* const kHeader = "        .nolist\r\n"
-                            "#include \"ion.inc\"\r\n"
-                            "\t.list\r\n"
-                            "#ifdef TI83P\r\n"
-                            "        .org    progstart-2\r\n"
-                            "        .db     $BB,$6D\r\n"
-                            "#else\r\n"
-                            "        .org    progstart\r\n"
-                            "#endif\r\n"
-                            "        ret\r\n"
-                            "        jr      nc,debut\r\n";
-
-const char* const kRowCodes[] = {"01", "07", "0D", "13", "19", "1F", "25", "2B", "31", "37"};
-
-std::string label(int m) {
-    std::string digits = std::to_string(m);
-    if (digits.size() < 3) {
-        digits.insert(0, 3 - digits.size(), '0');
-    }
-    return "lng" + digits;
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
-// The source the editor writes for `lineCount` calculator lines of 23 characters each, with
-// their spaces doubled.
-std::string documentSource(int lineCount) {
-    std::string out = kHeader;
-    out += "\r\n .db \"BENCH\",0\r\ndebut:\r\n   bcall(_indicatorOff)\r\n   bcall(_clrlcdf)\r\n";
-    const int screens = lineCount / 10 + 1;
-    int m = 0;
-    for (int s = 1; s <= screens; ++s) {
-        const int rows = s < screens ? 10 : lineCount % 10;
-        for (int r = 0; r < rows; ++r) {
-            ++m;
-            out += "    ld hl,";
-            out += kRowCodes[r];
-            out +=
-                "01h \\ ld (pencol),hl \\ ld hl,lng" + label(m).substr(3) + " \\ bcall(_vputs)\r\n";
+// The source the editor writes for a document of `lineCount` text lines of 23 characters,
+// made by the editor's own two passes in `folder`.
+std::string documentSource(const fs::path& folder, int lineCount) {
+    const fs::path documentPath = folder / "doc.txt";
+    {
+        std::ofstream document(documentPath, std::ios::binary | std::ios::trunc);
+        document << "BENCH\r\nbench\r\n";
+        for (int n = 0; n < lineCount; ++n) {
+            document << "The quick brown fox jum\r\n";
         }
-        out += "    bcall(_getkey)\r\n    bcall(_clrlcdf)\r\n";
     }
-    out += "   ret\r\n";
-    for (int n = 1; n <= lineCount; ++n) {
-        out += label(n) + ":\r\n    .db \"The  quick  brown  fox  jum\",0\r\n";
-    }
-    out += ".end\r\nEND\r\n";
-    return out;
+    corvane::fillRowPositionTable();
+    std::int64_t calculatorLines = 0;
+    corvane::layoutLines(documentPath.string(), folder.string(), calculatorLines);
+    corvane::writeAssemblySource(folder.string(), calculatorLines, "BENCH",
+                                 corvane::kHeaderTemplate);
+    return readFile(folder / "tmp.z80");
 }
 
 std::string generatedSource(int lines) {
@@ -86,13 +68,6 @@ std::string generatedSource(int lines) {
         out += "\n";
     }
     return out;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 AssemblyResult assembleInMemory(const std::string& source, OutputForm form) {
@@ -174,13 +149,13 @@ int main() {
     int high = 20000;
     while (low < high) {
         const int middle = (low + high + 1) / 2;
-        if (assembleInMemory(documentSource(middle), OutputForm::TI83Plus).ok()) {
+        if (assembleInMemory(documentSource(folder, middle), OutputForm::TI83Plus).ok()) {
             low = middle;
         } else {
             high = middle - 1;
         }
     }
-    const std::string document = documentSource(low);
+    const std::string document = documentSource(folder, low);
     std::ofstream(folder / "doc.z80", std::ios::binary) << document;
     const AssemblyResult largest = assembleInMemory(document, OutputForm::TI83Plus);
     std::cout << "(a) largest TI-83 Plus document: " << low << " calculator lines, "
