@@ -135,8 +135,9 @@ class WindowTest : public QObject {
                                 << "Import a text file";
         QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S) << "MnuEnregistrer"
                                 << "Save text file";
+        // A new document is saved before it is built: Save As asks for its file first.
         QTest::newRow("F9") << QKeySequence(Qt::Key_F9) << "MunCompillerIon"
-                            << "";
+                            << "Save text file";
     }
 
     void shortcutsReachTheirCommands() {
