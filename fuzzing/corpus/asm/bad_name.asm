@@ -1,3 +1,0 @@
-;; form: 83p
-;; name: 9LIVES
-        ret

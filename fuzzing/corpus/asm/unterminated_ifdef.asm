@@ -1,5 +1,0 @@
-#ifdef TI83P
-        nop
-#ifndef X
-        nop
-#endif
