@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <utility>
 
 namespace corvane {
@@ -27,26 +26,28 @@ constexpr double kPollSeconds = 0.005;
 // The most of asm.log that goes into a message; the rest is cut.
 constexpr std::size_t kLogLimit = 8000;
 
-std::string readWholeFile(const std::string& path, std::string& bytes) {
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return describeSystemError(path, "cannot be opened");
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return describeSystemError(path, "cannot be read");
-    }
-    return {};
-}
-
-// Replaces `to` with a copy of `from`; a failed copy leaves `to` as it was. Copying a file
-// onto itself (one folder written two ways) leaves it intact.
+// Replaces `to` with a copy of `from`, read a block at a time (a source can be hundreds of
+// megabytes); a failed copy leaves `to` as it was. Copying a file onto itself (one folder
+// written two ways) leaves it intact.
 std::string copyFileReplacing(const std::string& from, const std::string& to) {
-    std::string bytes;
-    std::string error = readWholeFile(from, bytes);
-    if (error.empty()) {
-        error = writeFileAtomically(to, bytes);
+    std::string error;
+    errno = 0;
+    std::ifstream in(from, std::ios::binary);
+    if (!in) {
+        error = describeSystemError(from, "cannot be opened");
+    } else {
+        AtomicFile out(to);
+        std::string block(1 << 16, '\0');
+        while (out.ok() && in) {
+            in.read(block.data(), static_cast<std::streamsize>(block.size()));
+            out.write(std::string_view(block.data(), static_cast<std::size_t>(in.gcount())));
+        }
+        if (in.bad()) {
+            error = describeSystemError(from, "cannot be read");
+        } else {
+            out.commit();
+            error = out.error();
+        }
     }
     return error.empty() ? error : "Could not copy " + from + " to " + to + ": " + error;
 }

@@ -263,10 +263,11 @@ TEST_F(Rename, RefusesAndKeepsTheFileWhole) {
     std::string badChecksum = sound;
     badChecksum.back() ^= 1;
     const std::pair<std::string, std::string> cases[] = {
-        {sound, "lower"},               // invalid new name
-        {sound, "TOOLONGNAME"},         // invalid new name
-        {badChecksum, "OTHER"},         // damaged file
-        {sound.substr(0, 60), "OTHER"}, // not a program file
+        {sound, "lower"},                           // invalid new name
+        {sound, "TOOLONGNAME"},                     // invalid new name
+        {badChecksum, "OTHER"},                     // damaged file
+        {sound.substr(0, 60), "OTHER"},             // not a program file
+        {sound + std::string(70000, 'x'), "OTHER"}, // larger than any program file
     };
     for (const auto& [content, name] : cases) {
         const fs::path path = folder_ / "tmp.8xp";

@@ -191,11 +191,19 @@ std::string renameProgramFile(const std::string& path, std::string_view name) {
     if (!in) {
         return describeSystemError(path, "cannot be opened");
     }
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // No program file is larger than its header, the largest data section and the checksum,
+    // so a larger file is refused before it is read into memory.
+    constexpr std::size_t kLargestFile = kDataOffset + kMaxWord + kChecksumSize;
+    std::string bytes(kLargestFile + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (in.bad()) {
         return describeSystemError(path, "cannot be read");
     }
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
     in.close();
+    if (bytes.size() > kLargestFile) {
+        return path + ": too large for a program file";
+    }
     const Parsed parsed = parseProgramFile(bytes);
     if (!parsed.file) {
         return path + ": " + parsed.error;
