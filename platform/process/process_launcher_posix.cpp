@@ -133,9 +133,16 @@ class PosixLauncher final : public ProcessLauncher {
         }
         if (pid == 0) {
             ::setsid();
+            // Like the minimised window it has on Windows, the tool chain talks to nobody: its
+            // output must not fill a pipe the editor inherited and never reads.
             const int input = ::open("/dev/null", O_RDONLY);
             if (input >= 0) {
                 ::dup2(input, STDIN_FILENO);
+            }
+            const int output = ::open("/dev/null", O_WRONLY);
+            if (output >= 0) {
+                ::dup2(output, STDOUT_FILENO);
+                ::dup2(output, STDERR_FILENO);
             }
             ::close_range(3, ~0U, 0);
             if (::chdir(plan.folder.c_str()) != 0) {

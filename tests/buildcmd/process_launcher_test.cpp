@@ -89,6 +89,10 @@ TEST_F(Launcher, RunsTheScriptDetachedAndReportsHowItEnded) {
         {"kill -TERM $$", 128 + SIGTERM},
         // Its input is empty, never the editor's terminal.
         {"if read line; then exit 1; fi; exit 0", 0},
+        // Its output goes nowhere: a pipe the editor never reads could stall it.
+        {"[ \"$(readlink /proc/$$/fd/1)\" = /dev/null ] && [ \"$(readlink /proc/$$/fd/2)\" = "
+         "/dev/null ]",
+         0},
         // It runs in the folder comp.bat changes into, blanks and all.
         {"pwd > where.txt", 0},
     };
