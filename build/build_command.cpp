@@ -73,9 +73,9 @@ class BuildRun {
           calculatorName_(toUpperAscii(request.calculatorFileName)) {}
 
     BuildOutcome run() {
-        const bool done = checkName() && layOutLines() && writeSource() && bringSource() &&
-                          firstWait() && writeCompBat() && startToolChain() && awaitToolChain() &&
-                          deliver(".83p", BuildStep::DeliverTi83) &&
+        const bool done = checkName() && checkBaseName() && layOutLines() && writeSource() &&
+                          bringSource() && firstWait() && writeCompBat() && startToolChain() &&
+                          awaitToolChain() && deliver(".83p", BuildStep::DeliverTi83) &&
                           deliver(".8xp", BuildStep::DeliverTi83Plus) && readSize();
         outcome_.ok = done;
         return std::move(outcome_);
@@ -85,6 +85,16 @@ class BuildRun {
     bool checkName() {
         const std::string problem = checkCalculatorFileName(request_.calculatorFileName);
         return problem.empty() || fail(BuildStep::CalculatorFileName, problem);
+    }
+
+    // The programs are named after the document file without its last four characters; a
+    // shorter name leaves nothing, and a file called ".83p" would be hidden and nameless.
+    bool checkBaseName() {
+        return !request_.baseName.empty() ||
+               fail(BuildStep::ProgramFileNames,
+                    "the document file's name (" + request_.documentPath +
+                        ") leaves no name for the programs once its last four characters are "
+                        "dropped; save the document under a longer name with Save as");
     }
 
     bool layOutLines() {
@@ -279,6 +289,8 @@ std::string_view describeStep(BuildStep step) {
         return "nothing";
     case BuildStep::CalculatorFileName:
         return "checking the calculator file name";
+    case BuildStep::ProgramFileNames:
+        return "naming the program files";
     case BuildStep::LineLayout:
         return "cutting the text into calculator lines";
     case BuildStep::AssemblySource:

@@ -35,6 +35,7 @@ struct BuildCollaborators {
 enum class BuildStep {
     None,
     CalculatorFileName,
+    ProgramFileNames,
     LineLayout,
     AssemblySource,
     CopySource,

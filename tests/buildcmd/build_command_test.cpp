@@ -130,6 +130,10 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
          [](Scene& s) { s.request.calculatorFileName = "9lives"; },
          BuildStep::CalculatorFileName,
          {"\"9lives\""}},
+        {"a document file name that leaves no base name",
+         [](Scene& s) { s.request.baseName.clear(); },
+         BuildStep::ProgramFileNames,
+         {"no name for the programs", "Save as"}},
         {"the document file is gone",
          [](Scene& s) { fs::remove(s.work / "story.txt"); },
          BuildStep::LineLayout,
@@ -216,7 +220,7 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
         EXPECT_FALSE(fs::exists(scene.work / "story.8xp"));
         const bool reachedToolChain = c.step >= BuildStep::ToolChain;
         EXPECT_EQ(scene.chain.starts, reachedToolChain ? 1 : 0);
-        if (c.step == BuildStep::CalculatorFileName) {
+        if (c.step <= BuildStep::ProgramFileNames) {
             EXPECT_FALSE(fs::exists(scene.work / "temp.ett"));
         }
         if (c.step == BuildStep::ToolChain) {
