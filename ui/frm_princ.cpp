@@ -228,6 +228,7 @@ void FrmPRinc::TxtTexte_Change() {
 
 void FrmPRinc::MnuNouveau_Click() {
     TxtTexte->clear();
+    wrapAtWords(*TxtTexte);
     documentPath_.clear();
 }
 

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QTextBlock>
 
 namespace corvane {
 
@@ -23,7 +24,20 @@ void TextBox::insertFromMimeData(const QMimeData* source) {
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\u2028"));
     QString text = source->text();
     text.replace(lineBreak, QStringLiteral("\n"));
+    for (const QStringView paragraph : QStringView(text).split(QLatin1Char('\n'))) {
+        makeRoomForParagraph(*this, textCursor().block().length() + paragraph.size());
+    }
     insertPlainText(text);
+}
+
+void makeRoomForParagraph(QPlainTextEdit& box, qsizetype length) {
+    if (length > kLongParagraph && box.wordWrapMode() != QTextOption::WrapAnywhere) {
+        box.setWordWrapMode(QTextOption::WrapAnywhere);
+    }
+}
+
+void wrapAtWords(QPlainTextEdit& box) {
+    box.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 }
 
 } // namespace corvane

@@ -16,4 +16,16 @@ class TextBox final : public QPlainTextEdit {
     void insertFromMimeData(const QMimeData* source) override;
 };
 
+// Qt lays out a paragraph that has no place to break at a word in time that grows with the
+// square of its length (a 300,000-character one takes seconds, a 10 MB one hours); breaking
+// lines anywhere takes linear time. A paragraph longer than this is no prose to read in the
+// box, so from then on the box breaks its lines anywhere.
+inline constexpr qsizetype kLongParagraph = 20000;
+
+// Switches `box` to breaking lines anywhere when a paragraph of `length` characters is about
+// to be added.
+void makeRoomForParagraph(QPlainTextEdit& box, qsizetype length);
+// Back to breaking lines at words, for a text that is replaced.
+void wrapAtWords(QPlainTextEdit& box);
+
 } // namespace corvane

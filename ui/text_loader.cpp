@@ -1,5 +1,7 @@
 #include "text_loader.h"
 
+#include "text_box.h"
+
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -14,6 +16,7 @@ constexpr qint64 kRepaintIntervalMs = 50;
 
 TextLoader::TextLoader(QPlainTextEdit& box) : box_(box), wasReadOnly_(box.isReadOnly()) {
     box_.clear();
+    wrapAtWords(box_);
     box_.document()->setUndoRedoEnabled(false);
     box_.setReadOnly(true);
 }
@@ -25,6 +28,7 @@ TextLoader::~TextLoader() {
 }
 
 void TextLoader::appendLine(const QString& line) {
+    makeRoomForParagraph(box_, line.size());
     pending_ += line;
     pending_ += QLatin1Char('\n');
 }

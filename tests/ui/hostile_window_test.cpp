@@ -64,9 +64,7 @@ class HostileWindowTest : public QObject {
         QTest::newRow("NUL bytes") << QByteArray("P\0\r\nF\0\r\na\0b\r\n\0\0", 13);
         QTest::newRow("bytes 80h-FFh") << "P\r\nF\r\n" + high + "\r\n" + high;
         QTest::newRow("10 MB single line") << QByteArray("word ").repeated(2'000'000);
-        // The text box lays out a line with no break opportunity in time that grows with
-        // the square of its length: 100 kB take about two seconds, 10 MB would take hours.
-        QTest::newRow("100 kB without a break") << QByteArray(100'000, 'x');
+        QTest::newRow("10 MB without a break") << QByteArray(10'000'000, 'x');
         QTest::newRow("a million empty lines") << QByteArray("\r\n").repeated(1'000'000);
         QTest::newRow("CR only") << QByteArray("P\rF\rone\rtwo\r\r");
         QTest::newRow("LF only") << QByteArray("P\nF\none\ntwo\n\n");

@@ -4,8 +4,11 @@
 #include "busy_state.h"
 #include "chosen_file.h"
 #include "editor_text.h"
+#include "text_box.h"
+#include "text_loader.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QTest>
 #include <QWidget>
 
@@ -134,6 +137,32 @@ class PartsTest : public QObject {
         QVERIFY(window.isEnabled());
         QVERIFY(!indicator.busy());
         QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+    }
+
+    // A paragraph too long to wrap at words in reasonable time switches the box to breaking
+    // anywhere, whether it is read from a file or pasted; a new text wraps at words again.
+    void veryLongParagraphsBreakAnywhere() {
+        TextBox box;
+        const QString longLine(kLongParagraph + 1, QLatin1Char('x'));
+        {
+            TextLoader loader(box);
+            loader.appendLine(QStringLiteral("short"));
+        }
+        QCOMPARE(box.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        {
+            TextLoader loader(box);
+            loader.appendLine(longLine);
+        }
+        QCOMPARE(box.wordWrapMode(), QTextOption::WrapAnywhere);
+        {
+            TextLoader loader(box);
+            loader.appendLine(QStringLiteral("short again"));
+        }
+        QCOMPARE(box.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QApplication::clipboard()->setText(QStringLiteral("a\n") + longLine);
+        box.paste();
+        QCOMPARE(box.wordWrapMode(), QTextOption::WrapAnywhere);
+        QVERIFY(box.toPlainText().endsWith(longLine));
     }
 
     void loadingHourglassLeavesTheWindowEnabled() {
