@@ -115,6 +115,12 @@ TEST_F(Asm83, WritesBothProgramFilesOfTheWorkedExample) {
     EXPECT_EQ(ti83.substr(8, 3), "\xCD\x95\x47");
 }
 
+TEST_F(Asm83, FindsIonIncBesideItselfWhenTheSourceFolderHasNone) {
+    fs::remove(folder / "ion.inc");
+    EXPECT_EQ(run("-D TI83P tmp.z80 tmp.8xp"), 0) << errors;
+    EXPECT_TRUE(fs::exists(folder / "tmp.8xp"));
+}
+
 TEST_F(Asm83, CommandLineForms) {
     struct Case {
         const char* arguments;

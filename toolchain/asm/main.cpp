@@ -5,16 +5,31 @@
 
 #include <atomic_file.h>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr const char* kUsage =
     "usage: asm83 [-D NAME[=VALUE]]... [-I DIR]... [-n NAME] SOURCE OUTPUT\n"
     "  OUTPUT ending in .bin gets the raw bytes, .83p a TI-83 program, .8xp a TI-83 Plus "
-    "program\n";
+    "program\n"
+    "  #include files are looked up beside the including file, then in the -I folders, then\n"
+    "  beside asm83 itself, where ion.inc ships\n";
+
+// The folder asm83 runs from: ion.inc ships beside it.
+std::string ownFolder(const char* argv0) {
+    std::error_code error;
+    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (error) {
+        self = fs::absolute(argv0, error);
+    }
+    return self.parent_path().string();
+}
 
 int usage(const std::string& problem) {
     std::cerr << "asm83: " << problem << "\n" << kUsage;
@@ -85,6 +100,7 @@ int main(int argc, char** argv) {
     input.sourceText = *text;
     input.form = *form;
     input.programName = nameGiven ? name : programNameForPath(outputPath);
+    includeDirs.push_back(ownFolder(argv[0]));
     input.resolveInclude = fileIncludeResolver(includeDirs);
 
     const AssemblyResult result = assemble(input);
