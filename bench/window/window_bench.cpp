@@ -1,7 +1,7 @@
 // Prints how long the window takes to open a 100,000-line document (about 5 MB) compared
 // with one setPlainText of the same text, and how long one typed character at the end of
 // that document takes, text-size counter and repaint included. Run it offscreen:
-//   QT_QPA_PLATFORM=offscreen bench/bench_window
+//   QT_QPA_PLATFORM=offscreen bench/window_bench
 
 #include "file_dialog.h"
 #include "frm_princ.h"

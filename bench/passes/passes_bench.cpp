@@ -2,8 +2,8 @@
 // 2 MB and 20 MB, and prints the document throughput and the peak resident memory of each
 // run. Every run is a child process of its own, so that each peak is its own.
 //
-//   bench_passes            all four runs
-//   bench_passes RUN DOC    one run (layout or both) on the document file DOC
+//   passes_bench            all four runs
+//   passes_bench RUN DOC    one run (layout or both) on the document file DOC
 
 #include "layout.h"
 #include "source_writer.h"
