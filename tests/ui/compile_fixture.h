@@ -15,9 +15,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
+#include <read_only.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -78,52 +76,10 @@ struct Folders {
     }
 };
 
-// Takes away write permission; the superuser ignores permissions, so for it the immutable
-// attribute is set as well. engaged() is false when neither stops a write. Everything is
-// restored on destruction.
-class Unwritable {
+// The guard takes a path as the window's text gives it.
+class Unwritable : public test_support::ReadOnly {
   public:
-    explicit Unwritable(const QString& path) : path_(QFile::encodeName(path).toStdString()) {
-        struct stat info {};
-        if (::stat(path_.c_str(), &info) != 0) {
-            return;
-        }
-        mode_ = info.st_mode & 07777;
-        ::chmod(path_.c_str(), mode_ & ~0222);
-        engaged_ = ::geteuid() != 0 || setImmutable(true);
-        immutable_ = ::geteuid() == 0 && engaged_;
-    }
-    ~Unwritable() {
-        if (immutable_) {
-            setImmutable(false);
-        }
-        ::chmod(path_.c_str(), mode_);
-    }
-    Unwritable(const Unwritable&) = delete;
-    Unwritable& operator=(const Unwritable&) = delete;
-
-    bool engaged() const { return engaged_; }
-
-  private:
-    bool setImmutable(bool on) const {
-        const int descriptor = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
-        if (descriptor < 0) {
-            return false;
-        }
-        int flags = 0;
-        bool done = ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0;
-        if (done) {
-            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-            done = ::ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-        ::close(descriptor);
-        return done;
-    }
-
-    std::string path_;
-    mode_t mode_ = 0;
-    bool engaged_ = false;
-    bool immutable_ = false;
+    explicit Unwritable(const QString& path) : ReadOnly(QFile::encodeName(path).toStdString()) {}
 };
 
 // While a command runs, looks at the window each time it processes events and tries, by

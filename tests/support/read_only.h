@@ -1,0 +1,66 @@
+#pragma once
+
+// A guard that makes a file or folder read-only for a test, even for the superuser.
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <string>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace corvane::test_support {
+
+// Takes away write permission; the superuser ignores permissions, so for it the immutable
+// attribute is set as well. engaged() is false when neither stops a write, and the test
+// should then be skipped. Everything is restored on destruction.
+class ReadOnly {
+  public:
+    explicit ReadOnly(std::string path) : path_(std::move(path)) {
+        struct stat info {};
+        if (::stat(path_.c_str(), &info) != 0) {
+            return;
+        }
+        mode_ = info.st_mode & 07777;
+        ::chmod(path_.c_str(), mode_ & ~0222);
+        if (::geteuid() != 0) {
+            engaged_ = true;
+            return;
+        }
+        engaged_ = setImmutable(true);
+        immutable_ = engaged_;
+    }
+    ~ReadOnly() {
+        if (immutable_) {
+            setImmutable(false);
+        }
+        ::chmod(path_.c_str(), mode_);
+    }
+    ReadOnly(const ReadOnly&) = delete;
+    ReadOnly& operator=(const ReadOnly&) = delete;
+
+    bool engaged() const { return engaged_; }
+
+  private:
+    bool setImmutable(bool on) {
+        const int descriptor = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+        if (descriptor < 0) {
+            return false;
+        }
+        int flags = 0;
+        bool done = ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0;
+        if (done) {
+            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            done = ::ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        ::close(descriptor);
+        return done;
+    }
+
+    std::string path_;
+    mode_t mode_ = 0;
+    bool engaged_ = false;
+    bool immutable_ = false;
+};
+
+} // namespace corvane::test_support
