@@ -12,7 +12,7 @@ namespace corvane {
 // its partial file. A target that exists but may not be written is refused, as it would
 // be by writing to it in place.
 class AtomicFile {
-public:
+  public:
     explicit AtomicFile(std::string targetPath);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
@@ -25,7 +25,7 @@ public:
     bool write(std::string_view bytes);
     bool commit();
 
-private:
+  private:
     void fail(const std::string& what);
     void discard();
 

@@ -11,7 +11,7 @@ namespace corvane {
 // a line ends at CR, a CR LF pair is one terminator, and a lone LF is an ordinary
 // character of the line. The last line may end at the end of the file.
 class LineReader {
-public:
+  public:
     // Opens the file; ok() tells whether that worked and error() says why not.
     explicit LineReader(const std::string& path);
     ~LineReader();
@@ -29,7 +29,7 @@ public:
     // True once every byte of the file has been consumed, terminators included.
     bool atEnd();
 
-private:
+  private:
     bool fill();
     bool peekByte(unsigned char& byte);
 

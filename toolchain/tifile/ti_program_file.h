@@ -32,9 +32,9 @@ Built buildProgramFile(Model model, std::string_view name, std::string_view body
 // What a program file holds, as read back from its bytes.
 struct ProgramFile {
     Model model = Model::TI83;
-    std::string name;          // without the zero padding
+    std::string name; // without the zero padding
     std::uint8_t type = 0;
-    std::string body;          // the program, without its length word
+    std::string body; // the program, without its length word
     std::uint16_t storedChecksum = 0;
     std::uint16_t computedChecksum = 0;
 };

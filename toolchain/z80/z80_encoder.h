@@ -10,8 +10,8 @@ namespace corvane::z80 {
 
 // The value of an expression operand, as the assembler's evaluator gives it.
 struct Value {
-    bool ok = true;            // false: the expression is malformed; `error` says why
-    bool known = true;         // false: a symbol is not defined yet (first pass)
+    bool ok = true;    // false: the expression is malformed; `error` says why
+    bool known = true; // false: a symbol is not defined yet (first pass)
     std::int64_t number = 0;
     std::string error;
 };
