@@ -40,6 +40,14 @@ std::size_t stringEnd(std::string_view text, std::size_t open) {
     return std::string_view::npos;
 }
 
+std::size_t skipLiteral(std::string_view text, std::size_t i) {
+    if (text[i] == '"') {
+        const std::size_t close = stringEnd(text, i);
+        return close == std::string_view::npos ? text.size() : close + 1;
+    }
+    return isCharLiteralAt(text, i) ? i + 3 : i;
+}
+
 SourceLine nextSourceLine(std::string_view source, std::size_t pos) {
     SourceLine line;
     std::size_t i = pos;
@@ -104,11 +112,8 @@ void splitStatements(std::string_view line, std::vector<std::string_view>& state
         if (c == '\\') {
             statements.push_back(line.substr(start, i - start));
             start = ++i;
-        } else if (c == '"') {
-            const std::size_t close = stringEnd(line, i);
-            i = close == std::string_view::npos ? line.size() : close + 1;
-        } else if (isCharLiteralAt(line, i)) {
-            i += 3;
+        } else if (const std::size_t after = skipLiteral(line, i); after != i) {
+            i = after;
         } else {
             ++i;
         }
@@ -122,14 +127,8 @@ std::string_view withoutComment(std::string_view text) {
         if (text[i] == ';') {
             return text.substr(0, i);
         }
-        if (text[i] == '"') {
-            const std::size_t close = stringEnd(text, i);
-            i = close == std::string_view::npos ? text.size() : close + 1;
-        } else if (isCharLiteralAt(text, i)) {
-            i += 3;
-        } else {
-            ++i;
-        }
+        const std::size_t after = skipLiteral(text, i);
+        i = after != i ? after : i + 1;
     }
     return text;
 }
@@ -144,16 +143,11 @@ void splitOperands(std::string_view text, std::vector<std::string_view>& operand
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < text.size()) {
+        if (const std::size_t after = skipLiteral(text, i); after != i) {
+            i = after;
+            continue;
+        }
         const char c = text[i];
-        if (c == '"') {
-            const std::size_t close = stringEnd(text, i);
-            i = close == std::string_view::npos ? text.size() : close + 1;
-            continue;
-        }
-        if (isCharLiteralAt(text, i)) {
-            i += 3;
-            continue;
-        }
         if (c == '(') {
             ++depth;
         } else if (c == ')') {

@@ -40,6 +40,11 @@ inline bool isCharLiteralAt(std::string_view text, std::size_t i) {
 // one of its bytes.
 std::size_t stringEnd(std::string_view text, std::size_t open);
 
+// When a string or character literal starts at `i`, where the text after it starts (the end
+// of `text` for a string that does not close); otherwise `i` itself. Scanners call it to step
+// over literals, in which ';', '\\', ',' and parentheses mean nothing.
+std::size_t skipLiteral(std::string_view text, std::size_t i);
+
 // One source line. Outside string literals CR, LF and CR LF end it; inside one, a LF is a
 // byte of the string.
 struct SourceLine {

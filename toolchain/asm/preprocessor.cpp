@@ -342,13 +342,8 @@ bool Preprocessor::expand(std::string_view text, std::string& out, std::uint32_t
         if (c == ';') {
             break;
         }
-        if (c == '"') {
-            const std::size_t close = stringEnd(text, i);
-            i = close == std::string_view::npos ? text.size() : close + 1;
-            continue;
-        }
-        if (isCharLiteralAt(text, i)) {
-            i += 3;
+        if (const std::size_t after = skipLiteral(text, i); after != i) {
+            i = after;
             continue;
         }
         if (isDigit(c) || c == '$') {
