@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace corvane::testing {
+namespace corvane::test {
 namespace {
 
 TEST(CompBat, IsThreeLinesEndedByCrLf) {
@@ -231,4 +231,4 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
 }
 
 } // namespace
-} // namespace corvane::testing
+} // namespace corvane::test
