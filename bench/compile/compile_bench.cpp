@@ -72,7 +72,7 @@ Run compile(const Scratch& scratch, int lines, bool fast) {
     auto* script = dialog.get();
     Run run;
     MainWindow window(std::move(dialog), scratch.app,
-                      [&run](const QString& message) { run.message = message; });
+                      [&run](const QString& message, const QString&) { run.message = message; });
     if (fast) {
         window.setBuildServices(std::make_unique<FastClock>(), makeSystemLauncher());
     }
