@@ -1,6 +1,7 @@
 #include "z80_test_support.h"
 
 #include <array>
+#include <ascii.h>
 #include <cctype>
 #include <cstdio>
 #include <map>
@@ -24,7 +25,7 @@ std::string_view trim(std::string_view s) {
 std::string upper(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        c = ascii::toUpper(c);
     }
     return out;
 }
@@ -68,9 +69,8 @@ std::optional<std::int64_t> readNumber(std::string_view s, std::size_t& pos) {
             pos = start;
             return std::nullopt;
         }
-        const int digit = std::isdigit(static_cast<unsigned char>(c))
-                              ? c - '0'
-                              : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
+        const int digit =
+            std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : ascii::toUpper(c) - 'A' + 10;
         value = value * base + digit;
     }
     pos = end;
