@@ -22,8 +22,7 @@ class Expressions : public testing::Test {
     }
     corvane::z80::Value eval(const char* text, bool final = true) {
         warning.clear();
-        return evaluateExpression(text,
-                                  ExpressionContext{symbols, 0x4000, final, map, &warning});
+        return evaluateExpression(text, ExpressionContext{symbols, 0x4000, final, map, &warning});
     }
     SymbolTable symbols;
     std::string warning;
