@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(Asm, Corpus, testing::ValuesIn(corpusCases()),
 // expressions were evaluated left to right (written/NAME.FORM.hex), and without a warning:
 // nothing the writer or ion.inc produces reads differently under C precedence.
 TEST(WrittenSources, AssembleToTheBytesTheyAlwaysGave) {
-    const fs::path golden = fs::path(CORVANE_SOURCE_DIR) / "tests" / "build" / "golden";
+    const fs::path golden = fs::path(CORVANE_SOURCE_DIR) / "tests" / "passes" / "golden";
     const fs::path ion = fs::path(CORVANE_SOURCE_DIR) / "toolchain" / "ion";
     for (const char* name : {"worked_example", "twelve_lines"}) {
         for (const bool plus : {false, true}) {
