@@ -40,8 +40,8 @@ std::int64_t wrap(std::uint64_t value) {
     return static_cast<std::int64_t>(value);
 }
 
-// The binary operators, longest spelling first where one starts another; `cLevel` is the
-// operator's rank in C (higher binds tighter), kept to tell where C would read differently.
+// The binary operators; `cLevel` is the operator's rank in C (higher binds tighter), kept to
+// tell where C would read an expression differently.
 struct BinaryOperator {
     std::string_view text;
     int cLevel;
