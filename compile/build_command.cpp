@@ -135,8 +135,9 @@ class BuildRun {
             case FolderLock::Attempt::Held:
                 return true;
             case FolderLock::Attempt::NoLockFile:
-                // A folder that takes no new file takes no tmp.z80 or comp.bat either: the
-                // build goes on and fails at its first write there, naming that file.
+                // No lock to be had (a folder that takes no new file, a file system without
+                // locks): the build goes on unguarded, and a folder it cannot write to fails
+                // it at the first write there, naming that file.
                 return true;
             case FolderLock::Attempt::Taken:
                 break;
