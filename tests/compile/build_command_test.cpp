@@ -110,10 +110,6 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
          {"story.83p, which the build replaces"},
          {},
          true},
-        {"the document saved as the program folder's comp.bat",
-         [](Scene& s) { s.saveDocumentAs(s.app / "comp.bat"); },
-         BuildStep::DocumentFile,
-         {"comp.bat, which the build replaces"}},
         {"another editor builds in the program folder for a whole minute",
          [](Scene& s) {
              s.otherEditor = std::make_unique<FolderLock>((s.app / "corvane.lock").string());
