@@ -56,42 +56,28 @@ class CompileCommandTest : public QObject {
     Q_OBJECT
 
   private slots:
+    // One build that delivers and one that fails; each failing step is pinned in the build
+    // command's own tests.
     void standInToolChains_data() {
         QTest::addColumn<QByteArray>("script"); // empty: the real asm.bat
-        QTest::addColumn<bool>("earlierOutputs");
         QTest::addColumn<bool>("delivered");
         QTest::addColumn<QString>("said");
-        QTest::newRow("finishes at once") << QByteArray() << false << true << QString();
-        QTest::newRow("takes three seconds")
-            << QByteArray("sleep 0.15\nexec sh ./real.sh\n") << false << true << QString();
+        QTest::newRow("finishes at once") << QByteArray() << true << QString();
         QTest::newRow("fails, earlier outputs left")
-            << QByteArray("echo 'tmp.z80:7: error: no label lng3' >asm.log\nexit 1\n") << true
-            << false << QStringLiteral("no label lng3");
-        QTest::newRow("missing") << QByteArray("-") << false << false
-                                 << QStringLiteral("asm.bat: cannot be run");
-        QTest::newRow("never ends")
-            << QByteArray("exec sleep 600\n") << true << false << QStringLiteral("not answering");
-        QTest::newRow("not executable") << QByteArray("x") << false << true << QString();
-        QTest::newRow("prints megabytes")
-            << QByteArray("head -c 8000000 /dev/zero | tr '\\000' x\nexec sh ./real.sh\n") << false
-            << true << QString();
+            << QByteArray("echo 'tmp.z80:7: error: no label lng3' >asm.log\nexit 1\n") << false
+            << QStringLiteral("no label lng3");
     }
 
     void standInToolChains() {
         QFETCH(QByteArray, script);
-        QFETCH(bool, earlierOutputs);
         QFETCH(bool, delivered);
         QFETCH(QString, said);
         Folders f;
-        if (script == "-") {
-            QVERIFY(QFile::remove(f.appFile("asm.bat")));
-        } else if (script == "x") {
-            QVERIFY(
-                QFile::setPermissions(f.appFile("asm.bat"), QFile::ReadOwner | QFile::WriteOwner));
-        } else if (!script.isEmpty()) {
+        if (!script.isEmpty()) {
             f.standIn(script);
         }
-        if (earlierOutputs) {
+        if (!delivered) {
+            // Programs of an earlier build, which a failed build must not deliver.
             QVERIFY(writeFile(f.appFile("tmp.83p"), "earlier"));
             QVERIFY(writeFile(f.appFile("tmp.8xp"), "earlier"));
             const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
@@ -141,22 +127,14 @@ class CompileCommandTest : public QObject {
         QVERIFY(w.warningDetails[0].contains(QStringLiteral("tmp.z80:30: error")));
     }
 
-    // The name is checked after the save and before anything of the build is written.
-    void invalidCalculatorFileName_data() {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("blank inside") << "my prog";
-        QTest::newRow("starts with a digit") << "9lives";
-        QTest::newRow("empty") << "";
-        QTest::newRow("letter outside A-Z") << QStringLiteral("caf\u00E9");
-    }
-
+    // The name is checked after the save and before anything of the build is written; the
+    // name rule itself is pinned in the build command's tests.
     void invalidCalculatorFileName() {
-        QFETCH(QString, name);
         Folders f;
         Window w(f.app);
         useFastClock(w);
         typeDocument(w);
-        w.line("TxtNomFic")->setText(name);
+        w.line("TxtNomFic")->setText(QStringLiteral("my prog"));
         w.dialog->answers.push_back(f.workFile("story.txt"));
         w.window->compileForIon();
         QCOMPARE(w.warnings.size(), 1);
@@ -182,32 +160,6 @@ class CompileCommandTest : public QObject {
         QVERIFY(w.dialog->shown[0].save);
         QCOMPARE(w.warnings, QStringList());
         QVERIFY(!QFileInfo::exists(f.appFile("temp.ett")));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
-    }
-
-    // The source cannot be brought to the tool chain: nothing runs, nothing is delivered.
-    void unwritableProgramFolder() {
-        Folders f;
-        QVERIFY(writeFile(f.workFile("story.txt"), "My story\r\nstory\r\nHello calculator\r\n"));
-        Window w(f.app);
-        useFastClock(w);
-        w.open(f.workFile("story.txt"));
-        const ReadOnly locked(f.app);
-        if (!locked.engaged()) {
-            QSKIP("no way to make a folder unwritable here");
-        }
-        {
-            const BusyWatch watch(w);
-            w.window->compileForIon();
-            QCOMPARE(watch.enabledLooks, 0);
-        }
-        QCOMPARE(w.warnings.size(), 1);
-        QVERIFY2(w.warnings[0].contains(QStringLiteral("copying tmp.z80")),
-                 qPrintable(w.warnings[0]));
-        QVERIFY(QFileInfo::exists(f.workFile("tmp.z80")));
-        QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
-        QVERIFY(!QFileInfo::exists(f.workFile("story.83p")));
         QVERIFY(w.window->isEnabled());
         QVERIFY(noHourglass(*w.window));
     }
