@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextDocument>
+#include <deque>
 #include <memory>
 
 namespace corvane::testing {
@@ -18,6 +19,10 @@ namespace corvane::testing {
 struct Window {
     ScriptedFileDialog* dialog = nullptr;
     QStringList warnings;
+    // Questions the window asked, and the answers to give, in order. Without a scripted
+    // answer a question is answered Discard where offered, otherwise Yes.
+    QStringList questions;
+    std::deque<QMessageBox::StandardButton> answers;
     std::unique_ptr<MainWindow> window;
 
     explicit Window(const QString& appFolder = QStringLiteral("/app")) {
@@ -26,6 +31,16 @@ struct Window {
         window =
             std::make_unique<MainWindow>(std::move(scripted), appFolder,
                                          [this](const QString& message) { warnings << message; });
+        window->setQuestionSink([this](const QString& question,
+                                       QMessageBox::StandardButtons buttons) {
+            questions << question;
+            if (!answers.empty()) {
+                const QMessageBox::StandardButton answer = answers.front();
+                answers.pop_front();
+                return answer;
+            }
+            return buttons.testFlag(QMessageBox::Discard) ? QMessageBox::Discard : QMessageBox::Yes;
+        });
         window->show();
         QApplication::setActiveWindow(window.get());
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window.get());
