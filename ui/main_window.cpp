@@ -146,8 +146,15 @@ void MainWindow::createControls() {
         control->setGeometry(fromTwips(twipsRect));
     };
     const auto label = [&](const char* name, const char* caption, QRect where) {
-        place(new QLabel(QString::fromLatin1(caption)), name, where);
+        auto* shown = new QLabel(QString::fromLatin1(caption));
+        place(shown, name, where);
+        return shown;
     };
+    // The two longest captions are wider than their labels in the window's font: a narrow
+    // face of the same size shows them whole.
+    QFont narrowFont = dialogFont;
+    narrowFont.setFamilies(
+        {QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow")});
     const auto line = [&](QLineEdit*& field, const char* name, const char* text, QRect where) {
         field = new QLineEdit(QString::fromLatin1(text));
         place(field, name, where);
@@ -173,7 +180,7 @@ void MainWindow::createControls() {
     line(programNameEdit_, "txtNomprog", "Notitle", {3240, 240, 2055, 285});
     programNameEdit_->setMaxLength(kProgramNameLimit);
     programNameEdit_->setValidator(new SingleLineValidator(programNameEdit_));
-    label("Label5", "Name of the file (ti name)", {3240, 600, 2055, 255});
+    label("Label5", "Name of the file (ti name)", {3240, 600, 2055, 255})->setFont(narrowFont);
     line(calculatorNameEdit_, "TxtNomFic", "notitle", {3240, 840, 2055, 285});
     calculatorNameEdit_->setMaxLength(kCalculatorFileNameLimit);
     calculatorNameEdit_->setValidator(new SingleLineValidator(calculatorNameEdit_));
@@ -181,7 +188,8 @@ void MainWindow::createControls() {
     result(screenCountField_, "TxtNbEcran", {3240, 1560, 2055, 285});
     label("Label2", "size of the text:", {3240, 1920, 2055, 255});
     result(textSizeField_, "TxtTailleTexte", {3240, 2160, 2055, 285});
-    label("Label3", "File's size (compile it before ):", {3240, 2520, 2055, 255});
+    label("Label3", "File's size (compile it before ):", {3240, 2520, 2055, 255})
+        ->setFont(narrowFont);
     result(programSizeField_, "txtTailleFichier", {3240, 2760, 2055, 285});
 
     QWidget::setTabOrder(textEdit_, screenCountField_);
@@ -197,7 +205,10 @@ void MainWindow::createControls() {
     connect(textEdit_->document(), &QTextDocument::modificationChanged, this,
             &MainWindow::updateModified);
     for (QLineEdit* name : {programNameEdit_, calculatorNameEdit_}) {
-        connect(name, &QLineEdit::textEdited, this, &MainWindow::updateModified);
+        connect(name, &QLineEdit::textEdited, this, [this] {
+            namesEdited_ = true;
+            updateModified();
+        });
     }
 }
 
@@ -262,14 +273,12 @@ void MainWindow::updateTextSize() {
 }
 
 void MainWindow::updateModified() {
-    setWindowModified(textEdit_->document()->isModified() || programNameEdit_->isModified() ||
-                      calculatorNameEdit_->isModified());
+    setWindowModified(textEdit_->document()->isModified() || namesEdited_);
 }
 
 void MainWindow::markUnmodified() {
     textEdit_->document()->setModified(false);
-    programNameEdit_->setModified(false);
-    calculatorNameEdit_->setModified(false);
+    namesEdited_ = false;
     updateModified();
 }
 
@@ -503,11 +512,11 @@ bool MainWindow::confirmUnencodable() {
     if (found.count == 0) {
         return true;
     }
-    return ask_(tr("%n character(s) of this document cannot be stored in a Corvane document "
-                   "and would be saved as \"?\": %1%2\n\nSave anyway?",
-                   nullptr, static_cast<int>(found.count))
+    return ask_(tr("A Corvane document cannot store these characters: %1%2 (%3 in all). "
+                   "Saved, each becomes \"?\".\n\nSave anyway?")
                     .arg(found.first.join(QLatin1Char(' ')),
-                         found.count > found.first.size() ? QStringLiteral(" …") : QString()),
+                         found.count > found.first.size() ? QStringLiteral(" …") : QString())
+                    .arg(found.count),
                 QMessageBox::Yes | QMessageBox::Cancel) == QMessageBox::Yes;
 }
 

@@ -114,6 +114,10 @@ class MainWindow final : public QMainWindow {
     bool closeAfterBuild_ = false;
     QPointer<AboutDialog> about_;
 
+    // The user edited a name field since the document was last new, opened, imported or
+    // saved (the field's own flag is lost when a pasted line break is replaced).
+    bool namesEdited_ = false;
+
     QString documentPath_;
     QString baseName_;
 

@@ -210,20 +210,6 @@ TEST(DocumentFile, UnreadableFileFailsNamingItAndTheReason) {
 }
 
 // A failed write names the file and the reason, and leaves the old document whole.
-TEST(DocumentFile, FailedWriteIntoReadOnlyFolderKeepsTheOldFile) {
-    TempFolder folder;
-    const std::string path = folder.file("doc.txt");
-    writeBytes(path, "Old\r\nold\r\nkept\r\n");
-    ReadOnly guard(folder.path());
-    if (!guard.engaged()) {
-        GTEST_SKIP() << "cannot make a folder read-only here";
-    }
-    const std::string error = writeDocumentFile(path, Document{"New", "new", "lost"});
-    EXPECT_THAT(error, HasSubstr(path));
-    EXPECT_THAT(error, HasSubstr("cannot be"));
-    EXPECT_EQ(readBytes(path), "Old\r\nold\r\nkept\r\n");
-}
-
 TEST(DocumentFile, FailedWriteToReadOnlyFileKeepsIt) {
     TempFolder folder;
     const std::string path = folder.file("doc.txt");
