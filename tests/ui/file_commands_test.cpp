@@ -213,6 +213,56 @@ class FileCommandsTest : public QObject {
         QCOMPARE(readBytes(path), QByteArray("\r\nnotitle\r\n\r\n"));
     }
 
+    // Save As takes the base name from the name it saved under; one that is all extension
+    // leaves none, so no build replaces the earlier document's programs.
+    void saveAsSetsOrClearsTheBaseName_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("baseName");
+        QTest::newRow("story.md") << "story.md"
+                                  << "story";
+        QTest::newRow("all extension") << ".txt"
+                                       << "";
+    }
+
+    void saveAsSetsOrClearsTheBaseName() {
+        QFETCH(QString, name);
+        QFETCH(QString, baseName);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("earlier.txt"));
+        QVERIFY(writeBytes(path, "P\r\nF\r\ntext\r\n"));
+        Window w;
+        w.open(path);
+        QCOMPARE(w.window->baseName(), QStringLiteral("earlier"));
+        w.dialog->answers.push_back(dir.filePath(name));
+        QVERIFY(w.window->saveAs());
+        QCOMPARE(w.window->baseName(), baseName);
+    }
+
+    // New, Open and Import clear the results of the last build.
+    void newOpenAndImportClearBuildResults_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("new") << "new";
+        QTest::newRow("open") << "open";
+        QTest::newRow("import") << "import";
+    }
+
+    void newOpenAndImportClearBuildResults() {
+        QFETCH(QString, command);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("doc.txt"));
+        QVERIFY(writeBytes(path, "P\r\nF\r\ntext\r\n"));
+        Window w;
+        w.line("TxtNbEcran")->setText(QStringLiteral("3"));
+        w.line("txtTailleFichier")->setText(QStringLiteral("1234"));
+        if (command == "new") {
+            w.window->newFile();
+        } else {
+            command == "open" ? w.open(path) : w.import(path);
+        }
+        QCOMPARE(w.line("TxtNbEcran")->text(), QString());
+        QCOMPARE(w.line("txtTailleFichier")->text(), QString());
+    }
+
     void saveAfterCancelledSaveAsWritesNothing() {
         QTemporaryDir dir;
         Window w(dir.path());
