@@ -83,6 +83,9 @@ int main(int argc, char* argv[]) {
     auto dialog = std::make_unique<corvane::ScriptedFileDialog>();
     corvane::ScriptedFileDialog& scripted = *dialog;
     corvane::MainWindow window(std::move(dialog), dir.path(), [](const QString&) {});
+    // The typed text is thrown away before the paste without a question.
+    window.setQuestionSink(
+        [](const QString&, QMessageBox::StandardButtons) { return QMessageBox::Discard; });
     window.show();
     QApplication::processEvents();
     auto* text = window.findChild<QPlainTextEdit*>(QStringLiteral("TxtTexte"));
