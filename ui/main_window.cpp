@@ -45,10 +45,11 @@ QString fromLocalMessage(const std::string& message) {
     return QFile::decodeName(QByteArray::fromStdString(message));
 }
 
-void showWarningBox(const QString& message) {
+void showWarningBox(const QString& message, const QString& details) {
     // No parent: the main window may be disabled by a busy command, and a dialog owned by a
     // disabled window would be disabled too.
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Corvane"), message, QMessageBox::Ok);
+    box.setDetailedText(details);
     box.setWindowIcon(programIcon());
     box.exec();
 }
@@ -373,7 +374,7 @@ void MainWindow::readIntoWindow(FileKind kind) {
     // What cannot be read (a missing file, a folder, a named pipe, a device) is refused
     // before the window changes.
     if (const LineReader probe(localPath(path)); !probe.ok()) {
-        warn_(fromLocalMessage(probe.error()));
+        warn_(fromLocalMessage(probe.error()), {});
         return;
     }
     const bool document = kind == FileKind::Document;
@@ -418,7 +419,7 @@ void MainWindow::readIntoWindow(FileKind kind) {
 
     if (!outcome.ok && !outcome.pastEnd) {
         setCurrentFile(path, title, FileUse::None);
-        warn_(fromLocalMessage(outcome.error));
+        warn_(fromLocalMessage(outcome.error), {});
         return;
     }
     if (!document) {
@@ -434,7 +435,8 @@ void MainWindow::readIntoWindow(FileKind kind) {
     warn_(tr("%1 is not a Corvane document as it stands: %2.\n\nIt is shown as far as it "
              "fits, and it will be saved only through Save As, so that the file stays as it "
              "is. To read a plain text, every line of it into the text, use Import.")
-              .arg(path, misfit));
+              .arg(path, misfit),
+          {});
 }
 
 // What of a document's header did not fit the window: a line longer than its field, a line
@@ -570,7 +572,7 @@ bool MainWindow::reportSave(const QString& error) {
     if (error.isEmpty()) {
         return true;
     }
-    warn_(tr("The document was not saved; its text is still in the window.\n\n%1").arg(error));
+    warn_(tr("The document was not saved; its text is still in the window.\n\n%1").arg(error), {});
     return false;
 }
 
@@ -632,7 +634,7 @@ void MainWindow::compileForIon() {
     }
     // Shown once the window is usable again, so that nothing waits behind the message.
     if (!outcome.ok) {
-        warn_(fromLocalMessage(outcome.message));
+        warn_(fromLocalMessage(outcome.message), fromLocalMessage(outcome.details));
     }
 }
 

@@ -29,8 +29,9 @@ class MainWindow final : public QMainWindow {
     Q_OBJECT
 
   public:
-    // Shows a failure the user must know about (a save that did not happen).
-    using WarningSink = std::function<void(const QString& message)>;
+    // Shows a failure the user must know about (a save that did not happen), with details
+    // the user may ask for (empty when there are none).
+    using WarningSink = std::function<void(const QString& message, const QString& details)>;
     // Asks the user a question with the given buttons and gives the one chosen.
     using QuestionSink = std::function<QMessageBox::StandardButton(
         const QString& question, QMessageBox::StandardButtons buttons)>;

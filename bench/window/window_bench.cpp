@@ -82,7 +82,8 @@ int main(int argc, char* argv[]) {
 
     auto dialog = std::make_unique<corvane::ScriptedFileDialog>();
     corvane::ScriptedFileDialog& scripted = *dialog;
-    corvane::MainWindow window(std::move(dialog), dir.path(), [](const QString&) {});
+    corvane::MainWindow window(std::move(dialog), dir.path(),
+                               [](const QString&, const QString&) {});
     // The typed text is thrown away before the paste without a question.
     window.setQuestionSink(
         [](const QString&, QMessageBox::StandardButtons) { return QMessageBox::Discard; });

@@ -18,10 +18,10 @@
 
 using corvane::kLongParagraph;
 using corvane::QtFileDialog;
-using corvane::test_support::ReadOnly;
-using corvane::testing::readBytes;
-using corvane::testing::Window;
-using corvane::testing::writeBytes;
+using corvane::test::readFile;
+using corvane::test::ReadOnly;
+using corvane::test::Window;
+using corvane::test::writeFile;
 
 namespace {
 
@@ -68,8 +68,8 @@ class TextKeptTest : public QObject {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("doc.txt"));
         const QString other = dir.filePath(QStringLiteral("other.txt"));
-        QVERIFY(writeBytes(path, kDocument));
-        QVERIFY(writeBytes(other, "O\r\no\r\nnew\r\n"));
+        QVERIFY(writeFile(path, kDocument));
+        QVERIFY(writeFile(other, "O\r\no\r\nnew\r\n"));
         Window w;
         w.open(path);
         QVERIFY(!w.window->isWindowModified());
@@ -102,7 +102,7 @@ class TextKeptTest : public QObject {
             w.window->close();
         }
         QCOMPARE(w.questions.size(), answer == QMessageBox::NoButton ? 0 : 1);
-        QCOMPARE(readBytes(path), saved);
+        QCOMPARE(readFile(path), saved);
         const bool closes = command == "quit" || command == "close";
         QCOMPARE(w.window->isVisible(), !(closes && goesOn));
         if (!goesOn) {
@@ -132,7 +132,7 @@ class TextKeptTest : public QObject {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("notes")));
         const QString plain = dir.filePath(QStringLiteral("notes/plain.txt"));
-        QVERIFY(writeBytes(plain, "just\r\ntext\r\n"));
+        QVERIFY(writeFile(plain, "just\r\ntext\r\n"));
         Window w(dir.path());
         w.import(plain);
         QCOMPARE(w.window->documentPath(), QString());
@@ -141,7 +141,7 @@ class TextKeptTest : public QObject {
         QVERIFY(!w.window->save());
         QCOMPARE(w.dialog->shown.back().save, true);
         QCOMPARE(w.dialog->shown.back().initDir, dir.filePath(QStringLiteral("notes")));
-        QCOMPARE(readBytes(plain), QByteArray("just\r\ntext\r\n"));
+        QCOMPARE(readFile(plain), QByteArray("just\r\ntext\r\n"));
     }
 
     // A file whose header does not fit is shown, said so once, and left without a file.
@@ -164,7 +164,7 @@ class TextKeptTest : public QObject {
         QFETCH(QString, said);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("notes.txt"));
-        QVERIFY(writeBytes(path, content));
+        QVERIFY(writeFile(path, content));
         Window w;
         w.open(path);
         QCOMPARE(w.warnings.size(), 1);
@@ -175,7 +175,7 @@ class TextKeptTest : public QObject {
         w.dialog->answers.push_back(std::nullopt);
         QVERIFY(!w.window->save());
         QCOMPARE(w.dialog->shown.back().save, true);
-        QCOMPARE(readBytes(path), content);
+        QCOMPARE(readFile(path), content);
     }
 
     // CR LF, CR and LF each end a line; UTF-8 is recognised; the save writes CR LF and the
@@ -207,14 +207,14 @@ class TextKeptTest : public QObject {
         QFETCH(QByteArray, saved);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("doc.txt"));
-        QVERIFY(writeBytes(path, content));
+        QVERIFY(writeFile(path, content));
         Window w;
         w.open(path);
         QCOMPARE(w.line("txtNomprog")->text(), programName);
         QCOMPARE(w.shownText(), shown);
         QVERIFY(w.warnings.isEmpty());
         QVERIFY(w.window->save());
-        QCOMPARE(readBytes(path), saved);
+        QCOMPARE(readFile(path), saved);
     }
 
     // Characters the code page cannot hold are named before the save; saved anyway, the
@@ -243,7 +243,7 @@ class TextKeptTest : public QObject {
         QFETCH(QByteArray, saved);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("doc.txt"));
-        QVERIFY(writeBytes(path, kDocument));
+        QVERIFY(writeFile(path, kDocument));
         Window w;
         w.open(path);
         w.text()->setPlainText(text);
@@ -252,11 +252,11 @@ class TextKeptTest : public QObject {
         QCOMPARE(w.questions.size(), 1);
         QVERIFY2(w.questions[0].contains(listed), qPrintable(w.questions[0]));
         if (answer == QMessageBox::Yes) {
-            QCOMPARE(readBytes(path), "P\r\nF\r\n" + saved + "\r\n");
+            QCOMPARE(readFile(path), "P\r\nF\r\n" + saved + "\r\n");
             QCOMPARE(w.shownText(), QString::fromLatin1(saved));
             QVERIFY(!w.window->isWindowModified());
         } else {
-            QCOMPARE(readBytes(path), kDocument);
+            QCOMPARE(readFile(path), kDocument);
             QCOMPARE(w.shownText(), text);
         }
     }
@@ -272,7 +272,7 @@ class TextKeptTest : public QObject {
         QFETCH(bool, drop);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("doc.txt"));
-        QVERIFY(writeBytes(path, kDocument));
+        QVERIFY(writeFile(path, kDocument));
         Window w;
         w.open(path);
         QLineEdit* name = w.line("txtNomprog");
@@ -294,7 +294,7 @@ class TextKeptTest : public QObject {
         QCOMPARE(name->text(), QStringLiteral("ab cde f"));
         QVERIFY(w.window->isWindowModified());
         QVERIFY(w.window->save());
-        QCOMPARE(readBytes(path), QByteArray("ab cde f\r\nF\r\nold\r\n"));
+        QCOMPARE(readFile(path), QByteArray("ab cde f\r\nF\r\nold\r\n"));
     }
 
     // Save As proposes a name the file system can create, and one that fails or is
@@ -302,7 +302,7 @@ class TextKeptTest : public QObject {
     void aFailedSaveAsChangesNothing() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("doc.txt"));
-        QVERIFY(writeBytes(path, kDocument));
+        QVERIFY(writeFile(path, kDocument));
         Window w;
         w.open(path);
         w.line("txtNomprog")->setText(QStringLiteral("Part 1/2"));
@@ -316,7 +316,7 @@ class TextKeptTest : public QObject {
         QCOMPARE(w.window->baseName(), QStringLiteral("doc"));
         QCOMPARE(w.window->workingFolder(), dir.path());
         QVERIFY(w.window->save());
-        QCOMPARE(readBytes(path), QByteArray("Part 1/2\r\nF\r\nold\r\n"));
+        QCOMPARE(readFile(path), QByteArray("Part 1/2\r\nF\r\nold\r\n"));
     }
 
     // A writable document in a folder that takes no new file is written in place.
@@ -324,13 +324,13 @@ class TextKeptTest : public QObject {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
         const QString path = dir.filePath(QStringLiteral("locked/doc.txt"));
-        QVERIFY(writeBytes(path, kDocument));
+        QVERIFY(writeFile(path, kDocument));
         Window w;
         w.open(path);
         w.text()->setPlainText(QStringLiteral("new"));
         bool saved = false;
         {
-            const ReadOnly locked(dir.filePath(QStringLiteral("locked")).toStdString());
+            const ReadOnly locked(dir.filePath(QStringLiteral("locked")));
             if (!locked.engaged()) {
                 QSKIP("no way to make a folder read-only here");
             }
@@ -339,7 +339,7 @@ class TextKeptTest : public QObject {
             saved = w.window->save();
         }
         QVERIFY2(saved, qPrintable(w.warnings.join(QLatin1Char('\n'))));
-        QCOMPARE(readBytes(path), QByteArray("P\r\nF\r\nnew\r\n"));
+        QCOMPARE(readFile(path), QByteArray("P\r\nF\r\nnew\r\n"));
         QCOMPARE(QDir(dir.filePath(QStringLiteral("locked"))).entryList(QDir::Files),
                  QStringList{QStringLiteral("doc.txt")});
     }
@@ -359,7 +359,7 @@ class TextKeptTest : public QObject {
         QFETCH(bool, import);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("doc.txt"));
-        QVERIFY(writeBytes(path, kDocument));
+        QVERIFY(writeFile(path, kDocument));
         QString chosen = QStringLiteral("/dev/null");
         if (kind == "folder") {
             chosen = dir.path();
@@ -380,7 +380,7 @@ class TextKeptTest : public QObject {
     // Qt's dialog offers text files and all files, and opens a name without extension.
     void openDialogsOfferAnyFile() {
         QTemporaryDir dir;
-        QVERIFY(writeBytes(dir.filePath(QStringLiteral("notes")), "x"));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("notes")), "x"));
         QtFileDialog dialog;
         dialog.InitDir = dir.path();
         dialog.Flags = QtFileDialog::kFileMustExist;
@@ -404,7 +404,7 @@ class TextKeptTest : public QObject {
         const QString folder = dir.filePath(QStringLiteral("\u00C9t\u00E9"));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("\u00C9t\u00E9")));
         const QString path = folder + QStringLiteral("/caf\u00E9.txt");
-        QVERIFY(writeBytes(path, kDocument));
+        QVERIFY(writeFile(path, kDocument));
         Window w;
         w.open(path);
         QVERIFY(QDir(folder).removeRecursively());

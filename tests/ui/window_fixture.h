@@ -2,6 +2,7 @@
 
 // A main window with a scripted file dialog and recorded warnings, shown offscreen.
 
+#include "files.h"
 #include "main_window.h"
 #include "scripted_file_dialog.h"
 
@@ -14,11 +15,13 @@
 #include <deque>
 #include <memory>
 
-namespace corvane::testing {
+namespace corvane::test {
 
 struct Window {
     ScriptedFileDialog* dialog = nullptr;
     QStringList warnings;
+    // The details of each warning, empty where it had none.
+    QStringList warningDetails;
     // Questions the window asked, and the answers to give, in order. Without a scripted
     // answer a question is answered Discard where offered, otherwise Yes.
     QStringList questions;
@@ -28,9 +31,11 @@ struct Window {
     explicit Window(const QString& appFolder = QStringLiteral("/app")) {
         auto scripted = std::make_unique<ScriptedFileDialog>();
         dialog = scripted.get();
-        window =
-            std::make_unique<MainWindow>(std::move(scripted), appFolder,
-                                         [this](const QString& message) { warnings << message; });
+        window = std::make_unique<MainWindow>(
+            std::move(scripted), appFolder, [this](const QString& message, const QString& details) {
+                warnings << message;
+                warningDetails << details;
+            });
         window->setQuestionSink([this](const QString& question,
                                        QMessageBox::StandardButtons buttons) {
             questions << question;
@@ -69,19 +74,9 @@ struct Window {
     }
 };
 
-inline QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-inline bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // True when neither the application nor the window shows the hourglass.
 inline bool noHourglass(const QWidget& window) {
     return QApplication::overrideCursor() == nullptr && window.cursor().shape() != Qt::WaitCursor;
 }
 
-} // namespace corvane::testing
+} // namespace corvane::test
