@@ -61,9 +61,9 @@ class CompileEndToEndTest : public QObject {
         QTest::addColumn<QString>("openFrom"); // "" for a new document
         QTest::addColumn<QString>("outputs");  // the working folder, under the root
         QTest::addColumn<bool>("realClock");
-        // Save As into another folder leaves the working folder where the window started.
+        // Programs land beside the document: Save As moves the working folder there.
         QTest::newRow("new document saved elsewhere") << ""
-                                                      << "app" << true;
+                                                      << "work" << true;
         QTest::newRow("opened from another folder") << "work"
                                                     << "work" << false;
         QTest::newRow("program folder written in other letters") << "APP"
