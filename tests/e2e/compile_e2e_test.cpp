@@ -60,9 +60,9 @@ class CompileEndToEndTest : public QObject {
     void typedTextBecomesRunningPrograms_data() {
         QTest::addColumn<QString>("openFrom"); // "" for a new document
         QTest::addColumn<QString>("outputs");  // the working folder, under the root
-        // Save As into another folder leaves the working folder where the window started.
+        // Programs land beside the document: Save As moves the working folder there.
         QTest::newRow("new document saved elsewhere") << ""
-                                                      << "app";
+                                                      << "work";
         QTest::newRow("opened from another folder") << "work"
                                                     << "work";
     }

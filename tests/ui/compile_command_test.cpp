@@ -5,6 +5,7 @@
 #include "compile_fixture.h"
 
 #include <QFileInfo>
+#include <QTimer>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -93,10 +94,10 @@ class CompileCommandTest : public QObject {
         compileNewDocument(w, f);
         verifyUsable(w);
 
-        // A new document is built in the program's folder, where the window started.
-        const QString program = f.appFile("story.83p");
+        // Programs land beside the document, wherever the window started.
+        const QString program = f.workFile("story.83p");
         QCOMPARE(QFileInfo::exists(program), delivered);
-        QCOMPARE(QFileInfo::exists(f.appFile("story.8xp")), delivered);
+        QCOMPARE(QFileInfo::exists(f.workFile("story.8xp")), delivered);
         QCOMPARE(w.line("TxtNbEcran")->text(), QStringLiteral("1"));
         if (delivered) {
             QCOMPARE(w.warnings, QStringList());
@@ -142,9 +143,10 @@ class CompileCommandTest : public QObject {
                      QStringLiteral("1 to 8 letters A-Z or digits 0-9, starting with a letter")),
                  qPrintable(w.warnings[0]));
         QVERIFY(QFileInfo::exists(f.workFile("story.txt")));
-        for (const char* name : {"temp.ett", "tmp.z80", "comp.bat", "story.83p"}) {
-            QVERIFY2(!QFileInfo::exists(f.appFile(name)), name);
+        for (const char* name : {"temp.ett", "tmp.z80", "story.83p"}) {
+            QVERIFY2(!QFileInfo::exists(f.workFile(name)), name);
         }
+        QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
         QVERIFY(w.window->isEnabled());
         QVERIFY(noHourglass(*w.window));
     }
@@ -162,6 +164,21 @@ class CompileCommandTest : public QObject {
         QVERIFY(!QFileInfo::exists(f.appFile("temp.ett")));
         QVERIFY(w.window->isEnabled());
         QVERIFY(noHourglass(*w.window));
+    }
+
+    // A close request while a build runs waits for the build to end, then closes.
+    void closeDuringABuildWaitsForIt() {
+        Folders f;
+        f.standIn("sleep 0.2\nexec sh ./real.sh\n");
+        Window w(f.app);
+        useFastClock(w);
+        bool closedDuringBuild = true;
+        QTimer::singleShot(50, w.window.get(), [&] { closedDuringBuild = w.window->close(); });
+        compileNewDocument(w, f);
+        QVERIFY(!closedDuringBuild);
+        QVERIFY(QFileInfo::exists(f.workFile("story.83p")));
+        QVERIFY(!w.window->isVisible());
+        QVERIFY(w.questions.isEmpty());
     }
 };
 
