@@ -54,6 +54,7 @@ struct Scene {
                                     screenCountAt = clock.now();
                                 },
                                 *useClock, *launcher};
+        with.fixedWaits = fixedWaits;
         return runBuild(request, with);
     }
 
@@ -63,6 +64,7 @@ struct Scene {
     BuildRequest request;
     FakeClock clock;
     Clock* useClock = &clock;
+    bool fixedWaits = true;
     FakeToolChain chain;
     std::unique_ptr<ProcessLauncher> launcher = std::make_unique<FakeLauncher>(clock, chain);
     int events = 0;
