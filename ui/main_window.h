@@ -11,6 +11,8 @@
 #include <string>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -44,6 +46,15 @@ class MainWindow final : public QMainWindow {
     // The clock of the build's waits and the starter of the tool chain; the system's own
     // until replaced (tests use a faster clock or stand-in processes).
     void setBuildServices(std::unique_ptr<Clock> clock, std::unique_ptr<ProcessLauncher> launcher);
+    // The file dialog's folder; the window starts in the program's folder until told otherwise.
+    void setWorkingFolder(const QString& folder);
+    // Runs before each build once the document is saved, to make the tool chain folder ready;
+    // a non-empty answer is shown as the build's failure and nothing is built.
+    void setToolChainPreparation(std::function<QString()> prepare);
+    // Open and Import of a file chosen elsewhere than in the dialog (the command line, a file
+    // dropped on the window).
+    void openFile(const QString& path);
+    void importFile(const QString& path);
 
   public slots:
     void newFile();
@@ -57,6 +68,10 @@ class MainWindow final : public QMainWindow {
     void compileForIon();
     void about();
 
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
   private slots:
     void updateTextSize();
 
@@ -69,6 +84,7 @@ class MainWindow final : public QMainWindow {
 
     enum class FileKind { Document, PlainText };
     void readIntoWindow(FileKind kind);
+    void readChosenFile(const QString& path, FileKind kind);
     QString writeDocument(bool processEventsAfterHeader);
     bool reportSave(const QString& error);
 
@@ -76,6 +92,7 @@ class MainWindow final : public QMainWindow {
     QString appFolder_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<ProcessLauncher> launcher_;
+    std::function<QString()> prepareToolChain_;
     WarningSink warn_;
     std::function<void()> processEvents_;
     BusyIndicator busy_;

@@ -40,4 +40,8 @@ void wrapAtWords(QPlainTextEdit& box) {
     box.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 }
 
+bool TextBox::canInsertFromMimeData(const QMimeData* source) const {
+    return !source->hasUrls() && QPlainTextEdit::canInsertFromMimeData(source);
+}
+
 } // namespace corvane

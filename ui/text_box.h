@@ -14,6 +14,8 @@ class TextBox final : public QPlainTextEdit {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
+    // Files dropped on the box are left to the window, which opens them.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
 };
 
 // Qt lays out a paragraph that has no place to break at a word in time that grows with the
