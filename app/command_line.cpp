@@ -31,9 +31,9 @@ struct Options {
         parser.addOptions({help, version, import, compile, output});
         parser.addPositionalArgument(
             QStringLiteral("FILE"),
-            QStringLiteral("A document to open in the window; with --compile, the documents "
-                           "to build."),
-            QStringLiteral("[FILE | --compile DOCUMENT... [--output DIR]]"));
+            QStringLiteral("A document to open in the window (each further one in a window "
+                           "of its own); with --compile, the documents to build."),
+            QStringLiteral("[FILE... | --compile DOCUMENT... [--output DIR]]"));
     }
 };
 
@@ -74,13 +74,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         }
     } else if (parser.isSet(options.output)) {
         return bad(QStringLiteral("--output goes only with --compile."));
-    } else if (files.size() + (parser.isSet(options.import) ? 1 : 0) > 1) {
-        return bad(QStringLiteral("The window opens one file at a time; to build several "
-                                  "documents, use --compile."));
+    } else if (parser.isSet(options.import) && !files.isEmpty()) {
+        return bad(QStringLiteral("--import takes the place of the file to open; give one or "
+                                  "the other."));
     } else if (parser.isSet(options.import) && parser.value(options.import).isEmpty()) {
         return bad(QStringLiteral("--import needs a file."));
     } else {
-        command.openFile = files.value(0);
+        command.openFiles = files;
         command.importFile = parser.value(options.import);
     }
     return command;

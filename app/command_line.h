@@ -14,7 +14,7 @@ inline constexpr int kExitBadCommandLine = 2;
 // command_line.cpp, the fields it reads here, and its handler in main.cpp.
 struct CommandLine {
     enum class Action {
-        Window,         // corvane [FILE] | corvane --import FILE
+        Window,         // corvane [FILE...] | corvane --import FILE
         Help,           // --help
         Version,        // --version
         Compile,        // --compile DOCUMENT... [--output DIR]
@@ -23,8 +23,9 @@ struct CommandLine {
     Action action = Action::Window;
     QString error;
 
-    // Window
-    QString openFile;
+    // Window: the first file opens in it, each further one in a Corvane of its own (a desktop
+    // passes every file chosen in its file manager).
+    QStringList openFiles;
     QString importFile;
     // Compile
     QStringList documents;

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QProcess>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -42,8 +43,11 @@ int runWindow(int argc, char* argv[], const CommandLine& command) {
     window.setWorkingFolder(folders.firstWorkingFolder);
     window.setToolChainPreparation([folders] { return refreshToolChain(folders); });
     window.show();
-    if (!command.openFile.isEmpty()) {
-        window.openFile(command.openFile);
+    for (const QString& other : command.openFiles.mid(1)) {
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), {other});
+    }
+    if (!command.openFiles.isEmpty()) {
+        window.openFile(command.openFiles.constFirst());
     } else if (!command.importFile.isEmpty()) {
         window.importFile(command.importFile);
     }

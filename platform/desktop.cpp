@@ -82,15 +82,17 @@ std::string copyInto(const fs::path& from, const fs::path& to) {
 AppFolders appFoldersFor(const QString& programFolder, const QString& installedScripts,
                          const QString& perUserFolder, const QString& documentsFolder) {
     AppFolders folders;
-    if (QFileInfo(programFolder + QStringLiteral("/asm.bat")).isFile() &&
-        canCreateFilesIn(programFolder)) {
+    const bool holdsScripts = QFileInfo(programFolder + QStringLiteral("/asm.bat")).isFile();
+    if (holdsScripts && canCreateFilesIn(programFolder)) {
         folders.appFolder = QDir::toNativeSeparators(programFolder);
         folders.firstWorkingFolder = folders.appFolder;
         return folders;
     }
     folders.appFolder = QDir::toNativeSeparators(perUserFolder);
     folders.firstWorkingFolder = QDir::toNativeSeparators(documentsFolder);
-    folders.installedScripts = QDir::cleanPath(installedScripts);
+    // A portable copy its user may not write to (unpacked by another user) is used as
+    // installed, with its tool chain where it stands.
+    folders.installedScripts = holdsScripts ? programFolder : QDir::cleanPath(installedScripts);
     folders.installedPrograms = programFolder;
     return folders;
 }

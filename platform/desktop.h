@@ -22,8 +22,9 @@ struct AppFolders {
 };
 
 // The folders for a program in `programFolder`: portable when it holds asm.bat and a file
-// can be created in it; otherwise `perUserFolder` with the installed files at
-// `installedScripts` and asm83 beside the program.
+// can be created in it; otherwise `perUserFolder`, filled with asm83 from beside the program
+// and asm.bat and ion.inc from `installedScripts` (or from beside the program, where they
+// are).
 AppFolders appFoldersFor(const QString& programFolder, const QString& installedScripts,
                          const QString& perUserFolder, const QString& documentsFolder);
 
