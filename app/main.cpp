@@ -34,9 +34,12 @@ QStringList argumentsOf(int argc, char* argv[]) {
     return arguments;
 }
 
-int runWindow(int argc, char* argv[], const CommandLine& command) {
+// The application object's arguments are the ones to use: on Windows they are read as
+// UTF-16, where argv holds them in the ANSI code page.
+int runWindow(int argc, char* argv[]) {
     QApplication application(argc, argv);
     nameApplication();
+    const CommandLine command = parseCommandLine(QCoreApplication::arguments());
     QGuiApplication::setDesktopFileName(kDesktopFileName);
     const AppFolders folders = findAppFolders();
     MainWindow window(std::make_unique<QtFileDialog>(), folders.appFolder);
@@ -54,10 +57,11 @@ int runWindow(int argc, char* argv[], const CommandLine& command) {
     return QApplication::exec();
 }
 
-// Commands that need no display.
-int runHeadless(int argc, char* argv[], const CommandLine& command) {
+// Commands that need no display; a new command adds its case here.
+int runHeadless(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     nameApplication();
+    const CommandLine command = parseCommandLine(QCoreApplication::arguments());
     switch (command.action) {
     case CommandLine::Action::Help:
         std::cout << commandLineHelp().toLocal8Bit().constData();
@@ -80,9 +84,9 @@ int runHeadless(int argc, char* argv[], const CommandLine& command) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const CommandLine command = parseCommandLine(argumentsOf(argc, argv));
-    if (command.action == CommandLine::Action::Window) {
-        return runWindow(argc, argv, command);
+    // Only a window needs a display: the choice is made before an application object exists.
+    if (parseCommandLine(argumentsOf(argc, argv)).action == CommandLine::Action::Window) {
+        return runWindow(argc, argv);
     }
-    return runHeadless(argc, argv, command);
+    return runHeadless(argc, argv);
 }

@@ -145,6 +145,13 @@ TEST(InstalledCopy, BuildsAsAnUnprivilegedUserAndDeliversTheSamePrograms) {
             firstPrograms.emplace(ti83, ti83Plus);
         }
     }
+    // The installed asm83 on its own finds the installed ion.inc.
+    RunOptions alone;
+    alone.folder = (root.path() / "work").string();
+    alone.user = user;
+    const RunResult assembled =
+        run({(prefix / "bin/asm83").string(), "-D", "TI83P", "tmp.z80", "alone.8xp"}, alone);
+    EXPECT_EQ(assembled.exitStatus, 0) << assembled.err;
     // Nothing was written into the installed tree.
     std::vector<std::string> installed;
     for (const auto& entry : fs::recursive_directory_iterator(prefix / "bin")) {
