@@ -68,7 +68,11 @@ class DocumentBuild {
         with.fixedWaits = false;
         const BuildOutcome outcome = runBuild(request, with);
         if (!outcome.ok) {
-            return fail(document, outcome.message);
+            // The window keeps the rest of the tool chain's messages for its details button;
+            // here they follow the message.
+            return fail(document, outcome.details.empty()
+                                      ? outcome.message
+                                      : outcome.message + "\n" + outcome.details);
         }
         for (const char* extension : {".83p", ".8xp"}) {
             const QFileInfo delivered(working + QLatin1Char('/') + baseName +

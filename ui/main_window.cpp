@@ -41,10 +41,11 @@ std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-void showWarningBox(const QString& message) {
+void showWarningBox(const QString& message, const QString& details) {
     // No parent: the main window may be disabled by a busy command, and a dialog owned by a
     // disabled window would be disabled too.
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Corvane"), message, QMessageBox::Ok);
+    box.setDetailedText(details);
     box.setWindowIcon(programIcon());
     box.exec();
 }
@@ -371,7 +372,7 @@ bool MainWindow::reportSave(const QString& error) {
     if (error.isEmpty()) {
         return true;
     }
-    warn_(tr("The document was not saved; its text is still in the window.\n\n%1").arg(error));
+    warn_(tr("The document was not saved; its text is still in the window.\n\n%1").arg(error), {});
     return false;
 }
 
@@ -382,6 +383,7 @@ void MainWindow::quit() {
 
 void MainWindow::compileForIon() {
     QString failure;
+    QString details;
     {
         // The window's own hourglass, and the window disabled, until the last step is done.
         const BusyState busy(busy_, Hourglass::Window, true);
@@ -409,11 +411,12 @@ void MainWindow::compileForIon() {
                 programSizeField_->setText(QString::number(*outcome.deliveredSize));
             }
             failure = QString::fromLocal8Bit(outcome.message);
+            details = QString::fromLocal8Bit(outcome.details);
         }
     }
     // Shown once the window is usable again, so that nothing waits behind the message.
     if (!failure.isEmpty()) {
-        warn_(failure);
+        warn_(failure, details);
     }
 }
 
