@@ -264,6 +264,16 @@ void MainWindow::importFile(const QString& path) {
 // working folder are taken from.
 void MainWindow::readChosenFile(const QString& path, FileKind kind) {
     const QFileInfo file(path);
+    // The dialog offers only files that exist; a path from elsewhere may name anything.
+    QFile readable(path);
+    if (file.isDir() || !readable.open(QIODevice::ReadOnly)) {
+        warn_(tr("%1 cannot be opened: %2")
+                  .arg(QDir::toNativeSeparators(path),
+                       file.isDir() ? tr("it is a folder") : readable.errorString()),
+              {});
+        return;
+    }
+    readable.close();
     fileDialog_->FileName = QDir::toNativeSeparators(file.absoluteFilePath());
     fileDialog_->FileTitle = file.fileName();
     readIntoWindow(kind);

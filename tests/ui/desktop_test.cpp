@@ -73,6 +73,27 @@ class DesktopTest : public QObject {
         QCOMPARE(w.warnings, QStringList());
     }
 
+    // A path from the command line or a drop may name anything: what cannot be read is
+    // refused with its reason, and the window keeps its document.
+    void aPathThatCannotBeReadIsRefusedAndTheWindowKeepsItsDocument() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("story.txt"));
+        QVERIFY(writeBytes(path, kDocument));
+        Window w;
+        w.window->openFile(path);
+
+        w.window->openFile(folder.filePath(QStringLiteral("missing.txt")));
+        drop(w.window.get(), folder.path());
+
+        QCOMPARE(w.warnings.size(), 2);
+        QVERIFY2(w.warnings[0].contains(QStringLiteral("missing.txt cannot be opened: ")),
+                 qPrintable(w.warnings[0]));
+        QVERIFY2(w.warnings[1].endsWith(QStringLiteral("cannot be opened: it is a folder")),
+                 qPrintable(w.warnings[1]));
+        QCOMPARE(w.shownText(), QStringLiteral("First line\nSecond line"));
+        QCOMPARE(w.window->documentPath(), QDir::toNativeSeparators(path));
+    }
+
     void theFirstWorkingFolderCanBeSet() {
         Window w;
         w.window->setWorkingFolder(QStringLiteral("/home/ann/Documents"));
