@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace corvane::testing {
+namespace corvane::test {
 namespace {
 
 TEST(CompBat, IsThreeLinesEndedByCrLf) {
@@ -292,4 +292,4 @@ TEST(RunBuild, QuotesTheStartOfALongAsmLogAndKeepsTheRestAsDetails) {
 }
 
 } // namespace
-} // namespace corvane::testing
+} // namespace corvane::test

@@ -1,7 +1,9 @@
 // corvane's command line as a user meets it: every form with its output and exit status, and
 // the hostile documents through --compile, run without a display.
+#include "files.h"
 #include "hostile_inputs.h"
 #include "run_support.h"
+#include "temp_folder.h"
 #include "version.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +12,9 @@
 namespace corvane::install {
 namespace {
 
-using hostile::readFile;
-using hostile::TempFolder;
-using hostile::writeFile;
+using test::readFile;
+using test::TempFolder;
+using test::writeFile;
 
 const std::string kCorvane = std::string(CORVANE_APP_DIR) + "/corvane";
 
@@ -111,10 +113,10 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
         std::filesystem::create_directories(root.path() / "in");
         std::filesystem::create_directories(root.path() / "out");
         const std::string document = "My story\r\nstory\r\nHello calculator\r\n";
-        writeFile(root / "in/story.txt", document);
-        writeFile(root / "in/other.txt", "Other\r\nother\r\nAnother text\r\n");
-        writeFile(root / "in/9lives.txt", "Nine\r\n9lives\r\nText\r\n");
-        writeFile(root / "in/.txt", "Short\r\nshort\r\nText\r\n");
+        writeFile(root.file("in/story.txt"), document);
+        writeFile(root.file("in/other.txt"), "Other\r\nother\r\nAnother text\r\n");
+        writeFile(root.file("in/9lives.txt"), "Nine\r\n9lives\r\nText\r\n");
+        writeFile(root.file("in/.txt"), "Short\r\nshort\r\nText\r\n");
 
         const RunResult result = corvane(form.arguments, root.path().string());
 
@@ -122,11 +124,11 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
         EXPECT_EQ(result.exitStatus, form.status);
         EXPECT_TRUE(std::regex_match(result.out, std::regex(form.out))) << result.out;
         EXPECT_TRUE(std::regex_match(result.err, std::regex(form.err))) << result.err;
-        EXPECT_EQ(readFile(root / "in/story.txt"), document) << "--compile never saves";
+        EXPECT_EQ(readFile(root.file("in/story.txt")), document) << "--compile never saves";
         if (form.status == 0 && form.arguments.size() > 1) {
             const std::string folder = form.arguments.size() == 4 ? "out" : "in";
-            EXPECT_EQ(result.out, delivered(root / (folder + "/story.83p")) +
-                                      delivered(root / (folder + "/story.8xp")));
+            EXPECT_EQ(result.out, delivered(root.file(folder + "/story.83p")) +
+                                      delivered(root.file(folder + "/story.8xp")));
         }
     }
 }
@@ -144,13 +146,10 @@ TEST(CommandLine, HostileDocumentsEndInProgramsOrOneMessage) {
     };
     for (const auto& [name, status] : expectations) {
         SCOPED_TRACE(name);
-        const auto input = std::find_if(
-            hostile::hostileInputs().begin(), hostile::hostileInputs().end(),
-            [&](const hostile::HostileInput& i) { return std::string_view(i.name) == name; });
-        ASSERT_NE(input, hostile::hostileInputs().end());
+        const test::HostileInput& input = test::hostileInput(name);
         TempFolder root;
-        const std::string bytes = input->make();
-        writeFile(root / "story.txt", bytes);
+        const std::string bytes = input.make();
+        writeFile(root.file("story.txt"), bytes);
 
         const RunResult result = corvane({"--compile", "story.txt"}, root.path().string());
 
@@ -158,14 +157,15 @@ TEST(CommandLine, HostileDocumentsEndInProgramsOrOneMessage) {
         EXPECT_FALSE(result.signalled);
         EXPECT_EQ(result.exitStatus, status) << result.err;
         if (status == 0) {
-            EXPECT_EQ(result.out, delivered(root / "story.83p") + delivered(root / "story.8xp"));
+            EXPECT_EQ(result.out,
+                      delivered(root.file("story.83p")) + delivered(root.file("story.8xp")));
             EXPECT_EQ(result.err, "");
         } else {
             EXPECT_EQ(result.out, "");
             EXPECT_TRUE(std::regex_match(result.err, std::regex("story\\.txt: [^]+\n")))
                 << result.err;
         }
-        EXPECT_EQ(readFile(root / "story.txt"), bytes);
+        EXPECT_EQ(readFile(root.file("story.txt")), bytes);
     }
 }
 

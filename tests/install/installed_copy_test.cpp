@@ -2,8 +2,9 @@
 // it may not write to, a portable copy in its own folder, and a portable copy unpacked by
 // another user. Every one delivers the same programs, and they show the text when run.
 #include "chain.h"
-#include "hostile_support.h"
+#include "files.h"
 #include "run_support.h"
+#include "temp_folder.h"
 #include "ti_program_file.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +14,9 @@ namespace corvane::install {
 namespace {
 
 namespace fs = std::filesystem;
-using hostile::readFile;
-using hostile::TempFolder;
-using hostile::writeFile;
+using test::readFile;
+using test::TempFolder;
+using test::writeFile;
 
 const std::vector<std::string> kText = {"Hello calculator",
                                         "A line longer than twenty-three characters"};

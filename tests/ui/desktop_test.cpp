@@ -8,7 +8,7 @@
 #include <QUrl>
 
 using namespace corvane;
-using namespace corvane::testing;
+using namespace corvane::test;
 
 namespace {
 
@@ -49,7 +49,7 @@ class DesktopTest : public QObject {
         QFETCH(QString, how);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("story.txt"));
-        QVERIFY(writeBytes(path, kDocument));
+        QVERIFY(writeFile(path, kDocument));
         Window w;
 
         if (how == QLatin1String("drop")) {
@@ -78,7 +78,7 @@ class DesktopTest : public QObject {
     void aPathThatCannotBeReadIsRefusedAndTheWindowKeepsItsDocument() {
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("story.txt"));
-        QVERIFY(writeBytes(path, kDocument));
+        QVERIFY(writeFile(path, kDocument));
         Window w;
         w.window->openFile(path);
 
@@ -103,7 +103,7 @@ class DesktopTest : public QObject {
     void aToolChainFolderThatCannotBeMadeReadyStopsTheBuildWithItsMessage() {
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("story.txt"));
-        QVERIFY(writeBytes(path, kDocument));
+        QVERIFY(writeFile(path, kDocument));
         Window w(folder.filePath(QStringLiteral("app")));
         int preparations = 0;
         w.window->setToolChainPreparation([&preparations] {
