@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
@@ -17,10 +19,9 @@ namespace corvane {
 
 namespace {
 
-// The window's name fields hold at most this many characters; a longer name in a document's
-// header is cut when it is opened, and built as cut.
-constexpr std::size_t kProgramNameLimit = 20;
-constexpr std::size_t kCalculatorFileNameLimit = 8;
+// The window's name fields hold at most this many characters.
+constexpr qsizetype kProgramNameLimit = 20;
+constexpr qsizetype kCalculatorFileNameLimit = 8;
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
@@ -30,10 +31,43 @@ std::string shown(const QString& path) {
     return QDir::toNativeSeparators(path).toLocal8Bit().toStdString();
 }
 
-// A name as the window's field holds it once the document is opened: decoded, cut to the
-// field's length, and encoded again.
-std::string asField(std::string_view bytes, std::size_t limit) {
-    return encodeAnsi(decodeAnsi(bytes).substr(0, limit));
+// What keeps a header line out of the window's name field, as the window says it; empty when
+// it fits.
+QString headerMisfit(const std::string& line, qsizetype limit, const char* which) {
+    const QString name = QString::fromStdU16String(decodeAnsi(line));
+    if (name.size() > limit) {
+        return QStringLiteral("its %1 line has %2 characters, more than the %3 its field holds")
+            .arg(QLatin1String(which))
+            .arg(name.size())
+            .arg(limit);
+    }
+    const bool control = std::any_of(name.begin(), name.end(),
+                                     [](QChar c) { return c.category() == QChar::Other_Control; });
+    return control
+               ? QStringLiteral("its %1 line holds control characters").arg(QLatin1String(which))
+               : QString();
+}
+
+// Why the window would not build the document as it stands (it would ask for Save As, or save
+// it in another encoding first), or nothing when it would.
+std::string refusal(const ReadOutcome& read) {
+    if (read.encoding == TextEncoding::Utf8) {
+        return "it is UTF-8 text; open it in Corvane and save it, which stores it in the code "
+               "page the programs are built from";
+    }
+    QStringList misfits;
+    for (const QString& misfit :
+         {headerMisfit(read.document.programName, kProgramNameLimit, "first"),
+          headerMisfit(read.document.calculatorFileName, kCalculatorFileNameLimit, "second")}) {
+        if (!misfit.isEmpty()) {
+            misfits << misfit;
+        }
+    }
+    if (misfits.isEmpty()) {
+        return {};
+    }
+    return "it is not a Corvane document as it stands: " +
+           misfits.join(QStringLiteral("; ")).toLocal8Bit().toStdString();
 }
 
 class DocumentBuild {
@@ -47,23 +81,28 @@ class DocumentBuild {
         // The names come from the document's header; the text is read by the build itself.
         const ReadOutcome read = readDocumentFile(path);
         if (!read.ok) {
-            return fail(document, read.error);
+            return fail(document, read.pastEnd ? "it is not a Corvane document as it stands: it "
+                                                 "has fewer than three lines"
+                                               : read.error);
+        }
+        if (const std::string problem = refusal(read); !problem.empty()) {
+            return fail(document, problem);
         }
         const QString toolChainProblem = refreshToolChain(folders_);
         if (!toolChainProblem.isEmpty()) {
             return fail(document, toolChainProblem.toLocal8Bit().toStdString());
         }
-        // As the window names the programs: the file's name without its last four characters.
+        // As the window names the programs: the file's name without what follows its last dot.
         const QString name = file.fileName();
-        const QString baseName = name.size() >= 4 ? name.chopped(4) : QString();
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        const QString baseName = dot < 0 ? name : name.left(dot);
         const QString working = outputFolder.isEmpty() ? file.absolutePath() : outputFolder;
-        const BuildRequest request{
-            path,
-            localPath(working),
-            localPath(folders_.appFolder),
-            localPath(baseName),
-            asField(read.document.programName, kProgramNameLimit),
-            asField(read.document.calculatorFileName, kCalculatorFileNameLimit)};
+        const BuildRequest request{path,
+                                   localPath(working),
+                                   localPath(folders_.appFolder),
+                                   localPath(baseName),
+                                   read.document.programName,
+                                   read.document.calculatorFileName};
         BuildCollaborators with{{}, {}, clock_, *launcher_};
         with.fixedWaits = false;
         const BuildOutcome outcome = runBuild(request, with);

@@ -100,6 +100,13 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
          1,
          "",
          "in/\\.txt: Compile for ion failed while naming the program files:\n[^]*"},
+        {"a header line longer than its field",
+         {"--compile", "in/long.txt"},
+         1,
+         "",
+         "in/long\\.txt: it is not a Corvane document as it stands: its first line has 21 "
+         "characters, more than the 20 its field holds\n"},
+        {"UTF-8 text", {"--compile", "in/utf8.txt"}, 1, "", "in/utf8\\.txt: it is UTF-8 text[^]*"},
         {"several documents, the worst status",
          {"--compile", "in/story.txt", "in/missing.txt", "in/other.txt"},
          1,
@@ -117,6 +124,8 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
         writeFile(root.file("in/other.txt"), "Other\r\nother\r\nAnother text\r\n");
         writeFile(root.file("in/9lives.txt"), "Nine\r\n9lives\r\nText\r\n");
         writeFile(root.file("in/.txt"), "Short\r\nshort\r\nText\r\n");
+        writeFile(root.file("in/long.txt"), std::string(21, 'L') + "\r\nlong\r\nText\r\n");
+        writeFile(root.file("in/utf8.txt"), "Caf\xC3\xA9\r\ncafe\r\nText\r\n");
 
         const RunResult result = corvane(form.arguments, root.path().string());
 
