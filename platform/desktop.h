@@ -10,7 +10,7 @@ namespace corvane {
 // in its own folder and starts there. An installed copy builds in a per-user tool chain folder,
 // filled from the installed files before each build, and starts in the user's documents.
 struct AppFolders {
-    // The spec's appFolder: where comp.bat, tmp.z80 and the tool chain's outputs go.
+    // The build's appFolder: where comp.bat, tmp.z80 and the tool chain's outputs go.
     QString appFolder;
     // The file dialog's folder when the window opens.
     QString firstWorkingFolder;
