@@ -13,6 +13,8 @@
 #include <string>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -51,6 +53,15 @@ class MainWindow final : public QMainWindow {
     // The clock of the build's waits and the starter of the tool chain; the system's own
     // until replaced (tests use a faster clock or stand-in processes).
     void setBuildServices(std::unique_ptr<Clock> clock, std::unique_ptr<ProcessLauncher> launcher);
+    // The file dialog's folder; the window starts in the program's folder until told otherwise.
+    void setWorkingFolder(const QString& folder);
+    // Runs before each build once the document is saved, to make the tool chain folder ready;
+    // a non-empty answer is shown as the build's failure and nothing is built.
+    void setToolChainPreparation(std::function<QString()> prepare);
+    // Open and Import of a file chosen elsewhere than in the dialog (the command line, a file
+    // dropped on the window), after asking about unsaved changes as they do.
+    void openFile(const QString& path);
+    void importFile(const QString& path);
     // Replaces the message box that asks questions (tests answer them themselves).
     void setQuestionSink(QuestionSink ask) { ask_ = std::move(ask); }
 
@@ -73,6 +84,8 @@ class MainWindow final : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private slots:
     void updateTextSize();
@@ -91,6 +104,7 @@ class MainWindow final : public QMainWindow {
 
     enum class FileKind { Document, PlainText };
     void readIntoWindow(FileKind kind);
+    void readChosenFile(const QString& path, FileKind kind);
     QString headerMisfit(const QString& programName, const QString& calculatorFileName,
                          bool tooShort) const;
     bool confirmUnencodable();
@@ -104,6 +118,7 @@ class MainWindow final : public QMainWindow {
     QString appFolder_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<ProcessLauncher> launcher_;
+    std::function<QString()> prepareToolChain_;
     WarningSink warn_;
     QuestionSink ask_;
     std::function<void()> processEvents_;
