@@ -90,6 +90,8 @@ void expectShowsLines(const std::string& file, const std::string& path, Model mo
             EXPECT_EQ(screen[r].row, static_cast<int>(6 * r + 1)) << "line " << m + 1;
             EXPECT_EQ(screen[r].column, 1) << "line " << m + 1;
             EXPECT_EQ(screen[r].text, shownText(lines[m], model)) << "line " << m + 1;
+            // _VPutS stops at the right edge: everything the line holds must lie before it.
+            EXPECT_LE(screen[r].endColumn, harness::kScreenColumns) << "line " << m + 1;
         }
     }
     EXPECT_TRUE(run.screen.empty()); // the program clears the screen before it returns
@@ -139,6 +141,12 @@ const Document kDocuments[] = {
     {"line_feed_inside_a_line", "LF", {"one\ntwo", "\n"}},
     {"currency_sign", "Price", {"\xA4", "5\xA4 each", "\xA4\xA4 \xA4"}},
     {"title", "My \"Book\" 2", {"The title is the program name."}},
+    {"wide_characters",
+     "Wide",
+     {std::string(23, 'm'), std::string(50, 'w'), "#$*@#$*@#$*@#$*@#$*@#$*@",
+      "\xD6\xD3\xD2\xD4\xD5\xD6\xD3\xD2\xD4\xD6\xD3\xD2\xD4\xD6\xD3\xD2\xD4\xD6\xD3\xD2\xD4",
+      std::string(23, '\xDF'), "mmmmmmmmmmmmmmm m m m m", std::string(15, 'm') + "if"}},
+    {"control_bytes", "Controls", {std::string(23, '\x01'), "\x7F\x1B[0m\x08", "a\tb\tc"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Documents, WholeChain, ::testing::ValuesIn(kDocuments),
