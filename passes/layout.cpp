@@ -52,10 +52,17 @@ std::vector<std::string_view> cutTextLine(std::string_view line) {
     return lines;
 }
 
-std::vector<std::string> layoutText(std::string_view text) {
+std::vector<std::string> layoutText(std::string_view text,
+                                    std::vector<std::size_t>* firstLineOfEach) {
     std::vector<std::string> lines;
     std::vector<std::string_view> pieces;
+    if (firstLineOfEach) {
+        firstLineOfEach->clear();
+    }
     while (true) {
+        if (firstLineOfEach) {
+            firstLineOfEach->push_back(lines.size());
+        }
         const std::size_t end = text.find('\r');
         cutInto(text.substr(0, end), pieces);
         for (const std::string_view piece : pieces) {

@@ -18,6 +18,7 @@ class QPlainTextEdit;
 namespace corvane {
 
 class FileDialog;
+class PreviewWindow;
 
 // The main window: the document's three fields, the result fields, the file dialog and the
 // menus. The handlers stay thin: reading, writing and building live in the libraries they
@@ -55,6 +56,8 @@ class MainWindow final : public QMainWindow {
     void quit();
     // Compile for ion: builds the calculator programs from the saved document.
     void compileForIon();
+    // Preview: opens the window that shows the calculator's screens beside this one.
+    void preview();
     void about();
 
   private slots:
@@ -91,6 +94,7 @@ class MainWindow final : public QMainWindow {
     QLineEdit* screenCountField_ = nullptr;
     QLineEdit* textSizeField_ = nullptr;
     QLineEdit* programSizeField_ = nullptr;
+    PreviewWindow* preview_ = nullptr;
 };
 
 } // namespace corvane

@@ -148,6 +148,12 @@ TEST_P(LayoutInMemory, CutsAWholeText) {
     EXPECT_EQ(layoutText(GetParam().text), GetParam().lines);
 }
 
+TEST(LayoutInMemory, TellsWhereEachTextLineStarts) {
+    std::vector<std::size_t> firstLines;
+    layoutText("a\r\n" + std::string(30, 'b') + "\r\n\r\nc", &firstLines);
+    EXPECT_EQ(firstLines, (std::vector<std::size_t>{0, 1, 3, 4}));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Texts, LayoutInMemory,
     ::testing::Values(WholeText{"Empty", "", {""}}, WholeText{"EndsWithABreak", "a\r\n", {"a", ""}},
