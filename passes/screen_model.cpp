@@ -36,14 +36,26 @@ ScreenRow drawnRow(std::string_view calculatorLine, int penRow, CalculatorModel 
     return row;
 }
 
-std::vector<Screen> layOutScreens(const std::vector<std::string>& calculatorLines,
-                                  std::size_t lineCount, CalculatorModel model) {
+std::size_t screenCountFor(std::size_t lineCount) {
+    return lineCount / kRowsPerScreen + 1;
+}
+
+Screen layOutScreen(const std::vector<std::string>& calculatorLines, std::size_t lineCount,
+                    std::size_t index, CalculatorModel model) {
     static const std::array<int, kRowsPerScreen> penRows = rowPenRows();
     lineCount = std::min(lineCount, calculatorLines.size());
-    std::vector<Screen> screens(lineCount / kRowsPerScreen + 1);
-    for (std::size_t m = 0; m < lineCount; ++m) {
-        const std::size_t r = m % kRowsPerScreen;
-        screens[m / kRowsPerScreen].push_back(drawnRow(calculatorLines[m], penRows[r], model));
+    Screen screen;
+    for (std::size_t r = 0; r < kRowsPerScreen && index * kRowsPerScreen + r < lineCount; ++r) {
+        screen.push_back(drawnRow(calculatorLines[index * kRowsPerScreen + r], penRows[r], model));
+    }
+    return screen;
+}
+
+std::vector<Screen> layOutScreens(const std::vector<std::string>& calculatorLines,
+                                  std::size_t lineCount, CalculatorModel model) {
+    std::vector<Screen> screens;
+    for (std::size_t s = 0; s < screenCountFor(std::min(lineCount, calculatorLines.size())); ++s) {
+        screens.push_back(layOutScreen(calculatorLines, lineCount, s, model));
     }
     return screens;
 }

@@ -29,6 +29,11 @@ using Screen = std::vector<ScreenRow>;
 std::vector<Screen> layOutScreens(const std::vector<std::string>& calculatorLines,
                                   std::size_t lineCount, CalculatorModel model);
 
+// The number of those screens, and screen `index` (from 0) alone.
+std::size_t screenCountFor(std::size_t lineCount);
+Screen layOutScreen(const std::vector<std::string>& calculatorLines, std::size_t lineCount,
+                    std::size_t index, CalculatorModel model);
+
 // The row of `calculatorLine` at pen row `penRow`: the line through the source writer's
 // space doubling and the character map, up to a zero byte, where _VPutS stops.
 ScreenRow drawnRow(std::string_view calculatorLine, int penRow, CalculatorModel model);

@@ -60,15 +60,15 @@ class ScreenView final : public QWidget {
 
     void show(const Screen* screen, const std::string& title) {
         screen_ = screen;
-        title_ = title;
+        // Drawn once here at one pixel per pixel; the paint only scales them.
+        screenImage_ = screenPicture(*screen, 1);
+        titleImage_ = titlePicture(title, 1);
         update();
     }
 
     int zoom() const { return std::max(1, std::min(width() / kScreenWidth, height() / kViewRows)); }
 
-    QImage screenImage() const {
-        return screenPicture(screen_ != nullptr ? *screen_ : Screen{}, zoom());
-    }
+    QImage screenImage() const { return screenPicture(*screen_, zoom()); }
 
     QSize sizeHint() const override {
         return {kScreenWidth * PreviewWindow::kDefaultZoom,
@@ -80,13 +80,17 @@ class ScreenView final : public QWidget {
         const int z = zoom();
         const QPoint origin((width() - kScreenWidth * z) / 2, (height() - kViewRows * z) / 2);
         QPainter painter(this);
-        painter.drawImage(origin, titlePicture(title_, z));
-        painter.drawImage(origin + QPoint(0, (kGlyphRows + kTitleGap) * z), screenImage());
+        // Without smooth transformation every screen pixel becomes a sharp z x z square.
+        painter.drawImage(QRect(origin, titleImage_.size() * z), titleImage_);
+        painter.drawImage(
+            QRect(origin + QPoint(0, (kGlyphRows + kTitleGap) * z), screenImage_.size() * z),
+            screenImage_);
     }
 
   private:
     const Screen* screen_ = nullptr;
-    std::string title_;
+    QImage screenImage_;
+    QImage titleImage_;
 };
 
 PreviewWindow::PreviewWindow(Sources sources, QWidget* parent)
@@ -213,8 +217,16 @@ void PreviewWindow::setModel(CalculatorModel model) {
     screensChanged();
 }
 
+const std::vector<Screen>& PreviewWindow::screens() const {
+    if (!screens_) {
+        screens_ = layOutScreens(lines_, linesShown_, model_);
+    }
+    return *screens_;
+}
+
 void PreviewWindow::screensChanged() {
-    screens_ = layOutScreens(lines_, linesShown_, model_);
+    // Only the shown screen is laid out now; the others when asked for.
+    screens_.reset();
     title_ = shownTitle(bytesFromEditor(sources_.programName->text()), model_);
     if (followCursor_) {
         index_ = cursorScreen();
@@ -253,7 +265,8 @@ void PreviewWindow::showScreen(int index) {
 
 void PreviewWindow::showPage() {
     index_ = std::clamp(index_, 0, screenCount() - 1);
-    view_->show(&screens_[static_cast<std::size_t>(index_)], title_);
+    shown_ = layOutScreen(lines_, linesShown_, static_cast<std::size_t>(index_), model_);
+    view_->show(&shown_, title_);
     pageLabel_->setText(tr("Screen %1 of %2").arg(index_ + 1).arg(screenCount()));
     firstButton_->setEnabled(index_ > 0);
     previousButton_->setEnabled(index_ > 0);
@@ -291,7 +304,7 @@ bool PreviewWindow::saveScreens() {
         QSaveFile file(path);
         const bool written =
             file.open(QIODevice::WriteOnly) &&
-            screenPicture(screens_[static_cast<std::size_t>(i)], z).save(&file, "PNG") &&
+            screenPicture(screens()[static_cast<std::size_t>(i)], z).save(&file, "PNG") &&
             file.commit();
         if (!written) {
             warn_(tr("The screens were not all saved: %1 could not be written (%2). %3 of %4 "

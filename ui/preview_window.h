@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,8 +50,9 @@ class PreviewWindow final : public QWidget {
 
     CalculatorModel model() const { return model_; }
     int screenIndex() const { return index_; }
-    int screenCount() const { return static_cast<int>(screens_.size()); }
-    const std::vector<Screen>& screens() const { return screens_; }
+    int screenCount() const { return static_cast<int>(screenCountFor(linesShown_)); }
+    // Every screen, laid out when first asked for after a change.
+    const std::vector<Screen>& screens() const;
     const std::string& titleCodes() const { return title_; }
     int zoom() const;
     // The shown screen as drawn, at the zoom.
@@ -91,7 +93,8 @@ class PreviewWindow final : public QWidget {
     std::vector<std::string> lines_;
     std::vector<std::size_t> firstLineOfEach_;
     std::size_t linesShown_ = 0;
-    std::vector<Screen> screens_;
+    Screen shown_;
+    mutable std::optional<std::vector<Screen>> screens_;
     std::string title_;
     int index_ = 0;
     bool followCursor_ = false;
