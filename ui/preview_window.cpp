@@ -1,5 +1,6 @@
 #include "preview_window.h"
 
+#include "calculator_fit.h"
 #include "calculator_font.h"
 #include "editor_text.h"
 #include "layout.h"
@@ -12,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -202,8 +204,30 @@ void PreviewWindow::refresh() {
     followTimer_->stop();
     const std::string text = bytesFromEditor(sources_.text->document()->toRawText());
     lines_ = layoutText(text, &firstLineOfEach_);
-    linesShown_ = lines_.size();
-    linesLabel_->setText(tr("%1 calculator lines").arg(lines_.size()));
+    // The build's own check: a text it would refuse shows only the lines that fit, and its
+    // message in red.
+    const std::size_t nameLength = bytesFromEditor(sources_.programName->text()).size();
+    const std::size_t fileNameLength = bytesFromEditor(sources_.calculatorFileName->text()).size();
+    const CalculatorFit fit = checkCalculatorFit(lines_, nameLength, fileNameLength);
+    const QLocale numbers(QLocale::English);
+    if (fit.fits) {
+        linesShown_ = lines_.size();
+        std::int64_t dataBytes = 0;
+        for (const std::string& line : lines_) {
+            dataBytes += lineStringBytes(line);
+        }
+        const double mean = double(dataBytes) / double(lines_.size());
+        linesLabel_->setText(
+            tr("%1 calculator lines; about %2 fit")
+                .arg(numbers.toString(qlonglong(lines_.size())),
+                     numbers.toString(qlonglong(std::max(
+                         fit.lineCount, estimatedLineLimit(mean, nameLength, fileNameLength))))));
+        linesLabel_->setStyleSheet(QString());
+    } else {
+        linesShown_ = static_cast<std::size_t>(fit.linesThatFit);
+        linesLabel_->setText(QString::fromLocal8Bit(fit.message));
+        linesLabel_->setStyleSheet(QStringLiteral("color: red"));
+    }
     screensChanged();
 }
 

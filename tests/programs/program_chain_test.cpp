@@ -1,3 +1,4 @@
+#include "calculator_fit.h"
 #include "chain.h"
 #include "layout.h"
 #include "screen_model.h"
@@ -51,9 +52,6 @@ const char* modelName(Model model) {
     return model == Model::TI83 ? "TI-83" : "TI-83 Plus";
 }
 
-// Runs one program file and checks that it shows `lines` 10 to a screen, at pen rows 1,
-// 7, ..., 55 and column 1, waits for a key after every screen (an empty last screen too)
-// and returns; also that libtifiles reads the file as ours does.
 // The preview lays the text out in memory; what it shows must be what the program drew:
 // the same screens, strings, places and end columns, and the title the shell lists.
 void expectPreviewShowsTheRun(const harness::RunResult& run, const std::string& title,
@@ -78,6 +76,9 @@ void expectPreviewShowsTheRun(const harness::RunResult& run, const std::string& 
     }
 }
 
+// Runs one program file and checks that it shows `lines` 10 to a screen, at pen rows 1,
+// 7, ..., 55 and column 1, waits for a key after every screen (an empty last screen too)
+// and returns; also that libtifiles reads the file as ours does.
 void expectShowsLines(const std::string& file, const std::string& path, Model model,
                       const std::string& programName, const std::vector<std::string>& lines,
                       const std::vector<std::string>* textLines = nullptr) {
@@ -231,6 +232,21 @@ TEST(CalculatorLimit, CodeReachingC000IsRefusedForTheTI83PlusOnly) {
     // The TI-83 runs it, labels past lng999 included.
     expectShowsLines(*compiled.file83, (compiled.folder / "tmp.83p").string(), Model::TI83,
                      "Too long", calculatorLines(text));
+}
+
+// The line limit the build checks before the tool chain runs is where asm83 draws it.
+TEST(CalculatorLimit, TheCodeLineLimitIsWhereTheTI83PlusCodeReachesC000) {
+    AppFolderCopy app;
+    for (const std::string title : {"Demo", "My story"}) {
+        SCOPED_TRACE(title);
+        const std::int64_t limit = ti83PlusCodeLineLimit(title.size());
+        const Compiled atLimit = app.compile(title, std::vector<std::string>(limit, ""));
+        EXPECT_EQ(atLimit.exitStatus, 0) << atLimit.log;
+        EXPECT_TRUE(atLimit.file83Plus);
+        const Compiled past = app.compile(title, std::vector<std::string>(limit + 1, ""));
+        EXPECT_NE(past.log.find("C000"), std::string::npos) << past.log;
+        EXPECT_FALSE(past.file83Plus);
+    }
 }
 
 TEST(CalculatorLimit, AFailedRunLeavesNoEarlierProgramBehind) {

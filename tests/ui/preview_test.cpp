@@ -1,7 +1,9 @@
 // The preview window: its glyphs, the worked example's screen pixel for pixel, following
 // the typed text, the calculator switch, paging, and saving the screens as pictures.
 
+#include "calculator_fit.h"
 #include "calculator_font.h"
+#include "layout.h"
 #include "preview_window.h"
 #include "screen_picture.h"
 #include "small_font.h"
@@ -207,6 +209,42 @@ class PreviewTest : public QObject {
         QVERIFY(preview->saveScreens());
         QVERIFY(corvane::testing::readBytes(saved.filePath("story-1.png")) != before);
         QVERIFY(warnings.isEmpty());
+    }
+
+    // A text the build would refuse is said in red in the build's words, and the preview
+    // still shows the screens of the lines that fit.
+    void aTextPastTheLimitsSaysSoAndShowsWhatFits() {
+        QTemporaryDir folder;
+        Window w;
+        const QString text = numberedLines(1000);
+        PreviewWindow* preview = openPreview(w, text);
+        QVERIFY(preview != nullptr);
+        const QString path = folder.filePath(QStringLiteral("doc.txt"));
+        QVERIFY(corvane::testing::writeBytes(
+            path, "Notitle\r\nnotitle\r\n" + text.toLatin1().replace('\n', "\r\n") + "\r\n"));
+        std::int64_t lineCount = 0;
+        QVERIFY(
+            corvane::layoutLines(path.toStdString(), folder.path().toStdString(), lineCount).ok);
+        const corvane::CalculatorFit build = corvane::checkCalculatorFit(
+            folder.filePath(QStringLiteral("temp.ett")).toStdString(), lineCount, 7, 7);
+        QVERIFY(!build.fits);
+
+        const auto* lines = preview->findChild<QLabel*>(QStringLiteral("lines"));
+        QCOMPARE(lines->text(), QString::fromStdString(build.message));
+        QCOMPARE(lines->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QCOMPARE(preview->screenCount(), int(build.linesThatFit / 10 + 1));
+        const corvane::Screen& last = preview->screens()[std::size_t(build.linesThatFit - 1) / 10];
+        QCOMPARE(
+            last.back().codes,
+            QStringLiteral("Line  %1").arg(build.linesThatFit).toStdString()); // spaces doubled
+
+        // Back under the limit, the line is plain again.
+        w.text()->setPlainText(numberedLines(12));
+        preview->refresh();
+        // Twelve short lines: the TI-83 Plus's code limit is what holds the fewest.
+        QCOMPARE(lines->text(), QStringLiteral("12 calculator lines; about %1 fit")
+                                    .arg(corvane::ti83PlusCodeLineLimit(7)));
+        QVERIFY(lines->palette().color(QPalette::WindowText) != QColor(Qt::red));
     }
 
     void aFolderThatCannotBeWrittenIsSaid() {
