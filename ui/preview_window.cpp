@@ -99,6 +99,8 @@ PreviewWindow::PreviewWindow(Sources sources, QWidget* parent)
     : QWidget(parent, Qt::Window), sources_(sources), chooseFolder_(chooseFolderWithQt),
       confirm_(confirmWithQt), warn_(warnWithQt) {
     setObjectName(QStringLiteral("preview"));
+    // Closing the main window ends the program even while the preview is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Corvane: Preview"));
     setWindowIcon(programIcon());
 

@@ -100,6 +100,19 @@ class PreviewTest : public QObject {
         }
     }
 
+    void zoomsByWholeSteps() {
+        Window w;
+        PreviewWindow* preview = openPreview(w, QStringLiteral("Zoom"));
+        QVERIFY(preview != nullptr);
+        QCOMPARE(preview->sizeIncrement(), QSize(96, 72));
+        auto* view = preview->findChild<QWidget*>(QStringLiteral("screenView"));
+        view->setFixedSize(96 * 5 + 40, 72 * 5 + 3);
+        QCOMPARE(preview->zoom(), 5);
+        QCOMPARE(preview->picture().size(), QSize(96 * 5, 64 * 5));
+        view->setFixedSize(100, 80);
+        QCOMPARE(preview->zoom(), 1);
+    }
+
     void followsTypingWithoutWritingFiles() {
         QTemporaryDir folder;
         Window w(folder.path());
