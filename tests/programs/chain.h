@@ -2,6 +2,7 @@
 
 #include "calculator.h"
 #include "small_font.h"
+#include "temp_folder.h"
 
 #include <filesystem>
 #include <optional>
@@ -27,7 +28,6 @@ struct Compiled {
 class AppFolderCopy {
   public:
     AppFolderCopy();
-    ~AppFolderCopy();
     AppFolderCopy(const AppFolderCopy&) = delete;
     AppFolderCopy& operator=(const AppFolderCopy&) = delete;
 
@@ -38,7 +38,7 @@ class AppFolderCopy {
     const std::filesystem::path& folder() const { return app_; }
 
   private:
-    std::filesystem::path root_;
+    test::TempFolder root_;
     std::filesystem::path app_;
 };
 

@@ -3,6 +3,7 @@
 
 #include "calculator_fit.h"
 #include "calculator_font.h"
+#include "files.h"
 #include "layout.h"
 #include "preview_window.h"
 #include "screen_picture.h"
@@ -19,7 +20,7 @@
 
 using corvane::CalculatorModel;
 using corvane::PreviewWindow;
-using corvane::testing::Window;
+using corvane::test::Window;
 
 namespace {
 
@@ -211,16 +212,16 @@ class PreviewTest : public QObject {
         QVERIFY(questions.isEmpty());
 
         // Pictures already there are replaced only when the user says so.
-        const QByteArray before = corvane::testing::readBytes(saved.filePath("story-1.png"));
+        const QByteArray before = corvane::test::readFile(saved.filePath("story-1.png"));
         w.text()->setPlainText(QStringLiteral("other"));
         preview->refresh();
         QVERIFY(!preview->saveScreens());
         QCOMPARE(questions.size(), 1);
         QVERIFY(questions[0].contains(QStringLiteral("story-1.png")));
-        QCOMPARE(corvane::testing::readBytes(saved.filePath("story-1.png")), before);
+        QCOMPARE(corvane::test::readFile(saved.filePath("story-1.png")), before);
         replace = true;
         QVERIFY(preview->saveScreens());
-        QVERIFY(corvane::testing::readBytes(saved.filePath("story-1.png")) != before);
+        QVERIFY(corvane::test::readFile(saved.filePath("story-1.png")) != before);
         QVERIFY(warnings.isEmpty());
     }
 
@@ -233,7 +234,7 @@ class PreviewTest : public QObject {
         PreviewWindow* preview = openPreview(w, text);
         QVERIFY(preview != nullptr);
         const QString path = folder.filePath(QStringLiteral("doc.txt"));
-        QVERIFY(corvane::testing::writeBytes(
+        QVERIFY(corvane::test::writeFile(
             path, "Notitle\r\nnotitle\r\n" + text.toLatin1().replace('\n', "\r\n") + "\r\n"));
         std::int64_t lineCount = 0;
         QVERIFY(
