@@ -59,7 +59,7 @@ template <typename Step> Figures timed(Step step) {
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     corvane::MainWindow window(std::make_unique<corvane::ScriptedFileDialog>(),
-                               QStringLiteral("/tmp"), [](const QString&) {});
+                               QStringLiteral("/tmp"), [](const QString&, const QString&) {});
     window.show();
     auto* text = window.findChild<QPlainTextEdit*>(QStringLiteral("TxtTexte"));
     text->setPlainText(documentText());

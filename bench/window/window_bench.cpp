@@ -52,7 +52,8 @@ int main(int argc, char* argv[]) {
 
     auto dialog = std::make_unique<corvane::ScriptedFileDialog>();
     corvane::ScriptedFileDialog& scripted = *dialog;
-    corvane::MainWindow window(std::move(dialog), dir.path(), [](const QString&) {});
+    corvane::MainWindow window(std::move(dialog), dir.path(),
+                               [](const QString&, const QString&) {});
     window.show();
     QApplication::processEvents();
     auto* text = window.findChild<QPlainTextEdit*>(QStringLiteral("TxtTexte"));
