@@ -234,8 +234,8 @@ class PreviewTest : public QObject {
         PreviewWindow* preview = openPreview(w, text);
         QVERIFY(preview != nullptr);
         const QString path = folder.filePath(QStringLiteral("doc.txt"));
-        QVERIFY(corvane::test::writeFile(
-            path, "Notitle\r\nnotitle\r\n" + text.toLatin1().replace('\n', "\r\n") + "\r\n"));
+        QVERIFY(corvane::test::writeFile(path, "Notitle\r\nnotitle\r\n" +
+                                                   text.toLatin1().replace('\n', "\r\n") + "\r\n"));
         std::int64_t lineCount = 0;
         QVERIFY(
             corvane::layoutLines(path.toStdString(), folder.path().toStdString(), lineCount).ok);
