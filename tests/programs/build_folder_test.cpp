@@ -3,7 +3,8 @@
 // is another folder, and the program built there shows its own text.
 #include "build_command.h"
 #include "chain.h"
-#include "stand_ins.h"
+#include "driven_clock.h"
+#include "files.h"
 
 #include <gtest/gtest.h>
 
