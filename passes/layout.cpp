@@ -63,7 +63,7 @@ std::vector<std::string> layoutText(std::string_view text,
         if (firstLineOfEach) {
             firstLineOfEach->push_back(lines.size());
         }
-        const std::size_t end = text.find('\r');
+        const std::size_t end = text.find_first_of("\r\n");
         cutInto(text.substr(0, end), pieces);
         for (const std::string_view piece : pieces) {
             lines.emplace_back(piece);
@@ -71,7 +71,7 @@ std::vector<std::string> layoutText(std::string_view text,
         if (end == std::string_view::npos) {
             return lines;
         }
-        const bool pair = end + 1 < text.size() && text[end + 1] == '\n';
+        const bool pair = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
         text.remove_prefix(end + (pair ? 2 : 1));
     }
 }

@@ -18,9 +18,9 @@ inline constexpr std::size_t kCalculatorLineLength = 23;
 // calculator line, and so on while it is still too wide. Pieces that fit stay as they are.
 std::vector<std::string_view> cutTextLine(std::string_view line);
 
-// The calculator lines of a whole text whose lines end with CR LF or CR (a lone LF is a
-// character of its line), as the document file holds it after its header; the last line
-// need not end with a line break, so an empty text is one empty line. With
+// The calculator lines of a whole text whose lines end with CR LF, CR or LF, as the document
+// file holds it after its header and is read back; the last line need not end with a line
+// break, so an empty text is one empty line. With
 // `firstLineOfEach`, also the index of each text line's first calculator line.
 std::vector<std::string> layoutText(std::string_view text,
                                     std::vector<std::size_t>* firstLineOfEach = nullptr);

@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, LayoutInMemory,
     ::testing::Values(WholeText{"Empty", "", {""}}, WholeText{"EndsWithABreak", "a\r\n", {"a", ""}},
                       WholeText{"CrAlone", "a\rb", {"a", "b"}},
-                      WholeText{"LoneLineFeedStays", "a\nb\r\nc", {"a\nb", "c"}},
+                      WholeText{"LineFeedAlone", "a\nb\r\nc\n", {"a", "b", "c", ""}},
                       WholeText{"Fox",
                                 "The quick brown fox jumps over\r\n" + std::string(16, 'm'),
                                 {"The quick brown fox jum", "ps over", std::string(15, 'm'), "m"}}),
