@@ -1,9 +1,11 @@
-// Renders the editor's two windows into PNG files for the README: the main window with a
-// sample document opened through the Open command, and the About window over it.
+// Renders the editor's windows into PNG files for the README: the main window with a
+// sample document opened through the Open command, the preview of its screens, and the
+// About window over it.
 //   corvane_screenshots OUTPUT_FOLDER
 
 #include "about_dialog.h"
 #include "main_window.h"
+#include "preview_window.h"
 #include "scripted_file_dialog.h"
 
 #include <QApplication>
@@ -62,11 +64,21 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    window.preview();
+    auto* preview = window.findChild<corvane::PreviewWindow*>();
+    if (preview != nullptr) {
+        preview->firstScreen();
+    }
+    if (preview == nullptr || !save(*preview, output.filePath(QStringLiteral("preview.png")))) {
+        return 1;
+    }
+    preview->close();
+
     window.about();
     for (QWidget* top : QApplication::topLevelWidgets()) {
         if (auto* about = qobject_cast<corvane::AboutDialog*>(top); about && about->isVisible()) {
             const bool saved = save(*about, output.filePath(QStringLiteral("about.png")));
-            about->cmdOK_Click();
+            about->accept();
             return saved ? 0 : 1;
         }
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 
 namespace corvane {
 
@@ -91,9 +92,13 @@ std::int64_t freeRamForBody(Calculator calculator, std::size_t calculatorFileNam
            kSizeWord - kSymbolEntry - static_cast<std::int64_t>(calculatorFileNameLength);
 }
 
-CalculatorFit checkCalculatorFit(const std::string& ettPath, std::int64_t lineCount,
-                                 std::size_t programNameLength,
-                                 std::size_t calculatorFileNameLength) {
+namespace {
+
+// The check over lines handed out one by one by `nextLine`, which sets `fit.error` and
+// returns false when a line cannot be had.
+CalculatorFit fitOfLines(const std::function<bool(std::string&, CalculatorFit&)>& nextLine,
+                         std::int64_t lineCount, std::size_t programNameLength,
+                         std::size_t calculatorFileNameLength) {
     CalculatorFit fit;
     fit.lineCount = lineCount;
     const std::int64_t codeLimit = ti83PlusCodeLineLimit(programNameLength);
@@ -102,13 +107,10 @@ CalculatorFit checkCalculatorFit(const std::string& ettPath, std::int64_t lineCo
 
     // The body grows with every line; the lines are read only until no calculator has room
     // for more, so a text of any length costs at most a few thousand lines here.
-    LineReader ett(ettPath);
     std::string line;
     std::int64_t data = 0;
     for (std::int64_t k = 1; k <= lineCount && !(full[0] && full[1]); ++k) {
-        if (!ett.readLine(line)) {
-            fit.error =
-                ett.ok() ? ettPath + ": holds fewer lines than the layout wrote" : ett.error();
+        if (!nextLine(line, fit)) {
             return fit;
         }
         data += lineStringBytes(line);
@@ -123,11 +125,6 @@ CalculatorFit checkCalculatorFit(const std::string& ettPath, std::int64_t lineCo
             }
         }
     }
-    if (!ett.ok()) {
-        fit.error = ett.error();
-        return fit;
-    }
-
     const std::int64_t ti83Fit = ramFit[0];
     const std::int64_t ti83PlusFit = std::min(ramFit[1], codeLimit);
     fit.limiting = ti83PlusFit <= ti83Fit ? Calculator::TI83Plus : Calculator::TI83;
@@ -149,6 +146,65 @@ CalculatorFit checkCalculatorFit(const std::string& ettPath, std::int64_t lineCo
     }
     fit.message += " Shorten the text, or split it into several documents.";
     return fit;
+}
+
+} // namespace
+
+CalculatorFit checkCalculatorFit(const std::string& ettPath, std::int64_t lineCount,
+                                 std::size_t programNameLength,
+                                 std::size_t calculatorFileNameLength) {
+    LineReader ett(ettPath);
+    const auto next = [&](std::string& line, CalculatorFit& fit) {
+        if (ett.readLine(line)) {
+            return true;
+        }
+        fit.error = ett.ok() ? ettPath + ": holds fewer lines than the layout wrote" : ett.error();
+        return false;
+    };
+    CalculatorFit fit = fitOfLines(next, lineCount, programNameLength, calculatorFileNameLength);
+    if (fit.error.empty() && !ett.ok()) {
+        fit.error = ett.error();
+    }
+    return fit;
+}
+
+CalculatorFit checkCalculatorFit(const std::vector<std::string>& calculatorLines,
+                                 std::size_t programNameLength,
+                                 std::size_t calculatorFileNameLength) {
+    std::size_t at = 0;
+    const auto next = [&](std::string& line, CalculatorFit&) {
+        line = calculatorLines[at++];
+        return true;
+    };
+    return fitOfLines(next, static_cast<std::int64_t>(calculatorLines.size()), programNameLength,
+                      calculatorFileNameLength);
+}
+
+std::int64_t estimatedLineLimit(double meanLineBytes, std::size_t programNameLength,
+                                std::size_t calculatorFileNameLength) {
+    std::int64_t limit = ti83PlusCodeLineLimit(programNameLength);
+    for (const Calculator calculator : kCalculators) {
+        const std::int64_t token = calculator == Calculator::TI83Plus ? kTi83PlusToken : 0;
+        const std::int64_t room = freeRamForBody(calculator, calculatorFileNameLength);
+        const auto fits = [&](std::int64_t k) {
+            return token + programCodeBytes(k, programNameLength) +
+                       static_cast<std::int64_t>(meanLineBytes * static_cast<double>(k)) <=
+                   room;
+        };
+        // The body grows with k: the most that fit lie below the first that does not.
+        std::int64_t low = 0;
+        std::int64_t high = limit;
+        while (low < high) {
+            const std::int64_t middle = (low + high + 1) / 2;
+            if (fits(middle)) {
+                low = middle;
+            } else {
+                high = middle - 1;
+            }
+        }
+        limit = low;
+    }
+    return limit;
 }
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvane {
 
@@ -42,5 +43,15 @@ struct CalculatorFit {
 CalculatorFit checkCalculatorFit(const std::string& ettPath, std::int64_t lineCount,
                                  std::size_t programNameLength,
                                  std::size_t calculatorFileNameLength);
+
+// The same check on calculator lines in memory (the preview's).
+CalculatorFit checkCalculatorFit(const std::vector<std::string>& calculatorLines,
+                                 std::size_t programNameLength,
+                                 std::size_t calculatorFileNameLength);
+
+// About how many calculator lines fit on both calculators when each takes `meanLineBytes`
+// of the program's data: the code limit, and the RAM of each calculator.
+std::int64_t estimatedLineLimit(double meanLineBytes, std::size_t programNameLength,
+                                std::size_t calculatorFileNameLength);
 
 } // namespace corvane

@@ -1,17 +1,20 @@
 // The two text passes on arbitrary document files: every calculator line is at most 23
-// characters and the cut loses nothing, temp.ett holds exactly lineCount lines, every label
-// that tmp.z80 names is defined once, and the source assembles unless the program is too big.
+// characters and 95 pixels wide and the cut loses nothing, temp.ett holds exactly lineCount lines,
+// every label that tmp.z80 names is defined once, and the source assembles unless the program is
+// too big.
 #include "assembler.h"
 #include "fuzz_support.h"
 #include "layout.h"
 #include "line_reader.h"
 #include "reference_lines.h"
+#include "small_font.h"
 #include "source_writer.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace corvane;
@@ -33,21 +36,46 @@ const std::string& ionInclude() {
     return text;
 }
 
+// A piece split where its drawn width would pass 95 pixels, written out independently.
+void appendSplitByWidth(std::string_view piece, std::vector<std::string>& cut) {
+    std::string current;
+    int width = 0;
+    for (const char c : piece) {
+        const int advance = drawnWidth(static_cast<std::uint8_t>(c));
+        if (width + advance > kLineWidthLimit) {
+            cut.push_back(std::move(current));
+            current.clear();
+            width = 0;
+        }
+        current += c;
+        width += advance;
+    }
+    cut.push_back(std::move(current));
+}
+
 std::vector<std::string> expectedCalculatorLines(const std::vector<std::string_view>& lines) {
     std::vector<std::string> cut;
     for (std::size_t i = 2; i < lines.size(); ++i) {
         std::string_view line = lines[i];
         if (line.size() <= kCalculatorLineLength) {
-            cut.emplace_back(line);
+            appendSplitByWidth(line, cut);
             continue;
         }
         while (line.size() >= kCalculatorLineLength) {
-            cut.emplace_back(line.substr(0, kCalculatorLineLength));
+            appendSplitByWidth(line.substr(0, kCalculatorLineLength), cut);
             line.remove_prefix(kCalculatorLineLength);
         }
-        cut.emplace_back(line);
+        appendSplitByWidth(line, cut);
     }
     return cut;
+}
+
+int drawnWidthOf(std::string_view line) {
+    int width = 0;
+    for (const char c : line) {
+        width += drawnWidth(static_cast<std::uint8_t>(c));
+    }
+    return width;
 }
 
 void checkTempEtt(const std::string& folder, const std::vector<std::string>& expected) {
@@ -58,6 +86,7 @@ void checkTempEtt(const std::string& folder, const std::vector<std::string>& exp
     while (!reader.atEnd()) {
         check(reader.readLine(line), "temp.ett cannot be read");
         check(line.size() <= kCalculatorLineLength, "a calculator line is over 23 characters");
+        check(drawnWidthOf(line) <= kLineWidthLimit, "a calculator line is over 95 pixels");
         check(count < expected.size() && line == expected[count], "temp.ett holds a wrong line");
         ++count;
     }

@@ -3,6 +3,7 @@
 #include "line_reader.h"
 #include "line_writer.h"
 #include "path.h"
+#include "small_font.h"
 
 namespace corvane {
 
@@ -10,21 +11,33 @@ namespace {
 
 constexpr std::int64_t kLinesPerEventRound = 20;
 
-// A text line of n characters gives n div 23 full pieces and then the rest, which is empty
-// when n is a positive multiple of 23; a line of at most 23 characters is written whole.
-std::int64_t writeCalculatorLines(std::string_view line, LineWriter& out) {
-    if (line.size() <= kCalculatorLineLength) {
-        out.writeLine(line);
-        return 1;
+// Appends `piece` to `lines`, split before every character that would take its drawn width
+// past the limit.
+void appendFitting(std::string_view piece, std::vector<std::string_view>& lines) {
+    std::size_t start = 0;
+    int width = 0;
+    for (std::size_t i = 0; i < piece.size(); ++i) {
+        const int advance = drawnWidth(static_cast<std::uint8_t>(piece[i]));
+        if (width + advance > kLineWidthLimit && i > start) {
+            lines.push_back(piece.substr(start, i - start));
+            start = i;
+            width = 0;
+        }
+        width += advance;
     }
-    std::int64_t written = 0;
-    while (line.size() >= kCalculatorLineLength) {
-        out.writeLine(line.substr(0, kCalculatorLineLength));
-        line.remove_prefix(kCalculatorLineLength);
-        ++written;
+    lines.push_back(piece.substr(start));
+}
+
+void cutInto(std::string_view line, std::vector<std::string_view>& lines) {
+    lines.clear();
+    if (line.size() > kCalculatorLineLength) {
+        // n div 23 full pieces, then the rest, which is empty when n is a multiple of 23.
+        while (line.size() >= kCalculatorLineLength) {
+            appendFitting(line.substr(0, kCalculatorLineLength), lines);
+            line.remove_prefix(kCalculatorLineLength);
+        }
     }
-    out.writeLine(line);
-    return written + 1;
+    appendFitting(line, lines);
 }
 
 LayoutOutcome failure(std::string error) {
@@ -32,6 +45,36 @@ LayoutOutcome failure(std::string error) {
 }
 
 } // namespace
+
+std::vector<std::string_view> cutTextLine(std::string_view line) {
+    std::vector<std::string_view> lines;
+    cutInto(line, lines);
+    return lines;
+}
+
+std::vector<std::string> layoutText(std::string_view text,
+                                    std::vector<std::size_t>* firstLineOfEach) {
+    std::vector<std::string> lines;
+    std::vector<std::string_view> pieces;
+    if (firstLineOfEach) {
+        firstLineOfEach->clear();
+    }
+    while (true) {
+        if (firstLineOfEach) {
+            firstLineOfEach->push_back(lines.size());
+        }
+        const std::size_t end = text.find_first_of("\r\n");
+        cutInto(text.substr(0, end), pieces);
+        for (const std::string_view piece : pieces) {
+            lines.emplace_back(piece);
+        }
+        if (end == std::string_view::npos) {
+            return lines;
+        }
+        const bool pair = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        text.remove_prefix(end + (pair ? 2 : 1));
+    }
+}
 
 LayoutOutcome layoutLines(const std::string& documentPath, const std::string& workingFolder,
                           std::int64_t& lineCount, const std::function<void()>& processEvents) {
@@ -64,6 +107,7 @@ LayoutOutcome layoutLines(const std::string& documentPath, const std::string& wo
         return failure(out.error());
     }
     std::int64_t textLines = 0;
+    std::vector<std::string_view> pieces;
     do {
         ++textLines;
         if (textLines % kLinesPerEventRound == 0 && processEvents) {
@@ -72,7 +116,11 @@ LayoutOutcome layoutLines(const std::string& documentPath, const std::string& wo
         if (!document.readLine(line)) {
             return failure(document.error());
         }
-        lineCount += writeCalculatorLines(line, out);
+        cutInto(line, pieces);
+        for (const std::string_view piece : pieces) {
+            out.writeLine(piece);
+        }
+        lineCount += static_cast<std::int64_t>(pieces.size());
         if (!out.ok()) {
             return failure(out.error());
         }

@@ -24,7 +24,6 @@ const std::string_view kHeaderTemplate = "        .nolist\r\n"
 
 namespace {
 
-constexpr int kRowsPerScreen = 10;
 constexpr char kCurrencySign = '\xA4';
 constexpr char kQuote = '"';
 

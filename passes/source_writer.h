@@ -11,6 +11,9 @@ namespace corvane {
 // The fixed start of every assembly source Corvane writes (the window's hidden txtHead).
 extern const std::string_view kHeaderTemplate;
 
+// The program shows the calculator lines ten to a screen and waits for a key after each.
+inline constexpr int kRowsPerScreen = 10;
+
 // The pen-row codes of the ten rows of a screen, as two upper-case hex digits: rows lie 6
 // pixels apart from pixel row 1. Indices 1 to 10 are used.
 inline constexpr std::array<std::string_view, 11> kRowPositions{"",   "01", "07", "0D", "13", "19",

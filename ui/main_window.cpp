@@ -8,6 +8,7 @@
 #include "editor_text.h"
 #include "file_dialog.h"
 #include "line_reader.h"
+#include "preview_window.h"
 #include "program_icon.h"
 #include "text_box.h"
 #include "text_loader.h"
@@ -254,6 +255,8 @@ void MainWindow::createMenus() {
     MunCompiller->setObjectName(QStringLiteral("MunCompiller"));
     addCommand(MunCompiller, "MunCompillerIon", QStringLiteral("&Compile for ion (ti83 and ti83+)"),
                QKeySequence(Qt::Key_F9), [this] { compileForIon(); });
+    addCommand(MunCompiller, "MnuPreview", QStringLiteral("&Preview"), QKeySequence(Qt::Key_F5),
+               [this] { preview(); });
 
     QMenu* Mnuaide = menuBar()->addMenu(QStringLiteral("&?"));
     Mnuaide->setObjectName(QStringLiteral("Mnuaide"));
@@ -694,6 +697,17 @@ void MainWindow::compileForIon() {
     if (!failure.isEmpty()) {
         warn_(failure, details);
     }
+}
+
+void MainWindow::preview() {
+    if (preview_ == nullptr) {
+        preview_ = new PreviewWindow({textEdit_, programNameEdit_, calculatorNameEdit_}, this);
+        preview_->resize(preview_->sizeHint());
+        preview_->move(frameGeometry().topRight() + QPoint(8, 0));
+    }
+    preview_->show();
+    preview_->raise();
+    preview_->activateWindow();
 }
 
 void MainWindow::about() {

@@ -23,6 +23,7 @@ namespace corvane {
 
 class AboutDialog;
 class FileDialog;
+class PreviewWindow;
 
 // The main window: the document's three fields, the result fields, the file dialog and the
 // menus. The handlers stay thin: reading, writing and building live in the libraries they
@@ -80,6 +81,8 @@ class MainWindow final : public QMainWindow {
     void quit();
     // Compile for ion: builds the calculator programs from the saved document.
     void compileForIon();
+    // Preview: opens the window that shows the calculator's screens beside this one.
+    void preview();
     void about();
 
   protected:
@@ -143,6 +146,7 @@ class MainWindow final : public QMainWindow {
     QLineEdit* screenCountField_ = nullptr;
     QLineEdit* textSizeField_ = nullptr;
     QLineEdit* programSizeField_ = nullptr;
+    PreviewWindow* preview_ = nullptr;
 };
 
 } // namespace corvane

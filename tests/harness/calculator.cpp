@@ -1,5 +1,7 @@
 #include "calculator.h"
 
+#include "small_font.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -41,89 +43,7 @@ std::string hex4(unsigned value) {
     return text;
 }
 
-// Small-font widths (gap included) of the codes whose figures are published.
-constexpr std::array<std::uint8_t, 256> makeWidthTable() {
-    std::array<std::uint8_t, 256> widths{};
-    const auto set = [&widths](unsigned from, unsigned to, std::uint8_t width) {
-        for (unsigned code = from; code <= to; ++code) {
-            widths[code] = width;
-        }
-    };
-    // Dedicated blanks.
-    set(0x06, 0x06, 4);
-    set(0xED, 0xED, 2);
-    set(0xEE, 0xEE, 3);
-    set(0xEF, 0xEF, 5);
-    set(0xF0, 0xF0, 6);
-    // Printable ASCII range.
-    set(' ', ' ', 1);
-    set('0', '9', 4);
-    set('A', 'Z', 4);
-    set('a', 'z', 4);
-    for (const auto& [code, width] : {std::pair<char, std::uint8_t>{'f', 3},
-                                      {'i', 2},
-                                      {'l', 3},
-                                      {'m', 6},
-                                      {'s', 3},
-                                      {'t', 3},
-                                      {'w', 6},
-                                      {'z', 5},
-                                      {'!', 2},
-                                      {'"', 4},
-                                      {'#', 6},
-                                      {'%', 4},
-                                      {'&', 5},
-                                      {'\'', 2},
-                                      {'(', 3},
-                                      {')', 3},
-                                      {'*', 6},
-                                      {'+', 4},
-                                      {',', 3},
-                                      {'-', 4},
-                                      {'.', 2},
-                                      {'/', 4},
-                                      {':', 2},
-                                      {';', 3},
-                                      {'<', 4},
-                                      {'=', 4},
-                                      {'>', 4},
-                                      {'?', 4},
-                                      {'@', 6},
-                                      {'\\', 4},
-                                      {']', 3},
-                                      {'^', 4},
-                                      {'_', 4},
-                                      {'`', 3},
-                                      {'{', 4},
-                                      {'}', 4},
-                                      {'|', 2},
-                                      {'~', 5}}) {
-        widths[static_cast<unsigned char>(code)] = width;
-    }
-    // Accented letters, inverted punctuation.
-    set(0x8A, 0x93, 5);
-    set(0x94, 0xA1, 4);
-    set(0xA2, 0xA9, 6);
-    set(0xAA, 0xAD, 4);
-    set(0xAE, 0xB1, 5);
-    set(0xB2, 0xB3, 4);
-    set(0xB4, 0xB5, 5);
-    set(0xB9, 0xB9, 4);
-    set(0xBA, 0xBA, 2);
-    return widths;
-}
-
-constexpr std::array<std::uint8_t, 256> kWidths = makeWidthTable();
-constexpr int kAssumedWidth = 4;
-
 } // namespace
-
-GlyphWidth smallFontWidth(std::uint8_t code) {
-    if (kWidths[code] == 0) {
-        return {kAssumedWidth, false};
-    }
-    return {kWidths[code], true};
-}
 
 std::uint16_t progstart(Model model) {
     return addressesOf(model).progstart;
@@ -225,7 +145,7 @@ bool Calculator::romCall(_z80_cpu_context* cpu, std::uint16_t routine, RunResult
         int column = drawn.column;
         for (int guard = 0; memory_[hl] != 0 && guard < 0x10000; ++guard, ++hl) {
             drawn.text.push_back(static_cast<char>(memory_[hl]));
-            column += smallFontWidth(memory_[hl]).pixels;
+            column += smallFontWidth(memory_[hl]);
         }
         drawn.endColumn = column;
         memory_[at.penCol] = static_cast<std::uint8_t>(std::min(column, 0xFF));

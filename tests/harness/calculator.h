@@ -15,14 +15,6 @@ namespace corvane::harness {
 
 using tifile::Model;
 
-// The width in pixels, gap included, that the small font gives a character code, and
-// whether the figure is published (otherwise an assumed 4, the commonest width).
-struct GlyphWidth {
-    int pixels;
-    bool known;
-};
-GlyphWidth smallFontWidth(std::uint8_t code);
-
 // Where ION loads a program and where its code starts, per calculator.
 std::uint16_t progstart(Model model);
 
@@ -34,11 +26,14 @@ std::optional<std::string> ionTitle(Model model, std::string_view body);
 struct DrawnString {
     int row = 0;       // penRow when drawing began
     int column = 0;    // penCol when drawing began
-    int endColumn = 0; // where the pen stood after the last character (may pass 95)
+    int endColumn = 0; // where the pen stood after the last character (may pass 96)
     std::string text;  // the calculator codes drawn
 
     bool operator==(const DrawnString&) const = default;
 };
+
+// The screen's width: _VPutS draws nothing at or past this column.
+inline constexpr int kScreenColumns = 96;
 
 // The strings on the virtual 96x64 screen, in drawing order.
 using Screen = std::vector<DrawnString>;

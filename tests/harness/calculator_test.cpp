@@ -274,38 +274,5 @@ TEST(HarnessTitles, ReadsTheIonHeader) {
     }
 }
 
-TEST(SmallFont, WidthsOfTheDrawnCodes) {
-    const std::pair<std::string_view, int> spans[] = {
-        {" ", 1},
-        {"0123456789", 40},
-        {"AZ", 8},
-        {"fijlmstwz", 3 + 2 + 4 + 3 + 6 + 3 + 3 + 6 + 5},
-        {"!.:|'", 10},
-        {"#*@", 18},
-        {"&~", 10},
-        {"(),;]`", 18},
-        {"\"%+-/<=>?\\^_{}", 56},
-    };
-    for (const auto& [text, pixels] : spans) {
-        int sum = 0;
-        for (const char c : text) {
-            EXPECT_TRUE(smallFontWidth(static_cast<std::uint8_t>(c)).known) << c;
-            sum += smallFontWidth(static_cast<std::uint8_t>(c)).pixels;
-        }
-        EXPECT_EQ(sum, pixels) << text;
-    }
-    const std::tuple<int, int, int> accented[] = {
-        {0x8A, 0x93, 5}, {0x94, 0xA1, 4}, {0xA2, 0xA9, 6}, {0xAA, 0xAD, 4}, {0xAE, 0xB1, 5},
-        {0xB2, 0xB3, 4}, {0xB4, 0xB5, 5}, {0xB9, 0xB9, 4}, {0xBA, 0xBA, 2},
-    };
-    for (const auto& [from, to, pixels] : accented) {
-        for (int code = from; code <= to; ++code) {
-            EXPECT_EQ(smallFontWidth(static_cast<std::uint8_t>(code)).pixels, pixels) << code;
-            EXPECT_TRUE(smallFontWidth(static_cast<std::uint8_t>(code)).known) << code;
-        }
-    }
-    EXPECT_FALSE(smallFontWidth(0x01).known);
-}
-
 } // namespace
 } // namespace corvane::harness

@@ -93,7 +93,77 @@ INSTANTIATE_TEST_SUITE_P(
                            std::string(22, 'x') + "\r\n\tyz\r\n"},
                       Text{"HighBytesAndQuotes", "\xA4\"\\\xFF", "\xA4\"\\\xFF\r\n"},
                       Text{"SeveralLines", "Hello world\r\nLine two\r\nBye",
-                           "Hello world\r\nLine two\r\nBye\r\n"}),
+                           "Hello world\r\nLine two\r\nBye\r\n"},
+                      Text{"TooWideForTheScreen", std::string(23, 'm') + "\r\nok",
+                           std::string(15, 'm') + "\r\n" + std::string(8, 'm') + "\r\nok\r\n"}),
+    [](const auto& info) { return info.param.name; });
+
+struct Split {
+    const char* name;
+    std::string line;
+    std::vector<std::size_t> pieces;
+};
+
+class LayoutWidth : public ::testing::TestWithParam<Split> {};
+
+// After the cut by 23 characters, a piece wider than the 95 pixels a line may take from pen
+// column 1 is split before the character that would pass them.
+TEST_P(LayoutWidth, SplitsPiecesTooWideForTheScreen) {
+    const std::vector<std::string_view> pieces = cutTextLine(GetParam().line);
+    std::vector<std::size_t> lengths;
+    std::string joined;
+    for (const std::string_view piece : pieces) {
+        lengths.push_back(piece.size());
+        joined += piece;
+    }
+    EXPECT_EQ(lengths, GetParam().pieces);
+    EXPECT_EQ(joined, GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, LayoutWidth,
+    ::testing::Values(
+        Split{"FoxFitsIn85Pixels", "The quick brown fox jum", {23}},
+        Split{"WideLetters", std::string(23, 'm'), {15, 8}},
+        Split{"WideSigns", "#$*@#$*@#$*@#$*@#$*@#$*", {15, 8}},
+        Split{"Exactly95", std::string(15, 'm') + "if", {17}},
+        Split{"OnePixelOver", std::string(15, 'm') + "iff", {17, 1}},
+        Split{"EveryCutPieceOnItsOwn", std::string(46, 'w'), {15, 8, 15, 8, 0}},
+        Split{"SpacesCountTwo", std::string(15, 'm') + "i  ", {17, 1}},
+        Split{"CurrencySignCountsOne", std::string(15, 'm') + std::string(5, '\xA4'), {20}},
+        Split{"WideAccentedCapitals", std::string(23, '\xD6'), {15, 8}},
+        Split{"SharpSAtItsWiderWidth", std::string(23, '\xDF'), {19, 4}},
+        Split{"ControlBytesAreQuestionMarks", std::string(23, '\x01'), {23}}),
+    [](const auto& info) { return info.param.name; });
+
+struct WholeText {
+    const char* name;
+    std::string text;
+    std::vector<std::string> lines;
+};
+
+class LayoutInMemory : public ::testing::TestWithParam<WholeText> {};
+
+// The preview lays the window's text out without a file; the line breaks are those of
+// the document file.
+TEST_P(LayoutInMemory, CutsAWholeText) {
+    EXPECT_EQ(layoutText(GetParam().text), GetParam().lines);
+}
+
+TEST(LayoutInMemory, TellsWhereEachTextLineStarts) {
+    std::vector<std::size_t> firstLines;
+    layoutText("a\r\n" + std::string(30, 'b') + "\r\n\r\nc", &firstLines);
+    EXPECT_EQ(firstLines, (std::vector<std::size_t>{0, 1, 3, 4}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LayoutInMemory,
+    ::testing::Values(WholeText{"Empty", "", {""}}, WholeText{"EndsWithABreak", "a\r\n", {"a", ""}},
+                      WholeText{"CrAlone", "a\rb", {"a", "b"}},
+                      WholeText{"LineFeedAlone", "a\nb\r\nc\n", {"a", "b", "c", ""}},
+                      WholeText{"Fox",
+                                "The quick brown fox jumps over\r\n" + std::string(16, 'm'),
+                                {"The quick brown fox jum", "ps over", std::string(15, 'm'), "m"}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(Layout, AddsToTheLineCountItIsGiven) {

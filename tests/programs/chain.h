@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calculator.h"
+#include "small_font.h"
 #include "temp_folder.h"
 
 #include <filesystem>
@@ -41,15 +42,16 @@ class AppFolderCopy {
     std::filesystem::path app_;
 };
 
-// The calculator lines a text line is cut into: pieces of 23 characters, the last piece
-// holding the rest (empty when the length is a positive multiple of 23).
+CalculatorModel calculatorModel(harness::Model model);
+
+// The calculator lines a text line is cut into, by the layout pass's own cut.
 std::vector<std::string> cutLine(const std::string& line);
 
 // What a calculator line shows once written into the source: every space doubled, the
 // currency sign (A4h) a single space, then every byte through the character map.
 std::string shownText(const std::string& calculatorLine, harness::Model model);
 
-// The calculator code ion.inc maps a Windows-1252 byte to, for strings in the source.
+// The calculator code a Windows-1252 byte becomes in strings of the source.
 std::uint8_t calculatorCode(std::uint8_t ansi, harness::Model model);
 
 } // namespace corvane::programs

@@ -1,5 +1,7 @@
 #include "calculator_fit.h"
 #include "chain.h"
+#include "layout.h"
+#include "screen_model.h"
 #include "tifiles_reader.h"
 
 #include <gtest/gtest.h>
@@ -50,11 +52,36 @@ const char* modelName(Model model) {
     return model == Model::TI83 ? "TI-83" : "TI-83 Plus";
 }
 
+// The preview lays the text out in memory; what it shows must be what the program drew:
+// the same screens, strings, places and end columns, and the title the shell lists.
+void expectPreviewShowsTheRun(const harness::RunResult& run, const std::string& title,
+                              const std::vector<std::string>& textLines,
+                              const std::string& programName, Model model) {
+    std::string text;
+    for (std::size_t i = 0; i < textLines.size(); ++i) {
+        text += (i == 0 ? "" : "\r\n") + textLines[i];
+    }
+    const std::vector<std::string> lines = layoutText(text);
+    const std::vector<Screen> preview = layOutScreens(lines, lines.size(), calculatorModel(model));
+    EXPECT_EQ(shownTitle(programName, calculatorModel(model)), title);
+    ASSERT_EQ(preview.size(), run.keyWaits.size());
+    for (std::size_t s = 0; s < preview.size(); ++s) {
+        const harness::Screen& drawn = run.keyWaits[s];
+        ASSERT_EQ(preview[s].size(), drawn.size()) << "screen " << s + 1;
+        for (std::size_t r = 0; r < drawn.size(); ++r) {
+            const ScreenRow expected{drawn[r].row, drawn[r].column, drawn[r].text,
+                                     drawn[r].endColumn};
+            EXPECT_EQ(preview[s][r], expected) << "screen " << s + 1 << ", row " << r + 1;
+        }
+    }
+}
+
 // Runs one program file and checks that it shows `lines` 10 to a screen, at pen rows 1,
 // 7, ..., 55 and column 1, waits for a key after every screen (an empty last screen too)
 // and returns; also that libtifiles reads the file as ours does.
 void expectShowsLines(const std::string& file, const std::string& path, Model model,
-                      const std::string& programName, const std::vector<std::string>& lines) {
+                      const std::string& programName, const std::vector<std::string>& lines,
+                      const std::vector<std::string>* textLines = nullptr) {
     SCOPED_TRACE(modelName(model));
     const tifile::Parsed parsed = tifile::parseProgramFile(file);
     ASSERT_TRUE(parsed.file) << parsed.error;
@@ -91,7 +118,13 @@ void expectShowsLines(const std::string& file, const std::string& path, Model mo
             EXPECT_EQ(screen[r].row, static_cast<int>(6 * r + 1)) << "line " << m + 1;
             EXPECT_EQ(screen[r].column, 1) << "line " << m + 1;
             EXPECT_EQ(screen[r].text, shownText(lines[m], model)) << "line " << m + 1;
+            // _VPutS stops at the right edge: everything the line holds must lie before it.
+            EXPECT_LE(screen[r].endColumn, harness::kScreenColumns) << "line " << m + 1;
         }
+    }
+    if (textLines) {
+        expectPreviewShowsTheRun(run, *harness::ionTitle(model, parsed.file->body), *textLines,
+                                 programName, model);
     }
     EXPECT_TRUE(run.screen.empty()); // the program clears the screen before it returns
     ASSERT_GE(run.events.size(), 2u);
@@ -109,9 +142,9 @@ void expectBothProgramsShow(const Document& document) {
     ASSERT_EQ(compiled.lineCount, static_cast<std::int64_t>(lines.size()));
     ASSERT_TRUE(compiled.file83 && compiled.file83Plus);
     expectShowsLines(*compiled.file83, (compiled.folder / "tmp.83p").string(), Model::TI83,
-                     document.programName, lines);
+                     document.programName, lines, &document.lines);
     expectShowsLines(*compiled.file83Plus, (compiled.folder / "tmp.8xp").string(), Model::TI83Plus,
-                     document.programName, lines);
+                     document.programName, lines, &document.lines);
 }
 
 class WholeChain : public ::testing::TestWithParam<Document> {};
@@ -139,6 +172,12 @@ const Document kDocuments[] = {
     {"tabs", "Tabs", {"\tindented", "a\tb\t"}},
     {"currency_sign", "Price", {"\xA4", "5\xA4 each", "\xA4\xA4 \xA4"}},
     {"title", "My \"Book\" 2", {"The title is the program name."}},
+    {"wide_characters",
+     "Wide",
+     {std::string(23, 'm'), std::string(50, 'w'), "#$*@#$*@#$*@#$*@#$*@#$*@",
+      "\xD6\xD3\xD2\xD4\xD5\xD6\xD3\xD2\xD4\xD6\xD3\xD2\xD4\xD6\xD3\xD2\xD4\xD6\xD3\xD2\xD4",
+      std::string(23, '\xDF'), "mmmmmmmmmmmmmmm m m m m", std::string(15, 'm') + "if"}},
+    {"control_bytes", "Controls", {std::string(23, '\x01'), "\x7F\x1B[0m\x08", "a\tb\tc"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Documents, WholeChain, ::testing::ValuesIn(kDocuments),

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+// The two calculators a build makes programs for. Their character sets differ in one code:
+// only the TI-83 Plus has a glyph for ß.
+enum class CalculatorModel { TI83, TI83Plus };
+
+// The screen the small font is drawn on: 96 columns. A calculator line is drawn from pen
+// column 1, and _VPutS stops at the right edge, so a line may take 95 pixels.
+inline constexpr int kScreenWidth = 96;
+inline constexpr int kScreenHeight = 64;
+inline constexpr int kLineStartColumn = 1;
+inline constexpr int kLineWidthLimit = kScreenWidth - kLineStartColumn;
+
+// The calculator code that a byte of a string in the assembly source becomes through
+// ion.inc's character map. ion.inc holds the same map as `.charmap` lines; a test assembles
+// every byte through it and compares the two.
+std::uint8_t calculatorCode(std::uint8_t ansi, CalculatorModel model);
+
+// A calculator line as the program draws it: every space doubled and every currency sign
+// (A4h) one space, as the source writer writes it, then every byte through the map.
+std::string shownCodes(std::string_view calculatorLine, CalculatorModel model);
+
+// The program name as the ION shell lists it: the name's bytes through the map.
+std::string shownTitle(std::string_view programName, CalculatorModel model);
+
+// The small font's advance for a calculator code, in pixels, its one-pixel gap included;
+// 0 for a code without a glyph.
+int smallFontWidth(std::uint8_t code);
+
+// The pixels one byte of a calculator line takes once drawn, on the wider of the two
+// calculators: a space 2 (the source writer doubles it), the currency sign 1 (it becomes
+// one space), any other byte the width of the code it is mapped to.
+int drawnWidth(std::uint8_t ansi);
+
+} // namespace corvane

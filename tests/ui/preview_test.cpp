@@ -1,0 +1,287 @@
+// The preview window: its glyphs, the worked example's screen pixel for pixel, following
+// the typed text, the calculator switch, paging, and saving the screens as pictures.
+
+#include "calculator_fit.h"
+#include "calculator_font.h"
+#include "files.h"
+#include "layout.h"
+#include "preview_window.h"
+#include "screen_picture.h"
+#include "small_font.h"
+#include "window_fixture.h"
+
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+using corvane::CalculatorModel;
+using corvane::PreviewWindow;
+using corvane::test::Window;
+
+namespace {
+
+const QString kGoldenScreen =
+    QStringLiteral(CORVANE_SOURCE_DIR "/tests/ui/golden/worked_example_screen.png");
+
+// The preview of a window whose text is `text`, opened with F5 and caught up.
+PreviewWindow* openPreview(Window& w, const QString& text) {
+    w.text()->setPlainText(text);
+    QTest::keyClick(w.window.get(), Qt::Key_F5);
+    auto* preview = w.window->findChild<PreviewWindow*>();
+    if (preview != nullptr) {
+        preview->refresh();
+        QApplication::setActiveWindow(preview);
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(preview);
+    }
+    return preview;
+}
+
+QString numberedLines(int count) {
+    QStringList lines;
+    for (int i = 1; i <= count; ++i) {
+        lines << QStringLiteral("Line %1").arg(i);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+class PreviewTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // Every code the character map can give (a zero byte ends the string instead) has a
+    // glyph exactly as wide as the calculator's, with its gap as the last column.
+    void everyGlyphIsAsWideAsTheCalculators() {
+        for (const CalculatorModel model : {CalculatorModel::TI83, CalculatorModel::TI83Plus}) {
+            for (int byte = 1; byte < 256; ++byte) {
+                const std::uint8_t code = corvane::calculatorCode(std::uint8_t(byte), model);
+                const corvane::Glyph* glyph = corvane::glyphFor(code);
+                QVERIFY2(glyph != nullptr, qPrintable(QString::number(code, 16)));
+                QCOMPARE(glyph->width(), corvane::smallFontWidth(code));
+            }
+        }
+        for (const corvane::Glyph& glyph : corvane::calculatorGlyphs()) {
+            const QString code = QString::number(glyph.code, 16);
+            QCOMPARE(glyph.width(), corvane::smallFontWidth(glyph.code));
+            for (const std::string_view row : glyph.rows) {
+                QVERIFY2(int(row.size()) == glyph.width(), qPrintable(code));
+                QVERIFY2(row.find_first_not_of("#.") == std::string_view::npos, qPrintable(code));
+                QVERIFY2(row.back() == '.', qPrintable(code));
+            }
+        }
+    }
+
+    void workedExampleScreenPixelForPixel() {
+        Window w;
+        w.line("txtNomprog")->setText(QStringLiteral("Demo"));
+        PreviewWindow* preview = openPreview(
+            w, QStringLiteral("Hello world\nLine two\nBye\nThe quick brown fox jumps over"));
+        QVERIFY(preview != nullptr);
+        QCOMPARE(preview->zoom(), PreviewWindow::kDefaultZoom);
+        QCOMPARE(preview->screenCount(), 1);
+        QCOMPARE(preview->titleCodes(), std::string("Demo"));
+        const QImage shown = preview->picture().convertToFormat(QImage::Format_RGB32);
+        if (qEnvironmentVariableIsSet("CORVANE_WRITE_GOLDEN")) {
+            QVERIFY(shown.save(kGoldenScreen));
+            QSKIP("golden picture written");
+        }
+        const QImage golden = QImage(kGoldenScreen).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown.size(), QSize(96 * 3, 64 * 3));
+        QCOMPARE(golden.size(), shown.size());
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                QVERIFY2(shown.pixel(x, y) == golden.pixel(x, y),
+                         qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+            }
+        }
+    }
+
+    void zoomsByWholeSteps() {
+        Window w;
+        PreviewWindow* preview = openPreview(w, QStringLiteral("Zoom"));
+        QVERIFY(preview != nullptr);
+        QCOMPARE(preview->sizeIncrement(), QSize(96, 72));
+        auto* view = preview->findChild<QWidget*>(QStringLiteral("screenView"));
+        view->setFixedSize(96 * 5 + 40, 72 * 5 + 3);
+        QCOMPARE(preview->zoom(), 5);
+        QCOMPARE(preview->picture().size(), QSize(96 * 5, 64 * 5));
+        view->setFixedSize(100, 80);
+        QCOMPARE(preview->zoom(), 1);
+    }
+
+    void followsTypingWithoutWritingFiles() {
+        QTemporaryDir folder;
+        Window w(folder.path());
+        PreviewWindow* preview = openPreview(w, numberedLines(9));
+        QVERIFY(preview != nullptr && preview->isVisible());
+        QCOMPARE(preview->screenCount(), 1);
+        QSignalSpy refreshed(preview, &PreviewWindow::refreshed);
+
+        QTextCursor end = w.text()->textCursor();
+        end.movePosition(QTextCursor::End);
+        w.text()->setTextCursor(end);
+        for (const char* line : {"Ten", "Eleven"}) {
+            QTest::keyClick(w.text(), Qt::Key_Return);
+            QTest::keyClicks(w.text(), QString::fromLatin1(line));
+        }
+        QCOMPARE(preview->screenCount(), 1); // not yet: it waits for a pause in the typing
+        QVERIFY(refreshed.wait(1000));
+        QCOMPARE(preview->screenCount(), 2);
+        // It shows the screen the cursor is on, with the line just typed.
+        QCOMPARE(preview->screenIndex(), 1);
+        QCOMPARE(preview->screens()[1][0].codes, std::string("Eleven"));
+
+        w.line("txtNomprog")->setText(QStringLiteral("New title"));
+        QVERIFY(refreshed.wait(1000));
+        QCOMPARE(preview->titleCodes(), std::string("New title"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+    }
+
+    void switchesBetweenTheCalculators() {
+        Window w;
+        PreviewWindow* preview = openPreview(w, QStringLiteral("Stra\u00DFe"));
+        QVERIFY(preview != nullptr);
+        QCOMPARE(preview->model(), CalculatorModel::TI83Plus);
+        QCOMPARE(preview->screens()[0][0].codes, std::string("Stra\xF4") + "e");
+        const QImage plus = preview->picture();
+        preview->findChild<QRadioButton*>(QStringLiteral("ti83"))->click();
+        QCOMPARE(preview->model(), CalculatorModel::TI83);
+        QCOMPARE(preview->screens()[0][0].codes, std::string("Stra?e"));
+        QVERIFY(preview->picture() != plus);
+        preview->findChild<QRadioButton*>(QStringLiteral("ti83Plus"))->click();
+        QCOMPARE(preview->model(), CalculatorModel::TI83Plus);
+    }
+
+    void pagesWithKeysAndButtons() {
+        Window w;
+        PreviewWindow* preview = openPreview(w, numberedLines(25));
+        QVERIFY(preview != nullptr);
+        const auto page = [preview] {
+            return preview->findChild<QLabel*>(QStringLiteral("page"))->text();
+        };
+        QCOMPARE(preview->screenCount(), 3);
+        QCOMPARE(page(), QStringLiteral("Screen 1 of 3"));
+        const std::pair<Qt::Key, int> steps[] = {
+            {Qt::Key_PageDown, 1}, {Qt::Key_PageDown, 2}, {Qt::Key_PageDown, 2},
+            {Qt::Key_PageUp, 1},   {Qt::Key_Home, 0},     {Qt::Key_PageUp, 0},
+            {Qt::Key_End, 2},
+        };
+        for (const auto& [key, index] : steps) {
+            QTest::keyClick(preview, key);
+            QCOMPARE(preview->screenIndex(), index);
+        }
+        QCOMPARE(page(), QStringLiteral("Screen 3 of 3"));
+        QCOMPARE(preview->screens()[2].size(), std::size_t(5));
+        QVERIFY(!preview->findChild<QPushButton*>(QStringLiteral("next"))->isEnabled());
+        preview->findChild<QPushButton*>(QStringLiteral("first"))->click();
+        QCOMPARE(page(), QStringLiteral("Screen 1 of 3"));
+        preview->findChild<QPushButton*>(QStringLiteral("next"))->click();
+        QCOMPARE(preview->screenIndex(), 1);
+    }
+
+    void savesOnePicturePerScreen() {
+        QTemporaryDir folder;
+        Window w;
+        w.line("TxtNomFic")->setText(QStringLiteral("story"));
+        PreviewWindow* preview = openPreview(w, numberedLines(12));
+        QVERIFY(preview != nullptr);
+        QStringList questions;
+        bool replace = false;
+        QStringList warnings;
+        preview->setDialogs([&](QWidget*) { return folder.path(); },
+                            [&](QWidget*, const QString& question) {
+                                questions << question;
+                                return replace;
+                            },
+                            [&](const QString& message) { warnings << message; });
+        QVERIFY(preview->saveScreens());
+        const QDir saved(folder.path());
+        QCOMPARE(saved.entryList(QDir::Files), (QStringList{"story-1.png", "story-2.png"}));
+        for (int i = 0; i < 2; ++i) {
+            const QImage picture(saved.filePath(QStringLiteral("story-%1.png").arg(i + 1)));
+            QCOMPARE(picture.convertToFormat(QImage::Format_RGB32),
+                     corvane::screenPicture(preview->screens()[std::size_t(i)], preview->zoom())
+                         .convertToFormat(QImage::Format_RGB32));
+        }
+        QVERIFY(questions.isEmpty());
+
+        // Pictures already there are replaced only when the user says so.
+        const QByteArray before = corvane::test::readFile(saved.filePath("story-1.png"));
+        w.text()->setPlainText(QStringLiteral("other"));
+        preview->refresh();
+        QVERIFY(!preview->saveScreens());
+        QCOMPARE(questions.size(), 1);
+        QVERIFY(questions[0].contains(QStringLiteral("story-1.png")));
+        QCOMPARE(corvane::test::readFile(saved.filePath("story-1.png")), before);
+        replace = true;
+        QVERIFY(preview->saveScreens());
+        QVERIFY(corvane::test::readFile(saved.filePath("story-1.png")) != before);
+        QVERIFY(warnings.isEmpty());
+    }
+
+    // A text the build would refuse is said in red in the build's words, and the preview
+    // still shows the screens of the lines that fit.
+    void aTextPastTheLimitsSaysSoAndShowsWhatFits() {
+        QTemporaryDir folder;
+        Window w;
+        const QString text = numberedLines(1000);
+        PreviewWindow* preview = openPreview(w, text);
+        QVERIFY(preview != nullptr);
+        const QString path = folder.filePath(QStringLiteral("doc.txt"));
+        QVERIFY(corvane::test::writeFile(path, "Notitle\r\nnotitle\r\n" +
+                                                   text.toLatin1().replace('\n', "\r\n") + "\r\n"));
+        std::int64_t lineCount = 0;
+        QVERIFY(
+            corvane::layoutLines(path.toStdString(), folder.path().toStdString(), lineCount).ok);
+        const corvane::CalculatorFit build = corvane::checkCalculatorFit(
+            folder.filePath(QStringLiteral("temp.ett")).toStdString(), lineCount, 7, 7);
+        QVERIFY(!build.fits);
+
+        const auto* lines = preview->findChild<QLabel*>(QStringLiteral("lines"));
+        QCOMPARE(lines->text(), QString::fromStdString(build.message));
+        QCOMPARE(lines->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QCOMPARE(preview->screenCount(), int(build.linesThatFit / 10 + 1));
+        const corvane::Screen& last = preview->screens()[std::size_t(build.linesThatFit - 1) / 10];
+        QCOMPARE(
+            last.back().codes,
+            QStringLiteral("Line  %1").arg(build.linesThatFit).toStdString()); // spaces doubled
+
+        // Back under the limit, the line is plain again.
+        w.text()->setPlainText(numberedLines(12));
+        preview->refresh();
+        // Twelve short lines: the TI-83 Plus's code limit is what holds the fewest.
+        QCOMPARE(lines->text(), QStringLiteral("12 calculator lines; about %1 fit")
+                                    .arg(corvane::ti83PlusCodeLineLimit(7)));
+        QVERIFY(lines->palette().color(QPalette::WindowText) != QColor(Qt::red));
+    }
+
+    void aFolderThatCannotBeWrittenIsSaid() {
+        QTemporaryDir folder;
+        Window w;
+        PreviewWindow* preview = openPreview(w, QStringLiteral("text"));
+        QVERIFY(preview != nullptr);
+        QStringList warnings;
+        const QString missing = folder.filePath(QStringLiteral("gone"));
+        preview->setDialogs([&](QWidget*) { return missing; },
+                            [](QWidget*, const QString&) { return true; },
+                            [&](const QString& message) { warnings << message; });
+        QVERIFY(!preview->saveScreens());
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings[0].contains(QDir::toNativeSeparators(missing)));
+        // A cancelled choice does nothing and says nothing.
+        preview->setDialogs([](QWidget*) { return QString(); },
+                            [](QWidget*, const QString&) { return true; },
+                            [&](const QString& message) { warnings << message; });
+        QVERIFY(!preview->saveScreens());
+        QCOMPARE(warnings.size(), 1);
+    }
+};
+
+QTEST_MAIN(PreviewTest)
+#include "preview_test.moc"

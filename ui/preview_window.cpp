@@ -1,0 +1,347 @@
+#include "preview_window.h"
+
+#include "calculator_fit.h"
+#include "calculator_font.h"
+#include "editor_text.h"
+#include "layout.h"
+#include "program_icon.h"
+#include "screen_picture.h"
+#include "source_writer.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QShortcut>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace corvane {
+
+namespace {
+
+// The view in screen pixels: the title as the shell lists it, a gap, then the screen.
+constexpr int kTitleGap = 2;
+constexpr int kViewRows = kGlyphRows + kTitleGap + kScreenHeight;
+
+QString chooseFolderWithQt(QWidget* parent) {
+    return QFileDialog::getExistingDirectory(parent, QStringLiteral("Save screens as PNG"));
+}
+
+bool confirmWithQt(QWidget* parent, const QString& question) {
+    return QMessageBox::question(parent, QStringLiteral("Corvane"), question) == QMessageBox::Yes;
+}
+
+void warnWithQt(const QString& message) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Corvane"), message, QMessageBox::Ok);
+    box.setWindowIcon(programIcon());
+    box.exec();
+}
+
+} // namespace
+
+// Paints the title and the shown screen at the largest whole zoom the widget's size allows.
+class ScreenView final : public QWidget {
+  public:
+    explicit ScreenView(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("screenView"));
+        setMinimumSize(kScreenWidth, kViewRows);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
+
+    void show(const Screen* screen, const std::string& title) {
+        screen_ = screen;
+        // Drawn once here at one pixel per pixel; the paint only scales them.
+        screenImage_ = screenPicture(*screen, 1);
+        titleImage_ = titlePicture(title, 1);
+        update();
+    }
+
+    int zoom() const { return std::max(1, std::min(width() / kScreenWidth, height() / kViewRows)); }
+
+    QImage screenImage() const { return screenPicture(*screen_, zoom()); }
+
+    QSize sizeHint() const override {
+        return {kScreenWidth * PreviewWindow::kDefaultZoom,
+                kViewRows * PreviewWindow::kDefaultZoom};
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        const int z = zoom();
+        const QPoint origin((width() - kScreenWidth * z) / 2, (height() - kViewRows * z) / 2);
+        QPainter painter(this);
+        // Without smooth transformation every screen pixel becomes a sharp z x z square.
+        painter.drawImage(QRect(origin, titleImage_.size() * z), titleImage_);
+        painter.drawImage(
+            QRect(origin + QPoint(0, (kGlyphRows + kTitleGap) * z), screenImage_.size() * z),
+            screenImage_);
+    }
+
+  private:
+    const Screen* screen_ = nullptr;
+    QImage screenImage_;
+    QImage titleImage_;
+};
+
+PreviewWindow::PreviewWindow(Sources sources, QWidget* parent)
+    : QWidget(parent, Qt::Window), sources_(sources), chooseFolder_(chooseFolderWithQt),
+      confirm_(confirmWithQt), warn_(warnWithQt) {
+    setObjectName(QStringLiteral("preview"));
+    // Closing the main window ends the program even while the preview is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QStringLiteral("Corvane: Preview"));
+    setWindowIcon(programIcon());
+
+    view_ = new ScreenView(this);
+    pageLabel_ = new QLabel(this);
+    pageLabel_->setObjectName(QStringLiteral("page"));
+    pageLabel_->setAlignment(Qt::AlignCenter);
+    linesLabel_ = new QLabel(this);
+    linesLabel_->setObjectName(QStringLiteral("lines"));
+    linesLabel_->setWordWrap(true);
+
+    const auto button = [this](QPushButton*& made, const char* name, const QString& caption,
+                               const QKeySequence& key, void (PreviewWindow::*slot)()) {
+        made = new QPushButton(caption, this);
+        made->setObjectName(QString::fromLatin1(name));
+        made->setToolTip(key.toString(QKeySequence::NativeText));
+        made->setFocusPolicy(Qt::NoFocus);
+        connect(made, &QPushButton::clicked, this, slot);
+        connect(new QShortcut(key, this), &QShortcut::activated, this, slot);
+    };
+    button(firstButton_, "first", QStringLiteral("First"), QKeySequence(Qt::Key_Home),
+           &PreviewWindow::firstScreen);
+    button(previousButton_, "previous", QStringLiteral("Previous"), QKeySequence(Qt::Key_PageUp),
+           &PreviewWindow::previousScreen);
+    button(nextButton_, "next", QStringLiteral("Next"), QKeySequence(Qt::Key_PageDown),
+           &PreviewWindow::nextScreen);
+    button(lastButton_, "last", QStringLiteral("Last"), QKeySequence(Qt::Key_End),
+           &PreviewWindow::lastScreen);
+
+    ti83Button_ = new QRadioButton(QStringLiteral("TI-83"), this);
+    ti83Button_->setObjectName(QStringLiteral("ti83"));
+    ti83PlusButton_ = new QRadioButton(QStringLiteral("TI-83 Plus"), this);
+    ti83PlusButton_->setObjectName(QStringLiteral("ti83Plus"));
+    ti83PlusButton_->setChecked(true);
+    connect(ti83Button_, &QRadioButton::toggled, this,
+            [this](bool on) { setModel(on ? CalculatorModel::TI83 : CalculatorModel::TI83Plus); });
+    auto* save = new QPushButton(QStringLiteral("Save screens as PNG..."), this);
+    save->setObjectName(QStringLiteral("savePng"));
+    connect(save, &QPushButton::clicked, this, &PreviewWindow::saveScreens);
+
+    auto* paging = new QHBoxLayout;
+    paging->addWidget(firstButton_);
+    paging->addWidget(previousButton_);
+    paging->addWidget(pageLabel_, 1);
+    paging->addWidget(nextButton_);
+    paging->addWidget(lastButton_);
+    auto* options = new QHBoxLayout;
+    options->addWidget(ti83Button_);
+    options->addWidget(ti83PlusButton_);
+    options->addStretch(1);
+    options->addWidget(save);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(view_, 1);
+    layout->addWidget(linesLabel_);
+    layout->addLayout(paging);
+    layout->addLayout(options);
+    // The window grows and shrinks by whole steps of the zoom.
+    setSizeIncrement(kScreenWidth, kViewRows);
+
+    followTimer_ = new QTimer(this);
+    followTimer_->setSingleShot(true);
+    followTimer_->setInterval(kFollowDelayMs);
+    connect(followTimer_, &QTimer::timeout, this, [this] {
+        followCursor_ = true;
+        refresh();
+    });
+    connect(sources_.text->document(), &QTextDocument::contentsChanged, this,
+            &PreviewWindow::textChanged);
+    connect(sources_.programName, &QLineEdit::textChanged, this, &PreviewWindow::textChanged);
+    connect(sources_.calculatorFileName, &QLineEdit::textChanged, this,
+            &PreviewWindow::textChanged);
+    refresh();
+}
+
+void PreviewWindow::setDialogs(FolderChooser chooseFolder, Confirmation confirm, WarningSink warn) {
+    chooseFolder_ = std::move(chooseFolder);
+    confirm_ = std::move(confirm);
+    warn_ = std::move(warn);
+}
+
+int PreviewWindow::zoom() const {
+    return view_->zoom();
+}
+
+QImage PreviewWindow::picture() const {
+    return view_->screenImage();
+}
+
+void PreviewWindow::textChanged() {
+    // A hidden preview catches up when it is shown again.
+    if (isVisible()) {
+        followTimer_->start();
+    }
+}
+
+void PreviewWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    followCursor_ = true;
+    refresh();
+}
+
+void PreviewWindow::refresh() {
+    followTimer_->stop();
+    const std::string text = bytesFromEditor(sources_.text->document()->toRawText());
+    lines_ = layoutText(text, &firstLineOfEach_);
+    // The build's own check: a text it would refuse shows only the lines that fit, and its
+    // message in red.
+    const std::size_t nameLength = bytesFromEditor(sources_.programName->text()).size();
+    const std::size_t fileNameLength = bytesFromEditor(sources_.calculatorFileName->text()).size();
+    const CalculatorFit fit = checkCalculatorFit(lines_, nameLength, fileNameLength);
+    const QLocale numbers(QLocale::English);
+    if (fit.fits) {
+        linesShown_ = lines_.size();
+        std::int64_t dataBytes = 0;
+        for (const std::string& line : lines_) {
+            dataBytes += lineStringBytes(line);
+        }
+        const double mean = double(dataBytes) / double(lines_.size());
+        linesLabel_->setText(
+            tr("%1 calculator lines; about %2 fit")
+                .arg(numbers.toString(qlonglong(lines_.size())),
+                     numbers.toString(qlonglong(std::max(
+                         fit.lineCount, estimatedLineLimit(mean, nameLength, fileNameLength))))));
+        linesLabel_->setStyleSheet(QString());
+    } else {
+        linesShown_ = static_cast<std::size_t>(fit.linesThatFit);
+        linesLabel_->setText(QString::fromLocal8Bit(fit.message));
+        linesLabel_->setStyleSheet(QStringLiteral("color: red"));
+    }
+    screensChanged();
+}
+
+void PreviewWindow::setModel(CalculatorModel model) {
+    if (model == model_) {
+        return;
+    }
+    model_ = model;
+    ti83Button_->setChecked(model == CalculatorModel::TI83);
+    ti83PlusButton_->setChecked(model == CalculatorModel::TI83Plus);
+    screensChanged();
+}
+
+const std::vector<Screen>& PreviewWindow::screens() const {
+    if (!screens_) {
+        screens_ = layOutScreens(lines_, linesShown_, model_);
+    }
+    return *screens_;
+}
+
+void PreviewWindow::screensChanged() {
+    // Only the shown screen is laid out now; the others when asked for.
+    screens_.reset();
+    title_ = shownTitle(bytesFromEditor(sources_.programName->text()), model_);
+    if (followCursor_) {
+        index_ = cursorScreen();
+        followCursor_ = false;
+    }
+    showPage();
+    emit refreshed();
+}
+
+int PreviewWindow::cursorScreen() const {
+    const QTextCursor cursor = sources_.text->textCursor();
+    const auto block = static_cast<std::size_t>(cursor.blockNumber());
+    if (block >= firstLineOfEach_.size()) {
+        return index_;
+    }
+    // The calculator line the cursor stands in: the block's pieces up to the cursor.
+    const std::string blockText = bytesFromEditor(cursor.block().text());
+    const auto column =
+        std::min<std::size_t>(static_cast<std::size_t>(cursor.positionInBlock()), blockText.size());
+    std::size_t line = firstLineOfEach_[block];
+    std::size_t consumed = 0;
+    for (const std::string_view piece : cutTextLine(blockText)) {
+        consumed += piece.size();
+        if (column < consumed || consumed == blockText.size()) {
+            break;
+        }
+        ++line;
+    }
+    return static_cast<int>(std::min(line, linesShown_) / kRowsPerScreen);
+}
+
+void PreviewWindow::showScreen(int index) {
+    index_ = index;
+    showPage();
+}
+
+void PreviewWindow::showPage() {
+    index_ = std::clamp(index_, 0, screenCount() - 1);
+    shown_ = layOutScreen(lines_, linesShown_, static_cast<std::size_t>(index_), model_);
+    view_->show(&shown_, title_);
+    pageLabel_->setText(tr("Screen %1 of %2").arg(index_ + 1).arg(screenCount()));
+    firstButton_->setEnabled(index_ > 0);
+    previousButton_->setEnabled(index_ > 0);
+    nextButton_->setEnabled(index_ + 1 < screenCount());
+    lastButton_->setEnabled(index_ + 1 < screenCount());
+}
+
+bool PreviewWindow::saveScreens() {
+    const QString folder = chooseFolder_(this);
+    if (folder.isEmpty()) {
+        return false;
+    }
+    const QString stem = sources_.calculatorFileName->text().isEmpty()
+                             ? QStringLiteral("screen")
+                             : sources_.calculatorFileName->text();
+    const int digits = static_cast<int>(QString::number(screenCount()).size());
+    QStringList paths;
+    QStringList existing;
+    for (int i = 1; i <= screenCount(); ++i) {
+        paths << QDir(folder).filePath(
+            QStringLiteral("%1-%2.png").arg(stem).arg(i, digits, 10, QLatin1Char('0')));
+        if (QFileInfo::exists(paths.back())) {
+            existing << QFileInfo(paths.back()).fileName();
+        }
+    }
+    if (!existing.isEmpty() && !confirm_(this, tr("%1 already holds %2. Replace them?")
+                                                   .arg(QDir::toNativeSeparators(folder),
+                                                        existing.join(QStringLiteral(", "))))) {
+        return false;
+    }
+    const int z = zoom();
+    for (int i = 0; i < screenCount(); ++i) {
+        const QString& path = paths[i];
+        // Written beside the picture and renamed over it when complete.
+        QSaveFile file(path);
+        const bool written =
+            file.open(QIODevice::WriteOnly) &&
+            screenPicture(screens()[static_cast<std::size_t>(i)], z).save(&file, "PNG") &&
+            file.commit();
+        if (!written) {
+            warn_(tr("The screens were not all saved: %1 could not be written (%2). %3 of %4 "
+                     "pictures were written.")
+                      .arg(QDir::toNativeSeparators(path), file.errorString())
+                      .arg(i)
+                      .arg(screenCount()));
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace corvane

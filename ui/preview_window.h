@@ -1,0 +1,114 @@
+#pragma once
+
+#include "screen_model.h"
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace corvane {
+
+class ScreenView;
+
+// The preview: the screens the program will show, drawn as the calculator draws them, one
+// at a time, following the main window's text while the user types. It lays the text out
+// in memory with the build's own layout and character map and writes no file.
+class PreviewWindow final : public QWidget {
+    Q_OBJECT
+
+  public:
+    // The main window's fields the preview follows.
+    struct Sources {
+        const QPlainTextEdit* text;
+        const QLineEdit* programName;
+        const QLineEdit* calculatorFileName;
+    };
+    // Asks for the folder the pictures go to; an empty answer is a cancel.
+    using FolderChooser = std::function<QString(QWidget* parent)>;
+    // Asks a yes-or-no question; true for yes.
+    using Confirmation = std::function<bool(QWidget* parent, const QString& question)>;
+    using WarningSink = std::function<void(const QString& message)>;
+
+    static constexpr int kDefaultZoom = 3;
+    // How long the preview waits after the last change before it lays the text out again.
+    static constexpr int kFollowDelayMs = 150;
+
+    explicit PreviewWindow(Sources sources, QWidget* parent = nullptr);
+
+    // The dialogs of Save screens as PNG; Qt's own until replaced (tests script them).
+    void setDialogs(FolderChooser chooseFolder, Confirmation confirm, WarningSink warn);
+
+    CalculatorModel model() const { return model_; }
+    int screenIndex() const { return index_; }
+    int screenCount() const { return static_cast<int>(screenCountFor(linesShown_)); }
+    // Every screen, laid out when first asked for after a change.
+    const std::vector<Screen>& screens() const;
+    const std::string& titleCodes() const { return title_; }
+    int zoom() const;
+    // The shown screen as drawn, at the zoom.
+    QImage picture() const;
+
+  public slots:
+    // Lays the text out again now, instead of after the follow delay.
+    void refresh();
+    void setModel(CalculatorModel model);
+    void showScreen(int index);
+    void firstScreen() { showScreen(0); }
+    void previousScreen() { showScreen(index_ - 1); }
+    void nextScreen() { showScreen(index_ + 1); }
+    void lastScreen() { showScreen(screenCount() - 1); }
+    // Save screens as PNG: one picture per screen, at the zoom, in a folder the user chooses.
+    bool saveScreens();
+
+  signals:
+    // The screens were laid out again and the shown one repainted.
+    void refreshed();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void textChanged();
+    void screensChanged();
+    void showPage();
+    // The screen that holds the text cursor's line.
+    int cursorScreen() const;
+
+    Sources sources_;
+    FolderChooser chooseFolder_;
+    Confirmation confirm_;
+    WarningSink warn_;
+    CalculatorModel model_ = CalculatorModel::TI83Plus;
+
+    std::vector<std::string> lines_;
+    std::vector<std::size_t> firstLineOfEach_;
+    std::size_t linesShown_ = 0;
+    Screen shown_;
+    mutable std::optional<std::vector<Screen>> screens_;
+    std::string title_;
+    int index_ = 0;
+    bool followCursor_ = false;
+
+    QTimer* followTimer_ = nullptr;
+    ScreenView* view_ = nullptr;
+    QLabel* pageLabel_ = nullptr;
+    QLabel* linesLabel_ = nullptr;
+    QPushButton* firstButton_ = nullptr;
+    QPushButton* previousButton_ = nullptr;
+    QPushButton* nextButton_ = nullptr;
+    QPushButton* lastButton_ = nullptr;
+    QRadioButton* ti83Button_ = nullptr;
+    QRadioButton* ti83PlusButton_ = nullptr;
+};
+
+} // namespace corvane
