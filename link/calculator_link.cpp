@@ -155,13 +155,9 @@ struct CalcDeleter {
 std::string noCableMessage(const CableChoice& choice) {
     std::string message = "No link cable was found: the " + std::string(cableTitle(choice.cable)) +
                           " on port " + std::to_string(choice.port) + " could not be opened.";
-#ifdef __linux__
-    message += "\n\nOn Linux the cable's device must be open to you. Debian's libticables2-8 "
-               "package installs the udev rule /lib/udev/rules.d/69-libticables2-8.rules, "
-               "which gives the user at the desktop access to TI cables: install it, then "
-               "unplug the cable and plug it in again. The serial links also need membership "
-               "of the dialout group.";
-#endif
+    if (!deviceAccessHint().empty()) {
+        message += "\n\n" + std::string(deviceAccessHint());
+    }
     return message;
 }
 
@@ -349,6 +345,17 @@ SendResult sendProgram(const SendRequest& request, const SendEvents& events) {
         events.progress(file.body.size(), file.body.size());
     }
     return result;
+}
+
+std::string_view deviceAccessHint() {
+#ifdef __linux__
+    return "On Linux the cable's device must be open to you. Debian's libticables2-8 package "
+           "installs the udev rule /lib/udev/rules.d/69-libticables2-8.rules, which gives the "
+           "user at the desktop access to TI cables: install it, then unplug the cable and plug "
+           "it in again. The serial links also need membership of the dialout group.";
+#else
+    return {};
+#endif
 }
 
 std::optional<Probed> probe() {

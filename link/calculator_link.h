@@ -83,6 +83,9 @@ struct Probed {
     tifile::Model model;
 };
 
+// On Linux, what lets a user open the cable's device; empty elsewhere.
+std::string_view deviceAccessHint();
+
 // Looks for a TI cable plugged into USB with a TI-83 or TI-83 Plus answering on it.
 std::optional<Probed> probe();
 

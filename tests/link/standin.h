@@ -11,12 +11,12 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace corvane::test_link {
 
-// What the stand-in stored, parsed from its last line.
+// A variable the stand-in stored.
 struct Stored {
-    bool any = false;
     std::string name;
     int type = 0;
     std::string bytes;
@@ -53,16 +53,19 @@ class StandIn {
 
     bool ready() const { return ready_; }
 
-    // Waits for the stand-in's report and its exit.
-    Stored finish() {
+    // Waits for the stand-in to close its end and returns what it stored.
+    std::vector<Stored> finish() {
         if (pid_ <= 0) {
             return stored_;
         }
-        const std::string line = readLine(30000);
-        std::istringstream words(line);
-        std::string word;
-        if (words >> word && word == "stored") {
-            stored_.any = static_cast<bool>(words >> stored_.name >> stored_.type >> stored_.bytes);
+        std::string line;
+        while (!(line = readLine(30000)).empty() && line != "end") {
+            std::istringstream words(line);
+            std::string word;
+            Stored stored;
+            if (words >> word >> stored.name >> stored.type >> stored.bytes && word == "stored") {
+                stored_.push_back(stored);
+            }
         }
         if (line.empty()) {
             ::kill(pid_, SIGKILL);
@@ -90,7 +93,7 @@ class StandIn {
     pid_t pid_ = -1;
     int output_ = -1;
     bool ready_ = false;
-    Stored stored_;
+    std::vector<Stored> stored_;
 };
 
 // Lower-case hexadecimal, as the stand-in reports bytes.

@@ -3,11 +3,14 @@
 //
 //   standin_calculator MODE [SECONDS]
 //
-// MODE says how it answers: store (accepts the variable), full (out of memory), skip (skips
-// it), busy (not ready), silent (never answers). SECONDS bounds how long it waits for the
-// computer. It prints "ready" once its end of the link is open, then one line at the end:
-// "stored NAME TYPE HEXBYTES" or "nothing".
+// MODE says how it answers: store (accepts the variables), full (out of memory), skip (skips
+// them), busy (not ready), silent (never answers). SECONDS bounds how long it waits for the
+// computer; after the computer's last packet it stays one second longer, as the computer's
+// end of the link reads nothing once this end has closed. It prints "ready" once its end of the
+// link is open, a line "stored NAME TYPE HEXBYTES" for each variable it stored, and "end" when it
+// closes.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -123,48 +126,45 @@ void dropStaleBytes() {
     ::close(pipe);
 }
 
-std::string converse(Link& link, std::string_view mode, Clock::time_point deadline) {
+// Answers the computer until `deadline`, printing a line for every variable stored.
+void converse(Link& link, std::string_view mode, Clock::time_point deadline) {
     std::string name;
     unsigned type = 0;
     Packet packet;
-    while (link.receive(packet, deadline)) {
+    // Once the computer has spoken, a second of silence means it is done.
+    auto until = deadline;
+    while (link.receive(packet, until)) {
+        until = std::min(deadline, Clock::now() + std::chrono::seconds(1));
         const std::uint8_t me = answerId(packet.machine);
         switch (packet.command) {
         case kReady:
             link.send(me, kAck, {}, mode == "busy" ? 0x0100 : 0);
-            if (mode == "busy") {
-                // Closing at once would cut the answer off before the computer reads it.
-                std::this_thread::sleep_for(std::chrono::seconds(1));
-                return "nothing";
-            }
             break;
         case kRts:
             if (packet.data.size() < 11) {
-                return "nothing";
+                return;
             }
             type = packet.data[2];
+            name.clear();
             for (std::size_t i = 3; i < 11 && packet.data[i] != 0; ++i) {
                 name += static_cast<char>(packet.data[i]);
             }
             link.send(me, kAck);
             if (mode == "full" || mode == "skip") {
                 link.send(me, kSkip, {mode == "full" ? kReasonOutOfMemory : kReasonSkip});
-                Packet ack;
-                link.receive(ack, Clock::now() + std::chrono::seconds(1));
-                return "nothing";
+            } else {
+                link.send(me, kCts);
             }
-            link.send(me, kCts);
             break;
         case kData:
             link.send(me, kAck);
-            // The computer's EOT follows at once; it is read, never answered.
-            link.receive(packet, Clock::now() + std::chrono::seconds(2));
-            return "stored " + name + " " + std::to_string(type) + " " + hex(packet.data);
-        default:
+            std::printf("stored %s %u %s\n", name.c_str(), type, hex(packet.data).c_str());
+            std::fflush(stdout);
+            break;
+        default: // the computer's ACKs and its EOT, which is never answered
             break;
         }
     }
-    return "nothing";
 }
 
 } // namespace
@@ -187,14 +187,13 @@ int main(int argc, char* argv[]) {
     std::printf("ready\n");
     std::fflush(stdout);
     const auto deadline = Clock::now() + std::chrono::seconds(seconds);
-    std::string outcome = "nothing";
     if (mode == "silent") {
         std::this_thread::sleep_until(deadline);
     } else {
         Link link(cable);
-        outcome = converse(link, mode, deadline);
+        converse(link, mode, deadline);
     }
-    std::printf("%s\n", outcome.c_str());
+    std::printf("end\n");
     std::fflush(stdout);
     ticables_cable_close(cable);
     ticables_handle_del(cable);
