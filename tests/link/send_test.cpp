@@ -66,7 +66,10 @@ TEST_P(SendTest, StandInReceivesOrSaysWhy) {
     std::string body;
     const std::string path = writeProgram(folder, row.fileModel, row.size, body);
 
-    test_link::StandIn standIn(row.standIn, 4);
+    // A silent stand-in must outlast the library's wait, which counts the sending process's
+    // processor time and so stretches on a loaded machine; it is hung up afterwards.
+    const bool silent = std::string_view(row.standIn) == "silent";
+    test_link::StandIn standIn(row.standIn, silent ? 60 : 4);
     ASSERT_TRUE(standIn.ready());
     std::atomic<bool> cancel = false;
     std::size_t progressCalls = 0;
@@ -81,6 +84,9 @@ TEST_P(SendTest, StandInReceivesOrSaysWhy) {
     const auto start = std::chrono::steady_clock::now();
     const SendResult result = sendProgram({path, {Cable::Virtual, 1}, row.chosenModel, 1}, events);
     const auto took = std::chrono::steady_clock::now() - start;
+    if (silent) {
+        standIn.hangUp();
+    }
     const std::vector<test_link::Stored> stored = standIn.finish();
 
     EXPECT_EQ(result.failure, row.failure) << result.message;
@@ -93,8 +99,8 @@ TEST_P(SendTest, StandInReceivesOrSaysWhy) {
         EXPECT_GE(progressCalls, 2u);
     }
     if (row.failure == Failure::NoAnswer) {
-        // One second of busy waiting by the library, with room for a loaded machine.
-        EXPECT_LT(took, std::chrono::seconds(4));
+        // One second of the library's busy waiting, with room for a loaded machine.
+        EXPECT_LT(took, std::chrono::seconds(15));
     }
 }
 

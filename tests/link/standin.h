@@ -53,6 +53,13 @@ class StandIn {
 
     bool ready() const { return ready_; }
 
+    // Ends a stand-in that would otherwise wait out its time.
+    void hangUp() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+        }
+    }
+
     // Waits for the stand-in to close its end and returns what it stored.
     std::vector<Stored> finish() {
         if (pid_ <= 0) {
