@@ -106,13 +106,16 @@ struct Transfer {
 
 thread_local Transfer* currentTransfer = nullptr;
 
-void pollCancel() {
-    Transfer* transfer = currentTransfer;
+void pollCancel(Transfer* transfer) {
     if (transfer != nullptr && transfer->events->cancel != nullptr &&
         transfer->events->cancel->load()) {
         transfer->cancelRequested = true;
         transfer->update.cancel = 1;
     }
+}
+
+void pollCurrentCancel() {
+    pollCancel(currentTransfer);
 }
 
 void noUpdate() {}
@@ -125,12 +128,15 @@ void reportProgress() {
         transfer->events->progress(static_cast<std::size_t>(transfer->update.cnt1),
                                    static_cast<std::size_t>(transfer->update.max1));
     }
-    pollCancel();
+    pollCancel(transfer);
 }
 
-// Watches the packets the calculator sends: libticalcs reports a SKIP answer as success.
+// Watches the packets the calculator sends, as libticalcs reports a SKIP answer as success,
+// and passes a cancel on at every packet: the library looks at its flag between the chunks
+// of each packet but asks for progress only on large ones.
 int watchPackets(CalcHandle*, uint32_t, const CalcEventData* event, void* user) {
     auto* transfer = static_cast<Transfer*>(user);
+    pollCancel(transfer);
     if (event->type == CALC_EVENT_TYPE_AFTER_RECV_DBUS_PKT_HEADER && event->retval == 0) {
         transfer->lastCommand = event->data.dbus_pkt.cmd;
         transfer->skipped = transfer->skipped || transfer->lastCommand == kSkipOrExit;
@@ -306,7 +312,7 @@ SendResult sendProgram(const SendRequest& request, const SendEvents& events) {
     transfer.update.start = noUpdate;
     transfer.update.stop = noUpdate;
     transfer.update.label = noUpdate;
-    transfer.update.refresh = pollCancel;
+    transfer.update.refresh = pollCurrentCancel;
     transfer.update.pbar = reportProgress;
     currentTransfer = &transfer;
     struct Reset {

@@ -22,12 +22,14 @@ bool QtFileDialog::ShowSave() {
 }
 
 bool QtFileDialog::show(bool save) {
-    QFileDialog dialog(nullptr, DialogTitle, InitDir, QStringLiteral("Text file (*.txt)"));
+    QFileDialog dialog(nullptr, DialogTitle, InitDir, Filter);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode((Flags & kFileMustExist) != 0 ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, (Flags & kOverwritePrompt) == 0);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (save) {
+        dialog.setDefaultSuffix(QStringLiteral("txt"));
+    }
     // A wildcard name only repeats the filter; a real name is proposed in the name box.
     if (!FileName.contains(QLatin1Char('*'))) {
         dialog.selectFile(FileName);

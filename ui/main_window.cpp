@@ -7,11 +7,13 @@
 #include "document_file.h"
 #include "editor_text.h"
 #include "file_dialog.h"
+#include "path.h"
 #include "program_icon.h"
 #include "text_box.h"
 #include "text_loader.h"
 #include "twips.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
@@ -68,6 +70,7 @@ MainWindow::MainWindow(std::unique_ptr<FileDialog> dialog, const QString& appFol
     setFixedSize(twips(kClientWidthTwips),
                  twips(kClientHeightTwips) + menuBar()->sizeHint().height());
     fileDialog_->InitDir = appFolder;
+    setLinkServices({});
 }
 
 MainWindow::~MainWindow() = default;
@@ -76,6 +79,11 @@ void MainWindow::setBuildServices(std::unique_ptr<Clock> clock,
                                   std::unique_ptr<ProcessLauncher> launcher) {
     clock_ = std::move(clock);
     launcher_ = std::move(launcher);
+}
+
+void MainWindow::setLinkServices(CalculatorSender::Services services) {
+    sender_ = std::make_unique<CalculatorSender>(*this, warn_, std::move(services));
+    connect(sender_.get(), &CalculatorSender::finished, this, &MainWindow::afterSend);
 }
 
 void MainWindow::createControls() {
@@ -173,6 +181,8 @@ void MainWindow::createMenus() {
     MunCompiller->setObjectName(QStringLiteral("MunCompiller"));
     addCommand(MunCompiller, "MunCompillerIon", QStringLiteral("&Compile for ion (ti83 and ti83+)"),
                QKeySequence(Qt::Key_F9), [this] { compileForIon(); });
+    addCommand(MunCompiller, "mnuSendToCalculator", QStringLiteral("&Send to calculator…"),
+               QKeySequence(Qt::SHIFT | Qt::Key_F9), [this] { sendToCalculator(); });
 
     QMenu* Mnuaide = menuBar()->addMenu(QStringLiteral("&?"));
     Mnuaide->setObjectName(QStringLiteral("Mnuaide"));
@@ -329,10 +339,28 @@ bool MainWindow::reportSave(const QString& error) {
 
 void MainWindow::quit() {
     close();
-    QCoreApplication::quit();
+    // A transfer still running ends first; the window quits when it has.
+    if (!sending()) {
+        QCoreApplication::quit();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (sending()) {
+        sender_->cancel();
+        closeAfterSend_ = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 void MainWindow::compileForIon() {
+    // The build rewrites the programs a transfer may be reading: it waits for the end.
+    if (sending()) {
+        compileAfterSend_ = true;
+        return;
+    }
     BuildOutcome outcome;
     {
         // The window's own hourglass, and the window disabled, until the last step is done.
@@ -354,6 +382,11 @@ void MainWindow::compileForIon() {
             [this](std::int64_t screens) { screenCountField_->setText(QString::number(screens)); },
             *clock_, *launcher_};
         outcome = runBuild(request, with);
+        if (outcome.ok) {
+            const QString delivered = workingFolder() + QLatin1Char(kPathSeparator) + baseName_;
+            deliveredTi83_ = delivered + QStringLiteral(".83p");
+            deliveredTi83Plus_ = delivered + QStringLiteral(".8xp");
+        }
         if (outcome.deliveredSize) {
             programSizeField_->setText(QString::number(*outcome.deliveredSize));
         }
@@ -361,6 +394,20 @@ void MainWindow::compileForIon() {
     // Shown once the window is usable again, so that nothing waits behind the message.
     if (!outcome.ok) {
         warn_(QString::fromLocal8Bit(outcome.message));
+    }
+}
+
+void MainWindow::sendToCalculator() {
+    sender_->send(deliveredTi83_, deliveredTi83Plus_, *fileDialog_);
+}
+
+void MainWindow::afterSend() {
+    if (closeAfterSend_) {
+        closeAfterSend_ = false;
+        quit();
+    } else if (compileAfterSend_) {
+        compileAfterSend_ = false;
+        compileForIon();
     }
 }
 

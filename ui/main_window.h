@@ -1,6 +1,7 @@
 #pragma once
 
 #include "busy_state.h"
+#include "calculator_sender.h"
 #include "clock.h"
 #include "process_launcher.h"
 
@@ -11,6 +12,7 @@
 #include <string>
 
 class QAction;
+class QCloseEvent;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -44,6 +46,9 @@ class MainWindow final : public QMainWindow {
     // The clock of the build's waits and the starter of the tool chain; the system's own
     // until replaced (tests use a faster clock or stand-in processes).
     void setBuildServices(std::unique_ptr<Clock> clock, std::unique_ptr<ProcessLauncher> launcher);
+    // How Send to calculator finds cables and asks for one; the real ones until replaced.
+    void setLinkServices(CalculatorSender::Services services);
+    bool sending() const { return sender_->sending(); }
 
   public slots:
     void newFile();
@@ -55,7 +60,12 @@ class MainWindow final : public QMainWindow {
     void quit();
     // Compile for ion: builds the calculator programs from the saved document.
     void compileForIon();
+    // Send to calculator: the programs delivered last, or a program file the user picks.
+    void sendToCalculator();
     void about();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
 
   private slots:
     void updateTextSize();
@@ -66,6 +76,7 @@ class MainWindow final : public QMainWindow {
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
                         const QKeySequence& shortcut, const std::function<void()>& handler);
     bool acceptsCommands() const;
+    void afterSend();
 
     enum class FileKind { Document, PlainText };
     void readIntoWindow(FileKind kind);
@@ -84,6 +95,14 @@ class MainWindow final : public QMainWindow {
 
     QString documentPath_;
     QString baseName_;
+    // The programs the last successful build delivered; empty before one.
+    QString deliveredTi83_;
+    QString deliveredTi83Plus_;
+
+    std::unique_ptr<CalculatorSender> sender_;
+    // Commands asked for during a transfer that run when it ends.
+    bool compileAfterSend_ = false;
+    bool closeAfterSend_ = false;
 
     QPlainTextEdit* textEdit_ = nullptr;
     QLineEdit* programNameEdit_ = nullptr;

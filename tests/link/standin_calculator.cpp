@@ -3,8 +3,9 @@
 //
 //   standin_calculator MODE [SECONDS]
 //
-// MODE says how it answers: store (accepts the variables), full (out of memory), skip (skips
-// them), busy (not ready), silent (never answers). SECONDS bounds how long it waits for the
+// MODE says how it answers: store (accepts the variables), slow (accepts them after a second
+// of thought each), full (out of memory), skip (skips them), busy (not ready), silent (never
+// answers). SECONDS bounds how long it waits for the
 // computer; after the computer's last packet it stays one second longer, as the computer's
 // end of the link reads nothing once this end has closed. It prints "ready" once its end of the
 // link is open, a line "stored NAME TYPE HEXBYTES" for each variable it stored, and "end" when it
@@ -134,7 +135,6 @@ void converse(Link& link, std::string_view mode, Clock::time_point deadline) {
     // Once the computer has spoken, a second of silence means it is done.
     auto until = deadline;
     while (link.receive(packet, until)) {
-        until = std::min(deadline, Clock::now() + std::chrono::seconds(1));
         const std::uint8_t me = answerId(packet.machine);
         switch (packet.command) {
         case kReady:
@@ -153,6 +153,9 @@ void converse(Link& link, std::string_view mode, Clock::time_point deadline) {
             if (mode == "full" || mode == "skip") {
                 link.send(me, kSkip, {mode == "full" ? kReasonOutOfMemory : kReasonSkip});
             } else {
+                if (mode == "slow") {
+                    std::this_thread::sleep_for(std::chrono::seconds(1));
+                }
                 link.send(me, kCts);
             }
             break;
@@ -164,6 +167,7 @@ void converse(Link& link, std::string_view mode, Clock::time_point deadline) {
         default: // the computer's ACKs and its EOT, which is never answered
             break;
         }
+        until = std::min(deadline, Clock::now() + std::chrono::seconds(1));
     }
 }
 
@@ -171,7 +175,8 @@ void converse(Link& link, std::string_view mode, Clock::time_point deadline) {
 
 int main(int argc, char* argv[]) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: standin_calculator store|full|skip|busy|silent [SECONDS]\n");
+        std::fprintf(stderr,
+                     "usage: standin_calculator store|slow|full|skip|busy|silent [SECONDS]\n");
         return 2;
     }
     const std::string_view mode = argv[1];
