@@ -5,6 +5,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <glib.h>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -42,6 +43,7 @@ const CableInfo& infoOf(Cable cable) {
 
 // Packet commands of the calculators' link protocol that the result depends on.
 constexpr std::uint8_t kSkipOrExit = 0x36;
+constexpr std::uint8_t kData = 0x15;
 constexpr std::uint8_t kReasonOutOfMemory = 0x03;
 
 // Error numbers of libticables and libticalcs (their error.h is not installed).
@@ -64,9 +66,19 @@ bool isCableOpenError(int code) {
            (code >= 23 && code <= 25) || (code >= 28 && code <= 39) || (code >= 42 && code <= 52);
 }
 
+// The libraries' own log lines (a CRITICAL at every detach among them) say nothing the
+// result does not; the user gets the result's message instead.
+void dropLibraryLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
 void initialiseLibraries() {
     static std::once_flag once;
     std::call_once(once, [] {
+        for (const char* domain : {"ticables", "ticalcs", "tifiles", "ticonv"}) {
+            g_log_set_handler(domain,
+                              static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL |
+                                                          G_LOG_FLAG_RECURSION),
+                              dropLibraryLog, nullptr);
+        }
         ticables_library_init();
         tifiles_library_init();
         ticalcs_library_init();
@@ -102,6 +114,7 @@ struct Transfer {
     std::uint8_t lastCommand = 0;
     bool skipped = false;
     int skipReason = -1;
+    bool programSent = false; // the packet with the program's bytes went out
 };
 
 thread_local Transfer* currentTransfer = nullptr;
@@ -137,7 +150,10 @@ void reportProgress() {
 int watchPackets(CalcHandle*, uint32_t, const CalcEventData* event, void* user) {
     auto* transfer = static_cast<Transfer*>(user);
     pollCancel(transfer);
-    if (event->type == CALC_EVENT_TYPE_AFTER_RECV_DBUS_PKT_HEADER && event->retval == 0) {
+    if (event->type == CALC_EVENT_TYPE_AFTER_SEND_DBUS_PKT && event->retval == 0 &&
+        event->data.dbus_pkt.cmd == kData) {
+        transfer->programSent = true;
+    } else if (event->type == CALC_EVENT_TYPE_AFTER_RECV_DBUS_PKT_HEADER && event->retval == 0) {
         transfer->lastCommand = event->data.dbus_pkt.cmd;
         transfer->skipped = transfer->skipped || transfer->lastCommand == kSkipOrExit;
     } else if (event->type == CALC_EVENT_TYPE_AFTER_RECV_DBUS_PKT_DATA && event->retval == 0 &&
@@ -223,12 +239,19 @@ SendResult classify(int code, const Transfer& transfer, const SendRequest& reque
         return failed(Failure::Busy, "The calculator is busy. Leave the program or menu it "
                                      "shows, go to its home screen and send again.");
     }
+    // Once the program's bytes are out, only the calculator knows whether it kept them.
+    const std::string unconfirmed =
+        transfer.programSent ? " All of " + program +
+                                   " had been sent, but the calculator did not confirm it: "
+                                   "look on the calculator whether it arrived."
+                             : "";
     if (code == kReadTimeout || code == kWriteTimeout) {
         return failed(Failure::NoAnswer,
                       "No calculator answered within " + std::to_string(request.timeoutSeconds) +
                           (request.timeoutSeconds == 1 ? " second" : " seconds") +
                           ". Check that the calculator is switched on and shows its home "
-                          "screen, and that the cable is plugged in firmly at both ends.");
+                          "screen, and that the cable is plugged in firmly at both ends." +
+                          unconfirmed);
     }
     if (isCableOpenError(code)) {
         return failed(Failure::NoCable, noCableMessage(request.cable));
@@ -236,7 +259,8 @@ SendResult classify(int code, const Transfer& transfer, const SendRequest& reque
     if (code == kCannotReadFile) {
         return failed(Failure::BadFile, request.path + " could not be read.");
     }
-    return failed(Failure::LinkError, "Sending " + program + " failed: " + libraryMessage(code));
+    return failed(Failure::LinkError,
+                  "Sending " + program + " failed: " + libraryMessage(code) + unconfirmed);
 }
 
 CalcModel calcModelFor(Cable cable, tifile::Model model) {

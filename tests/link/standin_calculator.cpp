@@ -5,11 +5,11 @@
 //
 // MODE says how it answers: store (accepts the variables), slow (accepts them after a second
 // of thought each), full (out of memory), skip (skips them), busy (not ready), silent (never
-// answers). SECONDS bounds how long it waits for the
-// computer; after the computer's last packet it stays one second longer, as the computer's
-// end of the link reads nothing once this end has closed. It prints "ready" once its end of the
-// link is open, a line "stored NAME TYPE HEXBYTES" for each variable it stored, and "end" when it
-// closes.
+// answers), mute (falls silent once the program's bytes have come). SECONDS bounds how long it
+// waits for the computer; after the computer's last packet it stays one second longer, as the
+// computer's end of the link reads nothing once this end has closed. It prints "ready" once its end
+// of the link is open, a line "stored NAME TYPE HEXBYTES" for each variable it stored, and "end"
+// when it closes.
 
 #include <algorithm>
 #include <chrono>
@@ -160,6 +160,9 @@ void converse(Link& link, std::string_view mode, Clock::time_point deadline) {
             }
             break;
         case kData:
+            if (mode == "mute") {
+                break;
+            }
             link.send(me, kAck);
             std::printf("stored %s %u %s\n", name.c_str(), type, hex(packet.data).c_str());
             std::fflush(stdout);
@@ -176,7 +179,7 @@ void converse(Link& link, std::string_view mode, Clock::time_point deadline) {
 int main(int argc, char* argv[]) {
     if (argc < 2) {
         std::fprintf(stderr,
-                     "usage: standin_calculator store|slow|full|skip|busy|silent [SECONDS]\n");
+                     "usage: standin_calculator store|slow|full|skip|busy|silent|mute [SECONDS]\n");
         return 2;
     }
     const std::string_view mode = argv[1];
