@@ -72,7 +72,6 @@ const Row kRows[] = {
      1,
      {"HELLO"},
      "WORLD.83p is a program for the TI-83,"},
-    {"OutOfMemory", {"HELLO.8xp"}, "virtual", "83p", "full", 1, {}, "out of memory"},
     {"UnknownModel", {"HELLO.8xp"}, "virtual", "84", nullptr, 2, {}, "--model must be 83 or 83p"},
     {"UnknownCable", {"HELLO.8xp"}, "parallel", "83p", nullptr, 2, {}, "--cable must be"},
     {"NoCalculatorOnUsb", {"HELLO.8xp"}, std::nullopt, "83p", nullptr, 1, {}, "--cable"},
