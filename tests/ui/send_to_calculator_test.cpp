@@ -3,8 +3,8 @@
 // that wait for a transfer.
 
 #include "calculator_sender.h"
+#include "compile_fixture.h"
 #include "standin.h"
-#include "window_fixture.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -151,6 +151,31 @@ class SendToCalculatorTest : public QObject {
         QCOMPARE(calculator.finish().size(), std::size_t{1});
         QCOMPARE(chooserCalls, 1);
         QCOMPARE(w.warnings.size(), 1);
+    }
+
+    void sendsWhatCompileDelivered() {
+        Folders folders;
+        Window w(folders.app);
+        useFastClock(w);
+        typeDocument(w);
+        w.dialog->answers.push_back(folders.workFile("story.txt"));
+        QTest::keySequence(w.text(), QKeySequence(Qt::Key_F9));
+        QCOMPARE(w.warnings, QStringList());
+
+        int chooserCalls = 0;
+        w.window->setLinkServices(virtualLink(tifile::Model::TI83, chooserCalls));
+        test_link::StandIn calculator("store", 4);
+        QVERIFY(calculator.ready());
+        QTest::keySequence(w.text(), QKeySequence(Qt::SHIFT | Qt::Key_F9));
+        waitForTheEnd(w);
+        const std::vector<test_link::Stored> stored = calculator.finish();
+
+        // Only Save As was shown: the delivered story.83p went without being asked for.
+        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+        QVERIFY2(w.warnings.isEmpty(), qPrintable(w.warnings.join(QLatin1Char('\n'))));
+        QCOMPARE(stored.size(), std::size_t{1});
+        QCOMPARE(stored[0].name, "STORY");
+        QCOMPARE(stored[0].type, int{tifile::kProtectedProgramType});
     }
 
     void connectionDialogOffersCablesAndModels() {
