@@ -54,10 +54,11 @@ constexpr int kNotReady = 257;
 constexpr int kContentsRefused = 263;
 constexpr int kOutOfMemory = 273;
 constexpr int kCannotReadFile = 274;
-constexpr int kDusbOutOfMemory = 305;
-constexpr int kDusbBusy = 308;
-constexpr int kDusbHandheldBusy = 319;
-constexpr int kNspOutOfMemory = 401;
+// The newer calculators' own error answers, as libticalcs numbers them.
+constexpr int kHandheldOutOfMemory = 305;
+constexpr int kHandheldBusy = 308;
+constexpr int kHandheldNotAtHome = 319;
+constexpr int kNspireOutOfMemory = 401;
 
 // Every cable error that means the cable or its device could not be opened: serial ports,
 // USB devices, the virtual links, and their permissions.
@@ -217,7 +218,7 @@ SendResult classify(int code, const Transfer& transfer, const SendRequest& reque
     if (code == 0 && !transfer.skipped) {
         return {};
     }
-    if (code == kOutOfMemory || code == kDusbOutOfMemory || code == kNspOutOfMemory ||
+    if (code == kOutOfMemory || code == kHandheldOutOfMemory || code == kNspireOutOfMemory ||
         transfer.skipReason == kReasonOutOfMemory) {
         return failed(Failure::OutOfMemory,
                       "The calculator has no room for " + program + " (" + std::to_string(size) +
@@ -235,7 +236,7 @@ SendResult classify(int code, const Transfer& transfer, const SendRequest& reque
                           ": it answered that it skipped the program. It may hold an archived "
                           "or locked variable of that name.");
     }
-    if (code == kNotReady || code == kDusbBusy || code == kDusbHandheldBusy) {
+    if (code == kNotReady || code == kHandheldBusy || code == kHandheldNotAtHome) {
         return failed(Failure::Busy, "The calculator is busy. Leave the program or menu it "
                                      "shows, go to its home screen and send again.");
     }
