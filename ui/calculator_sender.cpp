@@ -97,6 +97,10 @@ CalculatorSender::~CalculatorSender() {
 
 void CalculatorSender::send(const QString& ti83, const QString& ti83Plus, FileDialog& dialog) {
     if (sending()) {
+        if (progress_ != nullptr) {
+            progress_->raise();
+            progress_->activateWindow();
+        }
         return;
     }
     const std::optional<link::Probed> chosen = connection();
