@@ -110,10 +110,11 @@ TEST(FullDisk, ThePassesAndTheBuildStopAtTheFileThatDidNotFit) {
         std::size_t textBytes;
         const char* says;
     };
-    // temp.ett holds about the text; tmp.z80 about four times it.
+    // temp.ett holds about the text; tmp.z80 about eight times it. 340 lines of 24 characters
+    // make 680 calculator lines, which a TI-83 Plus still holds, and a tmp.z80 of 70 KB.
     const Case cases[] = {
         {"temp.ett does not fit", 2 * kSmallDisk, "cutting the text into calculator lines"},
-        {"tmp.z80 does not fit", kSmallDisk / 4, "writing the assembly source"},
+        {"tmp.z80 does not fit", 340 * 26, "writing the assembly source"},
     };
     for (const FullDisk& disk : kFullDisks) {
         for (const Case& c : cases) {
@@ -247,7 +248,7 @@ TEST_F(RealToolChain, AnAsmBatWithoutExecutePermissionStillBuilds) {
 }
 
 // A tool chain that writes 64 MB into asm.log and fails: the message quotes the start of it,
-// and the build does not take the rest into memory.
+// its details a little more, and the build does not take the rest into memory.
 TEST_F(RealToolChain, AToolChainThatWritesMegabytesIsQuotedOnlyInPart) {
     writeFile((app() / "asm.bat").string(),
               "yes 'tmp.z80:1: error: said again and again' | head -c 67108864 >asm.log\n"
@@ -259,7 +260,8 @@ TEST_F(RealToolChain, AToolChainThatWritesMegabytesIsQuotedOnlyInPart) {
         rusage after{};
         ::getrusage(RUSAGE_SELF, &after);
         return std::to_string(after.ru_maxrss - before.ru_maxrss) + "\n" +
-               std::to_string(outcome.message.size()) + "\n" + outcome.message;
+               std::to_string(outcome.message.size()) + "\n" + outcome.message + "\n" +
+               outcome.details;
     });
     std::istringstream lines(answer);
     long grownKilobytes = 0;

@@ -123,6 +123,24 @@ class CompileCommandTest : public QObject {
         }
     }
 
+    // A long asm.log: the warning quotes its first lines, the rest goes to the box's details.
+    void longAsmLogGoesToTheDetails() {
+        Folders f;
+        f.standIn("for i in $(seq 30); do echo \"tmp.z80:$i: error: no\"; done >asm.log\nexit 1\n");
+        Window w(f.app);
+        useFastClock(w);
+        compileNewDocument(w, f);
+        verifyUsable(w);
+        QCOMPARE(w.warnings.size(), 1);
+        QVERIFY2(w.warnings[0].contains(QStringLiteral("tmp.z80:20: error")),
+                 qPrintable(w.warnings[0]));
+        QVERIFY2(!w.warnings[0].contains(QStringLiteral("tmp.z80:21: error")),
+                 qPrintable(w.warnings[0]));
+        QVERIFY2(w.warningDetails[0].startsWith(QStringLiteral("tmp.z80:21: error")),
+                 qPrintable(w.warningDetails[0]));
+        QVERIFY(w.warningDetails[0].contains(QStringLiteral("tmp.z80:30: error")));
+    }
+
     // The name is checked after the save and before anything of the build is written.
     void invalidCalculatorFileName_data() {
         QTest::addColumn<QString>("name");

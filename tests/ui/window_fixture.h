@@ -18,14 +18,18 @@ namespace corvane::testing {
 struct Window {
     ScriptedFileDialog* dialog = nullptr;
     QStringList warnings;
+    // The details of each warning, empty where it had none.
+    QStringList warningDetails;
     std::unique_ptr<MainWindow> window;
 
     explicit Window(const QString& appFolder = QStringLiteral("/app")) {
         auto scripted = std::make_unique<ScriptedFileDialog>();
         dialog = scripted.get();
-        window =
-            std::make_unique<MainWindow>(std::move(scripted), appFolder,
-                                         [this](const QString& message) { warnings << message; });
+        window = std::make_unique<MainWindow>(
+            std::move(scripted), appFolder, [this](const QString& message, const QString& details) {
+                warnings << message;
+                warningDetails << details;
+            });
         window->show();
         QApplication::setActiveWindow(window.get());
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window.get());
