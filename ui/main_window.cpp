@@ -83,7 +83,8 @@ void MainWindow::setBuildServices(std::unique_ptr<Clock> clock,
 }
 
 void MainWindow::setLinkServices(CalculatorSender::Services services) {
-    sender_ = std::make_unique<CalculatorSender>(*this, warn_, std::move(services));
+    sender_ = std::make_unique<CalculatorSender>(
+        *this, [this](const QString& message) { warn_(message, {}); }, std::move(services));
     connect(sender_.get(), &CalculatorSender::finished, this, &MainWindow::afterSend);
 }
 
