@@ -3,6 +3,8 @@
 // beside the source, one per line (no .err file: no messages). Header lines ";; form: 8xp",
 // ";; name: X" and ";; defines: A B=1" set the output form, program name and -D macros.
 // With CORVANE_UPDATE_GOLDEN set, the .err files are rewritten from what the assembler says.
+#include "files.h"
+
 #include <assembler.h>
 #include <filesystem>
 #include <fstream>
@@ -17,12 +19,7 @@ namespace {
 
 const fs::path kCorpus = fs::path(CORVANE_SOURCE_DIR) / "tests" / "asm" / "corpus";
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using corvane::test::readFile;
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;

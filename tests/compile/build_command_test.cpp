@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace corvane::testing {
+namespace corvane::test {
 namespace {
 
 TEST(CompBat, IsThreeLinesEndedByCrLf) {
@@ -273,4 +273,4 @@ TEST(RunBuild, QuotesTheStartOfALongAsmLogAndKeepsTheRestAsDetails) {
 }
 
 } // namespace
-} // namespace corvane::testing
+} // namespace corvane::test

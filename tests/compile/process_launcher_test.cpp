@@ -4,7 +4,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 
-namespace corvane::testing {
+namespace corvane::test {
 namespace {
 
 // Real processes end in their own time: wait for them, but never for ever.
@@ -149,4 +149,4 @@ TEST_F(Launcher, StopEndsTheScriptAndWhatItStarted) {
 }
 
 } // namespace
-} // namespace corvane::testing
+} // namespace corvane::test

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <set>
 
-namespace corvane::testing {
+namespace corvane::test {
 
 // Program files as the tool chain leaves them: named TMP after tmp.z80.
 inline std::string programBytes(tifile::Model model) {
@@ -69,7 +69,7 @@ struct Scene {
     fs::path app;
     fs::path work;
     BuildRequest request;
-    FakeClock clock;
+    DrivenClock clock;
     Clock* useClock = &clock;
     FakeToolChain chain;
     std::unique_ptr<ProcessLauncher> launcher = std::make_unique<FakeLauncher>(clock, chain);
@@ -99,4 +99,4 @@ inline void expectDelivered(const fs::path& path, tifile::Model model, const std
     EXPECT_EQ(parsed.file->storedChecksum, parsed.file->computedChecksum);
 }
 
-} // namespace corvane::testing
+} // namespace corvane::test

@@ -1,8 +1,9 @@
 // Builds that start a real process through comp.bat: stand-in asm.bat scripts, and the
 // tool chain itself.
 #include "scene.h"
+#include "tool_chain.h"
 
-namespace corvane::testing {
+namespace corvane::test {
 namespace {
 
 // A scene whose comp.bat really runs, with `script` as asm.bat and the tool chain's two
@@ -70,7 +71,7 @@ TEST(RealProcess, OnlyWhatTheToolChainWroteDuringTheBuildIsDelivered) {
         SCOPED_TRACE(c.name);
         Scene scene;
         useRealToolChain(scene, c.script);
-        FakeClock fast(0.0, 20.0);
+        DrivenClock fast(0.0, 20.0);
         scene.useClock = &fast;
         if (c.earlierOutputs) {
             scene.produce();
@@ -98,17 +99,11 @@ TEST(RealProcess, OnlyWhatTheToolChainWroteDuringTheBuildIsDelivered) {
 }
 
 TEST(RealToolChain, AOneLineDocumentBuildsIntoBothProgramsWithTheirSize) {
-    const fs::path bin = CORVANE_APP_DIR;
-    if (!fs::exists(bin / "asm83") || !fs::exists(bin / "asm.bat")) {
-        GTEST_SKIP() << "asm83 and asm.bat are not built in " << bin;
-    }
     Scene scene;
-    for (const char* tool : {"asm83", "ion.inc", "asm.bat"}) {
-        fs::copy_file(bin / tool, scene.app / tool);
-    }
+    copyToolChain(scene.app);
     scene.launcher = makeSystemLauncher();
     // Slowed down from the other cases: asm83 may be a sanitizer build on a busy machine.
-    FakeClock fast(0.0, 5.0);
+    DrivenClock fast(0.0, 5.0);
     scene.useClock = &fast;
     scene.request.calculatorFileName = "Tale1";
 
@@ -122,4 +117,4 @@ TEST(RealToolChain, AOneLineDocumentBuildsIntoBothProgramsWithTheirSize) {
 }
 
 } // namespace
-} // namespace corvane::testing
+} // namespace corvane::test

@@ -9,13 +9,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace corvane::test_support {
+#ifdef QT_CORE_LIB
+#include <QFile>
+#include <QString>
+#endif
+
+namespace corvane::test {
 
 // Takes away write permission; the superuser ignores permissions, so for it the immutable
 // attribute is set as well. engaged() is false when neither stops a write, and the test
 // should then be skipped. Everything is restored on destruction.
 class ReadOnly {
   public:
+#ifdef QT_CORE_LIB
+    // A path as a window's text gives it.
+    explicit ReadOnly(const QString& path) : ReadOnly(QFile::encodeName(path).toStdString()) {}
+#endif
     explicit ReadOnly(std::string path) : path_(std::move(path)) {
         struct stat info {};
         if (::stat(path_.c_str(), &info) != 0) {
@@ -39,7 +48,9 @@ class ReadOnly {
     ReadOnly(const ReadOnly&) = delete;
     ReadOnly& operator=(const ReadOnly&) = delete;
 
-    bool engaged() const { return engaged_; }
+    bool engaged() const {
+        return engaged_;
+    }
 
   private:
     bool setImmutable(bool on) {
@@ -63,4 +74,4 @@ class ReadOnly {
     bool immutable_ = false;
 };
 
-} // namespace corvane::test_support
+} // namespace corvane::test

@@ -8,7 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-using namespace corvane::testing;
+using namespace corvane::test;
 
 namespace {
 
@@ -92,8 +92,8 @@ class CompileCommandTest : public QObject {
             f.standIn(script);
         }
         if (earlierOutputs) {
-            QVERIFY(writeBytes(f.appFile("tmp.83p"), "earlier"));
-            QVERIFY(writeBytes(f.appFile("tmp.8xp"), "earlier"));
+            QVERIFY(writeFile(f.appFile("tmp.83p"), "earlier"));
+            QVERIFY(writeFile(f.appFile("tmp.8xp"), "earlier"));
             const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
             for (const char* name : {"tmp.83p", "tmp.8xp"}) {
                 QFile file(f.appFile(name));
@@ -189,11 +189,11 @@ class CompileCommandTest : public QObject {
     // The source cannot be brought to the tool chain: nothing runs, nothing is delivered.
     void unwritableProgramFolder() {
         Folders f;
-        QVERIFY(writeBytes(f.workFile("story.txt"), "My story\r\nstory\r\nHello calculator\r\n"));
+        QVERIFY(writeFile(f.workFile("story.txt"), "My story\r\nstory\r\nHello calculator\r\n"));
         Window w(f.app);
         useFastClock(w);
         w.open(f.workFile("story.txt"));
-        const Unwritable locked(f.app);
+        const ReadOnly locked(f.app);
         if (!locked.engaged()) {
             QSKIP("no way to make a folder unwritable here");
         }
