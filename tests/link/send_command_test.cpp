@@ -1,8 +1,9 @@
 // `corvane --send` against the stand-in calculator on the virtual link.
 
+#include "files.h"
 #include "send_command.h"
 #include "standin.h"
-#include "test_files.h"
+#include "temp_folder.h"
 #include "ti_program_file.h"
 
 #include <gtest/gtest.h>
@@ -26,18 +27,17 @@ class SendCommandTest : public testing::TestWithParam<Row> {};
 
 TEST_P(SendCommandTest, ExitsZeroOnlyWhenEveryFileArrived) {
     const Row& row = GetParam();
-    test_files::TempFolder folder;
+    test::TempFolder folder;
     SendOptions options{{}, row.cable, row.model};
     for (const std::string& file : row.files) {
         const std::string name = file.substr(0, file.find('.'));
         const bool ti83 = file.ends_with(".83p");
         const std::string body = ti83 ? std::string("\xC9", 1) : std::string("\xBB\x6D\xC9", 3);
         const auto model = ti83 ? tifile::Model::TI83 : tifile::Model::TI83Plus;
-        test_files::writeBytes(folder.file(file),
-                               tifile::buildProgramFile(model, name, body).bytes);
+        test::writeFile(folder.file(file), tifile::buildProgramFile(model, name, body).bytes);
         options.files.push_back(folder.file(file));
     }
-    std::optional<test_link::StandIn> standIn;
+    std::optional<test::StandIn> standIn;
     if (row.standIn != nullptr) {
         standIn.emplace(row.standIn, 4);
         ASSERT_TRUE(standIn->ready());
@@ -47,7 +47,7 @@ TEST_P(SendCommandTest, ExitsZeroOnlyWhenEveryFileArrived) {
     EXPECT_NE(err.str().find(row.errorPart), std::string::npos) << err.str();
     if (standIn) {
         std::vector<std::string> stored;
-        for (const test_link::Stored& variable : standIn->finish()) {
+        for (const test::Stored& variable : standIn->finish()) {
             stored.push_back(variable.name);
         }
         EXPECT_EQ(stored, row.stored);

@@ -1,8 +1,9 @@
 // sendProgram against the stand-in calculator on the libraries' virtual link.
 
 #include "calculator_link.h"
+#include "files.h"
 #include "standin.h"
-#include "test_files.h"
+#include "temp_folder.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@
 namespace corvane::link {
 namespace {
 
-using test_files::TempFolder;
+using test::TempFolder;
 using tifile::Model;
 
 // A program file for `model` named HELLO with a body of `size` bytes.
@@ -26,7 +27,7 @@ std::string writeProgram(const TempFolder& folder, Model model, std::size_t size
     }
     const std::string path =
         folder.file(std::string("HELLO") + std::string(programExtension(model)));
-    test_files::writeBytes(path, tifile::buildProgramFile(model, "HELLO", body).bytes);
+    test::writeFile(path, tifile::buildProgramFile(model, "HELLO", body).bytes);
     return path;
 }
 
@@ -71,7 +72,7 @@ TEST_P(SendTest, StandInReceivesOrSaysWhy) {
     // A stand-in that falls silent must outlast the library's wait, which counts the sending
     // process's processor time and so stretches on a loaded machine; it is hung up afterwards.
     const bool silent = row.failure == Failure::NoAnswer;
-    test_link::StandIn standIn(row.standIn, silent ? 60 : 4);
+    test::StandIn standIn(row.standIn, silent ? 60 : 4);
     ASSERT_TRUE(standIn.ready());
     std::atomic<bool> cancel = false;
     std::size_t progressCalls = 0;
@@ -89,7 +90,7 @@ TEST_P(SendTest, StandInReceivesOrSaysWhy) {
     if (silent) {
         standIn.hangUp();
     }
-    const std::vector<test_link::Stored> stored = standIn.finish();
+    const std::vector<test::Stored> stored = standIn.finish();
 
     EXPECT_EQ(result.failure, row.failure) << result.message;
     EXPECT_NE(result.message.find(row.messagePart), std::string::npos) << result.message;
@@ -97,7 +98,7 @@ TEST_P(SendTest, StandInReceivesOrSaysWhy) {
     if (row.failure == Failure::None) {
         EXPECT_EQ(stored[0].name, "HELLO");
         EXPECT_EQ(stored[0].type, tifile::kProtectedProgramType);
-        EXPECT_EQ(stored[0].bytes.substr(4), test_link::hexOf(body)); // after the length word
+        EXPECT_EQ(stored[0].bytes.substr(4), test::hexOf(body)); // after the length word
         EXPECT_GE(progressCalls, 2u);
     }
     if (row.failure == Failure::NoAnswer) {
@@ -113,10 +114,10 @@ TEST(SendWithoutLink, RefusesBeforeOpeningAnything) {
     TempFolder folder;
     std::string body;
     const std::string program = writeProgram(folder, Model::TI83, 100, body);
-    std::string damaged = test_files::readBytes(program);
+    std::string damaged = test::readFile(program);
     damaged.back() = static_cast<char>(damaged.back() + 1);
-    test_files::writeBytes(folder.file("DAMAGED.83p"), damaged);
-    test_files::writeBytes(folder.file("text.83p"), "not a program");
+    test::writeFile(folder.file("DAMAGED.83p"), damaged);
+    test::writeFile(folder.file("text.83p"), "not a program");
 
     struct Case {
         std::string path;

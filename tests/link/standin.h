@@ -13,7 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace corvane::test_link {
+namespace corvane::test {
 
 // A variable the stand-in stored.
 struct Stored {
@@ -114,4 +114,4 @@ inline std::string hexOf(const std::string& bytes) {
     return text.empty() ? "-" : text;
 }
 
-} // namespace corvane::test_link
+} // namespace corvane::test

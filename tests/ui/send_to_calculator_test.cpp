@@ -15,7 +15,7 @@
 #include <QTimer>
 
 using namespace corvane;
-using namespace corvane::testing;
+using namespace corvane::test;
 
 namespace {
 
@@ -27,7 +27,7 @@ QString writeProgram(const QTemporaryDir& folder, tifile::Model model) {
     const QString path =
         folder.filePath(ti83 ? QStringLiteral("HELLO.83p") : QStringLiteral("HELLO.8xp"));
     const std::string bytes = tifile::buildProgramFile(model, "HELLO", body).bytes;
-    writeBytes(path, QByteArray::fromStdString(bytes));
+    test::writeFile(path, QByteArray::fromStdString(bytes));
     return path;
 }
 
@@ -77,7 +77,7 @@ class SendToCalculatorTest : public QObject {
         w.window->setLinkServices(
             virtualLink(ti83Chosen ? tifile::Model::TI83 : tifile::Model::TI83Plus, chooserCalls));
         w.dialog->answers.push_back(writeProgram(folder, tifile::Model::TI83Plus));
-        test_link::StandIn calculator(standIn.toStdString(), 4);
+        test::StandIn calculator(standIn.toStdString(), 4);
         QVERIFY(calculator.ready());
 
         QTest::keySequence(w.text(), QKeySequence(Qt::SHIFT | Qt::Key_F9));
@@ -93,7 +93,7 @@ class SendToCalculatorTest : public QObject {
             QVERIFY(noHourglass(*w.window));
         }
         waitForTheEnd(w);
-        const std::vector<test_link::Stored> stored = calculator.finish();
+        const std::vector<test::Stored> stored = calculator.finish();
 
         QCOMPARE(chooserCalls, 1);
         QVERIFY(noHourglass(*w.window));
@@ -117,7 +117,7 @@ class SendToCalculatorTest : public QObject {
         {
             // The stand-in thinks a second before it accepts: Cancel comes during that wait
             // and takes effect with the program's first bytes.
-            test_link::StandIn calculator("slow", 4);
+            test::StandIn calculator("slow", 4);
             QVERIFY(calculator.ready());
             w.window->sendToCalculator();
             QVERIFY(w.window->sending());
@@ -143,7 +143,7 @@ class SendToCalculatorTest : public QObject {
         QCOMPARE(w.dialog->shown[1].title, QStringLiteral("Save text file"));
 
         // The connection is remembered: the next send does not ask again.
-        test_link::StandIn calculator("store", 4);
+        test::StandIn calculator("store", 4);
         QVERIFY(calculator.ready());
         w.dialog->answers.push_back(program);
         w.window->sendToCalculator();
@@ -164,11 +164,11 @@ class SendToCalculatorTest : public QObject {
 
         int chooserCalls = 0;
         w.window->setLinkServices(virtualLink(tifile::Model::TI83, chooserCalls));
-        test_link::StandIn calculator("store", 4);
+        test::StandIn calculator("store", 4);
         QVERIFY(calculator.ready());
         QTest::keySequence(w.text(), QKeySequence(Qt::SHIFT | Qt::Key_F9));
         waitForTheEnd(w);
-        const std::vector<test_link::Stored> stored = calculator.finish();
+        const std::vector<test::Stored> stored = calculator.finish();
 
         // Only Save As was shown: the delivered story.83p went without being asked for.
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
