@@ -69,8 +69,28 @@ AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) 
     }
     if (file_ == nullptr) {
         temporary_.clear();
+        if (replacesExisting && (errno == EACCES || errno == EPERM) && openInPlace()) {
+            return;
+        }
         fail("cannot be created");
     }
+}
+
+// The folder takes no new file, so nothing can be written beside the target: the target is
+// written in place, as QSaveFile's direct-write fallback does. A failure part-way then
+// leaves it incomplete; the error says so with its name, like any other.
+bool AtomicFile::openInPlace() {
+    const int descriptor = ::open(target_.c_str(), O_WRONLY | O_TRUNC);
+    if (descriptor < 0) {
+        return false;
+    }
+    file_ = ::fdopen(descriptor, "wb");
+    if (file_ == nullptr) {
+        ::close(descriptor);
+        return false;
+    }
+    inPlace_ = true;
+    return true;
 }
 
 AtomicFile::~AtomicFile() {
@@ -124,7 +144,7 @@ bool AtomicFile::commit() {
         discard();
         return false;
     }
-    if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    if (!inPlace_ && std::rename(temporary_.c_str(), target_.c_str()) != 0) {
         fail("cannot be replaced");
         discard();
         return false;

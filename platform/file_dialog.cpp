@@ -22,11 +22,14 @@ bool QtFileDialog::ShowSave() {
 }
 
 bool QtFileDialog::show(bool save) {
-    QFileDialog dialog(nullptr, DialogTitle, InitDir, Filter);
+    QFileDialog dialog(nullptr, DialogTitle, InitDir);
+    dialog.setNameFilter(Filter);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode((Flags & kFileMustExist) != 0 ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, (Flags & kOverwritePrompt) == 0);
+    // A name typed without an extension gets ".txt" when saving; when opening it names
+    // that very file.
     if (save) {
         dialog.setDefaultSuffix(QStringLiteral("txt"));
     }

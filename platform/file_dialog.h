@@ -26,8 +26,8 @@ class FileDialog {
     QString FileTitle;
     // The folder the dialog opens in: the window's working folder.
     QString InitDir;
-    // The kinds of file offered, in Qt's filter form.
-    QString Filter = QStringLiteral("Text file (*.txt)");
+    // The kinds of file offered, in Qt's filter form, separated by ";;".
+    QString Filter = QStringLiteral("Text files (*.txt);;All files (*)");
 
     virtual bool ShowOpen() = 0;
     virtual bool ShowSave() = 0;
@@ -37,7 +37,7 @@ class FileDialog {
     void accept(const QString& path);
 };
 
-// Qt's file dialog with the dialog's filter; Save adds the suffix "txt" to a bare name.
+// Qt's file dialog with the dialog's filters, and the default suffix "txt" when saving.
 // Paths come back with the platform's own separators.
 class QtFileDialog final : public FileDialog {
   public:

@@ -139,6 +139,10 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
          [](Scene& s) { fs::create_directories(s.app / "comp.bat"); },
          BuildStep::WriteCompBat,
          {"comp.bat"}},
+        {"the tool chain cannot be started",
+         [](Scene& s) { s.chain.startError = "asm.bat: cannot be run"; },
+         BuildStep::StartToolChain,
+         {"asm.bat: cannot be run"}},
         {"the tool chain fails and leaves an earlier build's programs",
          [](Scene& s) {
              s.produce();
@@ -214,7 +218,7 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
         }
         EXPECT_FALSE(fs::exists(scene.work / "story.83p.part"));
         EXPECT_FALSE(fs::exists(scene.work / "story.8xp"));
-        const bool reachedToolChain = c.step >= BuildStep::ToolChain;
+        const bool reachedToolChain = c.step >= BuildStep::StartToolChain;
         EXPECT_EQ(scene.chain.starts, reachedToolChain ? 1 : 0);
         if (c.step < BuildStep::LineLayout) {
             EXPECT_EQ(filesIn(scene.work), before) << "nothing is written";

@@ -3,9 +3,10 @@
 #include "calculator_fit.h"
 #include "stand_ins.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
-namespace corvane::testing {
+namespace corvane::test {
 namespace {
 
 struct FitCase {
@@ -63,4 +64,4 @@ TEST(CalculatorFit, CountsTheLinesEachLimitAllows) {
 }
 
 } // namespace
-} // namespace corvane::testing
+} // namespace corvane::test

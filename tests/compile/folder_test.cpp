@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-namespace corvane::testing {
+namespace corvane::test {
 namespace {
 
 TEST(SameFileOrFolder, DecidesByIdentityNotByHowThePathIsWritten) {
@@ -58,7 +58,7 @@ TEST(FolderLock, TwoEditorsBuildingFromOneProgramFolderEachDeliverTheirOwnText) 
         writeFile(e.work / "story.txt", "Story\r\nstory\r\n" + e.text + "\r\n");
     }
     const auto build = [&app](const Editor& e) {
-        FakeClock clock(0.0, 5.0);
+        DrivenClock clock(0.0, 5.0);
         const auto launcher = makeSystemLauncher();
         const BuildRequest request{(e.work / "story.txt").string(),
                                    e.work.string(),
@@ -91,4 +91,4 @@ TEST(FolderLock, TwoEditorsBuildingFromOneProgramFolderEachDeliverTheirOwnText) 
 }
 
 } // namespace
-} // namespace corvane::testing
+} // namespace corvane::test

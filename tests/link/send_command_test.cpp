@@ -7,6 +7,7 @@
 #include "ti_program_file.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <sstream>
 
 namespace corvane {
@@ -22,6 +23,11 @@ struct Row {
     std::vector<std::string> stored;
     const char* errorPart;
 };
+
+// Rows print as their names in test listings.
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class SendCommandTest : public testing::TestWithParam<Row> {};
 

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace corvane::link {
 namespace {
@@ -41,6 +42,11 @@ struct Row {
     Failure failure;
     const char* messagePart;
 };
+
+// Rows print as their names in test listings.
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
 
 const Row kRows[] = {
     {"StoresTi83PlusProgram", Model::TI83Plus, Model::TI83Plus, "store", 300, false, Failure::None,

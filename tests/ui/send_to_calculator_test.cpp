@@ -85,7 +85,7 @@ class SendToCalculatorTest : public QObject {
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
         QCOMPARE(w.dialog->shown[0].title, QStringLiteral("Send a program to the calculator"));
         QCOMPARE(w.dialog->shown[0].filter, QStringLiteral("Calculator programs (*.83p *.8xp)"));
-        QCOMPARE(w.dialog->Filter, QStringLiteral("Text file (*.txt)"));
+        QCOMPARE(w.dialog->Filter, QStringLiteral("Text files (*.txt);;All files (*)"));
         if (w.window->sending()) {
             // The window stays usable while the transfer runs on its own thread.
             QVERIFY(progressOf(w) != nullptr);
