@@ -16,13 +16,19 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
 #include <QValidator>
 #include <algorithm>
 #include <utility>
@@ -115,6 +121,7 @@ MainWindow::MainWindow(std::unique_ptr<FileDialog> dialog, const QString& appFol
                  twips(kClientHeightTwips) + menuBar()->sizeHint().height());
     fileDialog_->InitDir = appFolder;
     setLinkServices({});
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() = default;
@@ -129,6 +136,14 @@ void MainWindow::setLinkServices(CalculatorSender::Services services) {
     sender_ = std::make_unique<CalculatorSender>(
         *this, [this](const QString& message) { warn_(message, {}); }, std::move(services));
     connect(sender_.get(), &CalculatorSender::finished, this, &MainWindow::afterSend);
+}
+
+void MainWindow::setWorkingFolder(const QString& folder) {
+    fileDialog_->InitDir = folder;
+}
+
+void MainWindow::setToolChainPreparation(std::function<QString()> prepare) {
+    prepareToolChain_ = std::move(prepare);
 }
 
 void MainWindow::createControls() {
@@ -376,6 +391,42 @@ void MainWindow::importText() {
         return;
     }
     readIntoWindow(FileKind::PlainText);
+}
+
+void MainWindow::openFile(const QString& path) {
+    readChosenFile(path, FileKind::Document);
+}
+
+void MainWindow::importFile(const QString& path) {
+    readChosenFile(path, FileKind::PlainText);
+}
+
+// As if the dialog had returned `path`: the dialog's fields are what the read and the
+// working folder are taken from.
+void MainWindow::readChosenFile(const QString& path, FileKind kind) {
+    if (!maybeSave()) {
+        return;
+    }
+    const QFileInfo file(path);
+    fileDialog_->FileName = QDir::toNativeSeparators(file.absoluteFilePath());
+    fileDialog_->FileTitle = file.fileName();
+    readIntoWindow(kind);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (acceptsCommands() && event->mimeData()->hasUrls() &&
+        event->mimeData()->urls().constFirst().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!acceptsCommands() || urls.isEmpty() || !urls.constFirst().isLocalFile()) {
+        return;
+    }
+    event->acceptProposedAction();
+    openFile(urls.constFirst().toLocalFile());
 }
 
 void MainWindow::readIntoWindow(FileKind kind) {
@@ -629,7 +680,8 @@ void MainWindow::compileForIon() {
         }
     });
     const FlagScope building(building_);
-    BuildOutcome outcome;
+    QString failure;
+    QString details;
     {
         // The window's own hourglass, and the window disabled, until the last step is done.
         const BusyState busy(busy_, Hourglass::Window, true);
@@ -639,29 +691,35 @@ void MainWindow::compileForIon() {
         if (!save()) {
             return;
         }
-        const BuildRequest request{localPath(documentPath_),
-                                   localPath(workingFolder()),
-                                   localPath(appFolder_),
-                                   localPath(baseName_),
-                                   bytesFromEditor(programNameEdit_->text()),
-                                   bytesFromEditor(calculatorNameEdit_->text())};
-        const BuildCollaborators with{
-            processEvents_,
-            [this](std::int64_t screens) { screenCountField_->setText(QString::number(screens)); },
-            *clock_, *launcher_};
-        outcome = runBuild(request, with);
-        if (outcome.ok) {
-            const QString delivered = workingFolder() + QLatin1Char(kPathSeparator) + baseName_;
-            deliveredTi83_ = delivered + QStringLiteral(".83p");
-            deliveredTi83Plus_ = delivered + QStringLiteral(".8xp");
-        }
-        if (outcome.deliveredSize) {
-            programSizeField_->setText(QString::number(*outcome.deliveredSize));
+        failure = prepareToolChain_ ? prepareToolChain_() : QString();
+        if (failure.isEmpty()) {
+            const BuildRequest request{localPath(documentPath_),
+                                       localPath(workingFolder()),
+                                       localPath(appFolder_),
+                                       localPath(baseName_),
+                                       bytesFromEditor(programNameEdit_->text()),
+                                       bytesFromEditor(calculatorNameEdit_->text())};
+            const BuildCollaborators with{processEvents_,
+                                          [this](std::int64_t screens) {
+                                              screenCountField_->setText(QString::number(screens));
+                                          },
+                                          *clock_, *launcher_};
+            const BuildOutcome outcome = runBuild(request, with);
+            if (outcome.ok) {
+                const QString delivered = workingFolder() + QLatin1Char(kPathSeparator) + baseName_;
+                deliveredTi83_ = delivered + QStringLiteral(".83p");
+                deliveredTi83Plus_ = delivered + QStringLiteral(".8xp");
+            }
+            if (outcome.deliveredSize) {
+                programSizeField_->setText(QString::number(*outcome.deliveredSize));
+            }
+            failure = fromLocalMessage(outcome.message);
+            details = fromLocalMessage(outcome.details);
         }
     }
     // Shown once the window is usable again, so that nothing waits behind the message.
-    if (!outcome.ok) {
-        warn_(fromLocalMessage(outcome.message), fromLocalMessage(outcome.details));
+    if (!failure.isEmpty()) {
+        warn_(failure, details);
     }
 }
 

@@ -15,6 +15,8 @@
 
 class QAction;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -56,6 +58,15 @@ class MainWindow final : public QMainWindow {
     // How Send to calculator finds cables and asks for one; the real ones until replaced.
     void setLinkServices(CalculatorSender::Services services);
     bool sending() const { return sender_->sending(); }
+    // The file dialog's folder; the window starts in the program's folder until told otherwise.
+    void setWorkingFolder(const QString& folder);
+    // Runs before each build once the document is saved, to make the tool chain folder ready;
+    // a non-empty answer is shown as the build's failure and nothing is built.
+    void setToolChainPreparation(std::function<QString()> prepare);
+    // Open and Import of a file chosen elsewhere than in the dialog (the command line, a file
+    // dropped on the window), after asking about unsaved changes as they do.
+    void openFile(const QString& path);
+    void importFile(const QString& path);
     // Replaces the message box that asks questions (tests answer them themselves).
     void setQuestionSink(QuestionSink ask) { ask_ = std::move(ask); }
 
@@ -80,6 +91,8 @@ class MainWindow final : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private slots:
     void updateTextSize();
@@ -99,6 +112,7 @@ class MainWindow final : public QMainWindow {
 
     enum class FileKind { Document, PlainText };
     void readIntoWindow(FileKind kind);
+    void readChosenFile(const QString& path, FileKind kind);
     QString headerMisfit(const QString& programName, const QString& calculatorFileName,
                          bool tooShort) const;
     bool confirmUnencodable();
@@ -112,6 +126,7 @@ class MainWindow final : public QMainWindow {
     QString appFolder_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<ProcessLauncher> launcher_;
+    std::function<QString()> prepareToolChain_;
     WarningSink warn_;
     QuestionSink ask_;
     std::function<void()> processEvents_;

@@ -80,4 +80,8 @@ void wrapAtWords(QPlainTextEdit& box) {
     box.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 }
 
+bool TextBox::canInsertFromMimeData(const QMimeData* source) const {
+    return !source->hasUrls() && QPlainTextEdit::canInsertFromMimeData(source);
+}
+
 } // namespace corvane

@@ -17,6 +17,8 @@ class TextBox final : public QPlainTextEdit {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
+    // Files dropped on the box are left to the window, which opens them.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
 
   private:
     void contentsChanged(int position, int added);

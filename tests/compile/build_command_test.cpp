@@ -75,6 +75,25 @@ TEST(RunBuild, WaitsForASlowToolChainBeyondTheSecondWait) {
     expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "STORY");
 }
 
+// Without the fixed waits the tool chain starts at once and its programs are delivered as
+// soon as it ends; a slow tool chain is still waited for.
+TEST(RunBuild, WithoutFixedWaitsWaitsOnlyForTheToolChain) {
+    for (const double runsFor : {0.0, 7.0}) {
+        SCOPED_TRACE(runsFor);
+        Scene scene;
+        scene.fixedWaits = false;
+        scene.chain.runsFor = runsFor;
+        scene.chain.atEnd = [&] { scene.produce(); };
+
+        const BuildOutcome outcome = scene.build();
+
+        ASSERT_TRUE(outcome.ok) << outcome.message;
+        EXPECT_LT(scene.chain.startedAt - scene.screenCountAt, 0.1);
+        EXPECT_GE(scene.deliveredAt - scene.chain.startedAt, runsFor);
+        EXPECT_LT(scene.deliveredAt - scene.chain.startedAt, runsFor + 0.1);
+    }
+}
+
 struct FailureCase {
     const char* name;
     std::function<void(Scene&)> arrange;
