@@ -25,10 +25,23 @@ struct Options {
                                              "instead of each document's folder."),
                               QStringLiteral("DIR")};
 
+    QCommandLineOption send{
+        QStringLiteral("send"),
+        QStringLiteral("Sends each program FILE (.83p, .8xp) to the calculator without a "
+                       "window. Exits with 0 when every file arrived, 1 when one did not.")};
+    QCommandLineOption cable{QStringLiteral("cable"),
+                             QStringLiteral("With --send: the cable, silverlink, grey, black, usb "
+                                            "or virtual; without it the USB cables are searched."),
+                             QStringLiteral("NAME")};
+    QCommandLineOption model{QStringLiteral("model"),
+                             QStringLiteral("With --send: the calculator, 83 or 83p; without it "
+                                            "each file goes as the model it was written for."),
+                             QStringLiteral("MODEL")};
+
     void addTo(QCommandLineParser& parser) const {
         parser.setApplicationDescription(
             QStringLiteral("Turns text into TI-83 and TI-83 Plus programs for the ION shell."));
-        parser.addOptions({help, version, import, compile, output});
+        parser.addOptions({help, version, import, compile, output, send, cable, model});
         parser.addPositionalArgument(
             QStringLiteral("FILE"),
             QStringLiteral("A document to open in the window (each further one in a window "
@@ -59,6 +72,20 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         command.action = CommandLine::Action::Help;
     } else if (parser.isSet(options.version)) {
         command.action = CommandLine::Action::Version;
+    } else if (parser.isSet(options.send)) {
+        if (parser.isSet(options.compile) || parser.isSet(options.import) ||
+            parser.isSet(options.output)) {
+            return bad(QStringLiteral("--send goes only with --cable and --model."));
+        }
+        if (files.isEmpty()) {
+            return bad(QStringLiteral("--send needs at least one program file."));
+        }
+        command.action = CommandLine::Action::Send;
+        command.programs = files;
+        command.cable = parser.value(options.cable);
+        command.model = parser.value(options.model);
+    } else if (parser.isSet(options.cable) || parser.isSet(options.model)) {
+        return bad(QStringLiteral("--cable and --model go only with --send."));
     } else if (parser.isSet(options.compile)) {
         if (parser.isSet(options.import)) {
             return bad(QStringLiteral("--import opens the window; it cannot go with --compile."));

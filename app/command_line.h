@@ -18,6 +18,7 @@ struct CommandLine {
         Help,           // --help
         Version,        // --version
         Compile,        // --compile DOCUMENT... [--output DIR]
+        Send,           // --send FILE... [--cable NAME] [--model 83|83p]
         BadCommandLine, // `error` says why
     };
     Action action = Action::Window;
@@ -30,6 +31,10 @@ struct CommandLine {
     // Compile
     QStringList documents;
     QString outputFolder; // empty: each document's own folder
+    // Send: the program files, and the cable and model when given (empty otherwise)
+    QStringList programs;
+    QString cable;
+    QString model;
 };
 
 // Reads the arguments, the program's name first. Needs no application object, so that main()

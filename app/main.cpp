@@ -3,6 +3,7 @@
 #include "desktop.h"
 #include "file_dialog.h"
 #include "main_window.h"
+#include "send_command.h"
 #include "version.h"
 
 #include <QApplication>
@@ -72,6 +73,19 @@ int runHeadless(int argc, char* argv[]) {
     case CommandLine::Action::Compile:
         return compileDocuments(command.documents, command.outputFolder, findAppFolders(),
                                 std::cout, std::cerr);
+    case CommandLine::Action::Send: {
+        SendOptions send;
+        for (const QString& program : command.programs) {
+            send.files.push_back(program.toLocal8Bit().toStdString());
+        }
+        if (!command.cable.isEmpty()) {
+            send.cable = command.cable.toStdString();
+        }
+        if (!command.model.isEmpty()) {
+            send.model = command.model.toStdString();
+        }
+        return runSendCommand(send, std::cout, std::cerr);
+    }
     case CommandLine::Action::BadCommandLine:
     case CommandLine::Action::Window:
         break;

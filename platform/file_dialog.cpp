@@ -23,7 +23,7 @@ bool QtFileDialog::ShowSave() {
 
 bool QtFileDialog::show(bool save) {
     QFileDialog dialog(nullptr, DialogTitle, InitDir);
-    dialog.setNameFilters({QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*)")});
+    dialog.setNameFilter(Filter);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode((Flags & kFileMustExist) != 0 ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);

@@ -26,6 +26,8 @@ class FileDialog {
     QString FileTitle;
     // The folder the dialog opens in: the window's working folder.
     QString InitDir;
+    // The kinds of file offered, in Qt's filter form, separated by ";;".
+    QString Filter = QStringLiteral("Text files (*.txt);;All files (*)");
 
     virtual bool ShowOpen() = 0;
     virtual bool ShowSave() = 0;
@@ -35,8 +37,7 @@ class FileDialog {
     void accept(const QString& path);
 };
 
-// Qt's file dialog with the filters "Text files (*.txt)" and "All files (*)", and the
-// default suffix "txt" when saving.
+// Qt's file dialog with the dialog's filters, and the default suffix "txt" when saving.
 // Paths come back with the platform's own separators.
 class QtFileDialog final : public FileDialog {
   public:

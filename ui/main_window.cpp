@@ -9,6 +9,7 @@
 #include "file_dialog.h"
 #include "line_reader.h"
 #include "preview_window.h"
+#include "path.h"
 #include "program_icon.h"
 #include "text_box.h"
 #include "text_loader.h"
@@ -120,6 +121,7 @@ MainWindow::MainWindow(std::unique_ptr<FileDialog> dialog, const QString& appFol
     setFixedSize(twips(kClientWidthTwips),
                  twips(kClientHeightTwips) + menuBar()->sizeHint().height());
     fileDialog_->InitDir = appFolder;
+    setLinkServices({});
     setAcceptDrops(true);
 }
 
@@ -129,6 +131,12 @@ void MainWindow::setBuildServices(std::unique_ptr<Clock> clock,
                                   std::unique_ptr<ProcessLauncher> launcher) {
     clock_ = std::move(clock);
     launcher_ = std::move(launcher);
+}
+
+void MainWindow::setLinkServices(CalculatorSender::Services services) {
+    sender_ = std::make_unique<CalculatorSender>(
+        *this, [this](const QString& message) { warn_(message, {}); }, std::move(services));
+    connect(sender_.get(), &CalculatorSender::finished, this, &MainWindow::afterSend);
 }
 
 void MainWindow::setWorkingFolder(const QString& folder) {
@@ -257,6 +265,8 @@ void MainWindow::createMenus() {
                QKeySequence(Qt::Key_F9), [this] { compileForIon(); });
     addCommand(MunCompiller, "MnuPreview", QStringLiteral("&Preview"), QKeySequence(Qt::Key_F5),
                [this] { preview(); });
+    addCommand(MunCompiller, "mnuSendToCalculator", QStringLiteral("&Send to calculator…"),
+               QKeySequence(Qt::SHIFT | Qt::Key_F9), [this] { sendToCalculator(); });
 
     QMenu* Mnuaide = menuBar()->addMenu(QStringLiteral("&?"));
     Mnuaide->setObjectName(QStringLiteral("Mnuaide"));
@@ -637,6 +647,13 @@ void MainWindow::quit() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A transfer is cancelled first; the window closes once it has ended.
+    if (sending()) {
+        sender_->cancel();
+        closeAfterSend_ = true;
+        event->ignore();
+        return;
+    }
     // A build cannot stop half-way; the window closes once it has ended.
     if (building_) {
         closeAfterBuild_ = true;
@@ -655,6 +672,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::compileForIon() {
+    // The build rewrites the programs a transfer may be reading: it waits for the end.
+    if (sending()) {
+        compileAfterSend_ = true;
+        return;
+    }
     const AtScopeEnd closeIfAsked([this] {
         if (std::exchange(closeAfterBuild_, false)) {
             close();
@@ -686,6 +708,11 @@ void MainWindow::compileForIon() {
                                           },
                                           *clock_, *launcher_};
             const BuildOutcome outcome = runBuild(request, with);
+            if (outcome.ok) {
+                const QString delivered = workingFolder() + QLatin1Char(kPathSeparator) + baseName_;
+                deliveredTi83_ = delivered + QStringLiteral(".83p");
+                deliveredTi83Plus_ = delivered + QStringLiteral(".8xp");
+            }
             if (outcome.deliveredSize) {
                 programSizeField_->setText(QString::number(*outcome.deliveredSize));
             }
@@ -708,6 +735,20 @@ void MainWindow::preview() {
     preview_->show();
     preview_->raise();
     preview_->activateWindow();
+}
+
+void MainWindow::sendToCalculator() {
+    sender_->send(deliveredTi83_, deliveredTi83Plus_, *fileDialog_);
+}
+
+void MainWindow::afterSend() {
+    if (closeAfterSend_) {
+        closeAfterSend_ = false;
+        close();
+    } else if (compileAfterSend_) {
+        compileAfterSend_ = false;
+        compileForIon();
+    }
 }
 
 void MainWindow::about() {

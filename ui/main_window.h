@@ -1,6 +1,7 @@
 #pragma once
 
 #include "busy_state.h"
+#include "calculator_sender.h"
 #include "clock.h"
 #include "process_launcher.h"
 
@@ -13,6 +14,7 @@
 #include <string>
 
 class QAction;
+class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
 class QLineEdit;
@@ -54,6 +56,9 @@ class MainWindow final : public QMainWindow {
     // The clock of the build's waits and the starter of the tool chain; the system's own
     // until replaced (tests use a faster clock or stand-in processes).
     void setBuildServices(std::unique_ptr<Clock> clock, std::unique_ptr<ProcessLauncher> launcher);
+    // How Send to calculator finds cables and asks for one; the real ones until replaced.
+    void setLinkServices(CalculatorSender::Services services);
+    bool sending() const { return sender_->sending(); }
     // The file dialog's folder; the window starts in the program's folder until told otherwise.
     void setWorkingFolder(const QString& folder);
     // Runs before each build once the document is saved, to make the tool chain folder ready;
@@ -83,6 +88,8 @@ class MainWindow final : public QMainWindow {
     void compileForIon();
     // Preview: opens the window that shows the calculator's screens beside this one.
     void preview();
+    // Send to calculator: the programs delivered last, or a program file the user picks.
+    void sendToCalculator();
     void about();
 
   protected:
@@ -100,6 +107,7 @@ class MainWindow final : public QMainWindow {
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
                         const QKeySequence& shortcut, const std::function<void()>& handler);
     bool acceptsCommands() const;
+    void afterSend();
 
     // What a command makes of the file it names (see setCurrentFile).
     enum class FileUse { Document, SourceOnly, None };
@@ -139,6 +147,14 @@ class MainWindow final : public QMainWindow {
 
     QString documentPath_;
     QString baseName_;
+    // The programs the last successful build delivered; empty before one.
+    QString deliveredTi83_;
+    QString deliveredTi83Plus_;
+
+    std::unique_ptr<CalculatorSender> sender_;
+    // Commands asked for during a transfer that run when it ends.
+    bool compileAfterSend_ = false;
+    bool closeAfterSend_ = false;
 
     QPlainTextEdit* textEdit_ = nullptr;
     QLineEdit* programNameEdit_ = nullptr;

@@ -19,6 +19,7 @@ class ScriptedFileDialog final : public FileDialog {
         int flags = 0;
         QString fileName;
         QString initDir;
+        QString filter;
     };
 
     std::deque<std::optional<QString>> answers;
@@ -29,7 +30,7 @@ class ScriptedFileDialog final : public FileDialog {
 
   private:
     bool show(bool save) {
-        shown.push_back({save, DialogTitle, Flags, FileName, InitDir});
+        shown.push_back({save, DialogTitle, Flags, FileName, InitDir, Filter});
         if (answers.empty()) {
             return false;
         }

@@ -1,0 +1,99 @@
+#include "send_command.h"
+
+#include "calculator_link.h"
+
+#include <ostream>
+
+namespace corvane {
+
+namespace {
+
+// After these the link itself is down: the files left would fail the same way.
+bool linkIsDown(link::Failure failure) {
+    return failure == link::Failure::NoCable || failure == link::Failure::NoAnswer ||
+           failure == link::Failure::Busy;
+}
+
+std::optional<tifile::Model> modelFromName(const std::string& name) {
+    if (name == "83") {
+        return tifile::Model::TI83;
+    }
+    if (name == "83p") {
+        return tifile::Model::TI83Plus;
+    }
+    return std::nullopt;
+}
+
+// The model a file was written for, from its extension; a file with another one is left to
+// the send, which names what is wrong with it.
+tifile::Model modelOfFile(const std::string& path) {
+    const std::string_view extension = link::programExtension(tifile::Model::TI83);
+    const bool ti83 =
+        path.size() >= extension.size() &&
+        path.compare(path.size() - extension.size(), extension.size(), extension) == 0;
+    return ti83 ? tifile::Model::TI83 : tifile::Model::TI83Plus;
+}
+
+} // namespace
+
+int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& err) {
+    std::optional<tifile::Model> model;
+    if (options.model) {
+        model = modelFromName(*options.model);
+        if (!model) {
+            err << "corvane: --model must be " << kSendModelValues << ", not \"" << *options.model
+                << "\".\n";
+            return 2;
+        }
+    }
+    link::CableChoice cable;
+    if (options.cable) {
+        const std::optional<link::Cable> named = link::cableFromName(*options.cable);
+        if (!named) {
+            err << "corvane: --cable must be " << kSendCableValues << ", not \"" << *options.cable
+                << "\".\n";
+            return 2;
+        }
+        cable.cable = *named;
+    } else {
+        const std::optional<link::Probed> found = link::probe();
+        if (!found) {
+            err << "corvane: no TI-83 or TI-83 Plus answered on a USB cable. Name the cable with "
+                   "--cable ("
+                << kSendCableValues << ") and the calculator with --model (" << kSendModelValues
+                << ").\n";
+            if (!link::deviceAccessHint().empty()) {
+                err << link::deviceAccessHint() << "\n";
+            }
+            return 1;
+        }
+        cable = found->cable;
+        model = model.value_or(found->model);
+    }
+    if (options.files.empty()) {
+        err << "corvane: --send needs at least one program file.\n";
+        return 2;
+    }
+
+    int status = 0;
+    for (std::size_t i = 0; i < options.files.size(); ++i) {
+        const std::string& path = options.files[i];
+        const tifile::Model target = model.value_or(modelOfFile(path));
+        const link::SendResult result = link::sendProgram({path, cable, target}, {});
+        if (result.ok()) {
+            out << path << ": sent to the " << link::modelTitle(target) << ".\n";
+            continue;
+        }
+        status = 1;
+        err << "corvane: " << path << ": " << result.message << "\n";
+        if (linkIsDown(result.failure)) {
+            for (std::size_t rest = i + 1; rest < options.files.size(); ++rest) {
+                err << "corvane: " << options.files[rest] << ": not sent.\n";
+            }
+            break;
+        }
+    }
+    return status;
+}
+
+} // namespace corvane

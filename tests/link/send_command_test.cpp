@@ -1,0 +1,90 @@
+// `corvane --send` against the stand-in calculator on the virtual link.
+
+#include "files.h"
+#include "send_command.h"
+#include "standin.h"
+#include "temp_folder.h"
+#include "ti_program_file.h"
+
+#include <gtest/gtest.h>
+#include <ostream>
+#include <sstream>
+
+namespace corvane {
+namespace {
+
+struct Row {
+    const char* name;
+    std::vector<std::string> files; // in the test's folder
+    std::optional<std::string> cable;
+    std::optional<std::string> model;
+    const char* standIn; // how the stand-in answers; none when null
+    int status;
+    std::vector<std::string> stored;
+    const char* errorPart;
+};
+
+// Rows print as their names in test listings.
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class SendCommandTest : public testing::TestWithParam<Row> {};
+
+TEST_P(SendCommandTest, ExitsZeroOnlyWhenEveryFileArrived) {
+    const Row& row = GetParam();
+    test::TempFolder folder;
+    SendOptions options{{}, row.cable, row.model};
+    for (const std::string& file : row.files) {
+        const std::string name = file.substr(0, file.find('.'));
+        const bool ti83 = file.ends_with(".83p");
+        const std::string body = ti83 ? std::string("\xC9", 1) : std::string("\xBB\x6D\xC9", 3);
+        const auto model = ti83 ? tifile::Model::TI83 : tifile::Model::TI83Plus;
+        test::writeFile(folder.file(file), tifile::buildProgramFile(model, name, body).bytes);
+        options.files.push_back(folder.file(file));
+    }
+    std::optional<test::StandIn> standIn;
+    if (row.standIn != nullptr) {
+        standIn.emplace(row.standIn, 4);
+        ASSERT_TRUE(standIn->ready());
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(runSendCommand(options, out, err), row.status) << err.str();
+    EXPECT_NE(err.str().find(row.errorPart), std::string::npos) << err.str();
+    if (standIn) {
+        std::vector<std::string> stored;
+        for (const test::Stored& variable : standIn->finish()) {
+            stored.push_back(variable.name);
+        }
+        EXPECT_EQ(stored, row.stored);
+    }
+}
+
+const Row kRows[] = {
+    {"EveryFileArrives",
+     {"HELLO.8xp", "WORLD.8xp"},
+     "virtual",
+     "83p",
+     "store",
+     0,
+     {"HELLO", "WORLD"},
+     ""},
+    {"ModelFromTheFile", {"HELLO.83p"}, "virtual", std::nullopt, "store", 0, {"HELLO"}, ""},
+    {"OneRefused",
+     {"HELLO.8xp", "WORLD.83p"},
+     "virtual",
+     "83p",
+     "store",
+     1,
+     {"HELLO"},
+     "WORLD.83p is a program for the TI-83,"},
+    {"UnknownModel", {"HELLO.8xp"}, "virtual", "84", nullptr, 2, {}, "--model must be 83 or 83p"},
+    {"UnknownCable", {"HELLO.8xp"}, "parallel", "83p", nullptr, 2, {}, "--cable must be"},
+    {"NoCalculatorOnUsb", {"HELLO.8xp"}, std::nullopt, "83p", nullptr, 1, {}, "--cable"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, SendCommandTest, testing::ValuesIn(kRows),
+                         [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
+
+} // namespace
+} // namespace corvane

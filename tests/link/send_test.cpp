@@ -1,0 +1,148 @@
+// sendProgram against the stand-in calculator on the libraries' virtual link.
+
+#include "calculator_link.h"
+#include "files.h"
+#include "standin.h"
+#include "temp_folder.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <ostream>
+
+namespace corvane::link {
+namespace {
+
+using test::TempFolder;
+using tifile::Model;
+
+// A program file for `model` named HELLO with a body of `size` bytes.
+std::string writeProgram(const TempFolder& folder, Model model, std::size_t size,
+                         std::string& body) {
+    body.assign(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        body[i] = static_cast<char>(i * 7 + 1);
+    }
+    if (model == Model::TI83Plus) {
+        body[0] = static_cast<char>(0xBB);
+        body[1] = 0x6D;
+    }
+    const std::string path =
+        folder.file(std::string("HELLO") + std::string(programExtension(model)));
+    test::writeFile(path, tifile::buildProgramFile(model, "HELLO", body).bytes);
+    return path;
+}
+
+struct Row {
+    const char* name;
+    Model fileModel;
+    Model chosenModel;
+    const char* standIn; // how the stand-in answers
+    std::size_t size;
+    bool cancelOnProgress;
+    Failure failure;
+    const char* messagePart;
+};
+
+// Rows print as their names in test listings.
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+
+const Row kRows[] = {
+    {"StoresTi83PlusProgram", Model::TI83Plus, Model::TI83Plus, "store", 300, false, Failure::None,
+     ""},
+    {"StoresTi83Program", Model::TI83, Model::TI83, "store", 3000, false, Failure::None, ""},
+    {"OutOfMemory", Model::TI83Plus, Model::TI83Plus, "full", 300, false, Failure::OutOfMemory,
+     "out of memory"},
+    {"SkipIsNoSuccess", Model::TI83Plus, Model::TI83Plus, "skip", 300, false, Failure::Refused,
+     "did not store HELLO"},
+    {"Busy", Model::TI83Plus, Model::TI83Plus, "busy", 300, false, Failure::Busy, "busy"},
+    {"NeverAnswers", Model::TI83Plus, Model::TI83Plus, "silent", 300, false, Failure::NoAnswer,
+     "No calculator answered within 1 second."},
+    {"ProgramNeverConfirmed", Model::TI83Plus, Model::TI83Plus, "mute", 300, false,
+     Failure::NoAnswer, "All of HELLO had been sent, but the calculator did not confirm it"},
+    {"CancelDuringData", Model::TI83Plus, Model::TI83Plus, "store", 8000, true, Failure::Cancelled,
+     "cancelled"},
+    {"Ti83PlusProgramToTi83", Model::TI83Plus, Model::TI83, "store", 300, false,
+     Failure::OtherModel, "HELLO.8xp is a program for the TI-83 Plus"},
+};
+
+class SendTest : public testing::TestWithParam<Row> {};
+
+TEST_P(SendTest, StandInReceivesOrSaysWhy) {
+    const Row& row = GetParam();
+    TempFolder folder;
+    std::string body;
+    const std::string path = writeProgram(folder, row.fileModel, row.size, body);
+
+    // A stand-in that falls silent must outlast the library's wait, which counts the sending
+    // process's processor time and so stretches on a loaded machine; it is hung up afterwards.
+    const bool silent = row.failure == Failure::NoAnswer;
+    test::StandIn standIn(row.standIn, silent ? 60 : 4);
+    ASSERT_TRUE(standIn.ready());
+    std::atomic<bool> cancel = false;
+    std::size_t progressCalls = 0;
+    SendEvents events;
+    events.cancel = &cancel;
+    events.progress = [&](std::size_t sent, std::size_t total) {
+        ++progressCalls;
+        if (row.cancelOnProgress && sent > 0 && sent < total) {
+            cancel = true;
+        }
+    };
+    const auto start = std::chrono::steady_clock::now();
+    const SendResult result = sendProgram({path, {Cable::Virtual, 1}, row.chosenModel, 1}, events);
+    const auto took = std::chrono::steady_clock::now() - start;
+    if (silent) {
+        standIn.hangUp();
+    }
+    const std::vector<test::Stored> stored = standIn.finish();
+
+    EXPECT_EQ(result.failure, row.failure) << result.message;
+    EXPECT_NE(result.message.find(row.messagePart), std::string::npos) << result.message;
+    ASSERT_EQ(stored.size(), row.failure == Failure::None ? 1u : 0u);
+    if (row.failure == Failure::None) {
+        EXPECT_EQ(stored[0].name, "HELLO");
+        EXPECT_EQ(stored[0].type, tifile::kProtectedProgramType);
+        EXPECT_EQ(stored[0].bytes.substr(4), test::hexOf(body)); // after the length word
+        EXPECT_GE(progressCalls, 2u);
+    }
+    if (row.failure == Failure::NoAnswer) {
+        // One second of the library's busy waiting, with room for a loaded machine.
+        EXPECT_LT(took, std::chrono::seconds(15));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SendTest, testing::ValuesIn(kRows),
+                         [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
+
+TEST(SendWithoutLink, RefusesBeforeOpeningAnything) {
+    TempFolder folder;
+    std::string body;
+    const std::string program = writeProgram(folder, Model::TI83, 100, body);
+    std::string damaged = test::readFile(program);
+    damaged.back() = static_cast<char>(damaged.back() + 1);
+    test::writeFile(folder.file("DAMAGED.83p"), damaged);
+    test::writeFile(folder.file("text.83p"), "not a program");
+
+    struct Case {
+        std::string path;
+        CableChoice cable;
+        Failure failure;
+        const char* messagePart;
+    } cases[] = {
+        {folder.file("missing.83p"), {Cable::Virtual, 1}, Failure::BadFile, "missing.83p"},
+        {folder.file("text.83p"), {Cable::Virtual, 1}, Failure::BadFile, "text.83p cannot be sent"},
+        {folder.file("DAMAGED.83p"), {Cable::Virtual, 1}, Failure::BadFile, "checksum"},
+        {program, {Cable::SilverLink, 4}, Failure::NoCable, "69-libticables2-8.rules"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const SendResult result = sendProgram({c.path, c.cable, Model::TI83, 1}, {});
+        EXPECT_EQ(result.failure, c.failure) << result.message;
+        EXPECT_NE(result.message.find(c.messagePart), std::string::npos) << result.message;
+    }
+}
+
+} // namespace
+} // namespace corvane::link

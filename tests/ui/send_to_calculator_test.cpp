@@ -1,0 +1,209 @@
+// Send to calculator in the window, against the stand-in calculator on the virtual link:
+// the connection dialog, the progress dialog and its Cancel, the messages, and the commands
+// that wait for a transfer.
+
+#include "calculator_sender.h"
+#include "compile_fixture.h"
+#include "standin.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+// Writes HELLO for `model` into `folder` and returns its path.
+QString writeProgram(const QTemporaryDir& folder, tifile::Model model) {
+    const bool ti83 = model == tifile::Model::TI83;
+    const std::string body =
+        ti83 ? std::string(3000, '\x01') : "\xBB\x6D" + std::string(3000, '\x01');
+    const QString path =
+        folder.filePath(ti83 ? QStringLiteral("HELLO.83p") : QStringLiteral("HELLO.8xp"));
+    const std::string bytes = tifile::buildProgramFile(model, "HELLO", body).bytes;
+    test::writeFile(path, QByteArray::fromStdString(bytes));
+    return path;
+}
+
+// Link services that find no cable and answer the connection dialog with the virtual link.
+CalculatorSender::Services virtualLink(tifile::Model model, int& chooserCalls) {
+    CalculatorSender::Services services;
+    services.probe = [] { return std::optional<link::Probed>(); };
+    services.choose = [model, &chooserCalls](QWidget*, const link::Probed&) {
+        ++chooserCalls;
+        return std::optional<link::Probed>({{link::Cable::Virtual, 1}, model});
+    };
+    return services;
+}
+
+QProgressDialog* progressOf(const Window& w) {
+    return w.window->findChild<QProgressDialog*>(QStringLiteral("sendProgress"));
+}
+
+void waitForTheEnd(const Window& w) {
+    QTRY_VERIFY_WITH_TIMEOUT(!w.window->sending(), 20000);
+}
+
+} // namespace
+
+class SendToCalculatorTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void oneMessagePerFailure_data() {
+        QTest::addColumn<QString>("standIn");
+        QTest::addColumn<bool>("ti83Chosen");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("arrives") << "store" << false << "";
+        QTest::newRow("out of memory") << "full" << false << "out of memory";
+        QTest::newRow("busy") << "busy" << false << "The calculator is busy";
+        QTest::newRow("program for the other model")
+            << "store" << true << "HELLO.8xp is a program for the TI-83 Plus";
+    }
+
+    void oneMessagePerFailure() {
+        QFETCH(QString, standIn);
+        QFETCH(bool, ti83Chosen);
+        QFETCH(QString, message);
+        QTemporaryDir folder;
+        Window w;
+        int chooserCalls = 0;
+        w.window->setLinkServices(
+            virtualLink(ti83Chosen ? tifile::Model::TI83 : tifile::Model::TI83Plus, chooserCalls));
+        w.dialog->answers.push_back(writeProgram(folder, tifile::Model::TI83Plus));
+        test::StandIn calculator(standIn.toStdString(), 4);
+        QVERIFY(calculator.ready());
+
+        QTest::keySequence(w.text(), QKeySequence(Qt::SHIFT | Qt::Key_F9));
+        // Nothing delivered yet: the program is asked for, with the programs' filter.
+        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+        QCOMPARE(w.dialog->shown[0].title, QStringLiteral("Send a program to the calculator"));
+        QCOMPARE(w.dialog->shown[0].filter, QStringLiteral("Calculator programs (*.83p *.8xp)"));
+        QCOMPARE(w.dialog->Filter, QStringLiteral("Text files (*.txt);;All files (*)"));
+        if (w.window->sending()) {
+            // The window stays usable while the transfer runs on its own thread.
+            QVERIFY(progressOf(w) != nullptr);
+            QVERIFY(w.window->isEnabled());
+            QVERIFY(noHourglass(*w.window));
+        }
+        waitForTheEnd(w);
+        const std::vector<test::Stored> stored = calculator.finish();
+
+        QCOMPARE(chooserCalls, 1);
+        QVERIFY(noHourglass(*w.window));
+        if (message.isEmpty()) {
+            QVERIFY2(w.warnings.isEmpty(), qPrintable(w.warnings.join(QLatin1Char('\n'))));
+            QCOMPARE(stored.size(), std::size_t{1});
+        } else {
+            QCOMPARE(w.warnings.size(), 1);
+            QVERIFY2(w.warnings[0].contains(message), qPrintable(w.warnings[0]));
+            QCOMPARE(stored.size(), std::size_t{0});
+        }
+    }
+
+    void cancelEndsTheTransferAndCompileWaits() {
+        QTemporaryDir folder;
+        Window w;
+        int chooserCalls = 0;
+        w.window->setLinkServices(virtualLink(tifile::Model::TI83Plus, chooserCalls));
+        const QString program = writeProgram(folder, tifile::Model::TI83Plus);
+        w.dialog->answers.push_back(program);
+        {
+            // The stand-in thinks a second before it accepts: Cancel comes during that wait
+            // and takes effect with the program's first bytes.
+            test::StandIn calculator("slow", 4);
+            QVERIFY(calculator.ready());
+            w.window->sendToCalculator();
+            QVERIFY(w.window->sending());
+            QProgressDialog* progress = progressOf(w);
+            QVERIFY(progress != nullptr);
+            QTRY_VERIFY(progress->isVisible());
+
+            // Compile during the transfer waits for its end: no Save As yet.
+            w.window->findChild<QAction*>(QStringLiteral("MunCompillerIon"))->trigger();
+            QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+
+            QPushButton* cancel = progress->findChild<QPushButton*>();
+            QVERIFY(cancel != nullptr);
+            QTest::mouseClick(cancel, Qt::LeftButton);
+            waitForTheEnd(w);
+            QCOMPARE(calculator.finish().size(), std::size_t{0});
+        }
+        QCOMPARE(w.warnings.size(), 1);
+        QVERIFY2(w.warnings[0].contains(QStringLiteral("was cancelled")),
+                 qPrintable(w.warnings[0]));
+        // The waiting compile ran: a new document is saved first, and the scripted dialog cancels.
+        QCOMPARE(w.dialog->shown.size(), std::size_t{2});
+        QCOMPARE(w.dialog->shown[1].title, QStringLiteral("Save text file"));
+
+        // The connection is remembered: the next send does not ask again.
+        test::StandIn calculator("store", 4);
+        QVERIFY(calculator.ready());
+        w.dialog->answers.push_back(program);
+        w.window->sendToCalculator();
+        waitForTheEnd(w);
+        QCOMPARE(calculator.finish().size(), std::size_t{1});
+        QCOMPARE(chooserCalls, 1);
+        QCOMPARE(w.warnings.size(), 1);
+    }
+
+    void sendsWhatCompileDelivered() {
+        Folders folders;
+        Window w(folders.app);
+        useFastClock(w);
+        typeDocument(w);
+        w.dialog->answers.push_back(folders.workFile("story.txt"));
+        QTest::keySequence(w.text(), QKeySequence(Qt::Key_F9));
+        QCOMPARE(w.warnings, QStringList());
+
+        int chooserCalls = 0;
+        w.window->setLinkServices(virtualLink(tifile::Model::TI83, chooserCalls));
+        test::StandIn calculator("store", 4);
+        QVERIFY(calculator.ready());
+        QTest::keySequence(w.text(), QKeySequence(Qt::SHIFT | Qt::Key_F9));
+        waitForTheEnd(w);
+        const std::vector<test::Stored> stored = calculator.finish();
+
+        // Only Save As was shown: the delivered story.83p went without being asked for.
+        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+        QVERIFY2(w.warnings.isEmpty(), qPrintable(w.warnings.join(QLatin1Char('\n'))));
+        QCOMPARE(stored.size(), std::size_t{1});
+        QCOMPARE(stored[0].name, "STORY");
+        QCOMPARE(stored[0].type, int{tifile::kProtectedProgramType});
+    }
+
+    void connectionDialogOffersCablesAndModels() {
+        QWidget parent;
+        const auto answer = [](bool accept) {
+            QTimer::singleShot(0, [accept] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog != nullptr);
+                auto* cables = dialog->findChild<QComboBox*>(QStringLiteral("cableBox"));
+                auto* models = dialog->findChild<QComboBox*>(QStringLiteral("modelBox"));
+                QCOMPARE(cables->count(), 4);
+                QCOMPARE(cables->currentText(), QStringLiteral("Black link (serial)"));
+                cables->setCurrentIndex(cables->findText(QStringLiteral("Grey link (serial)")));
+                models->setCurrentIndex(models->findText(QStringLiteral("TI-83")));
+                auto* buttons = dialog->findChild<QDialogButtonBox*>();
+                buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+            });
+        };
+        const link::Probed proposed{{link::Cable::BlackLink, 1}, tifile::Model::TI83Plus};
+        answer(true);
+        const std::optional<link::Probed> chosen = chooseConnection(&parent, proposed);
+        QVERIFY(chosen.has_value());
+        QCOMPARE(chosen->cable.cable, link::Cable::GreyLink);
+        QCOMPARE(chosen->model, tifile::Model::TI83);
+        answer(false);
+        QVERIFY(!chooseConnection(&parent, proposed).has_value());
+    }
+};
+
+QTEST_MAIN(SendToCalculatorTest)
+#include "send_to_calculator_test.moc"

@@ -1,0 +1,214 @@
+#include "calculator_sender.h"
+
+#include "file_dialog.h"
+#include "program_icon.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QProgressDialog>
+#include <QThread>
+
+namespace corvane {
+
+namespace {
+
+constexpr tifile::Model kModels[] = {tifile::Model::TI83, tifile::Model::TI83Plus};
+
+QString text(std::string_view bytes) {
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// Sets the application's hourglass for a scope, on every path out.
+class WaitCursor {
+  public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Puts the file dialog's filter back when the scope that changed it ends.
+class FilterScope {
+  public:
+    FilterScope(FileDialog& dialog, const QString& filter)
+        : dialog_(dialog), saved_(dialog.Filter) {
+        dialog_.Filter = filter;
+    }
+    ~FilterScope() { dialog_.Filter = saved_; }
+    FilterScope(const FilterScope&) = delete;
+    FilterScope& operator=(const FilterScope&) = delete;
+
+  private:
+    FileDialog& dialog_;
+    QString saved_;
+};
+
+} // namespace
+
+std::optional<link::Probed> chooseConnection(QWidget* parent, const link::Probed& proposed) {
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("connectionDialog"));
+    dialog.setWindowTitle(QStringLiteral("Send to calculator"));
+    dialog.setWindowIcon(programIcon());
+
+    auto* cables = new QComboBox(&dialog);
+    cables->setObjectName(QStringLiteral("cableBox"));
+    for (const link::Cable cable : link::userCables()) {
+        cables->addItem(text(link::cableTitle(cable)), static_cast<int>(cable));
+    }
+    cables->setCurrentIndex(std::max(0, cables->findData(static_cast<int>(proposed.cable.cable))));
+    auto* models = new QComboBox(&dialog);
+    models->setObjectName(QStringLiteral("modelBox"));
+    for (const tifile::Model model : kModels) {
+        models->addItem(text(link::modelTitle(model)), static_cast<int>(model));
+    }
+    models->setCurrentIndex(models->findData(static_cast<int>(proposed.model)));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* form = new QFormLayout(&dialog);
+    form->addRow(QStringLiteral("&Cable:"), cables);
+    form->addRow(QStringLiteral("C&alculator:"), models);
+    form->addRow(buttons);
+
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return link::Probed{{static_cast<link::Cable>(cables->currentData().toInt()), 1},
+                        static_cast<tifile::Model>(models->currentData().toInt())};
+}
+
+CalculatorSender::CalculatorSender(QWidget& window, WarningSink warn, Services services)
+    : window_(window), warn_(std::move(warn)), services_(std::move(services)) {}
+
+CalculatorSender::~CalculatorSender() {
+    if (thread_ != nullptr) {
+        cancel_ = true;
+        thread_->wait();
+        delete thread_;
+    }
+}
+
+void CalculatorSender::send(const QString& ti83, const QString& ti83Plus, FileDialog& dialog) {
+    if (sending()) {
+        if (progress_ != nullptr) {
+            progress_->raise();
+            progress_->activateWindow();
+        }
+        return;
+    }
+    const std::optional<link::Probed> chosen = connection();
+    if (!chosen) {
+        return;
+    }
+    const std::optional<QString> path =
+        programFile(chosen->model == tifile::Model::TI83 ? ti83 : ti83Plus, chosen->model, dialog);
+    if (path) {
+        start(*path, *chosen);
+    }
+}
+
+std::optional<link::Probed> CalculatorSender::connection() {
+    if (!remembered_) {
+        std::optional<link::Probed> found;
+        {
+            const WaitCursor hourglass;
+            found = services_.probe();
+        }
+        remembered_ = found ? found
+                            : services_.choose(&window_, {{link::Cable::SilverLink, 1},
+                                                          tifile::Model::TI83Plus});
+    }
+    return remembered_;
+}
+
+std::optional<QString> CalculatorSender::programFile(const QString& delivered, tifile::Model model,
+                                                     FileDialog& dialog) const {
+    if (!delivered.isEmpty() && QFileInfo::exists(delivered)) {
+        return delivered;
+    }
+    const FilterScope filter(dialog, QStringLiteral("Calculator programs (*.83p *.8xp)"));
+    dialog.DialogTitle = QStringLiteral("Send a program to the calculator");
+    dialog.Flags = FileDialog::kFileMustExist;
+    dialog.FileName = QStringLiteral("*") + text(link::programExtension(model));
+    if (!dialog.ShowOpen()) {
+        return std::nullopt;
+    }
+    return dialog.FileName;
+}
+
+void CalculatorSender::start(const QString& path, const link::Probed& connection) {
+    program_ = QFileInfo(path).fileName();
+    cancel_ = false;
+    progress_ = new QProgressDialog(QStringLiteral("Sending %1 to the %2…")
+                                        .arg(program_, text(link::modelTitle(connection.model))),
+                                    QStringLiteral("Cancel"), 0, 100, &window_);
+    progress_->setObjectName(QStringLiteral("sendProgress"));
+    progress_->setWindowTitle(QStringLiteral("Send to calculator"));
+    progress_->setAttribute(Qt::WA_DeleteOnClose);
+    // The window stays usable: the transfer runs on its own thread.
+    progress_->setWindowModality(Qt::NonModal);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setMinimumDuration(0);
+    progress_->setValue(0);
+    connect(progress_, &QProgressDialog::canceled, this, [this] {
+        cancel_ = true;
+        if (progress_ != nullptr) {
+            progress_->setLabelText(QStringLiteral("Cancelling…"));
+        }
+    });
+
+    const link::SendRequest request{QFile::encodeName(path).toStdString(), connection.cable,
+                                    connection.model};
+    thread_ = QThread::create([this, request] {
+        link::SendEvents events;
+        events.cancel = &cancel_;
+        events.progress = [this](std::size_t sent, std::size_t total) {
+            QMetaObject::invokeMethod(
+                this, [this, sent, total] { showProgress(sent, total); }, Qt::QueuedConnection);
+        };
+        result_ = link::sendProgram(request, events);
+    });
+    connect(thread_, &QThread::finished, this, &CalculatorSender::end);
+    thread_->start();
+}
+
+void CalculatorSender::showProgress(std::size_t sent, std::size_t total) {
+    if (progress_ != nullptr && total > 0) {
+        progress_->setValue(static_cast<int>(sent * 100 / total));
+    }
+}
+
+void CalculatorSender::end() {
+    thread_->wait();
+    delete thread_;
+    thread_ = nullptr;
+    const bool cancelled = cancel_;
+    if (progress_ != nullptr) {
+        // Closing a progress dialog counts as its Cancel; this close is none.
+        progress_->disconnect(this);
+        progress_->close();
+    }
+    if (!result_.ok()) {
+        // A cable or calculator that is not there may be another one next time.
+        if (result_.failure == link::Failure::NoCable ||
+            result_.failure == link::Failure::NoAnswer) {
+            remembered_.reset();
+        }
+        warn_(QString::fromLocal8Bit(result_.message));
+    } else if (cancelled) {
+        warn_(QStringLiteral("The cancel came too late: %1 had already arrived on the "
+                             "calculator.")
+                  .arg(program_));
+    }
+    emit finished();
+}
+
+} // namespace corvane
