@@ -2,9 +2,9 @@
 // sample document opened through the Open command, and the About window over it.
 //   corvane_screenshots OUTPUT_FOLDER
 
-#include "file_dialog.h"
-#include "frm_about.h"
-#include "frm_princ.h"
+#include "about_dialog.h"
+#include "main_window.h"
+#include "scripted_file_dialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,17 +54,17 @@ int main(int argc, char* argv[]) {
     auto dialog = std::make_unique<corvane::ScriptedFileDialog>();
     dialog->answers.push_back(sample);
     corvane::ScriptedFileDialog& scripted = *dialog;
-    corvane::FrmPRinc window(std::move(dialog), work.path());
+    corvane::MainWindow window(std::move(dialog), work.path());
     window.show();
-    window.MunOuvrir_Click();
+    window.open();
     if (scripted.shown.empty() || window.documentPath() != sample ||
         !save(window, output.filePath(QStringLiteral("window.png")))) {
         return 1;
     }
 
-    window.MunAproposde_Click();
+    window.about();
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (auto* about = qobject_cast<corvane::frmAbout*>(top); about && about->isVisible()) {
+        if (auto* about = qobject_cast<corvane::AboutDialog*>(top); about && about->isVisible()) {
             const bool saved = save(*about, output.filePath(QStringLiteral("about.png")));
             about->cmdOK_Click();
             return saved ? 0 : 1;

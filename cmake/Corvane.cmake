@@ -1,6 +1,9 @@
 # Compiler settings shared by every target, and one way to register each kind of test.
 
-add_compile_options(-Wall -Wextra -Werror)
+add_compile_options(-Wall -Wextra)
+if(CORVANE_WERROR)
+  add_compile_options(-Werror)
+endif()
 # GCC 12 reports false -Wrestrict overlaps inside std::string's inlined copies at -O3
 # (GCC bug 105329); the warning says nothing about our code there.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
@@ -12,8 +15,10 @@ if(CORVANE_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-find_package(GTest REQUIRED)
-find_package(PkgConfig REQUIRED)
+if(BUILD_TESTING)
+  find_package(GTest REQUIRED)
+  find_package(PkgConfig REQUIRED)
+endif()
 
 # corvane_add_gtest(NAME SOURCES file... LIBS lib...)
 # A GoogleTest program registered with CTest; each test runs in a fresh temporary folder.

@@ -137,8 +137,6 @@ void checkAssembles(const std::string& source, std::int64_t lineCount) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool filled = (fillRowPositionTable(), true);
-    (void)filled;
     const std::string_view bytes = fuzz::asText(data, size);
     const std::string& folder = fuzz::scratchFolder();
     const std::string document = folder + "/doc.txt";

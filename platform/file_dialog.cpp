@@ -39,18 +39,4 @@ bool QtFileDialog::show(bool save) {
     return true;
 }
 
-bool ScriptedFileDialog::show(bool save) {
-    shown.push_back({save, DialogTitle, Flags, FileName, InitDir});
-    if (answers.empty()) {
-        return false;
-    }
-    const std::optional<QString> answer = answers.front();
-    answers.pop_front();
-    if (!answer) {
-        return false;
-    }
-    accept(*answer);
-    return true;
-}
-
 } // namespace corvane

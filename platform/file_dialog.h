@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <deque>
-#include <optional>
-#include <vector>
 
 namespace corvane {
 
@@ -44,28 +41,6 @@ class QtFileDialog final : public FileDialog {
   public:
     bool ShowOpen() override;
     bool ShowSave() override;
-
-  private:
-    bool show(bool save);
-};
-
-// A dialog for tests: each show records the settings it was given and takes the next
-// scripted answer, a path or a cancel (std::nullopt). With no answer left it cancels.
-class ScriptedFileDialog final : public FileDialog {
-  public:
-    struct Shown {
-        bool save = false;
-        QString title;
-        int flags = 0;
-        QString fileName;
-        QString initDir;
-    };
-
-    std::deque<std::optional<QString>> answers;
-    std::vector<Shown> shown;
-
-    bool ShowOpen() override { return show(false); }
-    bool ShowSave() override { return show(true); }
 
   private:
     bool show(bool save);

@@ -44,7 +44,6 @@ std::string documentSource(const fs::path& folder, int lineCount) {
             document << "The quick brown fox jum\r\n";
         }
     }
-    corvane::fillRowPositionTable();
     std::int64_t calculatorLines = 0;
     corvane::layoutLines(documentPath.string(), folder.string(), calculatorLines);
     corvane::writeAssemblySource(folder.string(), calculatorLines, "BENCH",

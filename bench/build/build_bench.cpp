@@ -55,9 +55,7 @@ BuildOutcome build(const Scratch& scratch, Clock& clock, ProcessLauncher& launch
     request.appFolder = scratch.app.string();
     request.baseName = "story";
     request.programName = "Benchmark";
-    request.headerTemplate = std::string(kHeaderTemplate);
     request.calculatorFileName = "bench";
-    fillRowPositionTable();
     return runBuild(request, BuildCollaborators{{}, {}, clock, launcher});
 }
 

@@ -4,8 +4,8 @@
 // best of three runs less the four seconds of the two fixed waits. Run with
 // QT_QPA_PLATFORM=offscreen.
 #include "clock.h"
-#include "file_dialog.h"
-#include "frm_princ.h"
+#include "main_window.h"
+#include "scripted_file_dialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,13 +71,13 @@ Run compile(const Scratch& scratch, int lines, bool fast) {
     dialog->answers.push_back(scratch.document);
     auto* script = dialog.get();
     Run run;
-    FrmPRinc window(std::move(dialog), scratch.app,
-                    [&run](const QString& message) { run.message = message; });
+    MainWindow window(std::move(dialog), scratch.app,
+                      [&run](const QString& message) { run.message = message; });
     if (fast) {
         window.setBuildServices(std::make_unique<FastClock>(), makeSystemLauncher());
     }
     window.show();
-    window.MunOuvrir_Click();
+    window.open();
     script->answers.clear();
     QAction* command = window.findChild<QAction*>(QStringLiteral("MunCompillerIon"));
     QElapsedTimer timer;

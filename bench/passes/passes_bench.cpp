@@ -69,7 +69,6 @@ long peakResidentKilobytes() {
 int runOne(const std::string& run, const std::string& documentPath) {
     const std::string folder = std::filesystem::path(documentPath).parent_path().string();
     const bool both = run == "both";
-    corvane::fillRowPositionTable();
     double best = 1e300;
     std::int64_t lineCount = 0;
     for (int repeat = 0; repeat < kRepeats; ++repeat) {

@@ -3,8 +3,8 @@
 // that document takes, text-size counter and repaint included. Run it offscreen:
 //   QT_QPA_PLATFORM=offscreen bench/window_bench
 
-#include "file_dialog.h"
-#include "frm_princ.h"
+#include "main_window.h"
+#include "scripted_file_dialog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -52,7 +52,7 @@ int main(int argc, char* argv[]) {
 
     auto dialog = std::make_unique<corvane::ScriptedFileDialog>();
     corvane::ScriptedFileDialog& scripted = *dialog;
-    corvane::FrmPRinc window(std::move(dialog), dir.path(), [](const QString&) {});
+    corvane::MainWindow window(std::move(dialog), dir.path(), [](const QString&) {});
     window.show();
     QApplication::processEvents();
     auto* text = window.findChild<QPlainTextEdit*>(QStringLiteral("TxtTexte"));
@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
     scripted.answers.push_back(path);
     QElapsedTimer timer;
     timer.start();
-    window.MunOuvrir_Click();
+    window.open();
     QApplication::processEvents();
     const double openMs = milliseconds(timer);
 

@@ -99,13 +99,13 @@ class CompileEndToEndTest : public QObject {
 
         QElapsedTimer elapsed;
         elapsed.start();
-        QTest::keyClick(w.frm.get(), Qt::Key_F9);
+        QTest::keyClick(w.window.get(), Qt::Key_F9);
         if (realClock) {
             QVERIFY2(elapsed.elapsed() >= 4000, "the two waits make a build last four seconds");
         }
         QCOMPARE(w.warnings, QStringList());
-        QVERIFY(w.frm->isEnabled());
-        QVERIFY(noHourglass(*w.frm));
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(noHourglass(*w.window));
 
         verifyProgram(out("story.83p"), tifile::Model::TI83);
         verifyProgram(out("story.8xp"), tifile::Model::TI83Plus);

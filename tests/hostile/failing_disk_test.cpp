@@ -49,9 +49,7 @@ class InstantClock final : public Clock {
 
 std::string build(const std::string& document, const std::string& work, const std::string& app,
                   ProcessLauncher& launcher, Clock& clock) {
-    fillRowPositionTable();
-    const BuildRequest request{document, work, app, "story", "Story", std::string(kHeaderTemplate),
-                               "story"};
+    const BuildRequest request{document, work, app, "story", "Story", "story"};
     const BuildOutcome outcome = runBuild(request, BuildCollaborators{{}, {}, clock, launcher});
     return outcome.ok ? "ok"
                       : std::string(describeStep(outcome.failedStep)) + ": " + outcome.message;
@@ -228,12 +226,10 @@ class RealToolChain : public ::testing::Test {
     std::string document() const { return root_ / "story.txt"; }
 
     BuildOutcome buildNow() {
-        fillRowPositionTable();
         SteadyClock clock;
         auto launcher = makeSystemLauncher();
         const BuildRequest request{document(), work().string(), app().string(),
-                                   "story",    "Story",         std::string(kHeaderTemplate),
-                                   "story"};
+                                   "story",    "Story",         "story"};
         return runBuild(request, BuildCollaborators{{}, {}, clock, *launcher});
     }
 

@@ -121,7 +121,6 @@ TEST(HostileInput, TheReadersGiveTheRuleResultOrAClearFailure) {
 }
 
 TEST(HostileInput, ThePassesCutEveryDocumentOrRefuseTheFileBeforeTouchingTempEtt) {
-    fillRowPositionTable();
     for (const HostileInput& input : hostileInputs()) {
         SCOPED_TRACE(input.name);
         TempFolder folder;
@@ -208,7 +207,6 @@ TEST(HostileInput, TheBuildEndsInProgramsOrAStatedFailureAndLeavesTheDocumentAlo
         // Its text makes a program far beyond what a calculator holds: asm83 refuses it.
         {"a binary file (asm83 itself)", false, BuildStep::DeliverTi83, true},
     };
-    fillRowPositionTable();
     auto launcher = makeSystemLauncher();
     for (const Expected& expected : expectations) {
         SCOPED_TRACE(expected.name);
@@ -224,13 +222,8 @@ TEST(HostileInput, TheBuildEndsInProgramsOrAStatedFailureAndLeavesTheDocumentAlo
         writeFile(document, bytes);
 
         FastClock clock;
-        const BuildRequest request{document,
-                                   work.path().string(),
-                                   app.path().string(),
-                                   "story",
-                                   "Story",
-                                   std::string(kHeaderTemplate),
-                                   "story"};
+        const BuildRequest request{
+            document, work.path().string(), app.path().string(), "story", "Story", "story"};
         const BuildOutcome outcome =
             runBuild(request, BuildCollaborators{{}, {}, clock, *launcher});
         EXPECT_EQ(outcome.ok, expected.ok) << outcome.message;

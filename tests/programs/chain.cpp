@@ -58,7 +58,6 @@ Compiled AppFolderCopy::compile(const std::string& programName,
     const fs::path documentPath = app_ / "reader.txt";
     std::ofstream(documentPath, std::ios::binary) << document;
 
-    fillRowPositionTable(); // as the build command does at its start
     const LayoutOutcome layout =
         layoutLines(documentPath.string(), app_.string(), compiled.lineCount);
     if (!layout.ok) {

@@ -1,6 +1,6 @@
 // The About window: how it opens and every way it closes.
 
-#include "frm_about.h"
+#include "about_dialog.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -8,15 +8,15 @@
 #include <QPointer>
 #include <QPushButton>
 
-using corvane::frmAbout;
+using corvane::AboutDialog;
 using corvane::testing::Window;
 
 namespace {
 
-frmAbout* openAbout(Window& w) {
-    w.frm->findChild<QAction*>(QStringLiteral("MunAproposde"))->trigger();
+AboutDialog* openAbout(Window& w) {
+    w.window->findChild<QAction*>(QStringLiteral("MunAproposde"))->trigger();
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (auto* about = qobject_cast<frmAbout*>(top); about && about->isVisible()) {
+        if (auto* about = qobject_cast<AboutDialog*>(top); about && about->isVisible()) {
             return about;
         }
     }
@@ -31,7 +31,7 @@ class AboutTest : public QObject {
   private slots:
     void showsItsContents() {
         Window w;
-        frmAbout* about = openAbout(w);
+        AboutDialog* about = openAbout(w);
         QVERIFY(about);
         QCOMPARE(about->windowTitle(), QStringLiteral("A propos de l'editeur de texte"));
         QCOMPARE(about->size(), QSize(382, 194));
@@ -62,15 +62,15 @@ class AboutTest : public QObject {
         Window w;
         QTest::keyClicks(w.text(), QStringLiteral("kept"));
         for (int opening = 0; opening < 2; ++opening) {
-            QPointer<frmAbout> about = openAbout(w);
+            QPointer<AboutDialog> about = openAbout(w);
             QVERIFY(about);
             QVERIFY(QTest::qWaitForWindowActive(about));
-            QVERIFY(!w.frm->isEnabled());
+            QVERIFY(!w.window->isEnabled());
             QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdOK"));
 
             // While it is open the main window's shortcuts and menus do nothing.
-            QTest::keySequence(w.frm.get(), QKeySequence(Qt::CTRL | Qt::Key_N));
-            w.frm->findChild<QAction*>(QStringLiteral("MnuNouveau"))->trigger();
+            QTest::keySequence(w.window.get(), QKeySequence(Qt::CTRL | Qt::Key_N));
+            w.window->findChild<QAction*>(QStringLiteral("MnuNouveau"))->trigger();
             QCOMPARE(w.shownText(), QStringLiteral("kept"));
 
             if (how == QLatin1String("click")) {
@@ -83,7 +83,7 @@ class AboutTest : public QObject {
             } else {
                 about->close();
             }
-            QVERIFY(w.frm->isEnabled());
+            QVERIFY(w.window->isEnabled());
             QTRY_VERIFY(about.isNull());
         }
     }

@@ -37,15 +37,15 @@ void compileNewDocument(Window& w, const Folders& f) {
     w.dialog->answers.push_back(f.workFile("story.txt"));
     const BusyWatch watch(w);
     const QuietOutput quiet;
-    w.frm->MunCompillerIon_Click();
+    w.window->compileForIon();
     QVERIFY(watch.looks > 0);
     QCOMPARE(watch.enabledLooks, 0);
     QCOMPARE(watch.looksWithoutHourglass, 0);
 }
 
 void verifyUsable(const Window& w) {
-    QVERIFY(w.frm->isEnabled());
-    QVERIFY(noHourglass(*w.frm));
+    QVERIFY(w.window->isEnabled());
+    QVERIFY(noHourglass(*w.window));
     QCOMPARE(w.shownText(), QStringLiteral("Hello calculator"));
     QCOMPARE(w.dialog->shown.size(), std::size_t{1});
 }
@@ -140,7 +140,7 @@ class CompileCommandTest : public QObject {
         typeDocument(w);
         w.line("TxtNomFic")->setText(name);
         w.dialog->answers.push_back(f.workFile("story.txt"));
-        w.frm->MunCompillerIon_Click();
+        w.window->compileForIon();
         QCOMPARE(w.warnings.size(), 1);
         QVERIFY2(w.warnings[0].contains(
                      QStringLiteral("1 to 8 letters A-Z or digits 0-9, starting with a letter")),
@@ -149,8 +149,8 @@ class CompileCommandTest : public QObject {
         for (const char* name : {"temp.ett", "tmp.z80", "comp.bat", "story.83p"}) {
             QVERIFY2(!QFileInfo::exists(f.appFile(name)), name);
         }
-        QVERIFY(w.frm->isEnabled());
-        QVERIFY(noHourglass(*w.frm));
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(noHourglass(*w.window));
     }
 
     // A cancelled Save As ends the build silently: the user chose not to save.
@@ -159,13 +159,13 @@ class CompileCommandTest : public QObject {
         Window w(f.app);
         useFastClock(w);
         typeDocument(w);
-        w.frm->MunCompillerIon_Click();
+        w.window->compileForIon();
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
         QVERIFY(w.dialog->shown[0].save);
         QCOMPARE(w.warnings, QStringList());
         QVERIFY(!QFileInfo::exists(f.appFile("temp.ett")));
-        QVERIFY(w.frm->isEnabled());
-        QVERIFY(noHourglass(*w.frm));
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(noHourglass(*w.window));
     }
 
     // The source cannot be brought to the tool chain: nothing runs, nothing is delivered.
@@ -181,7 +181,7 @@ class CompileCommandTest : public QObject {
         }
         {
             const BusyWatch watch(w);
-            w.frm->MunCompillerIon_Click();
+            w.window->compileForIon();
             QCOMPARE(watch.enabledLooks, 0);
         }
         QCOMPARE(w.warnings.size(), 1);
@@ -190,8 +190,8 @@ class CompileCommandTest : public QObject {
         QVERIFY(QFileInfo::exists(f.workFile("tmp.z80")));
         QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
         QVERIFY(!QFileInfo::exists(f.workFile("story.83p")));
-        QVERIFY(w.frm->isEnabled());
-        QVERIFY(noHourglass(*w.frm));
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(noHourglass(*w.window));
     }
 };
 

@@ -44,7 +44,7 @@ inline constexpr double kFastSpeed = 20.0;
 
 // Uses the fast clock and the system's launcher in `w`.
 inline void useFastClock(Window& w) {
-    w.frm->setBuildServices(std::make_unique<ScaledClock>(kFastSpeed), makeSystemLauncher());
+    w.window->setBuildServices(std::make_unique<ScaledClock>(kFastSpeed), makeSystemLauncher());
 }
 
 // A fresh root folder holding "app", a copy of the program folder (asm83, ion.inc and
@@ -99,12 +99,12 @@ class BusyWatch {
   private:
     void look() {
         ++looks;
-        enabledLooks += w_.frm->isEnabled() ? 1 : 0;
-        looksWithoutHourglass += w_.frm->cursor().shape() == Qt::WaitCursor ? 0 : 1;
+        enabledLooks += w_.window->isEnabled() ? 1 : 0;
+        looksWithoutHourglass += w_.window->cursor().shape() == Qt::WaitCursor ? 0 : 1;
         QTest::keySequence(w_.text(), QKeySequence(Qt::CTRL | Qt::Key_N));
-        QTest::keyClick(w_.frm.get(), Qt::Key_F9);
+        QTest::keyClick(w_.window.get(), Qt::Key_F9);
         for (const char* name : {"MnuNouveau", "MunCompillerIon", "MnuEnregistrerSous"}) {
-            if (auto* action = w_.frm->findChild<QAction*>(QString::fromLatin1(name))) {
+            if (auto* action = w_.window->findChild<QAction*>(QString::fromLatin1(name))) {
                 action->trigger();
             }
         }

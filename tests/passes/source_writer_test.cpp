@@ -28,8 +28,6 @@ std::vector<std::string> splitLines(const std::string& bytes) {
 
 class SourceWriter : public ::testing::Test {
   protected:
-    void SetUp() override { fillRowPositionTable(); }
-
     // temp.ett with the given calculator lines, then the pass over it.
     SourceOutcome write(const std::vector<std::string>& lines, std::string_view programName = "P",
                         const SourceCallbacks& callbacks = {}) {
@@ -206,7 +204,7 @@ TEST_F(SourceWriter, EveryRowNamesALabelThatTheDataSectionDefines) {
     EXPECT_EQ(named, defined);
     for (int i = 1; i <= kLines; ++i) {
         EXPECT_EQ(named[i - 1], lineLabel(i));
-        EXPECT_EQ(codes[i - 1], rowPositionTable[(i - 1) % 10 + 1]) << "line " << i;
+        EXPECT_EQ(codes[i - 1], kRowPositions[(i - 1) % 10 + 1]) << "line " << i;
         EXPECT_EQ(data[i - 1].second, "    .db \"line  " + std::to_string(i) + "\",0");
     }
     EXPECT_EQ(codes[5], "1F");
@@ -324,14 +322,6 @@ TEST_F(SourceWriter, UnwritableFolderFailsNamingTmpZ80) {
     const SourceOutcome outcome = writeAssemblySource(folder.path(), 1, "P", kHeaderTemplate);
     EXPECT_FALSE(outcome.ok);
     EXPECT_THAT(outcome.error, HasSubstr("tmp.z80: cannot be created"));
-}
-
-TEST_F(SourceWriter, RefusesToRunWithoutTheRowTable) {
-    rowPositionTable = {};
-    const SourceOutcome outcome = write({"a"});
-    fillRowPositionTable();
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_THAT(outcome.error, HasSubstr("row table"));
 }
 
 } // namespace

@@ -22,18 +22,11 @@ const std::string_view kHeaderTemplate = "        .nolist\r\n"
                                          "        ret\r\n"
                                          "        jr      nc,debut\r\n";
 
-RowPositionTable rowPositionTable;
-
 namespace {
 
 constexpr int kRowsPerScreen = 10;
 constexpr char kCurrencySign = '\xA4';
 constexpr char kQuote = '"';
-
-// Rows lie 6 pixels apart, starting at pixel row 1.
-constexpr int rowPixel(int row) {
-    return 6 * (row - 1) + 1;
-}
 
 void appendLabelNumber(std::string& out, std::int64_t lineNumber) {
     char digits[24];
@@ -48,19 +41,10 @@ void appendLabelNumber(std::string& out, std::int64_t lineNumber) {
 // Replaces `out` with the row line that draws line `lineNumber` on screen row `row`.
 void setRowLine(std::string& out, int row, std::int64_t lineNumber) {
     out = "    ld hl,";
-    out += rowPositionTable[static_cast<std::size_t>(row)];
+    out += kRowPositions[static_cast<std::size_t>(row)];
     out += "01h \\ ld (pencol),hl \\ ld hl,lng";
     appendLabelNumber(out, lineNumber);
     out += " \\ bcall(_vputs)";
-}
-
-bool rowTableFilled() {
-    for (int row = 1; row <= kRowsPerScreen; ++row) {
-        if (rowPositionTable[static_cast<std::size_t>(row)].empty()) {
-            return false;
-        }
-    }
-    return true;
 }
 
 void appendDoubleSpaces(std::string& out, std::string_view line) {
@@ -109,15 +93,6 @@ SourceOutcome failure(std::string error, std::int64_t screenCount = 0) {
 
 } // namespace
 
-void fillRowPositionTable() {
-    static constexpr char kHexDigits[] = "0123456789ABCDEF";
-    for (int row = 1; row <= kRowsPerScreen; ++row) {
-        const int pixel = rowPixel(row);
-        rowPositionTable[static_cast<std::size_t>(row)] = {kHexDigits[pixel / 16],
-                                                           kHexDigits[pixel % 16]};
-    }
-}
-
 std::string lineLabel(std::int64_t lineNumber) {
     std::string label = "lng";
     appendLabelNumber(label, lineNumber);
@@ -139,9 +114,6 @@ std::string dbString(std::string_view text) {
 SourceOutcome writeAssemblySource(const std::string& workingFolder, std::int64_t lineCount,
                                   std::string_view programName, std::string_view headerTemplate,
                                   const SourceCallbacks& callbacks) {
-    if (!rowTableFilled()) {
-        return failure("the screen row table has not been filled");
-    }
     LineReader lines(joinPath(workingFolder, "temp.ett"));
     if (!lines.ok()) {
         return failure(lines.error());

@@ -1,4 +1,4 @@
-#include "frm_about.h"
+#include "about_dialog.h"
 
 #include "program_icon.h"
 #include "twips.h"
@@ -10,7 +10,8 @@
 
 namespace corvane {
 
-frmAbout::frmAbout(QWidget& mainWindow) : QDialog(nullptr), mainWindow_(mainWindow) {
+AboutDialog::AboutDialog(BusyIndicator& mainWindowBusy) : QDialog(nullptr) {
+    mainWindowBusy_.emplace(mainWindowBusy, Hourglass::None, true);
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("A propos de l'editeur de texte"));
@@ -24,8 +25,8 @@ frmAbout::frmAbout(QWidget& mainWindow) : QDialog(nullptr), mainWindow_(mainWind
         control->setObjectName(QString::fromLatin1(name));
         control->setGeometry(fromTwips(twipsRect));
     };
-    const auto contact = [&](QLineEdit*& field, const char* name, const char* text, int top) {
-        field = new QLineEdit(QString::fromLatin1(text));
+    const auto contact = [&](const char* name, const char* text, int top) {
+        auto* field = new QLineEdit(QString::fromLatin1(text));
         place(field, name, {240, top, 5055, 285});
         field->setReadOnly(true);
         field->setFrame(false);
@@ -35,40 +36,38 @@ frmAbout::frmAbout(QWidget& mainWindow) : QDialog(nullptr), mainWindow_(mainWind
         field->setPalette(palette);
     };
 
-    picIcon = new QLabel;
+    auto* picIcon = new QLabel;
     place(picIcon, "picIcon", {240, 240, 480, 480});
     picIcon->setPixmap(programPicture());
-    lblTitle = new QLabel(QStringLiteral("Corvane"));
+    auto* lblTitle = new QLabel(QStringLiteral("Corvane"));
     place(lblTitle, "lblTitle", {1050, 240, 3885, 480});
     QPalette black = lblTitle->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     lblTitle->setPalette(black);
-    lblVersion = new QLabel(QStringLiteral("Version 0.6a"));
+    auto* lblVersion = new QLabel(QStringLiteral("Version 0.6a"));
     place(lblVersion, "lblVersion", {1050, 780, 3885, 225});
-    contact(txtsite, "txtsite", "https://corvane.example.org", 1200);
-    contact(TxtMail, "TxtMail", "corvane@example.org", 1440);
-    contact(TxtIcq, "TxtIcq", "ICQ 000000000", 1680);
-    cmdOK = new QPushButton(QStringLiteral("OK"));
+    contact("txtsite", "https://corvane.example.org", 1200);
+    contact("TxtMail", "corvane@example.org", 1440);
+    contact("TxtIcq", "ICQ 000000000", 1680);
+    auto* cmdOK = new QPushButton(QStringLiteral("OK"));
     place(cmdOK, "cmdOK", {4245, 2265, 1260, 345});
     cmdOK->setDefault(true);
-    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &AboutDialog::accept);
 
-    QWidget::setTabOrder(cmdOK, txtsite);
-    QWidget::setTabOrder(txtsite, TxtMail);
-    QWidget::setTabOrder(TxtMail, TxtIcq);
+    // The focus cycle is the order of creation: the contact lines, then OK.
     cmdOK->setFocus();
 }
 
-void frmAbout::cmdOK_Click() {
-    mainWindow_.setEnabled(true);
+void AboutDialog::accept() {
+    mainWindowBusy_.reset();
     done(QDialog::Accepted);
 }
 
-void frmAbout::reject() {
-    cmdOK_Click();
+void AboutDialog::reject() {
+    accept();
 }
 
-void frmAbout::paintEvent(QPaintEvent* event) {
+void AboutDialog::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     // The engraved rule between the contact lines and the button: a grey line with a
     // wider white one drawn over its lower edge.

@@ -11,7 +11,6 @@
 #include <string>
 
 class QAction;
-class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -20,10 +19,10 @@ namespace corvane {
 
 class FileDialog;
 
-// The main window: the document's three fields, the result fields, the hidden assembly
-// header template, the file dialog `Dia` and the menus. The handlers stay thin: reading,
-// writing and building live in the libraries they call.
-class FrmPRinc final : public QMainWindow {
+// The main window: the document's three fields, the result fields, the file dialog and the
+// menus. The handlers stay thin: reading, writing and building live in the libraries they
+// call.
+class MainWindow final : public QMainWindow {
     Q_OBJECT
 
   public:
@@ -32,16 +31,14 @@ class FrmPRinc final : public QMainWindow {
 
     // `dialog` is the file dialog the commands show; `appFolder` is the program's folder,
     // the first working folder. Without a sink, warnings go to a message box.
-    FrmPRinc(std::unique_ptr<FileDialog> dialog, const QString& appFolder, WarningSink warn = {},
-             QWidget* parent = nullptr);
-    ~FrmPRinc() override;
+    MainWindow(std::unique_ptr<FileDialog> dialog, const QString& appFolder, WarningSink warn = {},
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     const QString& documentPath() const { return documentPath_; }
     const QString& baseName() const { return baseName_; }
     // The working folder lives in the file dialog as its initial folder.
     QString workingFolder() const;
-    // The hidden txtHead's text as the bytes written at the top of every assembly source.
-    std::string headerTemplate() const;
     // For commands that enter the busy state around their work.
     BusyIndicator& busyIndicator() { return busy_; }
     // The clock of the build's waits and the starter of the tool chain; the system's own
@@ -49,22 +46,21 @@ class FrmPRinc final : public QMainWindow {
     void setBuildServices(std::unique_ptr<Clock> clock, std::unique_ptr<ProcessLauncher> launcher);
 
   public slots:
-    void MnuNouveau_Click();
-    void MunOuvrir_Click();
-    void MnuImporter_Click();
+    void newFile();
+    void open();
+    void importText();
     // Save and Save As report whether the document is now on disk.
-    bool MnuEnregistrer_Click();
-    bool MnuEnregistrerSous_Click();
-    void MnuQuitter_Click();
+    bool save();
+    bool saveAs();
+    void quit();
     // Compile for ion: builds the calculator programs from the saved document.
-    void MunCompillerIon_Click();
-    void MunAproposde_Click();
+    void compileForIon();
+    void about();
 
   private slots:
-    void TxtTexte_Change();
+    void updateTextSize();
 
   private:
-    void Form_Load(const QString& appFolder);
     void createControls();
     void createMenus();
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
@@ -76,7 +72,7 @@ class FrmPRinc final : public QMainWindow {
     QString writeDocument(bool processEventsAfterHeader);
     bool reportSave(const QString& error);
 
-    std::unique_ptr<FileDialog> Dia;
+    std::unique_ptr<FileDialog> fileDialog_;
     QString appFolder_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<ProcessLauncher> launcher_;
@@ -89,18 +85,12 @@ class FrmPRinc final : public QMainWindow {
     QString documentPath_;
     QString baseName_;
 
-    QPlainTextEdit* TxtTexte = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* txtNomprog = nullptr;
-    QLabel* Label5 = nullptr;
-    QLineEdit* TxtNomFic = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* TxtNbEcran = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* TxtTailleTexte = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* txtTailleFichier = nullptr;
-    QPlainTextEdit* txtHead = nullptr;
+    QPlainTextEdit* textEdit_ = nullptr;
+    QLineEdit* programNameEdit_ = nullptr;
+    QLineEdit* calculatorNameEdit_ = nullptr;
+    QLineEdit* screenCountField_ = nullptr;
+    QLineEdit* textSizeField_ = nullptr;
+    QLineEdit* programSizeField_ = nullptr;
 };
 
 } // namespace corvane

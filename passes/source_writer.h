@@ -11,12 +11,10 @@ namespace corvane {
 // The fixed start of every assembly source Corvane writes (the window's hidden txtHead).
 extern const std::string_view kHeaderTemplate;
 
-// The pen-row codes of the ten rows of a screen, as two upper-case hex digits; indices
-// 1 to 10 are used.
-using RowPositionTable = std::array<std::string, 12>;
-extern RowPositionTable rowPositionTable;
-// Fills rowPositionTable (the build command does this at its start).
-void fillRowPositionTable();
+// The pen-row codes of the ten rows of a screen, as two upper-case hex digits: rows lie 6
+// pixels apart from pixel row 1. Indices 1 to 10 are used.
+inline constexpr std::array<std::string_view, 11> kRowPositions{"",   "01", "07", "0D", "13", "19",
+                                                                "1F", "25", "2B", "31", "37"};
 
 // "lng" and the line number, padded to at least three digits: lng001, lng999, lng1000.
 std::string lineLabel(std::int64_t lineNumber);

@@ -29,9 +29,7 @@ struct Scene {
         request.appFolder = app.string();
         request.baseName = "story";
         request.programName = "My story";
-        request.headerTemplate = std::string(kHeaderTemplate);
         request.calculatorFileName = "story";
-        fillRowPositionTable();
     }
 
     // The tool chain's outputs in the program folder.

@@ -18,7 +18,6 @@ struct BuildRequest {
     std::string appFolder;          // the program's own folder, with the tool chain
     std::string baseName;           // names the delivered programs
     std::string programName;        // the title ION lists
-    std::string headerTemplate;     // the fixed start of the assembly source
     std::string calculatorFileName; // the variable name on the calculator, any letter case
 };
 
