@@ -28,8 +28,8 @@ function(corvane_add_gtest name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  target_compile_definitions(${name} PRIVATE CORVANE_APP_DIR="${CORVANE_APP_DIR}"
-                                             CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  target_compile_definitions(${name} PRIVATE CORVANE_APP_DIR="${CORVANE_HOST_ROOT}${CORVANE_APP_DIR}"
+                                             CORVANE_SOURCE_DIR="${CORVANE_HOST_ROOT}${PROJECT_SOURCE_DIR}")
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
@@ -42,8 +42,8 @@ function(corvane_add_qttest name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
                                            AUTOMOC ON)
-  target_compile_definitions(${name} PRIVATE CORVANE_APP_DIR="${CORVANE_APP_DIR}"
-                                             CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  target_compile_definitions(${name} PRIVATE CORVANE_APP_DIR="${CORVANE_HOST_ROOT}${CORVANE_APP_DIR}"
+                                             CORVANE_SOURCE_DIR="${CORVANE_HOST_ROOT}${PROJECT_SOURCE_DIR}")
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

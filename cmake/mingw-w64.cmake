@@ -27,4 +27,7 @@ endif()
 find_program(CORVANE_WINE wine)
 if(CORVANE_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CORVANE_WINE})
+  # Wine shows the host's / as drive Z:, so the folders compiled into the tests go through it
+  # and stay right whichever drive a test changes to.
+  set(CORVANE_HOST_ROOT "Z:")
 endif()

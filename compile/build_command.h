@@ -77,6 +77,10 @@ BuildOutcome runBuild(const BuildRequest& request, const BuildCollaborators& col
 // drive line, which does nothing.
 std::string compBatContents(std::string_view appFolder);
 
+// Empty when comp.bat can change into `appFolder`; otherwise why not. On Windows its "@cd"
+// line cannot carry "&", "%" or "^"; elsewhere the runner takes any folder.
+std::string checkCompBatFolder(std::string_view appFolder);
+
 // True when the two folders are written the same way apart from letter case.
 bool sameFolderIgnoringCase(std::string_view a, std::string_view b);
 

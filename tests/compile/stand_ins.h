@@ -13,10 +13,13 @@
 #include <functional>
 #include <limits>
 #include <random>
-#include <signal.h>
 #include <string>
 #include <thread>
+
+#ifndef _WIN32
+#include <signal.h>
 #include <unistd.h>
+#endif
 
 namespace corvane::testing {
 
@@ -146,6 +149,7 @@ inline void makeOld(const fs::path& path) {
     fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(1));
 }
 
+#ifndef _WIN32
 // True once the process has ended (a zombie waiting for its parent counts as ended).
 inline bool processGone(pid_t pid) {
     if (::kill(pid, 0) != 0) {
@@ -155,5 +159,6 @@ inline bool processGone(pid_t pid) {
     const auto close = stat.rfind(')');
     return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
 }
+#endif
 
 } // namespace corvane::testing

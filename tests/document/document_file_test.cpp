@@ -9,6 +9,8 @@
 namespace corvane {
 namespace {
 
+using test_files::createFileLink;
+using test_files::isFileLink;
 using test_files::readBytes;
 using test_files::ReadOnly;
 using test_files::TempFolder;
@@ -184,7 +186,12 @@ TEST(DocumentFile, UnreadableFileFailsNamingItAndTheReason) {
     TempFolder folder;
     for (const auto& [path, reason] : std::vector<std::pair<std::string, std::string>>{
              {folder.file("absent.txt"), "cannot be opened: No such file"},
+#ifdef _WIN32
+             // Windows refuses to open a folder as a file.
+             {folder.path(), "cannot be opened: Permission denied"}}) {
+#else
              {folder.path(), "cannot be read: Is a directory"}}) {
+#endif
         for (const ReadOutcome& read : {readDocumentFile(path), readPlainTextFile(path)}) {
             EXPECT_FALSE(read.ok);
             EXPECT_EQ(read.error.substr(0, path.size() + 2 + reason.size()), path + ": " + reason);
@@ -229,12 +236,15 @@ TEST(DocumentFile, SavingThroughALinkWritesTheLinkedFileAndKeepsTheLink) {
     const std::string target = folder.file("real.txt");
     const std::string link = folder.file("link.txt");
     writeBytes(target, "Old\r\nold\r\n\r\n");
-    std::filesystem::create_symlink(target, link);
+    if (!createFileLink(target, link)) {
+        GTEST_SKIP() << "cannot make a symbolic link here";
+    }
     ASSERT_EQ(writeDocumentFile(link, Document{"New", "new", "text"}), "");
-    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(isFileLink(link));
     EXPECT_EQ(readBytes(target), "New\r\nnew\r\ntext\r\n");
 }
 
+#ifndef _WIN32
 TEST(DocumentFile, NewFileFollowsTheUmaskAndAReplacedFileKeepsItsMode) {
     TempFolder folder;
     const mode_t previousMask = ::umask(022);
@@ -248,6 +258,7 @@ TEST(DocumentFile, NewFileFollowsTheUmaskAndAReplacedFileKeepsItsMode) {
     EXPECT_EQ(std::filesystem::status(fresh).permissions(), std::filesystem::perms(0644));
     EXPECT_EQ(std::filesystem::status(kept).permissions(), std::filesystem::perms(0640));
 }
+#endif
 
 } // namespace
 } // namespace corvane

@@ -10,21 +10,30 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <random>
 #include <read_only.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace corvane::test_files {
 
 class TempFolder {
   public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "corvane-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
+        std::random_device random;
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const auto candidate = base / ("corvane-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) {
+                path_ = candidate.string();
+            }
+        }
+        if (path_.empty()) {
             ADD_FAILURE() << "cannot create a temporary folder";
         }
-        path_ = pattern;
     }
     ~TempFolder() {
         std::error_code ignored;
@@ -51,5 +60,27 @@ inline void writeBytes(const std::string& path, const std::string& bytes) {
 }
 
 using ReadOnly = test_support::ReadOnly;
+
+// A symbolic link at `link` to `target`; false where the system does not make one.
+inline bool createFileLink(const std::string& target, const std::string& link) {
+#ifdef _WIN32
+    return ::CreateSymbolicLinkA(link.c_str(), target.c_str(),
+                                 SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
+#else
+    std::error_code error;
+    std::filesystem::create_symlink(target, link, error);
+    return !error;
+#endif
+}
+
+inline bool isFileLink(const std::string& path) {
+#ifdef _WIN32
+    // libstdc++'s std::filesystem does not see links on Windows.
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+#else
+    return std::filesystem::is_symlink(path);
+#endif
+}
 
 } // namespace corvane::test_files
