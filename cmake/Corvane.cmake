@@ -21,12 +21,12 @@ if(BUILD_TESTING)
 endif()
 
 # corvane_add_gtest(NAME SOURCES file... LIBS lib...)
-# A GoogleTest program registered with CTest; each test runs in a fresh temporary folder.
+# A GoogleTest program registered with CTest.
 function(corvane_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} corvane_test_support GTest::gtest
+                                        GTest::gtest_main GTest::gmock)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${name} PRIVATE CORVANE_APP_DIR="${CORVANE_HOST_ROOT}${CORVANE_APP_DIR}"
                                              CORVANE_SOURCE_DIR="${CORVANE_HOST_ROOT}${PROJECT_SOURCE_DIR}")
@@ -38,8 +38,7 @@ endfunction()
 function(corvane_add_qttest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} corvane_test_support Qt6::Test Qt6::Widgets)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
                                            AUTOMOC ON)
   target_compile_definitions(${name} PRIVATE CORVANE_APP_DIR="${CORVANE_HOST_ROOT}${CORVANE_APP_DIR}"

@@ -2,6 +2,9 @@
 
 #include "ansi_codec.h"
 #include "atomic_file.h"
+#include "calculator_fit.h"
+#include "folder_identity.h"
+#include "folder_lock.h"
 #include "layout.h"
 #include "path.h"
 #include "source_writer.h"
@@ -24,8 +27,6 @@ constexpr double kWaitSeconds = 2.0;
 // How long a wait rests between two looks at the clock: short enough for the window to
 // repaint smoothly, long enough to leave the processor to the tool chain.
 constexpr double kPollSeconds = 0.005;
-// The most of asm.log that goes into a message; the rest is cut.
-constexpr std::size_t kLogLimit = 8000;
 
 // Replaces `to` with a copy of `from`, read a block at a time (a source can be hundreds of
 // megabytes); a failed copy leaves `to` as it was. Copying a file onto itself (one folder
@@ -71,13 +72,16 @@ class BuildRun {
   public:
     BuildRun(const BuildRequest& request, const BuildCollaborators& collaborators)
         : request_(request), with_(collaborators),
-          calculatorName_(toUpperAscii(request.calculatorFileName)) {}
+          calculatorName_(toUpperAscii(request.calculatorFileName)),
+          lock_(appFile(std::string(kProgramFolderLockName))) {}
 
     BuildOutcome run() {
-        const bool done = checkName() && checkBaseName() && layOutLines() && writeSource() &&
+        const bool done = checkName() && checkBaseName() && checkDocumentFile() &&
+                          lockProgramFolder() && layOutLines() && checkFit() && writeSource() &&
                           bringSource() && firstWait() && writeCompBat() && startToolChain() &&
                           awaitToolChain() && deliver(".83p", BuildStep::DeliverTi83) &&
-                          deliver(".8xp", BuildStep::DeliverTi83Plus) && readSize();
+                          deliver(".8xp", BuildStep::DeliverTi83Plus) && releaseLock() &&
+                          readSize();
         outcome_.ok = done;
         return std::move(outcome_);
     }
@@ -98,10 +102,80 @@ class BuildRun {
                         "dropped; save the document under a longer name with Save as");
     }
 
+    // The build replaces its fixed files without asking; the document must not be one of them.
+    bool checkDocumentFile() {
+        const std::string written[] = {
+            workingFile("temp.ett"),
+            workingFile("tmp.z80"),
+            workingFile(request_.baseName + ".83p"),
+            workingFile(request_.baseName + ".8xp"),
+            appFile("tmp.z80"),
+            appFile("comp.bat"),
+            appFile("tmp.83p"),
+            appFile("tmp.8xp"),
+            appFile("asm.log"),
+        };
+        for (const std::string& path : written) {
+            if (sameFileOrFolder(request_.documentPath, path)) {
+                return fail(BuildStep::DocumentFile,
+                            "the document file " + request_.documentPath + " is " + path +
+                                ", which the build replaces. Nothing was written; save the "
+                                "document under another name with Save as, then compile again.");
+            }
+        }
+        return true;
+    }
+
+    // Two editors started from one program folder share its tool chain and its fixed files:
+    // one build at a time holds the folder, from its first write to the end of the delivery.
+    // The others wait, the window repainting, up to the tool chain's own limit.
+    bool lockProgramFolder() {
+        const double start = with_.clock.seconds();
+        for (;;) {
+            switch (lock_.tryLock()) {
+            case FolderLock::Attempt::Held:
+                return true;
+            case FolderLock::Attempt::NoLockFile:
+                // No lock to be had (a folder that takes no new file, a file system without
+                // locks): the build goes on unguarded, and a folder it cannot write to fails
+                // it at the first write there, naming that file.
+                return true;
+            case FolderLock::Attempt::Taken:
+                break;
+            }
+            events();
+            if (with_.clock.seconds() - start >= kToolChainLimitSeconds) {
+                return fail(BuildStep::ProgramFolderLock,
+                            "another Corvane is building in the program folder " +
+                                request_.appFolder + " and still was after " +
+                                wholeSeconds(kToolChainLimitSeconds) +
+                                " seconds. Compile again once it has finished.");
+            }
+            with_.clock.pause(kPollSeconds);
+        }
+    }
+
+    bool releaseLock() {
+        lock_.unlock();
+        return true;
+    }
+
     bool layOutLines() {
         const LayoutOutcome layout = layoutLines(request_.documentPath, request_.workingFolder,
                                                  outcome_.lineCount, with_.processEvents);
         return layout.ok || fail(BuildStep::LineLayout, layout.error);
+    }
+
+    // A text too long for a calculator is said at once, before the source is written and the
+    // tool chain runs on it; the count comes from the layout pass, however it cuts lines.
+    bool checkFit() {
+        const CalculatorFit fit =
+            checkCalculatorFit(workingFile("temp.ett"), outcome_.lineCount,
+                               request_.programName.size(), request_.calculatorFileName.size());
+        if (!fit.error.empty()) {
+            return fail(BuildStep::CalculatorFit, fit.error);
+        }
+        return fit.fits || fail(BuildStep::CalculatorFit, fit.message);
     }
 
     bool writeSource() {
@@ -114,7 +188,7 @@ class BuildRun {
 
     // The tool chain reads tmp.z80 in its own folder.
     bool bringSource() {
-        if (sameFolderIgnoringCase(request_.appFolder, request_.workingFolder)) {
+        if (sameFileOrFolder(request_.appFolder, request_.workingFolder)) {
             return true;
         }
         const std::string error = copyFileReplacing(workingFile("tmp.z80"), appFile("tmp.z80"));
@@ -245,32 +319,48 @@ class BuildRun {
         }
     }
 
+    // Quotes asm.log when the tool chain wrote it during this build: its first lines in the
+    // message, the rest of its first bytes in the details.
     bool failWithLog(BuildStep step, const std::string& detail) {
+        fail(step, detail);
         const std::string log = appFile("asm.log");
-        if (freshness(log, baseline_) == Freshness::Fresh) {
-            // Only the start is read: a tool chain may write a log of any length.
-            std::ifstream in(log, std::ios::binary);
-            if (in) {
-                std::string text(kLogLimit + 1, '\0');
-                in.read(text.data(), static_cast<std::streamsize>(text.size()));
-                text.resize(static_cast<std::size_t>(in.gcount()));
-                if (text.size() > kLogLimit) {
-                    text.resize(kLogLimit);
-                    text += "\n[...]";
-                }
-                outcome_.toolChainLog = std::move(text);
-            }
+        if (freshness(log, baseline_) != Freshness::Fresh) {
+            return false;
         }
-        return fail(step, detail);
+        // Only the start is read: a tool chain may write a log of any length.
+        std::ifstream in(log, std::ios::binary);
+        std::string text(kLogBytesQuoted + 1, '\0');
+        in.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<std::size_t>(in.gcount()));
+        if (text.empty()) {
+            return false;
+        }
+        const bool cut = text.size() > kLogBytesQuoted;
+        text.resize(std::min(text.size(), kLogBytesQuoted));
+        // Where the message's lines end: after the 20th line feed, or nowhere when the log
+        // has no more lines than that.
+        std::size_t headEnd = std::string::npos;
+        for (std::size_t line = 0, from = 0; line < kLogLinesInMessage; ++line) {
+            headEnd = text.find('\n', from);
+            if (headEnd == std::string::npos) {
+                break;
+            }
+            from = headEnd + 1;
+        }
+        std::string head = text.substr(0, headEnd);
+        std::string rest = headEnd == std::string::npos ? std::string() : text.substr(headEnd + 1);
+        if (cut) {
+            (rest.empty() ? head : rest) += "\n[...]";
+        }
+        outcome_.message += "\n\nThe tool chain said (asm.log):\n" + head;
+        outcome_.details = std::move(rest);
+        return false;
     }
 
     bool fail(BuildStep step, const std::string& detail) {
         outcome_.failedStep = step;
         outcome_.message =
             "Compile for ion failed while " + std::string(describeStep(step)) + ":\n" + detail;
-        if (!outcome_.toolChainLog.empty()) {
-            outcome_.message += "\n\nThe tool chain said (asm.log):\n" + outcome_.toolChainLog;
-        }
         return false;
     }
 
@@ -288,6 +378,7 @@ class BuildRun {
     const BuildRequest& request_;
     const BuildCollaborators& with_;
     const std::string calculatorName_;
+    FolderLock lock_;
     BuildOutcome outcome_;
     fs::file_time_type baseline_;
     double startReading_ = 0;
@@ -304,8 +395,14 @@ std::string_view describeStep(BuildStep step) {
         return "checking the calculator file name";
     case BuildStep::ProgramFileNames:
         return "naming the program files";
+    case BuildStep::DocumentFile:
+        return "checking the document file";
+    case BuildStep::ProgramFolderLock:
+        return "waiting for the program folder";
     case BuildStep::LineLayout:
         return "cutting the text into calculator lines";
+    case BuildStep::CalculatorFit:
+        return "checking that the text fits on the calculators";
     case BuildStep::AssemblySource:
         return "writing the assembly source";
     case BuildStep::CopySource:
@@ -368,10 +465,6 @@ std::string toUpperAscii(std::string_view name) {
         }
     }
     return upper;
-}
-
-bool sameFolderIgnoringCase(std::string_view a, std::string_view b) {
-    return toUpperAscii(a) == toUpperAscii(b);
 }
 
 std::string checkCalculatorFileName(std::string_view name) {

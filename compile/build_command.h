@@ -35,7 +35,10 @@ enum class BuildStep {
     None,
     CalculatorFileName,
     ProgramFileNames,
+    DocumentFile,
+    ProgramFolderLock,
     LineLayout,
+    CalculatorFit,
     AssemblySource,
     CopySource,
     WriteCompBat,
@@ -52,24 +55,38 @@ std::string_view describeStep(BuildStep step);
 struct BuildOutcome {
     bool ok = false;
     BuildStep failedStep = BuildStep::None;
-    // One text for the user: the step, the file and the system's reason, and the tool
-    // chain's messages when it wrote them during this build. Empty on success.
+    // One text for the user: the step, the file and the system's reason, and the first
+    // lines of the tool chain's messages when it wrote them during this build. Short enough
+    // for a message box on any screen. Empty on success.
     std::string message;
-    // asm.log as the tool chain wrote it during this build; empty when it did not.
-    std::string toolChainLog;
+    // The rest of the tool chain's messages, to be shown on request; empty when there are
+    // no more.
+    std::string details;
     std::int64_t lineCount = 0;
     std::int64_t screenCount = 0;
     // The length of the delivered .83p; set only when both programs were delivered fresh.
     std::optional<std::uintmax_t> deliveredSize;
 };
 
-// The longest the tool chain may run, counted from its start, before it is stopped.
+// The longest the tool chain may run, counted from its start, before it is stopped; also the
+// longest a build waits for another one to let go of the program folder.
 inline constexpr double kToolChainLimitSeconds = 60.0;
+
+// How much of asm.log a failure quotes: its first lines in the message, the rest of its first
+// bytes in the details.
+inline constexpr std::size_t kLogLinesInMessage = 20;
+inline constexpr std::size_t kLogBytesQuoted = 8000;
+
+// The lock file in the program folder that one build at a time holds, from the first file it
+// writes to the end of the delivery.
+inline constexpr std::string_view kProgramFolderLockName = "corvane.lock";
 
 // Carries out the build after the save: the two passes, the tool chain run through comp.bat
 // with its two 2-second waits, and the delivery of baseName.83p and baseName.8xp into the
 // working folder under the calculator file name. A program file is delivered only when the
-// tool chain wrote it during this run. Any failing step ends the build.
+// tool chain wrote it during this run. Any failing step ends the build: a document that is
+// one of the build's own files, a program folder another build holds for the whole tool
+// chain limit, and a text too long for a calculator end it before tmp.z80 is written.
 BuildOutcome runBuild(const BuildRequest& request, const BuildCollaborators& collaborators);
 
 // comp.bat for `appFolder`: the drive line, "@cd " and the folder verbatim, "@asm.bat", each
@@ -80,9 +97,6 @@ std::string compBatContents(std::string_view appFolder);
 // Empty when comp.bat can change into `appFolder`; otherwise why not. On Windows its "@cd"
 // line cannot carry "&", "%" or "^"; elsewhere the runner takes any folder.
 std::string checkCompBatFolder(std::string_view appFolder);
-
-// True when the two folders are written the same way apart from letter case.
-bool sameFolderIgnoringCase(std::string_view a, std::string_view b);
 
 // Empty when `name`, in capitals, can name a program on the calculator; otherwise a message
 // saying what is allowed.

@@ -35,10 +35,11 @@ std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-void showWarningBox(const QString& message) {
+void showWarningBox(const QString& message, const QString& details) {
     // No parent: the main window may be disabled by a busy command, and a dialog owned by a
     // disabled window would be disabled too.
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Corvane"), message, QMessageBox::Ok);
+    box.setDetailedText(details);
     box.setWindowIcon(programIcon());
     box.exec();
 }
@@ -323,7 +324,7 @@ bool MainWindow::reportSave(const QString& error) {
     if (error.isEmpty()) {
         return true;
     }
-    warn_(tr("The document was not saved; its text is still in the window.\n\n%1").arg(error));
+    warn_(tr("The document was not saved; its text is still in the window.\n\n%1").arg(error), {});
     return false;
 }
 
@@ -360,7 +361,7 @@ void MainWindow::compileForIon() {
     }
     // Shown once the window is usable again, so that nothing waits behind the message.
     if (!outcome.ok) {
-        warn_(QString::fromLocal8Bit(outcome.message));
+        warn_(QString::fromLocal8Bit(outcome.message), QString::fromLocal8Bit(outcome.details));
     }
 }
 

@@ -26,8 +26,9 @@ class MainWindow final : public QMainWindow {
     Q_OBJECT
 
   public:
-    // Shows a failure the user must know about (a save that did not happen).
-    using WarningSink = std::function<void(const QString& message)>;
+    // Shows a failure the user must know about (a save that did not happen), with details
+    // the user may ask for (empty when there are none).
+    using WarningSink = std::function<void(const QString& message, const QString& details)>;
 
     // `dialog` is the file dialog the commands show; `appFolder` is the program's folder,
     // the first working folder. Without a sink, warnings go to a message box.

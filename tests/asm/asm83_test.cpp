@@ -1,9 +1,11 @@
 // asm83 run as a program, the way asm.bat runs it: its command line, the files it writes and
 // the files it must leave alone.
+#include "files.h"
+#include "temp_folder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 #include <sstream>
 #include <string>
 #include <ti_program_file.h>
@@ -39,29 +41,15 @@ const std::string kWorkedExample = "        .nolist\r\n"
                                    ".end\r\n"
                                    "END\r\n";
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using corvane::test::readFile;
+using corvane::test::writeFile;
 
 class Asm83 : public testing::Test {
   protected:
     Asm83() {
-        folder = fs::temp_directory_path() /
-                 ("asm83_test_" + std::to_string(std::random_device{}()) + "_" +
-                  testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
         fs::copy_file(fs::path(CORVANE_SOURCE_DIR) / "toolchain/ion/ion.inc", folder / "ion.inc");
         writeFile(folder / "tmp.z80", kWorkedExample);
     }
-    ~Asm83() override { fs::remove_all(folder); }
 
     // Runs asm83 in the test's folder, by its full name or found through PATH; returns its
     // exit status, with its messages in `errors`.
@@ -84,7 +72,8 @@ class Asm83 : public testing::Test {
         return status;
     }
 
-    fs::path folder;
+    corvane::test::TempFolder temp;
+    const fs::path folder = temp.path();
     std::string errors;
 };
 

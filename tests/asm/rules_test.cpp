@@ -21,9 +21,11 @@ class Expressions : public testing::Test {
         symbols.define("lng1000", 7, 2);
     }
     corvane::z80::Value eval(const char* text, bool final = true) {
-        return evaluateExpression(text, ExpressionContext{symbols, 0x4000, final, map});
+        warning.clear();
+        return evaluateExpression(text, ExpressionContext{symbols, 0x4000, final, map, &warning});
     }
     SymbolTable symbols;
+    std::string warning;
     CharMap map = identityCharMap();
 };
 
@@ -49,11 +51,16 @@ TEST_F(Expressions, Values) {
         {"-1", -1},
         {"~0", -1},
         {"- -1", 1},
-        {"2+3*4", 14},
+        {"2+3*4", 20},
+        {"2+(3*4)", 14},
         {"(2+3)*4", 20},
         {"1<<8|1", 257},
         {"1|6&3", 3},
-        {"5^1&1", 4},
+        {"5^1&1", 0},
+        {"-2*3", -6},
+        {"~1+1", -1},
+        {"2*-3+1", -5},
+        {"10-2-3", 5},
         {"256>>4>>1", 8},
         {"-7/2", -3},
         {"-7%2", -1},
@@ -65,6 +72,30 @@ TEST_F(Expressions, Values) {
         const corvane::z80::Value value = eval(c.text);
         EXPECT_TRUE(value.ok && value.known) << c.text << ": " << value.error;
         EXPECT_EQ(value.number, c.value) << c.text;
+    }
+}
+
+// Left to right is the rule; where C precedence gives another value, the message says both.
+TEST_F(Expressions, WarnWhereCPrecedenceGivesAnotherValue) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"1+2*3", "'1+2*3' is 9, evaluated left to right; with C precedence it would be 7"},
+        {"1|2^3&4", "is 0, evaluated left to right; with C precedence it would be 3"},
+        {"1<<2+1", "'1<<2+1' is 5, evaluated left to right; with C precedence it would be 8"},
+        {"1+(2*3)", nullptr},
+        {"2*3+1", nullptr},
+        {"1+2-3", nullptr},
+        {"0*2+1", nullptr},
+        {"1 + 2 << 1", nullptr},
+        {"fwd+2*3", nullptr},
+    };
+    for (const auto& [text, message] : cases) {
+        eval(text, false);
+        if (message == nullptr) {
+            EXPECT_EQ(warning, "") << text;
+        } else {
+            EXPECT_NE(warning.find(message), std::string::npos)
+                << text << " gave '" << warning << "'";
+        }
     }
 }
 

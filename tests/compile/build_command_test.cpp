@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace corvane::testing {
+namespace corvane::test {
 namespace {
 
 TEST(CompBat, IsThreeLinesEndedByCrLf) {
@@ -14,22 +14,6 @@ TEST(CompBat, IsThreeLinesEndedByCrLf) {
     };
     for (const auto& [folder, expected] : cases) {
         EXPECT_EQ(compBatContents(folder), expected) << folder;
-    }
-}
-
-TEST(SameFolder, ComparesHowTheFoldersAreWrittenIgnoringOnlyLetterCase) {
-    struct Case {
-        const char* a;
-        const char* b;
-        bool same;
-    };
-    const Case cases[] = {
-        {"C:\\Corvane", "c:\\CORVANE", true},         {"/home/ann/Texts", "/HOME/ANN/texts", true},
-        {"C:\\Corvane\\", "C:\\Corvane", false},      {"/a/./b", "/a/b", false},
-        {"C:\\PROGRA~1", "C:\\Program Files", false}, {"/a/\xE9t\xE9", "/a/\xC9T\xC9", false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(sameFolderIgnoringCase(c.a, c.b), c.same) << c.a << " | " << c.b;
     }
 }
 
@@ -90,25 +74,6 @@ TEST(RunBuild, WaitsForASlowToolChainBeyondTheSecondWait) {
     expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "STORY");
 }
 
-// Letter case alone does not make another folder: the source is not copied. A copy would
-// fail here, as the second spelling holds a folder where tmp.z80 would go.
-TEST(RunBuild, TakesFoldersWrittenAlikeAsTheSameFolder) {
-    for (const char* appName : {"Texts", "TEXTS"}) {
-        SCOPED_TRACE(appName);
-        Scene scene(appName, "Texts");
-        // Where file names ignore letter case the two are one folder anyway.
-        if (!fs::equivalent(scene.app, scene.work)) {
-            fs::create_directories(scene.app / "tmp.z80");
-        }
-        scene.chain.atStart = [&] { scene.produce(); };
-
-        const BuildOutcome outcome = scene.build();
-
-        ASSERT_TRUE(outcome.ok) << outcome.message;
-        expectDelivered(scene.work / "story.83p", tifile::Model::TI83, "STORY");
-    }
-}
-
 struct FailureCase {
     const char* name;
     std::function<void(Scene&)> arrange;
@@ -134,6 +99,33 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
          [](Scene& s) { s.request.baseName.clear(); },
          BuildStep::ProgramFileNames,
          {"no name for the programs", "Save as"}},
+        {"the document saved as the working folder's tmp.z80",
+         [](Scene& s) { s.saveDocumentAs(s.work / "tmp.z80"); },
+         BuildStep::DocumentFile,
+         {"tmp.z80, which the build replaces", "Save as"}},
+        {"the document saved as the program it would become",
+         [](Scene& s) { s.saveDocumentAs(s.work / "story.83p"); },
+         BuildStep::DocumentFile,
+         {"story.83p, which the build replaces"},
+         {},
+         true},
+        {"another editor builds in the program folder for a whole minute",
+         [](Scene& s) {
+             s.otherEditor = std::make_unique<FolderLock>((s.app / "corvane.lock").string());
+             ASSERT_EQ(s.otherEditor->tryLock(), FolderLock::Attempt::Held);
+         },
+         BuildStep::ProgramFolderLock,
+         {"another Corvane is building in the program folder", "60 seconds"}},
+        {"a text too long for the calculators",
+         [](Scene& s) {
+             std::string document = "My story\r\nstory\r\n";
+             for (int i = 0; i < 5000; ++i) {
+                 document += "Line\r\n";
+             }
+             writeFile(s.work / "story.txt", document);
+         },
+         BuildStep::CalculatorFit,
+         {"5,000 calculator lines", "TI-83 Plus program holds at most 697", "C000h"}},
         {"the document file is gone",
          [](Scene& s) { fs::remove(s.work / "story.txt"); },
          BuildStep::LineLayout,
@@ -221,6 +213,8 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
         if (!c.earlierDelivery.empty()) {
             writeFile(scene.work / "story.83p", c.earlierDelivery);
         }
+        const std::string document = readFile(scene.request.documentPath);
+        const auto before = filesIn(scene.work);
 
         const BuildOutcome outcome = scene.build();
 
@@ -236,6 +230,7 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
         for (const std::string& part : c.notSaying) {
             EXPECT_EQ(outcome.message.find(part), std::string::npos) << outcome.message;
         }
+        EXPECT_EQ(readFile(scene.request.documentPath), document);
         EXPECT_EQ(fs::exists(scene.work / "story.83p"), c.ti83Delivered);
         if (!c.earlierDelivery.empty()) {
             EXPECT_EQ(readFile(scene.work / "story.83p"), c.earlierDelivery);
@@ -244,8 +239,15 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
         EXPECT_FALSE(fs::exists(scene.work / "story.8xp"));
         const bool reachedToolChain = c.step >= BuildStep::ToolChain;
         EXPECT_EQ(scene.chain.starts, reachedToolChain ? 1 : 0);
-        if (c.step <= BuildStep::ProgramFileNames) {
-            EXPECT_FALSE(fs::exists(scene.work / "temp.ett"));
+        if (c.step < BuildStep::LineLayout) {
+            EXPECT_EQ(filesIn(scene.work), before) << "nothing is written";
+        }
+        if (c.step >= BuildStep::LineLayout && c.step <= BuildStep::CalculatorFit) {
+            EXPECT_FALSE(fs::exists(scene.work / "tmp.z80"));
+        }
+        if (c.step == BuildStep::ProgramFolderLock) {
+            EXPECT_GE(scene.clock.now() - 1000.0, kToolChainLimitSeconds);
+            EXPECT_GT(scene.events, 100) << "the window repaints while the build waits";
         }
         if (c.step == BuildStep::ToolChain) {
             EXPECT_TRUE(scene.chain.stopped);
@@ -254,5 +256,44 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
     }
 }
 
+// A long asm.log: the message box shows its first 20 lines, and the rest of its first 8,000
+// bytes is there on request.
+TEST(RunBuild, QuotesTheStartOfALongAsmLogAndKeepsTheRestAsDetails) {
+    const auto logLine = [](int n) { return "tmp.z80:" + std::to_string(n) + ": error: no"; };
+    struct Case {
+        const char* name;
+        int lines;
+        std::size_t padding; // bytes added to every line
+        bool detailsCut;
+    };
+    const Case cases[] = {{"twenty lines", 20, 0, false},
+                          {"thirty lines", 30, 0, false},
+                          {"a log of megabytes", 100000, 40, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene scene;
+        scene.chain.exitStatus = 1;
+        scene.chain.atStart = [&] {
+            std::string log;
+            for (int n = 1; n <= c.lines; ++n) {
+                log += logLine(n) + std::string(c.padding, '.') + "\n";
+            }
+            writeFile(scene.app / "asm.log", log);
+        };
+
+        const BuildOutcome outcome = scene.build();
+
+        ASSERT_EQ(outcome.failedStep, BuildStep::DeliverTi83);
+        EXPECT_NE(outcome.message.find(logLine(20)), std::string::npos) << outcome.message;
+        EXPECT_EQ(outcome.message.find(logLine(21)), std::string::npos) << outcome.message;
+        EXPECT_EQ(outcome.details.empty(), c.lines <= 20) << outcome.details;
+        if (c.lines > 20) {
+            EXPECT_TRUE(outcome.details.starts_with(logLine(21))) << outcome.details;
+            EXPECT_EQ(outcome.details.ends_with("[...]"), c.detailsCut);
+        }
+        EXPECT_LE(outcome.details.size(), kLogBytesQuoted);
+    }
+}
+
 } // namespace
-} // namespace corvane::testing
+} // namespace corvane::test

@@ -5,7 +5,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 
-namespace corvane::testing {
+namespace corvane::test {
 namespace {
 
 // Real processes end in their own time: wait for them, but never for ever.
@@ -220,4 +220,4 @@ TEST_F(Launcher, StopEndsTheScriptAndWhatItStarted) {
 #endif
 
 } // namespace
-} // namespace corvane::testing
+} // namespace corvane::test

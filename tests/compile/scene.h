@@ -1,13 +1,15 @@
 #pragma once
 
 #include "build_command.h"
+#include "folder_lock.h"
 #include "source_writer.h"
 #include "stand_ins.h"
 #include "ti_program_file.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
-namespace corvane::testing {
+namespace corvane::test {
 
 // Program files as the tool chain leaves them: named TMP after tmp.z80.
 inline std::string programBytes(tifile::Model model) {
@@ -30,6 +32,12 @@ struct Scene {
         request.baseName = "story";
         request.programName = "My story";
         request.calculatorFileName = "story";
+    }
+
+    // The document saved under another file name.
+    void saveDocumentAs(const fs::path& path) {
+        fs::rename(work / "story.txt", path);
+        request.documentPath = path.string();
     }
 
     // The tool chain's outputs in the program folder.
@@ -61,15 +69,27 @@ struct Scene {
     fs::path app;
     fs::path work;
     BuildRequest request;
-    FakeClock clock;
+    DrivenClock clock;
     Clock* useClock = &clock;
     FakeToolChain chain;
     std::unique_ptr<ProcessLauncher> launcher = std::make_unique<FakeLauncher>(clock, chain);
+    // The program folder's lock, held as another editor would.
+    std::unique_ptr<FolderLock> otherEditor;
     int events = 0;
     std::int64_t shownScreenCount = -1;
     double screenCountAt = -1;
     double deliveredAt = -1;
 };
+
+// The names of the files in `folder`, with their sizes.
+inline std::set<std::pair<std::string, std::uintmax_t>> filesIn(const fs::path& folder) {
+    std::set<std::pair<std::string, std::uintmax_t>> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        files.emplace(entry.path().filename().string(),
+                      entry.is_regular_file() ? entry.file_size() : 0);
+    }
+    return files;
+}
 
 inline void expectDelivered(const fs::path& path, tifile::Model model, const std::string& name) {
     const tifile::Parsed parsed = tifile::parseProgramFile(readFile(path));
@@ -79,4 +99,4 @@ inline void expectDelivered(const fs::path& path, tifile::Model model, const std
     EXPECT_EQ(parsed.file->storedChecksum, parsed.file->computedChecksum);
 }
 
-} // namespace corvane::testing
+} // namespace corvane::test

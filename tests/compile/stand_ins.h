@@ -1,60 +1,31 @@
 #pragma once
 
-// Stand-ins for the build's collaborators: a clock that the test drives, a tool chain that
-// runs on that clock, and a fresh folder per test.
+// Stand-ins for the build's collaborators: a tool chain that runs on a driven clock.
 
-#include "clock.h"
+#include "driven_clock.h"
+#include "files.h"
 #include "process_launcher.h"
+#include "temp_folder.h"
 
 #include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <limits>
-#include <random>
 #include <string>
-#include <thread>
 
 #ifndef _WIN32
 #include <signal.h>
 #include <unistd.h>
 #endif
 
-namespace corvane::testing {
+namespace corvane::test {
 
 namespace fs = std::filesystem;
 
-// Advances by `step` at each reading and by the paused time at each pause. With a real
-// pause it runs `speed` times faster than real time, for tests with real processes.
-class FakeClock final : public Clock {
-  public:
-    explicit FakeClock(double step = 0.0, double speed = 0.0) : step_(step), speed_(speed) {}
-    double seconds() override {
-        const double reading = now_;
-        now_ += step_;
-        ++readings_;
-        return reading;
-    }
-    void pause(double seconds) override {
-        now_ += seconds;
-        if (speed_ > 0) {
-            std::this_thread::sleep_for(std::chrono::duration<double>(seconds / speed_));
-        }
-    }
-    double now() const { return now_; }
-    int readings() const { return readings_; }
-
-  private:
-    double now_ = 1000.0;
-    double step_;
-    double speed_;
-    int readings_ = 0;
-};
-
 inline constexpr double kNever = std::numeric_limits<double>::infinity();
 
-// A tool chain that runs for `runsFor` seconds of the fake clock.
+// A tool chain that runs for `runsFor` seconds of the driven clock.
 struct FakeToolChain {
     std::function<void()> atStart;
     std::function<void()> atEnd;
@@ -69,7 +40,7 @@ struct FakeToolChain {
 
 class FakeProcess final : public RunningProcess {
   public:
-    FakeProcess(FakeClock& clock, FakeToolChain& chain)
+    FakeProcess(DrivenClock& clock, FakeToolChain& chain)
         : clock_(clock), chain_(chain), endAt_(clock.now() + chain.runsFor) {}
     bool running() override {
         if (!ended_ && clock_.now() >= endAt_) {
@@ -89,7 +60,7 @@ class FakeProcess final : public RunningProcess {
     }
 
   private:
-    FakeClock& clock_;
+    DrivenClock& clock_;
     FakeToolChain& chain_;
     double endAt_;
     bool ended_ = false;
@@ -97,7 +68,7 @@ class FakeProcess final : public RunningProcess {
 
 class FakeLauncher final : public ProcessLauncher {
   public:
-    FakeLauncher(FakeClock& clock, FakeToolChain& chain) : clock_(clock), chain_(chain) {}
+    FakeLauncher(DrivenClock& clock, FakeToolChain& chain) : clock_(clock), chain_(chain) {}
     LaunchOutcome start(const std::string& batchPath) override {
         ++chain_.starts;
         chain_.startedAt = clock_.now();
@@ -111,38 +82,9 @@ class FakeLauncher final : public ProcessLauncher {
     }
 
   private:
-    FakeClock& clock_;
+    DrivenClock& clock_;
     FakeToolChain& chain_;
 };
-
-// A fresh folder, removed with everything in it at the end of the test.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::random_device random;
-        path_ = fs::temp_directory_path() / ("corvane-buildcmd-" + std::to_string(random()));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
-
-inline void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Moves a file's time an hour back, as if an earlier build had left it.
 inline void makeOld(const fs::path& path) {
@@ -161,4 +103,4 @@ inline bool processGone(pid_t pid) {
 }
 #endif
 
-} // namespace corvane::testing
+} // namespace corvane::test

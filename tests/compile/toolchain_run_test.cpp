@@ -2,10 +2,11 @@
 // tool chain itself.
 #include "path.h"
 #include "scene.h"
+#include "tool_chain.h"
 
 #include <cstdlib>
 
-namespace corvane::testing {
+namespace corvane::test {
 namespace {
 
 // A scene whose comp.bat really runs, with `script` as asm.bat and the tool chain's two
@@ -94,7 +95,7 @@ TEST(RealProcess, OnlyWhatTheToolChainWroteDuringTheBuildIsDelivered) {
         SCOPED_TRACE(c.name);
         Scene scene;
         useRealToolChain(scene, c.script);
-        FakeClock fast(0.0, 20.0);
+        DrivenClock fast(0.0, 20.0);
         scene.useClock = &fast;
         if (c.earlierOutputs) {
             scene.produce();
@@ -123,32 +124,12 @@ TEST(RealProcess, OnlyWhatTheToolChainWroteDuringTheBuildIsDelivered) {
     }
 }
 
-#ifdef _WIN32
-const char* const kAsm83 = "asm83.exe";
-#else
-const char* const kAsm83 = "asm83";
-#endif
-
-// A program folder holding the bundled tool chain, as the build left it.
-bool copyToolChain(const fs::path& app) {
-    const fs::path bin = CORVANE_APP_DIR;
-    if (!fs::exists(bin / kAsm83) || !fs::exists(bin / "asm.bat")) {
-        return false;
-    }
-    for (const char* tool : {kAsm83, "ion.inc", "asm.bat"}) {
-        fs::copy_file(bin / tool, app / tool);
-    }
-    return true;
-}
-
 TEST(RealToolChain, AOneLineDocumentBuildsIntoBothProgramsWithTheirSize) {
     Scene scene;
-    if (!copyToolChain(scene.app)) {
-        GTEST_SKIP() << "asm83 and asm.bat are not built in " << CORVANE_APP_DIR;
-    }
+    copyToolChain(scene.app);
     scene.launcher = makeSystemLauncher();
     // Slowed down from the other cases: asm83 may be a sanitizer build on a busy machine.
-    FakeClock fast(0.0, 5.0);
+    DrivenClock fast(0.0, 5.0);
     scene.useClock = &fast;
     scene.request.calculatorFileName = "Tale1";
 
@@ -184,11 +165,9 @@ TEST(RealToolChain, BuildsInAProgramFolderWithBlanksParenthesesOrLettersBeyondAs
         // std::filesystem spells a narrow name in UTF-8 on Windows; the build takes the
         // system's code page, as the window hands it over.
         scene.request.appFolder = scene.root.path().string() + kPathSeparator + c.folder;
-        if (!copyToolChain(scene.app)) {
-            GTEST_SKIP() << "asm83 and asm.bat are not built in " << CORVANE_APP_DIR;
-        }
+        copyToolChain(scene.app);
         scene.launcher = makeSystemLauncher();
-        FakeClock fast(0.0, 5.0);
+        DrivenClock fast(0.0, 5.0);
         scene.useClock = &fast;
 
         const BuildOutcome outcome = scene.build();
@@ -207,4 +186,4 @@ TEST(RealToolChain, BuildsInAProgramFolderWithBlanksParenthesesOrLettersBeyondAs
 }
 
 } // namespace
-} // namespace corvane::testing
+} // namespace corvane::test

@@ -1,5 +1,7 @@
 #include "document_file.h"
-#include "test_files.h"
+#include "files.h"
+#include "read_only.h"
+#include "temp_folder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,12 +11,12 @@
 namespace corvane {
 namespace {
 
-using test_files::createFileLink;
-using test_files::isFileLink;
-using test_files::readBytes;
-using test_files::ReadOnly;
-using test_files::TempFolder;
-using test_files::writeBytes;
+using test::createFileLink;
+using test::isFileLink;
+using test::readFile;
+using test::ReadOnly;
+using test::TempFolder;
+using test::writeFile;
 using ::testing::HasSubstr;
 
 struct RoundTrip {
@@ -30,7 +32,7 @@ TEST_P(DocumentRoundTrip, WritesTheFormatAndReadsTheTextBack) {
     const std::string path = folder.file("doc.txt");
     const Document written{"Notitle", "notitle", GetParam().text};
     ASSERT_EQ(writeDocumentFile(path, written), "");
-    EXPECT_EQ(readBytes(path), "Notitle\r\nnotitle\r\n" + GetParam().text + "\r\n");
+    EXPECT_EQ(readFile(path), "Notitle\r\nnotitle\r\n" + GetParam().text + "\r\n");
 
     const ReadOutcome read = readDocumentFile(path);
     ASSERT_TRUE(read.ok) << read.error;
@@ -53,9 +55,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DocumentFile, ReplacesALongerFileCompletely) {
     TempFolder folder;
     const std::string path = folder.file("doc.txt");
-    writeBytes(path, std::string(10000, 'x'));
+    writeFile(path, std::string(10000, 'x'));
     ASSERT_EQ(writeDocumentFile(path, Document{"P", "c", ""}), "");
-    EXPECT_EQ(readBytes(path), "P\r\nc\r\n\r\n");
+    EXPECT_EQ(readFile(path), "P\r\nc\r\n\r\n");
 }
 
 // Files that are not what Corvane writes: what the reader gives back, and whether it fails.
@@ -73,7 +75,7 @@ class DocumentRead : public ::testing::TestWithParam<ShortFile> {};
 TEST_P(DocumentRead, KeepsWhatWasReadBeforeAFailure) {
     TempFolder folder;
     const std::string path = folder.file("doc.txt");
-    writeBytes(path, GetParam().bytes);
+    writeFile(path, GetParam().bytes);
     const ReadOutcome read = readDocumentFile(path);
     EXPECT_EQ(read.ok, GetParam().ok);
     EXPECT_EQ(read.document.programName, GetParam().programName);
@@ -112,7 +114,7 @@ class PlainTextRead : public ::testing::TestWithParam<PlainFile> {};
 TEST_P(PlainTextRead, GivesEveryLineAsText) {
     TempFolder folder;
     const std::string path = folder.file("plain.txt");
-    writeBytes(path, GetParam().bytes);
+    writeFile(path, GetParam().bytes);
     const ReadOutcome read = readPlainTextFile(path);
     EXPECT_EQ(read.ok, GetParam().ok);
     EXPECT_EQ(read.document.text, GetParam().text);
@@ -145,8 +147,8 @@ TEST_P(ReadCadence, ProcessesEventsBeforeEveryTwentiethTextLine) {
     for (int i = 1; i <= GetParam().textLines; ++i) {
         text += "line " + std::to_string(i) + "\r\n";
     }
-    writeBytes(folder.file("doc.txt"), "P\r\nc\r\n" + text);
-    writeBytes(folder.file("plain.txt"), text);
+    writeFile(folder.file("doc.txt"), "P\r\nc\r\n" + text);
+    writeFile(folder.file("plain.txt"), text);
 
     for (const auto& [path, reader] : {std::pair{folder.file("doc.txt"), &readDocumentFile},
                                        std::pair{folder.file("plain.txt"), &readPlainTextFile}}) {
@@ -169,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(LineCounts, ReadCadence,
 TEST(DocumentFile, HandsEachLineToItsCallbackAsRead) {
     TempFolder folder;
     const std::string path = folder.file("doc.txt");
-    writeBytes(path, "Prog\r\ncalc\r\none\r\n\r\nthree");
+    writeFile(path, "Prog\r\ncalc\r\none\r\n\r\nthree");
     std::vector<std::string> seen;
     ReadCallbacks callbacks;
     callbacks.programName = [&](std::string_view v) { seen.push_back("name:" + std::string(v)); };
@@ -203,7 +205,7 @@ TEST(DocumentFile, UnreadableFileFailsNamingItAndTheReason) {
 TEST(DocumentFile, FailedWriteIntoReadOnlyFolderKeepsTheOldFile) {
     TempFolder folder;
     const std::string path = folder.file("doc.txt");
-    writeBytes(path, "Old\r\nold\r\nkept\r\n");
+    writeFile(path, "Old\r\nold\r\nkept\r\n");
     ReadOnly guard(folder.path());
     if (!guard.engaged()) {
         GTEST_SKIP() << "cannot make a folder read-only here";
@@ -211,20 +213,20 @@ TEST(DocumentFile, FailedWriteIntoReadOnlyFolderKeepsTheOldFile) {
     const std::string error = writeDocumentFile(path, Document{"New", "new", "lost"});
     EXPECT_THAT(error, HasSubstr(path));
     EXPECT_THAT(error, HasSubstr("cannot be"));
-    EXPECT_EQ(readBytes(path), "Old\r\nold\r\nkept\r\n");
+    EXPECT_EQ(readFile(path), "Old\r\nold\r\nkept\r\n");
 }
 
 TEST(DocumentFile, FailedWriteToReadOnlyFileKeepsIt) {
     TempFolder folder;
     const std::string path = folder.file("doc.txt");
-    writeBytes(path, "Old\r\nold\r\nkept\r\n");
+    writeFile(path, "Old\r\nold\r\nkept\r\n");
     ReadOnly guard(path);
     if (!guard.engaged()) {
         GTEST_SKIP() << "cannot make a file read-only here";
     }
     const std::string error = writeDocumentFile(path, Document{"New", "new", "lost"});
     EXPECT_THAT(error, HasSubstr(path));
-    EXPECT_EQ(readBytes(path), "Old\r\nold\r\nkept\r\n");
+    EXPECT_EQ(readFile(path), "Old\r\nold\r\nkept\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                             std::filesystem::directory_iterator()),
               1)
@@ -235,13 +237,13 @@ TEST(DocumentFile, SavingThroughALinkWritesTheLinkedFileAndKeepsTheLink) {
     TempFolder folder;
     const std::string target = folder.file("real.txt");
     const std::string link = folder.file("link.txt");
-    writeBytes(target, "Old\r\nold\r\n\r\n");
+    writeFile(target, "Old\r\nold\r\n\r\n");
     if (!createFileLink(target, link)) {
         GTEST_SKIP() << "cannot make a symbolic link here";
     }
     ASSERT_EQ(writeDocumentFile(link, Document{"New", "new", "text"}), "");
     EXPECT_TRUE(isFileLink(link));
-    EXPECT_EQ(readBytes(target), "New\r\nnew\r\ntext\r\n");
+    EXPECT_EQ(readFile(target), "New\r\nnew\r\ntext\r\n");
 }
 
 #ifndef _WIN32
@@ -251,7 +253,7 @@ TEST(DocumentFile, NewFileFollowsTheUmaskAndAReplacedFileKeepsItsMode) {
     const std::string fresh = folder.file("fresh.txt");
     ASSERT_EQ(writeDocumentFile(fresh, Document{}), "");
     const std::string kept = folder.file("kept.txt");
-    writeBytes(kept, "Old\r\nold\r\n\r\n");
+    writeFile(kept, "Old\r\nold\r\n\r\n");
     std::filesystem::permissions(kept, std::filesystem::perms(0640));
     ASSERT_EQ(writeDocumentFile(kept, Document{}), "");
     ::umask(previousMask);

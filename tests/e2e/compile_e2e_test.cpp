@@ -8,7 +8,7 @@
 #include <QFileInfo>
 
 using namespace corvane;
-using namespace corvane::testing;
+using namespace corvane::test;
 
 namespace {
 
@@ -16,7 +16,7 @@ const QString kText =
     QStringLiteral("Hello calculator\nA line longer than twenty-three characters");
 
 std::string bytesOf(const QString& path) {
-    return readBytes(path).toStdString();
+    return readFile(path).toStdString();
 }
 
 // The text's lines cut for the calculator.
@@ -81,8 +81,8 @@ class CompileEndToEndTest : public QObject {
             return working + QLatin1Char('/') + QLatin1String(name);
         };
         // Earlier programs of the same name are replaced without asking.
-        QVERIFY(writeBytes(out("story.83p"), "earlier"));
-        QVERIFY(writeBytes(out("story.8xp"), "earlier"));
+        QVERIFY(writeFile(out("story.83p"), "earlier"));
+        QVERIFY(writeFile(out("story.8xp"), "earlier"));
 
         Window w(f.app);
         if (!realClock) {
@@ -92,7 +92,7 @@ class CompileEndToEndTest : public QObject {
             w.dialog->answers.push_back(f.workFile("story.txt"));
         } else {
             const QString document = f.root.filePath(openFrom + QStringLiteral("/story.txt"));
-            QVERIFY(writeBytes(document, "Old\r\nold\r\nOld text\r\n"));
+            QVERIFY(writeFile(document, "Old\r\nold\r\nOld text\r\n"));
             w.open(document);
         }
         typeDocument(w, kText);

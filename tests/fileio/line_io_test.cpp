@@ -1,6 +1,8 @@
+#include "files.h"
 #include "line_reader.h"
 #include "line_writer.h"
-#include "test_files.h"
+#include "read_only.h"
+#include "temp_folder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,10 +11,10 @@
 namespace corvane {
 namespace {
 
-using test_files::readBytes;
-using test_files::ReadOnly;
-using test_files::TempFolder;
-using test_files::writeBytes;
+using test::readFile;
+using test::ReadOnly;
+using test::TempFolder;
+using test::writeFile;
 using ::testing::HasSubstr;
 
 struct Lines {
@@ -26,7 +28,7 @@ class LineReading : public ::testing::TestWithParam<Lines> {};
 TEST_P(LineReading, SplitsAtCarriageReturnsAndFailsPastTheEnd) {
     TempFolder folder;
     const std::string path = folder.file("lines");
-    writeBytes(path, GetParam().bytes);
+    writeFile(path, GetParam().bytes);
     LineReader reader(path);
     ASSERT_TRUE(reader.ok());
     std::vector<std::string> lines;
@@ -58,13 +60,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LineWriter, EndsEveryLineWithCrLfAndReplacesTheFile) {
     TempFolder folder;
     const std::string path = folder.file("out");
-    writeBytes(path, std::string(5000, 'o'));
+    writeFile(path, std::string(5000, 'o'));
     LineWriter writer(path);
     writer.writeLine("a");
     writer.writeLine("");
     writer.write("b");
     ASSERT_TRUE(writer.close()) << writer.error();
-    EXPECT_EQ(readBytes(path), "a\r\n\r\nb");
+    EXPECT_EQ(readFile(path), "a\r\n\r\nb");
 }
 
 TEST(LineWriter, ReportsAFullDiskWithTheFileName) {

@@ -1,53 +1,20 @@
 #include "hostile_support.h"
 
+#include "full_disk.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <linux/capability.h>
 #include <poll.h>
 #include <stdexcept>
-#include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace corvane::hostile {
-
-TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "corvane-hostile-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot make a temporary folder");
-    }
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code error;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, error);
-    for (auto it = fs::recursive_directory_iterator(path_, error);
-         it != fs::recursive_directory_iterator(); it.increment(error)) {
-        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
-    }
-    fs::remove_all(path_, error);
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        throw std::runtime_error("cannot write " + path);
-    }
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+namespace corvane::test {
 
 std::vector<std::string> namesIn(const fs::path& folder) {
     std::vector<std::string> names;
@@ -57,18 +24,6 @@ std::vector<std::string> namesIn(const fs::path& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-SmallDisk::SmallDisk(const fs::path& where, std::size_t bytes) : where_(where) {
-    fs::create_directories(where_);
-    const std::string options = "size=" + std::to_string(bytes);
-    mounted_ = ::mount("tmpfs", where_.c_str(), "tmpfs", 0, options.c_str()) == 0;
-}
-
-SmallDisk::~SmallDisk() {
-    if (mounted_) {
-        ::umount2(where_.c_str(), MNT_DETACH);
-    }
 }
 
 namespace {
@@ -124,10 +79,9 @@ std::string inChild(const ChildLimits& limits, const std::function<std::string()
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(channel[0]);
+        std::optional<FileSizeLimit> sizeLimit;
         if (limits.fileSizeLimit) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{*limits.fileSizeLimit, *limits.fileSizeLimit};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
+            sizeLimit.emplace(*limits.fileSizeLimit);
         }
         if (limits.obeyFileModes) {
             dropFileModeOverrides();
@@ -204,15 +158,4 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const std::string& f
     return run;
 }
 
-std::string appDir() {
-    return CORVANE_APP_DIR;
-}
-
-void copyToolChain(const std::string& folder) {
-    for (const char* name : {"asm83", "ion.inc", "asm.bat"}) {
-        fs::copy_file(fs::path(appDir()) / name, fs::path(folder) / name,
-                      fs::copy_options::overwrite_existing);
-    }
-}
-
-} // namespace corvane::hostile
+} // namespace corvane::test

@@ -1,8 +1,7 @@
 #pragma once
 
-// What the hostile tests share: fresh folders, whole-file reads and writes, child processes
-// that run with a small disk or without root's right to ignore file modes, and the real
-// tool chain started with a time limit.
+// What the hostile tests share: child processes that run with a small disk or without root's
+// right to ignore file modes, and programs started with a time limit.
 
 #include <cstdint>
 #include <filesystem>
@@ -11,43 +10,12 @@
 #include <string>
 #include <vector>
 
-namespace corvane::hostile {
+namespace corvane::test {
 
 namespace fs = std::filesystem;
 
-// A fresh folder, removed with everything in it (modes restored first).
-class TempFolder {
-  public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
-
-void writeFile(const std::string& path, const std::string& bytes);
-std::string readFile(const std::string& path);
 // The names in `folder`, sorted.
 std::vector<std::string> namesIn(const fs::path& folder);
-
-// A folder of at most `bytes` on a tmpfs of its own, where the process may mount one (root
-// on Linux); unmounted, with what was written on it, when destroyed.
-class SmallDisk {
-  public:
-    SmallDisk(const fs::path& where, std::size_t bytes);
-    ~SmallDisk();
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    bool mounted() const { return mounted_; }
-
-  private:
-    fs::path where_;
-    bool mounted_ = false;
-};
 
 struct ChildLimits {
     // Files may not grow past this (writes beyond fail with EFBIG; SIGXFSZ is ignored).
@@ -73,10 +41,4 @@ struct ProgramRun {
 ProgramRun runProgram(const std::vector<std::string>& argv, const std::string& folder,
                       double seconds, std::size_t outputLimit = 1 << 16);
 
-// The program folder of this build: asm83, ion.inc and asm.bat.
-std::string appDir();
-
-// Copies asm83, ion.inc and asm.bat into `folder`, so a test may break its own tool chain.
-void copyToolChain(const std::string& folder);
-
-} // namespace corvane::hostile
+} // namespace corvane::test

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <map>
 
-namespace corvane::hostile {
+namespace corvane::test {
 namespace {
 
 struct Regression {
@@ -67,4 +67,4 @@ TEST(Regression, MacrosAndIncludesThatGrowWithoutEndEndInOneClearError) {
 }
 
 } // namespace
-} // namespace corvane::hostile
+} // namespace corvane::test

@@ -1,5 +1,7 @@
+#include "files.h"
 #include "layout.h"
-#include "test_files.h"
+#include "read_only.h"
+#include "temp_folder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,10 +10,10 @@
 namespace corvane {
 namespace {
 
-using test_files::readBytes;
-using test_files::ReadOnly;
-using test_files::TempFolder;
-using test_files::writeBytes;
+using test::readFile;
+using test::ReadOnly;
+using test::TempFolder;
+using test::writeFile;
 using ::testing::HasSubstr;
 
 std::string documentBytes(const std::string& text) {
@@ -41,12 +43,12 @@ TEST_P(LayoutCut, CutsATextLineIntoPiecesOfAtMost23) {
     for (std::size_t i = 0; i < GetParam().length; ++i) {
         line += static_cast<char>('a' + i % 26);
     }
-    writeBytes(folder.file("doc.txt"), documentBytes(line));
+    writeFile(folder.file("doc.txt"), documentBytes(line));
     std::int64_t lineCount = 0;
     const LayoutOutcome outcome = layoutLines(folder.file("doc.txt"), folder.path(), lineCount);
     ASSERT_TRUE(outcome.ok) << outcome.error;
 
-    const std::string written = readBytes(folder.file("temp.ett"));
+    const std::string written = readFile(folder.file("temp.ett"));
     EXPECT_EQ(lineLengths(written), GetParam().pieces);
     EXPECT_EQ(lineCount, static_cast<std::int64_t>(GetParam().pieces.size()));
     std::string joined = written;
@@ -71,10 +73,10 @@ class LayoutText : public ::testing::TestWithParam<Text> {};
 
 TEST_P(LayoutText, WritesTheCalculatorLines) {
     TempFolder folder;
-    writeBytes(folder.file("doc.txt"), documentBytes(GetParam().text));
+    writeFile(folder.file("doc.txt"), documentBytes(GetParam().text));
     std::int64_t lineCount = 0;
     ASSERT_TRUE(layoutLines(folder.file("doc.txt"), folder.path(), lineCount).ok);
-    const std::string written = readBytes(folder.file("temp.ett"));
+    const std::string written = readFile(folder.file("temp.ett"));
     EXPECT_EQ(written, GetParam().tempEtt);
     EXPECT_EQ(lineCount, static_cast<std::int64_t>(lineLengths(written).size()));
 }
@@ -96,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Layout, AddsToTheLineCountItIsGiven) {
     TempFolder folder;
-    writeBytes(folder.file("doc.txt"), documentBytes("a\r\n" + std::string(30, 'b')));
+    writeFile(folder.file("doc.txt"), documentBytes("a\r\n" + std::string(30, 'b')));
     std::int64_t lineCount = 7;
     ASSERT_TRUE(layoutLines(folder.file("doc.txt"), folder.path(), lineCount).ok);
     EXPECT_EQ(lineCount, 10);
@@ -104,11 +106,11 @@ TEST(Layout, AddsToTheLineCountItIsGiven) {
 
 TEST(Layout, ReplacesAnExistingTempEtt) {
     TempFolder folder;
-    writeBytes(folder.file("temp.ett"), std::string(100, 'o') + "\r\n");
-    writeBytes(folder.file("doc.txt"), documentBytes("new"));
+    writeFile(folder.file("temp.ett"), std::string(100, 'o') + "\r\n");
+    writeFile(folder.file("doc.txt"), documentBytes("new"));
     std::int64_t lineCount = 0;
     ASSERT_TRUE(layoutLines(folder.file("doc.txt"), folder.path(), lineCount).ok);
-    EXPECT_EQ(readBytes(folder.file("temp.ett")), "new\r\n");
+    EXPECT_EQ(readFile(folder.file("temp.ett")), "new\r\n");
 }
 
 struct Cadence {
@@ -124,7 +126,7 @@ TEST_P(LayoutCadence, ProcessesEventsBeforeEveryTwentiethTextLine) {
     for (int i = 1; i < GetParam().textLines; ++i) {
         text += "\r\nline";
     }
-    writeBytes(folder.file("doc.txt"), documentBytes(text));
+    writeFile(folder.file("doc.txt"), documentBytes(text));
     std::int64_t lineCount = 0;
     int events = 0;
     ASSERT_TRUE(
@@ -146,15 +148,15 @@ class LayoutShortFile : public ::testing::TestWithParam<ShortFile> {};
 
 TEST_P(LayoutShortFile, FailsClearlyAndLeavesTempEttAlone) {
     TempFolder folder;
-    writeBytes(folder.file("doc.txt"), GetParam().bytes);
-    writeBytes(folder.file("temp.ett"), "previous\r\n");
+    writeFile(folder.file("doc.txt"), GetParam().bytes);
+    writeFile(folder.file("temp.ett"), "previous\r\n");
     std::int64_t lineCount = 0;
     const LayoutOutcome outcome = layoutLines(folder.file("doc.txt"), folder.path(), lineCount);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.error,
               folder.file("doc.txt") + ": not a document file: it has fewer than three lines");
     EXPECT_EQ(lineCount, 0);
-    EXPECT_EQ(readBytes(folder.file("temp.ett")), "previous\r\n");
+    EXPECT_EQ(readFile(folder.file("temp.ett")), "previous\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, LayoutShortFile,
@@ -175,7 +177,7 @@ TEST(Layout, MissingDocumentFailsNamingIt) {
 TEST(Layout, UnwritableWorkingFolderFailsNamingTempEtt) {
     TempFolder folder;
     std::filesystem::create_directory(folder.file("work"));
-    writeBytes(folder.file("doc.txt"), documentBytes("x"));
+    writeFile(folder.file("doc.txt"), documentBytes("x"));
     ReadOnly guard(folder.file("work"));
     if (!guard.engaged()) {
         GTEST_SKIP() << "cannot make a folder read-only here";

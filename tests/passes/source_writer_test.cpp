@@ -1,6 +1,8 @@
+#include "files.h"
 #include "layout.h"
+#include "read_only.h"
 #include "source_writer.h"
-#include "test_files.h"
+#include "temp_folder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,10 +12,10 @@
 namespace corvane {
 namespace {
 
-using test_files::readBytes;
-using test_files::ReadOnly;
-using test_files::TempFolder;
-using test_files::writeBytes;
+using test::readFile;
+using test::ReadOnly;
+using test::TempFolder;
+using test::writeFile;
 using ::testing::HasSubstr;
 
 std::vector<std::string> splitLines(const std::string& bytes) {
@@ -35,11 +37,11 @@ class SourceWriter : public ::testing::Test {
         for (const auto& line : lines) {
             bytes += line + "\r\n";
         }
-        writeBytes(folder.file("temp.ett"), bytes);
+        writeFile(folder.file("temp.ett"), bytes);
         return writeAssemblySource(folder.path(), static_cast<std::int64_t>(lines.size()),
                                    programName, kHeaderTemplate, callbacks);
     }
-    std::vector<std::string> source() { return splitLines(readBytes(folder.file("tmp.z80"))); }
+    std::vector<std::string> source() { return splitLines(readFile(folder.file("tmp.z80"))); }
 
     TempFolder folder;
 };
@@ -54,14 +56,14 @@ struct Golden {
 class SourceGolden : public SourceWriter, public ::testing::WithParamInterface<Golden> {};
 
 TEST_P(SourceGolden, MatchesByteForByte) {
-    writeBytes(folder.file("doc.txt"), "Demo\r\ndemo\r\n" + GetParam().text + "\r\n");
+    writeFile(folder.file("doc.txt"), "Demo\r\ndemo\r\n" + GetParam().text + "\r\n");
     std::int64_t lineCount = 0;
     ASSERT_TRUE(layoutLines(folder.file("doc.txt"), folder.path(), lineCount).ok);
     const SourceOutcome outcome =
         writeAssemblySource(folder.path(), lineCount, "Demo", kHeaderTemplate);
     ASSERT_TRUE(outcome.ok) << outcome.error;
-    EXPECT_EQ(readBytes(folder.file("tmp.z80")),
-              readBytes(std::string(CORVANE_GOLDEN_DIR) + "/" + GetParam().file));
+    EXPECT_EQ(readFile(folder.file("tmp.z80")),
+              readFile(std::string(CORVANE_GOLDEN_DIR) + "/" + GetParam().file));
 }
 
 std::string twelveLines() {
@@ -291,16 +293,16 @@ TEST_F(SourceWriter, ProcessesEventsPerFullScreenAndPerDataLine) {
 
 TEST_F(SourceWriter, ReplacesAnExistingTmpZ80) {
     ASSERT_TRUE(write({"a", "b", "c"}).ok);
-    const std::string longer = readBytes(folder.file("tmp.z80"));
+    const std::string longer = readFile(folder.file("tmp.z80"));
     ASSERT_TRUE(write({"a"}).ok);
-    const std::string shorter = readBytes(folder.file("tmp.z80"));
+    const std::string shorter = readFile(folder.file("tmp.z80"));
     EXPECT_LT(shorter.size(), longer.size());
     EXPECT_TRUE(shorter.ends_with("\r\n.end\r\nEND\r\n"));
     EXPECT_EQ(shorter.find("END"), shorter.size() - 5) << "nothing of the old file is left";
 }
 
 TEST_F(SourceWriter, TempEttShorterThanTheLineCountFails) {
-    writeBytes(folder.file("temp.ett"), "a\r\nb\r\n");
+    writeFile(folder.file("temp.ett"), "a\r\nb\r\n");
     const SourceOutcome outcome = writeAssemblySource(folder.path(), 3, "P", kHeaderTemplate);
     EXPECT_FALSE(outcome.ok);
     EXPECT_THAT(outcome.error, HasSubstr("temp.ett: input past the end of the file"));
@@ -314,7 +316,7 @@ TEST_F(SourceWriter, MissingTempEttFailsNamingIt) {
 }
 
 TEST_F(SourceWriter, UnwritableFolderFailsNamingTmpZ80) {
-    writeBytes(folder.file("temp.ett"), "a\r\n");
+    writeFile(folder.file("temp.ett"), "a\r\n");
     ReadOnly guard(folder.path());
     if (!guard.engaged()) {
         GTEST_SKIP() << "cannot make a folder read-only here";

@@ -2,11 +2,11 @@
 
 #include "layout.h"
 #include "source_writer.h"
+#include "tool_chain.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sys/wait.h>
 
 namespace corvane::programs {
@@ -29,19 +29,9 @@ std::string quoted(const fs::path& path) {
 
 } // namespace
 
-AppFolderCopy::AppFolderCopy() {
-    // A blank in the path checks that asm.bat quotes what it is given.
-    root_ = fs::temp_directory_path() / ("corvane chain-" + std::to_string(std::random_device{}()));
-    app_ = root_ / "app folder";
-    fs::create_directories(app_);
-    for (const char* name : {"asm83", "ion.inc", "asm.bat"}) {
-        fs::copy_file(fs::path(CORVANE_APP_DIR) / name, app_ / name);
-    }
-}
-
-AppFolderCopy::~AppFolderCopy() {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
+// A blank in the path checks that asm.bat quotes what it is given.
+AppFolderCopy::AppFolderCopy() : app_(root_.path() / "app folder") {
+    test::copyToolChain(app_);
 }
 
 Compiled AppFolderCopy::compile(const std::string& programName,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calculator.h"
+#include "temp_folder.h"
 
 #include <filesystem>
 #include <optional>
@@ -26,7 +27,6 @@ struct Compiled {
 class AppFolderCopy {
   public:
     AppFolderCopy();
-    ~AppFolderCopy();
     AppFolderCopy(const AppFolderCopy&) = delete;
     AppFolderCopy& operator=(const AppFolderCopy&) = delete;
 
@@ -37,7 +37,7 @@ class AppFolderCopy {
     const std::filesystem::path& folder() const { return app_; }
 
   private:
-    std::filesystem::path root_;
+    test::TempFolder root_;
     std::filesystem::path app_;
 };
 

@@ -1,10 +1,9 @@
 #include "chain.h"
+#include "files.h"
+#include "temp_folder.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <random>
 #include <sys/wait.h>
 
 namespace corvane::programs {
@@ -17,32 +16,20 @@ using harness::Model;
 // folder, for one calculator.
 class IonInclude : public ::testing::TestWithParam<Model> {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("corvane-ioninc-" + std::to_string(std::random_device{}()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::string assemble(const std::string& body) {
-        std::ofstream(folder_ / "probe.z80", std::ios::binary)
-            << "#include \"ion.inc\"\r\n        .org 0\r\n"
-            << body;
+        test::writeFile(folder_.file("probe.z80"),
+                        "#include \"ion.inc\"\r\n        .org 0\r\n" + body);
         const std::string app = CORVANE_APP_DIR;
         const std::string command =
-            "cd '" + folder_.string() + "' && '" + app + "/asm83' -I '" + app + "' " +
+            "cd '" + folder_.path().string() + "' && '" + app + "/asm83' -I '" + app + "' " +
             (GetParam() == Model::TI83Plus ? "-D TI83P " : "") + "probe.z80 probe.bin 2>probe.log";
         const int status = std::system(command.c_str());
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readAll("probe.log");
-        return readAll("probe.bin");
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << test::readFile(folder_.file("probe.log"));
+        return test::readFile(folder_.file("probe.bin"));
     }
 
-    std::string readAll(const char* name) const {
-        std::ifstream in(folder_ / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    fs::path folder_;
+    test::TempFolder folder_;
 };
 
 std::string word(unsigned value) {

@@ -1,3 +1,4 @@
+#include "calculator_fit.h"
 #include "chain.h"
 #include "tifiles_reader.h"
 
@@ -192,6 +193,21 @@ TEST(CalculatorLimit, CodeReachingC000IsRefusedForTheTI83PlusOnly) {
     // The TI-83 runs it, labels past lng999 included.
     expectShowsLines(*compiled.file83, (compiled.folder / "tmp.83p").string(), Model::TI83,
                      "Too long", calculatorLines(text));
+}
+
+// The line limit the build checks before the tool chain runs is where asm83 draws it.
+TEST(CalculatorLimit, TheCodeLineLimitIsWhereTheTI83PlusCodeReachesC000) {
+    AppFolderCopy app;
+    for (const std::string title : {"Demo", "My story"}) {
+        SCOPED_TRACE(title);
+        const std::int64_t limit = ti83PlusCodeLineLimit(title.size());
+        const Compiled atLimit = app.compile(title, std::vector<std::string>(limit, ""));
+        EXPECT_EQ(atLimit.exitStatus, 0) << atLimit.log;
+        EXPECT_TRUE(atLimit.file83Plus);
+        const Compiled past = app.compile(title, std::vector<std::string>(limit + 1, ""));
+        EXPECT_NE(past.log.find("C000"), std::string::npos) << past.log;
+        EXPECT_FALSE(past.file83Plus);
+    }
 }
 
 TEST(CalculatorLimit, AFailedRunLeavesNoEarlierProgramBehind) {

@@ -14,7 +14,12 @@
 #include <unistd.h>
 #endif
 
-namespace corvane::test_support {
+#ifdef QT_CORE_LIB
+#include <QFile>
+#include <QString>
+#endif
+
+namespace corvane::test {
 
 #ifdef _WIN32
 
@@ -22,6 +27,9 @@ namespace corvane::test_support {
 // created in it, so for a folder engaged() is false and the test is skipped.
 class ReadOnly {
   public:
+#ifdef QT_CORE_LIB
+    explicit ReadOnly(const QString& path) : ReadOnly(QFile::encodeName(path).toStdString()) {}
+#endif
     explicit ReadOnly(std::string path) : path_(std::move(path)) {
         attributes_ = ::GetFileAttributesA(path_.c_str());
         if (attributes_ == INVALID_FILE_ATTRIBUTES || (attributes_ & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -37,7 +45,9 @@ class ReadOnly {
     ReadOnly(const ReadOnly&) = delete;
     ReadOnly& operator=(const ReadOnly&) = delete;
 
-    bool engaged() const { return engaged_; }
+    bool engaged() const {
+        return engaged_;
+    }
 
   private:
     std::string path_;
@@ -52,6 +62,10 @@ class ReadOnly {
 // should then be skipped. Everything is restored on destruction.
 class ReadOnly {
   public:
+#ifdef QT_CORE_LIB
+    // A path as a window's text gives it.
+    explicit ReadOnly(const QString& path) : ReadOnly(QFile::encodeName(path).toStdString()) {}
+#endif
     explicit ReadOnly(std::string path) : path_(std::move(path)) {
         struct stat info {};
         if (::stat(path_.c_str(), &info) != 0) {
@@ -75,7 +89,9 @@ class ReadOnly {
     ReadOnly(const ReadOnly&) = delete;
     ReadOnly& operator=(const ReadOnly&) = delete;
 
-    bool engaged() const { return engaged_; }
+    bool engaged() const {
+        return engaged_;
+    }
 
   private:
     bool setImmutable(bool on) {
@@ -101,4 +117,4 @@ class ReadOnly {
 
 #endif
 
-} // namespace corvane::test_support
+} // namespace corvane::test

@@ -1,10 +1,10 @@
+#include "files.h"
+#include "temp_folder.h"
 #include "ti_program_file.h"
 #include "tifiles_reader.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <random>
 
 namespace corvane::tifile {
@@ -25,25 +25,14 @@ std::string hex(std::string_view text) {
     return bytes;
 }
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::readFile;
+using test::writeFile;
 
-void writeFile(const fs::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-class TempFolder : public ::testing::Test {
+// Each test writes in a fresh folder of its own.
+class InTempFolder : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("corvane-tifile-" + std::to_string(std::random_device{}()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    fs::path folder_;
+    test::TempFolder temp_;
+    const fs::path folder_ = temp_.path();
 };
 
 const std::string kIonBody83Plus = hex("BB 6D C9 30 03 48 49 00 C9");
@@ -128,7 +117,7 @@ TEST(ProgramFile, LargestBodyFillsTheDataSectionLength) {
     EXPECT_EQ(static_cast<unsigned char>(built.bytes[0x36]), 0xFF);
 }
 
-class RoundTrip : public TempFolder {};
+class RoundTrip : public InTempFolder {};
 
 TEST_F(RoundTrip, OwnReaderAndLibtifilesAgreeOnEveryBuiltFile) {
     std::mt19937 random(7);
@@ -236,7 +225,7 @@ TEST(ProgramFile, SurvivesArbitraryBytes) {
     }
 }
 
-class Rename : public TempFolder {};
+class Rename : public InTempFolder {};
 
 TEST_F(Rename, ReplacesTheNameAndChecksumOnly) {
     for (const Model model : {Model::TI83, Model::TI83Plus}) {

@@ -9,7 +9,7 @@
 #include <QPushButton>
 
 using corvane::AboutDialog;
-using corvane::testing::Window;
+using corvane::test::Window;
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-using namespace corvane::testing;
+using namespace corvane::test;
 
 namespace {
 
@@ -92,8 +92,8 @@ class CompileCommandTest : public QObject {
             f.standIn(script);
         }
         if (earlierOutputs) {
-            QVERIFY(writeBytes(f.appFile("tmp.83p"), "earlier"));
-            QVERIFY(writeBytes(f.appFile("tmp.8xp"), "earlier"));
+            QVERIFY(writeFile(f.appFile("tmp.83p"), "earlier"));
+            QVERIFY(writeFile(f.appFile("tmp.8xp"), "earlier"));
             const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
             for (const char* name : {"tmp.83p", "tmp.8xp"}) {
                 QFile file(f.appFile(name));
@@ -121,6 +121,24 @@ class CompileCommandTest : public QObject {
             QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
             QCOMPARE(w.line("txtTailleFichier")->text(), QStringLiteral("earlier size"));
         }
+    }
+
+    // A long asm.log: the warning quotes its first lines, the rest goes to the box's details.
+    void longAsmLogGoesToTheDetails() {
+        Folders f;
+        f.standIn("for i in $(seq 30); do echo \"tmp.z80:$i: error: no\"; done >asm.log\nexit 1\n");
+        Window w(f.app);
+        useFastClock(w);
+        compileNewDocument(w, f);
+        verifyUsable(w);
+        QCOMPARE(w.warnings.size(), 1);
+        QVERIFY2(w.warnings[0].contains(QStringLiteral("tmp.z80:20: error")),
+                 qPrintable(w.warnings[0]));
+        QVERIFY2(!w.warnings[0].contains(QStringLiteral("tmp.z80:21: error")),
+                 qPrintable(w.warnings[0]));
+        QVERIFY2(w.warningDetails[0].startsWith(QStringLiteral("tmp.z80:21: error")),
+                 qPrintable(w.warningDetails[0]));
+        QVERIFY(w.warningDetails[0].contains(QStringLiteral("tmp.z80:30: error")));
     }
 
     // The name is checked after the save and before anything of the build is written.
@@ -171,11 +189,11 @@ class CompileCommandTest : public QObject {
     // The source cannot be brought to the tool chain: nothing runs, nothing is delivered.
     void unwritableProgramFolder() {
         Folders f;
-        QVERIFY(writeBytes(f.workFile("story.txt"), "My story\r\nstory\r\nHello calculator\r\n"));
+        QVERIFY(writeFile(f.workFile("story.txt"), "My story\r\nstory\r\nHello calculator\r\n"));
         Window w(f.app);
         useFastClock(w);
         w.open(f.workFile("story.txt"));
-        const Unwritable locked(f.app);
+        const ReadOnly locked(f.app);
         if (!locked.engaged()) {
             QSKIP("no way to make a folder unwritable here");
         }

@@ -1,50 +1,27 @@
 #pragma once
 
 // What the compile command's window tests share: a private copy of the program folder with
-// the real tool chain or a stand-in for it, a clock that runs faster than real time, a guard
-// that makes a file or folder unwritable even for the superuser, and a watch that records
-// the window's state and tries commands while a build processes events.
+// the real tool chain or a stand-in for it, a driven clock faster than real time, and a
+// watch that records the window's state and tries commands while a build processes events.
 
-#include "clock.h"
+#include "driven_clock.h"
+#include "files.h"
 #include "process_launcher.h"
+#include "read_only.h"
+#include "tool_chain.h"
 #include "window_fixture.h"
 
 #include <QAction>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <chrono>
-#include <read_only.h>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
-namespace corvane::testing {
-
-// Real time made `speed` times faster, so that real processes (the tool chain, stand-in
-// scripts that sleep) keep their place relative to the build's waits.
-class ScaledClock final : public Clock {
-  public:
-    explicit ScaledClock(double speed) : speed_(speed) { started_.start(); }
-    double seconds() override {
-        return static_cast<double>(started_.nsecsElapsed()) * 1e-9 * speed_;
-    }
-    void pause(double seconds) override {
-        std::this_thread::sleep_for(std::chrono::duration<double>(seconds / speed_));
-    }
-
-  private:
-    QElapsedTimer started_;
-    double speed_;
-};
-
-// Twenty times real time: the two waits take a tenth of a second, the limit three seconds.
-inline constexpr double kFastSpeed = 20.0;
+namespace corvane::test {
 
 // Uses the fast clock and the system's launcher in `w`.
 inline void useFastClock(Window& w) {
-    w.window->setBuildServices(std::make_unique<ScaledClock>(kFastSpeed), makeSystemLauncher());
+    w.window->setBuildServices(std::make_unique<DrivenClock>(0.0, kFastSpeed),
+                               makeSystemLauncher());
 }
 
 // A fresh root folder holding "app", a copy of the program folder (asm83, ion.inc and
@@ -55,13 +32,8 @@ struct Folders {
     QString work = root.filePath(QStringLiteral("work"));
 
     Folders() {
-        QDir(root.path()).mkdir(QStringLiteral("app"));
         QDir(root.path()).mkdir(QStringLiteral("work"));
-        const QString from = QStringLiteral(CORVANE_APP_DIR);
-        for (const char* name : {"asm83", "ion.inc", "asm.bat"}) {
-            const QString file = QString::fromLatin1(name);
-            QFile::copy(from + QLatin1Char('/') + file, app + QLatin1Char('/') + file);
-        }
+        copyToolChain(localPath(app));
     }
     QString appFile(const char* name) const { return app + QLatin1Char('/') + QLatin1String(name); }
     QString workFile(const char* name) const {
@@ -72,14 +44,8 @@ struct Folders {
     // stand-in can end by running the real tool chain.
     void standIn(const QByteArray& script) const {
         QFile::rename(appFile("asm.bat"), appFile("real.sh"));
-        writeBytes(appFile("asm.bat"), script);
+        writeFile(appFile("asm.bat"), script);
     }
-};
-
-// The guard takes a path as the window's text gives it.
-class Unwritable : public test_support::ReadOnly {
-  public:
-    explicit Unwritable(const QString& path) : ReadOnly(QFile::encodeName(path).toStdString()) {}
 };
 
 // While a command runs, looks at the window each time it processes events and tries, by
@@ -121,4 +87,4 @@ inline void typeDocument(Window& w, const QString& text = QStringLiteral("Hello 
     w.line("TxtNomFic")->setText(QStringLiteral("story"));
 }
 
-} // namespace corvane::testing
+} // namespace corvane::test

@@ -2,6 +2,7 @@
 
 // A main window with a scripted file dialog and recorded warnings, shown offscreen.
 
+#include "files.h"
 #include "main_window.h"
 #include "scripted_file_dialog.h"
 
@@ -13,19 +14,23 @@
 #include <QTextDocument>
 #include <memory>
 
-namespace corvane::testing {
+namespace corvane::test {
 
 struct Window {
     ScriptedFileDialog* dialog = nullptr;
     QStringList warnings;
+    // The details of each warning, empty where it had none.
+    QStringList warningDetails;
     std::unique_ptr<MainWindow> window;
 
     explicit Window(const QString& appFolder = QStringLiteral("/app")) {
         auto scripted = std::make_unique<ScriptedFileDialog>();
         dialog = scripted.get();
-        window =
-            std::make_unique<MainWindow>(std::move(scripted), appFolder,
-                                         [this](const QString& message) { warnings << message; });
+        window = std::make_unique<MainWindow>(
+            std::move(scripted), appFolder, [this](const QString& message, const QString& details) {
+                warnings << message;
+                warningDetails << details;
+            });
         window->show();
         QApplication::setActiveWindow(window.get());
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window.get());
@@ -54,19 +59,9 @@ struct Window {
     }
 };
 
-inline QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-inline bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // True when neither the application nor the window shows the hourglass.
 inline bool noHourglass(const QWidget& window) {
     return QApplication::overrideCursor() == nullptr && window.cursor().shape() != Qt::WaitCursor;
 }
 
-} // namespace corvane::testing
+} // namespace corvane::test

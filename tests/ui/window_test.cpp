@@ -9,8 +9,8 @@
 
 using corvane::BusyState;
 using corvane::Hourglass;
-using corvane::testing::noHourglass;
-using corvane::testing::Window;
+using corvane::test::noHourglass;
+using corvane::test::Window;
 
 class WindowTest : public QObject {
     Q_OBJECT

@@ -1,10 +1,12 @@
 #include "z80_test_support.h"
 
 #include <array>
+#include <ascii.h>
 #include <cctype>
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <set>
 #include <z80ex/z80ex_dasm.h>
 
 namespace corvane::z80::test {
@@ -24,7 +26,7 @@ std::string_view trim(std::string_view s) {
 std::string upper(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        c = ascii::toUpper(c);
     }
     return out;
 }
@@ -68,9 +70,8 @@ std::optional<std::int64_t> readNumber(std::string_view s, std::size_t& pos) {
             pos = start;
             return std::nullopt;
         }
-        const int digit = std::isdigit(static_cast<unsigned char>(c))
-                              ? c - '0'
-                              : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
+        const int digit =
+            std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : ascii::toUpper(c) - 'A' + 10;
         value = value * base + digit;
     }
     pos = end;
@@ -258,7 +259,8 @@ Disassembly disassemble(const Bytes& bytes, std::uint16_t address) {
 
 std::string canonical(std::string_view instruction) {
     std::string text = upper(trim(instruction));
-    static const std::array<std::pair<std::string_view, std::string_view>, 6> kSpellings{{
+    static const std::array<std::pair<std::string_view, std::string_view>, 7> kSpellings{{
+        {"IN_F (C)", "IN F,(C)"},
         {"LD_A_I", "LD A,I"},
         {"LD_A_R", "LD A,R"},
         {"LD_R_A", "LD R,A"},
@@ -271,7 +273,26 @@ std::string canonical(std::string_view instruction) {
             text = usual;
         }
     }
-    const SourceLine line = splitLine(text);
+    SourceLine line = splitLine(text);
+    // The DDCB/FDCB forms that also copy the result into a register read "LD B,RLC (IX+5)"
+    // and "LD A,SET 3,(IY-2)"; the source writes them "RLC B,(IX+5)" and "SET 3,(IY-2),A".
+    static const std::set<std::string, std::less<>> kCbMnemonics{"RLC", "RRC", "RL",  "RR",  "SLA",
+                                                                 "SRA", "SLL", "SRL", "RES", "SET"};
+    if (line.mnemonic == "LD" && line.operands.size() >= 2) {
+        const std::string& inner = line.operands[1];
+        const std::size_t space = inner.find(' ');
+        if (space != std::string::npos && kCbMnemonics.count(inner.substr(0, space)) != 0) {
+            const std::string target = line.operands[0];
+            const std::string rest(trim(std::string_view(inner).substr(space)));
+            SourceLine copy{inner.substr(0, space), {}};
+            if (line.operands.size() == 2) {
+                copy.operands = {target, rest};
+            } else {
+                copy.operands = {rest, line.operands[2], target};
+            }
+            line = copy;
+        }
+    }
     std::string out = line.mnemonic;
     for (std::size_t i = 0; i < line.operands.size(); ++i) {
         std::string operand;

@@ -43,7 +43,7 @@ Disassembly disassemble(const Bytes& bytes, std::uint16_t address = kOrigin);
 // One spelling for an instruction, so that source lines and the disassembler's text compare:
 // upper case, no spaces but the one after the mnemonic, numbers in decimal, index
 // displacements signed and left out when zero, and the disassembler's odd spellings (LD_A_I,
-// JP HL) in the usual form.
+// JP HL, IN_F (C), LD B,RLC (IX+5)) in the form the assembler takes.
 std::string canonical(std::string_view instruction);
 
 std::string hex(const Bytes& bytes);

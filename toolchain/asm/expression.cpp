@@ -2,6 +2,7 @@
 
 #include "lexer.h"
 
+#include <ascii.h>
 #include <limits>
 #include <string>
 
@@ -30,7 +31,7 @@ int digitValue(char c) {
     if (isDigit(c)) {
         return c - '0';
     }
-    return toUpper(c) - 'A' + 10;
+    return ascii::toUpper(c) - 'A' + 10;
 }
 
 // Wrapping arithmetic: an expression that overflows 64 bits is a programming accident, not
@@ -39,17 +40,31 @@ std::int64_t wrap(std::uint64_t value) {
     return static_cast<std::int64_t>(value);
 }
 
+// The binary operators; `cLevel` is the operator's rank in C (higher binds tighter), kept to
+// tell where C would read an expression differently.
+struct BinaryOperator {
+    std::string_view text;
+    int cLevel;
+};
+
+constexpr BinaryOperator kBinaryOperators[] = {
+    {"<<", 3}, {">>", 3}, {"|", 0}, {"^", 1}, {"&", 2},
+    {"+", 4},  {"-", 4},  {"*", 5}, {"/", 5}, {"%", 5},
+};
+
+enum class Order { LeftToRight, CPrecedence };
+
 class Parser {
   public:
-    Parser(std::string_view text, const ExpressionContext& context)
-        : text_(text), context_(context) {}
+    Parser(std::string_view text, const ExpressionContext& context, Order order)
+        : text_(text), context_(context), order_(order) {}
 
     z80::Value run() {
         skipBlanks();
         if (pos_ >= text_.size()) {
             return failure("expected an expression");
         }
-        const Term term = parseOr();
+        const Term term = parseExpression();
         if (!error_.empty()) {
             return failure(error_);
         }
@@ -63,6 +78,10 @@ class Parser {
         value.known = term.known;
         return value;
     }
+
+    // True when the expression joins operators that C ranks differently, the only case in
+    // which the two orders can disagree.
+    bool mixesLevels() const { return mixesLevels_; }
 
   private:
     z80::Value failure(std::string text) {
@@ -96,102 +115,92 @@ class Parser {
         return true;
     }
 
-    static Term combine(const Term& a, const Term& b, std::int64_t value) {
-        return Term{value, a.known && b.known};
-    }
-
-    Term parseOr() {
-        Term left = parseXor();
-        while (take("|")) {
-            const Term right = parseXor();
-            left = combine(left, right, left.value | right.value);
-        }
-        return left;
-    }
-
-    Term parseXor() {
-        Term left = parseAnd();
-        while (take("^")) {
-            const Term right = parseAnd();
-            left = combine(left, right, left.value ^ right.value);
-        }
-        return left;
-    }
-
-    Term parseAnd() {
-        Term left = parseShift();
-        while (take("&")) {
-            const Term right = parseShift();
-            left = combine(left, right, left.value & right.value);
-        }
-        return left;
-    }
-
-    Term parseShift() {
-        Term left = parseAdditive();
-        for (;;) {
-            const bool leftShift = take("<<");
-            if (!leftShift && !take(">>")) {
-                return left;
+    const BinaryOperator* nextOperator() {
+        skipBlanks();
+        for (const BinaryOperator& op : kBinaryOperators) {
+            if (text_.substr(pos_, op.text.size()) == op.text) {
+                return &op;
             }
-            const Term right = parseAdditive();
-            std::int64_t value = 0;
-            if (left.known && right.known) {
-                if (right.value < 0 || right.value > 63) {
-                    fail("shift count " + std::to_string(right.value) + " out of range");
-                    return left;
-                }
-                value = leftShift ? wrap(static_cast<std::uint64_t>(left.value) << right.value)
-                                  : left.value >> right.value;
-            }
-            left = combine(left, right, value);
         }
+        return nullptr;
     }
 
-    Term parseAdditive() {
-        Term left = parseMultiplicative();
-        for (;;) {
-            const bool plus = take("+");
-            if (!plus && !take("-")) {
-                return left;
-            }
-            const Term right = parseMultiplicative();
-            const auto a = static_cast<std::uint64_t>(left.value);
-            const auto b = static_cast<std::uint64_t>(right.value);
-            left = combine(left, right, wrap(plus ? a + b : a - b));
-        }
+    int level(const BinaryOperator& op) const {
+        return order_ == Order::LeftToRight ? 0 : op.cLevel;
     }
 
-    Term parseMultiplicative() {
+    Term parseExpression() { return parseBinary(0); }
+
+    // Operators of `least` level and above. Left to right every operator has level 0, so each
+    // right operand is a single term and the operators apply in the order they are written.
+    Term parseBinary(int least) {
         Term left = parseUnary();
-        for (;;) {
-            char op = 0;
-            if (take("*")) {
-                op = '*';
-            } else if (take("/")) {
-                op = '/';
-            } else if (take("%")) {
-                op = '%';
-            } else {
+        while (const BinaryOperator* op = nextOperator()) {
+            if (level(*op) < least) {
+                break;
+            }
+            if (firstLevel_ < 0) {
+                firstLevel_ = op->cLevel;
+            } else if (firstLevel_ != op->cLevel) {
+                mixesLevels_ = true;
+            }
+            pos_ += op->text.size();
+            const Term right = parseBinary(level(*op) + 1);
+            left = apply(op->text, left, right);
+        }
+        return left;
+    }
+
+    Term apply(std::string_view op, const Term& left, const Term& right) {
+        const bool known = left.known && right.known;
+        const auto a = static_cast<std::uint64_t>(left.value);
+        const auto b = static_cast<std::uint64_t>(right.value);
+        std::int64_t value = 0;
+        switch (op[0]) {
+        case '|':
+            value = left.value | right.value;
+            break;
+        case '^':
+            value = left.value ^ right.value;
+            break;
+        case '&':
+            value = left.value & right.value;
+            break;
+        case '+':
+            value = wrap(a + b);
+            break;
+        case '-':
+            value = wrap(a - b);
+            break;
+        case '*':
+            value = wrap(a * b);
+            break;
+        case '<':
+        case '>':
+            if (!known) {
+                break;
+            }
+            if (right.value < 0 || right.value > 63) {
+                fail("shift count " + std::to_string(right.value) + " out of range");
                 return left;
             }
-            const Term right = parseUnary();
-            std::int64_t value = 0;
-            if (left.known && right.known) {
-                if (op == '*') {
-                    value = wrap(static_cast<std::uint64_t>(left.value) *
-                                 static_cast<std::uint64_t>(right.value));
-                } else if (right.value == 0) {
-                    fail("division by zero");
-                    return left;
-                } else if (right.value == -1) {
-                    value = op == '/' ? wrap(0 - static_cast<std::uint64_t>(left.value)) : 0;
-                } else {
-                    value = op == '/' ? left.value / right.value : left.value % right.value;
-                }
+            value = op[0] == '<' ? wrap(a << right.value) : left.value >> right.value;
+            break;
+        default: // '/' and '%'
+            if (!known) {
+                break;
             }
-            left = combine(left, right, value);
+            if (right.value == 0) {
+                fail("division by zero");
+                return left;
+            }
+            if (right.value == -1) {
+                value = op[0] == '/' ? wrap(0 - a) : 0;
+            } else {
+                value = op[0] == '/' ? left.value / right.value : left.value % right.value;
+            }
         }
+        return Term{value, known};
     }
 
     Term parseUnary() {
@@ -221,7 +230,7 @@ class Parser {
         const char c = text_[pos_];
         if (c == '(') {
             ++pos_;
-            const Term term = parseOr();
+            const Term term = parseExpression();
             if (!take(")")) {
                 fail("missing ')' in expression '" + std::string(text_) + "'");
             }
@@ -279,7 +288,7 @@ class Parser {
         std::string_view digits = text_.substr(start, end - start);
         pos_ = end;
         if (radix == 0) {
-            const char suffix = digits.empty() ? 0 : toUpper(digits.back());
+            const char suffix = digits.empty() ? 0 : ascii::toUpper(digits.back());
             radix = 10;
             if (suffix == 'H') {
                 radix = 16;
@@ -316,14 +325,28 @@ class Parser {
 
     std::string_view text_;
     const ExpressionContext& context_;
+    Order order_;
     std::size_t pos_ = 0;
     std::string error_;
+    int firstLevel_ = -1;
+    bool mixesLevels_ = false;
 };
 
 } // namespace
 
 z80::Value evaluateExpression(std::string_view text, const ExpressionContext& context) {
-    return Parser(text, context).run();
+    Parser parser(text, context, Order::LeftToRight);
+    z80::Value value = parser.run();
+    if (context.precedenceWarning != nullptr && value.ok && value.known && parser.mixesLevels()) {
+        const z80::Value c = Parser(text, context, Order::CPrecedence).run();
+        if (c.ok && c.known && c.number != value.number) {
+            *context.precedenceWarning =
+                "'" + std::string(trim(text)) + "' is " + std::to_string(value.number) +
+                ", evaluated left to right; with C precedence it would be " +
+                std::to_string(c.number) + ": add parentheses to say which is meant";
+        }
+    }
+    return value;
 }
 
 } // namespace corvane::asm83

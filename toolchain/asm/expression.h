@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <z80_encoder.h>
 
@@ -18,10 +19,14 @@ struct ExpressionContext {
     std::int64_t here; // the value of a lone '$'
     bool final;        // an undefined symbol is an error, not just not known yet
     const CharMap& charMap;
+    // When not null, receives a message for an expression C precedence would give another
+    // value (1+2*3), so that sources written for a C-style assembler are noticed.
+    std::string* precedenceWarning;
 };
 
-// Evaluates an expression: numbers (decimal, $hex, hexh, %bin, binb, decd), 'c', symbols,
-// '$', unary - ~ +, binary * / % + - << >> & ^ | with C precedence, and parentheses.
+// Evaluates an expression as TASM does: numbers (decimal, $hex, hexh, %bin, binb, decd), 'c',
+// symbols, '$', unary - ~ + on the term after them, and binary * / % + - << >> & ^ | applied
+// strictly left to right with no precedence among them (1+2*3 is 9); parentheses group.
 z80::Value evaluateExpression(std::string_view text, const ExpressionContext& context);
 
 } // namespace corvane::asm83

@@ -16,18 +16,6 @@ std::string_view trim(std::string_view text) {
     return text.substr(begin, end - begin);
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (toUpper(a[i]) != toUpper(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::size_t stringEnd(std::string_view text, std::size_t open) {
     for (std::size_t i = open + 1; i < text.size(); ++i) {
         if (text[i] == '"') {
@@ -119,6 +107,21 @@ void splitStatements(std::string_view line, std::vector<std::string_view>& state
         }
     }
     statements.push_back(line.substr(start, std::min(i, line.size()) - start));
+}
+
+std::size_t escapedCharLiteral(std::string_view line) {
+    std::size_t i = 0;
+    while (i < line.size() && line[i] != ';') {
+        if (const std::size_t after = skipLiteral(line, i); after != i) {
+            i = after;
+        } else if (line[i] == '\'' && i + 3 < line.size() && line[i + 1] == '\\' &&
+                   line[i + 3] == '\'') {
+            return i;
+        } else {
+            ++i;
+        }
+    }
+    return std::string_view::npos;
 }
 
 std::string_view withoutComment(std::string_view text) {

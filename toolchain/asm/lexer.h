@@ -22,12 +22,8 @@ inline bool isIdentifierStart(char c) {
 inline bool isIdentifierChar(char c) {
     return isIdentifierStart(c) || isDigit(c) || c == '.';
 }
-inline char toUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
 
 std::string_view trim(std::string_view text);
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
 // A character literal is exactly 'c': a quote that does not close two characters later is an
 // ordinary character, as in the register name af'.
@@ -59,6 +55,11 @@ SourceLine nextSourceLine(std::string_view source, std::size_t pos);
 // The line without its ';' comment, cut into its '\'-separated statements; both marks count
 // only outside string and character literals. Statements keep their blanks.
 void splitStatements(std::string_view line, std::vector<std::string_view>& statements);
+
+// Where a character literal written with a C escape ('\n', '\\') starts in the line, outside
+// literals and the comment; npos when there is none. The language has no escapes, so its
+// backslash would end the statement halfway through the literal.
+std::size_t escapedCharLiteral(std::string_view line);
 
 // The text before its ';' comment (outside literals).
 std::string_view withoutComment(std::string_view text);

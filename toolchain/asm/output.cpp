@@ -1,6 +1,6 @@
 #include "output.h"
 
-#include "lexer.h"
+#include <ascii.h>
 
 namespace corvane::asm83 {
 
@@ -11,13 +11,13 @@ std::optional<OutputForm> outputFormForPath(std::string_view path) {
         return std::nullopt;
     }
     const std::string_view extension = path.substr(dot);
-    if (equalsIgnoringCase(extension, ".bin")) {
+    if (ascii::equalsIgnoringCase(extension, ".bin")) {
         return OutputForm::Binary;
     }
-    if (equalsIgnoringCase(extension, ".83p")) {
+    if (ascii::equalsIgnoringCase(extension, ".83p")) {
         return OutputForm::TI83;
     }
-    if (equalsIgnoringCase(extension, ".8xp")) {
+    if (ascii::equalsIgnoringCase(extension, ".8xp")) {
         return OutputForm::TI83Plus;
     }
     return std::nullopt;
@@ -32,7 +32,7 @@ std::string programNameForPath(std::string_view path) {
     }
     std::string upper(name);
     for (char& c : upper) {
-        c = toUpper(c);
+        c = ascii::toUpper(c);
     }
     return upper;
 }

@@ -2,6 +2,8 @@
 
 #include "lexer.h"
 
+#include <ascii.h>
+
 namespace corvane::asm83 {
 
 namespace {
@@ -30,7 +32,7 @@ std::string quoted(std::string_view text) {
 bool isEndStatement(std::string_view statement) {
     const std::string_view text = trim(statement);
     const std::string_view word = identifierAt(text, 0);
-    if (!equalsIgnoringCase(word, ".end") && !equalsIgnoringCase(word, "end")) {
+    if (!ascii::equalsIgnoringCase(word, ".end") && !ascii::equalsIgnoringCase(word, "end")) {
         return false;
     }
     const std::string_view rest = trim(text.substr(word.size()));
@@ -42,22 +44,13 @@ std::size_t closingParenthesis(std::string_view text, std::size_t open) {
     int depth = 0;
     std::size_t i = open;
     while (i < text.size()) {
-        const char c = text[i];
-        if (c == '"') {
-            const std::size_t close = stringEnd(text, i);
-            if (close == std::string_view::npos) {
-                return close;
-            }
-            i = close + 1;
+        if (const std::size_t after = skipLiteral(text, i); after != i) {
+            i = after;
             continue;
         }
-        if (isCharLiteralAt(text, i)) {
-            i += 3;
-            continue;
-        }
-        if (c == '(') {
+        if (text[i] == '(') {
             ++depth;
-        } else if (c == ')' && --depth == 0) {
+        } else if (text[i] == ')' && --depth == 0) {
             return i;
         }
         ++i;
@@ -71,14 +64,14 @@ std::size_t NameHash::operator()(std::string_view name) const {
     // FNV-1a over the upper-cased name.
     std::size_t hash = 14695981039346656037ull;
     for (const char c : name) {
-        hash ^= static_cast<unsigned char>(toUpper(c));
+        hash ^= static_cast<unsigned char>(ascii::toUpper(c));
         hash *= 1099511628211ull;
     }
     return hash;
 }
 
 bool NameEqual::operator()(std::string_view a, std::string_view b) const {
-    return equalsIgnoringCase(a, b);
+    return ascii::equalsIgnoringCase(a, b);
 }
 
 Preprocessor::Preprocessor(Diagnostics& diagnostics, IncludeResolver resolver)
@@ -147,6 +140,13 @@ bool Preprocessor::processLine(std::uint32_t fileIndex, std::uint32_t line, std:
             expanded = result_.buffers.back();
         }
     }
+    if (const std::size_t at = escapedCharLiteral(expanded); at != std::string_view::npos) {
+        error(fileIndex, line,
+              std::string(expanded.substr(at, 4)) +
+                  " is not a character: a backslash separates statements and there are no "
+                  "escapes; write the character's code instead (0Ah for a line feed)");
+        return true;
+    }
     splitStatements(expanded, pieces_);
     bool first = true;
     for (const std::string_view piece : pieces_) {
@@ -174,8 +174,8 @@ void Preprocessor::directive(std::uint32_t fileIndex, std::uint32_t line, std::s
     const bool active =
         conditionals.empty() || (conditionals.back().wasActive && conditionals.back().taking);
 
-    const bool ifdef = equalsIgnoringCase(keyword, "ifdef");
-    if (ifdef || equalsIgnoringCase(keyword, "ifndef")) {
+    const bool ifdef = ascii::equalsIgnoringCase(keyword, "ifdef");
+    if (ifdef || ascii::equalsIgnoringCase(keyword, "ifndef")) {
         const std::string_view name = identifierAt(rest, 0);
         if (active && (name.empty() || name.size() != rest.size())) {
             error(fileIndex, line, "'#" + std::string(keyword) + "' needs one macro name");
@@ -184,7 +184,7 @@ void Preprocessor::directive(std::uint32_t fileIndex, std::uint32_t line, std::s
         conditionals.push_back(Conditional{active, defined == ifdef, false, line, keyword});
         return;
     }
-    if (equalsIgnoringCase(keyword, "else")) {
+    if (ascii::equalsIgnoringCase(keyword, "else")) {
         if (conditionals.empty()) {
             error(fileIndex, line, "'#else' without '#ifdef'");
         } else if (conditionals.back().seenElse) {
@@ -195,7 +195,7 @@ void Preprocessor::directive(std::uint32_t fileIndex, std::uint32_t line, std::s
         }
         return;
     }
-    if (equalsIgnoringCase(keyword, "endif")) {
+    if (ascii::equalsIgnoringCase(keyword, "endif")) {
         if (conditionals.empty()) {
             error(fileIndex, line, "'#endif' without '#ifdef'");
         } else {
@@ -206,11 +206,11 @@ void Preprocessor::directive(std::uint32_t fileIndex, std::uint32_t line, std::s
     if (!active) {
         return;
     }
-    if (equalsIgnoringCase(keyword, "define")) {
+    if (ascii::equalsIgnoringCase(keyword, "define")) {
         defineDirective(fileIndex, line, rest);
-    } else if (equalsIgnoringCase(keyword, "undef")) {
+    } else if (ascii::equalsIgnoringCase(keyword, "undef")) {
         macros_.erase(std::string(identifierAt(rest, 0)));
-    } else if (equalsIgnoringCase(keyword, "include")) {
+    } else if (ascii::equalsIgnoringCase(keyword, "include")) {
         includeDirective(fileIndex, line, rest, depth, stop);
     } else {
         error(fileIndex, line, "unknown preprocessor directive '#" + std::string(keyword) + "'");
@@ -296,19 +296,14 @@ std::string substitute(std::string_view body, const std::vector<std::string>& pa
     std::size_t i = 0;
     while (i < body.size()) {
         const char c = body[i];
-        if (c == '"') {
-            const std::size_t close = stringEnd(body, i);
-            const std::size_t end = close == std::string_view::npos ? body.size() : close + 1;
-            out.append(body.substr(i, end - i));
-            i = end;
-        } else if (isCharLiteralAt(body, i)) {
-            out.append(body.substr(i, 3));
-            i += 3;
+        if (const std::size_t after = skipLiteral(body, i); after != i) {
+            out.append(body.substr(i, after - i));
+            i = after;
         } else if (isIdentifierStart(c)) {
             const std::string_view word = identifierAt(body, i);
             bool replaced = false;
             for (std::size_t p = 0; p < parameters.size(); ++p) {
-                if (equalsIgnoringCase(word, parameters[p])) {
+                if (ascii::equalsIgnoringCase(word, parameters[p])) {
                     out.append(arguments[p]);
                     replaced = true;
                     break;

@@ -1,5 +1,6 @@
 #include "z80_encoder.h"
 
+#include "ascii.h"
 #include "z80_operand.h"
 
 #include <algorithm>
@@ -12,7 +13,7 @@ namespace {
 
 using K = OperandKind;
 
-constexpr std::size_t kMaxOperands = 2;
+constexpr std::size_t kMaxOperands = 3;
 constexpr std::size_t kLongestMnemonic = 4;
 
 // Carries one instruction through its encoding: the operands, the bytes so far, the errors.
@@ -24,8 +25,8 @@ class Encoder {
     // Classifies the operands; false (with an error) when one is empty or there are too many.
     bool load(const std::vector<std::string>& texts) {
         if (texts.size() > kMaxOperands) {
-            error(std::string(mnemonic_) + " takes at most 2 operands, not " +
-                  std::to_string(texts.size()));
+            error(std::string(mnemonic_) + " takes at most " + std::to_string(kMaxOperands) +
+                  " operands, not " + std::to_string(texts.size()));
             return false;
         }
         for (const std::string& text : texts) {
@@ -126,6 +127,14 @@ class Encoder {
             emit(0);
             return;
         }
+        // A target outside memory is refused however it is written: the processor's wrap
+        // from 0 to FFFFh is never what the source meant.
+        if (*target < 0 || *target > 0xFFFF) {
+            error(std::string(mnemonic_) + " target " + std::to_string(*target) +
+                  " is outside 0..FFFFh");
+            emit(0);
+            return;
+        }
         const std::int64_t offset = *target - (static_cast<std::int64_t>(address_) + 2);
         const std::int64_t beyond =
             offset > 127 ? offset - 127 : (offset < -128 ? -128 - offset : 0);
@@ -181,7 +190,7 @@ void aluSource(Encoder& e, std::size_t i, int base, int immediate) {
     switch (src.kind) {
     case K::Reg8:
         e.emitPrefix(src.prefix);
-        e.emit(base - 6 + src.code);
+        e.emit(base - kRegIndHL + src.code);
         return;
     case K::IndHL:
         e.emit(base);
@@ -214,7 +223,7 @@ void arithmetic16(Encoder& e, int operation) {
         e.emitPrefix(dst.prefix);
         e.emit(0x09 | src.code << 4);
     } else {
-        e.emit(0xED);
+        e.emit(kPrefixED);
         e.emit((operation == 1 ? 0x4A : 0x42) | src.code << 4);
     }
 }
@@ -605,24 +614,35 @@ void im(Encoder& e, int) {
     if (v && (*v < 0 || *v > 2)) {
         e.error("interrupt mode must be 0, 1 or 2 (got " + std::to_string(*v) + ")");
     }
-    e.emit(0xED);
+    e.emit(kPrefixED);
     e.emit(kModes[v && *v >= 0 && *v <= 2 ? static_cast<std::size_t>(*v) : 0]);
 }
 
 // -- input and output ----------------------------------------------------------------------
 
+// `in (c)` and its other spelling `in f,(c)` read a port only for the flags (ED 70).
 void in(Encoder& e, int) {
-    if (!e.arity(2, 2)) {
+    if (!e.arity(1, 2)) {
+        return;
+    }
+    if (e.count() == 1) {
+        if (e.op(0).kind == K::IndC) {
+            e.emit(kPrefixED);
+            e.emit(0x40 | kRegIndHL << 3);
+        } else {
+            e.badOperand(0);
+        }
         return;
     }
     const Operand& dst = e.op(0);
     const Operand& port = e.op(1);
-    if (!isPlainReg8(dst)) {
+    const bool flagsOnly = dst.kind == K::Immediate && ascii::equalsIgnoringCase(dst.text, "f");
+    if (!isPlainReg8(dst) && !flagsOnly) {
         e.badOperand(0);
     } else if (port.kind == K::IndC) {
-        e.emit(0xED);
-        e.emit(0x40 | dst.code << 3);
-    } else if (port.kind == K::Memory && dst.code == kRegA) {
+        e.emit(kPrefixED);
+        e.emit(0x40 | (flagsOnly ? kRegIndHL : dst.code) << 3);
+    } else if (port.kind == K::Memory && !flagsOnly && dst.code == kRegA) {
         e.emit(0xDB);
         e.emitByte(port);
     } else {
@@ -638,10 +658,18 @@ void out(Encoder& e, int) {
     const Operand& src = e.op(1);
     if (port.kind != K::IndC && port.kind != K::Memory) {
         e.badOperand(0);
+    } else if (port.kind == K::IndC && src.kind == K::Immediate) {
+        // `out (c),0` (ED 71): zero is the only value the processor can write this way.
+        const auto v = e.value(src.expression);
+        if (v && *v != 0) {
+            e.error("out (c) writes a register or 0, not " + std::to_string(*v));
+        }
+        e.emit(kPrefixED);
+        e.emit(0x41 | kRegIndHL << 3);
     } else if (!isPlainReg8(src) || (port.kind == K::Memory && src.code != kRegA)) {
         e.badOperand(1);
     } else if (port.kind == K::IndC) {
-        e.emit(0xED);
+        e.emit(kPrefixED);
         e.emit(0x41 | src.code << 3);
     } else {
         e.emit(0xD3);
@@ -656,36 +684,66 @@ void out(Encoder& e, int) {
 void cbOperand(Encoder& e, std::size_t i, int opcode) {
     const Operand& op = e.op(i);
     if (isPlainReg8(op)) {
-        e.emit(0xCB);
+        e.emit(kPrefixCB);
         e.emit(opcode | op.code);
     } else if (op.kind == K::IndHL) {
-        e.emit(0xCB);
-        e.emit(opcode | 6);
+        e.emit(kPrefixCB);
+        e.emit(opcode | kRegIndHL);
     } else if (op.kind == K::Indexed) {
         e.emit(op.prefix);
-        e.emit(0xCB);
+        e.emit(kPrefixCB);
         e.emitDisplacement(op);
-        e.emit(opcode | 6);
+        e.emit(opcode | kRegIndHL);
     } else {
         e.badOperand(i);
     }
 }
 
-void rotate(Encoder& e, int operation) {
-    if (e.arity(1, 1)) {
-        cbOperand(e, 0, operation << 3);
+// The undocumented DDCB/FDCB forms that also copy the result into a register: operand
+// `memory` is (ix+d) or (iy+d), operand `copy` the register, which takes the low bits where
+// the documented form has (hl)'s code.
+void cbIndexedCopy(Encoder& e, std::size_t memory, std::size_t copy, int opcode) {
+    const Operand& op = e.op(memory);
+    if (op.kind != K::Indexed) {
+        e.badOperand(memory);
+    } else if (!isPlainReg8(e.op(copy))) {
+        e.badOperand(copy);
+    } else {
+        e.emit(op.prefix);
+        e.emit(kPrefixCB);
+        e.emitDisplacement(op);
+        e.emit(opcode | e.op(copy).code);
     }
 }
 
+// `rlc (ix+5)`, or `rlc b,(ix+5)` copying the result into b.
+void rotate(Encoder& e, int operation) {
+    if (!e.arity(1, 2)) {
+        return;
+    }
+    if (e.count() == 1) {
+        cbOperand(e, 0, operation << 3);
+    } else {
+        cbIndexedCopy(e, 1, 0, operation << 3);
+    }
+}
+
+// bit, res and set; res and set also take `set 3,(iy-2),a`, copying the result into a.
 void bitOperation(Encoder& e, int base) {
-    if (!e.arity(2, 2) || !target(e, 0)) {
+    const bool writes = base != 0x40;
+    if (!e.arity(2, writes ? 3 : 2) || !target(e, 0)) {
         return;
     }
     const auto v = e.value(e.op(0).expression);
     if (v && (*v < 0 || *v > 7)) {
         e.error("bit number must be 0..7 (got " + std::to_string(*v) + ")");
     }
-    cbOperand(e, 1, base | static_cast<int>(v.value_or(0) & 7) << 3);
+    const int opcode = base | static_cast<int>(v.value_or(0) & 7) << 3;
+    if (e.count() == 3) {
+        cbIndexedCopy(e, 1, 2, opcode);
+    } else {
+        cbOperand(e, 1, opcode);
+    }
 }
 
 // -- the mnemonic table --------------------------------------------------------------------
@@ -762,6 +820,7 @@ constexpr std::array kInstructions = std::to_array<Instruction>({
     {"sbc", alu, 3},
     {"scf", fixed, 0x37},
     {"set", bitOperation, 0xC0},
+    {"sl1", rotate, 6},
     {"sla", rotate, 4},
     {"sll", rotate, 6},
     {"sra", rotate, 5},
@@ -781,8 +840,7 @@ std::string_view lowered(std::string_view mnemonic, std::array<char, kLongestMne
         return {};
     }
     for (std::size_t i = 0; i < mnemonic.size(); ++i) {
-        const char c = mnemonic[i];
-        buffer[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        buffer[i] = ascii::toLower(mnemonic[i]);
     }
     return {buffer.data(), mnemonic.size()};
 }

@@ -1,14 +1,12 @@
 #include "z80_operand.h"
 
+#include "ascii.h"
+
 #include <array>
 
 namespace corvane::z80 {
 
 namespace {
-
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t';
@@ -24,26 +22,13 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-// Compares with a lower-case word without copying the operand.
-bool is(std::string_view text, std::string_view word) {
-    if (text.size() != word.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (lower(text[i]) != word[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 template <std::size_t N>
 int indexOf(std::string_view text, const std::array<std::string_view, N>& words) {
     if (text.empty() || text.size() > 2) {
         return -1;
     }
     for (std::size_t i = 0; i < N; ++i) {
-        if (is(text, words[i])) {
+        if (ascii::equalsIgnoringCase(text, words[i])) {
             return static_cast<int>(i);
         }
     }
@@ -82,10 +67,10 @@ bool isWrapped(std::string_view s) {
 }
 
 std::uint8_t indexPrefix(std::string_view name) {
-    if (is(name, "ix")) {
+    if (ascii::equalsIgnoringCase(name, "ix")) {
         return kPrefixIX;
     }
-    if (is(name, "iy")) {
+    if (ascii::equalsIgnoringCase(name, "iy")) {
         return kPrefixIY;
     }
     return 0;
@@ -112,15 +97,15 @@ bool classifyIndexed(std::string_view inside, Operand& op) {
 }
 
 void classifyIndirect(std::string_view inside, Operand& op) {
-    if (is(inside, "hl")) {
+    if (ascii::equalsIgnoringCase(inside, "hl")) {
         op.kind = OperandKind::IndHL;
-    } else if (is(inside, "bc")) {
+    } else if (ascii::equalsIgnoringCase(inside, "bc")) {
         op.kind = OperandKind::IndBC;
-    } else if (is(inside, "de")) {
+    } else if (ascii::equalsIgnoringCase(inside, "de")) {
         op.kind = OperandKind::IndDE;
-    } else if (is(inside, "sp")) {
+    } else if (ascii::equalsIgnoringCase(inside, "sp")) {
         op.kind = OperandKind::IndSP;
-    } else if (is(inside, "c")) {
+    } else if (ascii::equalsIgnoringCase(inside, "c")) {
         op.kind = OperandKind::IndC;
     } else if (!classifyIndexed(inside, op)) {
         op.kind = OperandKind::Memory;
@@ -149,17 +134,17 @@ Operand classifyOperand(std::string_view text) {
         op.code = kPairHL;
         op.prefix = prefix;
     } else if (text.size() == 3 && indexPrefix(text.substr(0, 2)) != 0 &&
-               (lower(text[2]) == 'h' || lower(text[2]) == 'l')) {
+               (ascii::toLower(text[2]) == 'h' || ascii::toLower(text[2]) == 'l')) {
         op.kind = OperandKind::Reg8;
-        op.code = lower(text[2]) == 'h' ? kRegH : kRegL;
+        op.code = ascii::toLower(text[2]) == 'h' ? kRegH : kRegL;
         op.prefix = indexPrefix(text.substr(0, 2));
-    } else if (is(text, "i")) {
+    } else if (ascii::equalsIgnoringCase(text, "i")) {
         op.kind = OperandKind::RegI;
-    } else if (is(text, "r")) {
+    } else if (ascii::equalsIgnoringCase(text, "r")) {
         op.kind = OperandKind::RegR;
-    } else if (is(text, "af")) {
+    } else if (ascii::equalsIgnoringCase(text, "af")) {
         op.kind = OperandKind::RegAF;
-    } else if (is(text, "af'")) {
+    } else if (ascii::equalsIgnoringCase(text, "af'")) {
         op.kind = OperandKind::RegAFAlt;
     } else {
         op.kind = OperandKind::Immediate;

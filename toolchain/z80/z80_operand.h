@@ -32,6 +32,14 @@ inline constexpr int kPairDE = 1;
 inline constexpr int kPairHL = 2;
 inline constexpr int kPairSP = 3;
 
+// The register field that names (hl), or (ix+d) and (iy+d) under a prefix, in opcodes that
+// otherwise name an 8-bit register.
+inline constexpr int kRegIndHL = 6;
+
+// Opcode prefixes: the CB page (rotates, shifts, bits), the ED page, and ix or iy in place of
+// hl.
+inline constexpr std::uint8_t kPrefixCB = 0xCB;
+inline constexpr std::uint8_t kPrefixED = 0xED;
 inline constexpr std::uint8_t kPrefixIX = 0xDD;
 inline constexpr std::uint8_t kPrefixIY = 0xFD;
 
