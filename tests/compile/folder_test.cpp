@@ -33,8 +33,15 @@ TEST(SameFileOrFolder, DecidesByIdentityNotByHowThePathIsWritten) {
 #ifndef _WIN32
         {texts, root.path() / "link", true},
 #endif
+#ifdef _WIN32
+        // Windows ignores letter case in names; a path that cannot be opened is compared as
+        // written.
+        {texts, root.path() / "TEXTS", true},
+        {root.path() / "missing", root.path() / "missing", true},
+#else
         {texts, root.path() / "TEXTS", false},
         {root.path() / "missing", root.path() / "missing", false},
+#endif
     };
     for (const Case& c : cases) {
         EXPECT_EQ(sameFileOrFolder(c.a.string(), c.b.string()), c.same) << c.a << " | " << c.b;
