@@ -1,13 +1,92 @@
+#include "command_line.h"
+#include "compile_command.h"
 #include "desktop.h"
 #include "file_dialog.h"
 #include "main_window.h"
+#include "version.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QProcess>
+#include <cstdio>
+#include <iostream>
 #include <memory>
 
-int main(int argc, char* argv[]) {
+using namespace corvane;
+
+namespace {
+
+// The desktop file's id (org.example.corvane.desktop), on the project's own address,
+// corvane.example.org: desktops find the window's icon and menu entry by it.
+const QString kDesktopFileName = QStringLiteral("org.example.corvane");
+
+void nameApplication() {
+    // The per-user tool chain folder is named after the application.
+    QCoreApplication::setApplicationName(QStringLiteral("corvane"));
+    QCoreApplication::setApplicationVersion(QLatin1String(kVersion));
+}
+
+QStringList argumentsOf(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+// The application object's arguments are the ones to use: on Windows they are read as
+// UTF-16, where argv holds them in the ANSI code page.
+int runWindow(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    corvane::MainWindow window(std::make_unique<corvane::QtFileDialog>(), corvane::appFolder());
+    nameApplication();
+    const CommandLine command = parseCommandLine(QCoreApplication::arguments());
+    QGuiApplication::setDesktopFileName(kDesktopFileName);
+    const AppFolders folders = findAppFolders();
+    MainWindow window(std::make_unique<QtFileDialog>(), folders.appFolder);
+    window.setWorkingFolder(folders.firstWorkingFolder);
+    window.setToolChainPreparation([folders] { return refreshToolChain(folders); });
     window.show();
+    for (const QString& other : command.openFiles.mid(1)) {
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), {other});
+    }
+    if (!command.openFiles.isEmpty()) {
+        window.openFile(command.openFiles.constFirst());
+    } else if (!command.importFile.isEmpty()) {
+        window.importFile(command.importFile);
+    }
     return QApplication::exec();
+}
+
+// Commands that need no display; a new command adds its case here.
+int runHeadless(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    nameApplication();
+    const CommandLine command = parseCommandLine(QCoreApplication::arguments());
+    switch (command.action) {
+    case CommandLine::Action::Help:
+        std::cout << commandLineHelp().toLocal8Bit().constData();
+        return kExitDone;
+    case CommandLine::Action::Version:
+        std::cout << "corvane " << kVersion << '\n';
+        return kExitDone;
+    case CommandLine::Action::Compile:
+        return compileDocuments(command.documents, command.outputFolder, findAppFolders(),
+                                std::cout, std::cerr);
+    case CommandLine::Action::BadCommandLine:
+    case CommandLine::Action::Window:
+        break;
+    }
+    std::cerr << "corvane: " << command.error.toLocal8Bit().constData()
+              << "\nSee corvane --help.\n";
+    return kExitBadCommandLine;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // Only a window needs a display: the choice is made before an application object exists.
+    if (parseCommandLine(argumentsOf(argc, argv)).action == CommandLine::Action::Window) {
+        return runWindow(argc, argv);
+    }
+    return runHeadless(argc, argv);
 }

@@ -196,7 +196,9 @@ class BuildRun {
     }
 
     bool firstWait() {
-        waitUntil(with_.clock.seconds(), kWaitSeconds, {});
+        if (with_.fixedWaits) {
+            waitUntil(with_.clock.seconds(), kWaitSeconds, {});
+        }
         return true;
     }
 
@@ -236,7 +238,9 @@ class BuildRun {
 
     // The fixed second wait, then as long as the tool chain still runs, up to the limit.
     bool awaitToolChain() {
-        waitUntil(startReading_, kWaitSeconds, {});
+        if (with_.fixedWaits) {
+            waitUntil(startReading_, kWaitSeconds, {});
+        }
         waitUntil(startReading_, kToolChainLimitSeconds, [this] { return process_->running(); });
         if (process_->running()) {
             process_->stop();

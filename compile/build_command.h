@@ -28,6 +28,9 @@ struct BuildCollaborators {
     std::function<void(std::int64_t)> showScreenCount;
     Clock& clock;
     ProcessLauncher& launcher;
+    // The two fixed 2-second waits give the window time to repaint; a build without a window
+    // goes without them. The wait for the tool chain and its limit stay either way.
+    bool fixedWaits = true;
 };
 
 // The steps that can end a build.

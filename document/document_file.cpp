@@ -33,6 +33,7 @@ void readTextLines(LineReader& reader, const ReadCallbacks& callbacks, ReadOutco
         }
         if (!reader.readLine(line)) {
             outcome.error = reader.error();
+            outcome.pastEnd = reader.pastEnd();
             return;
         }
         text += line;
@@ -54,13 +55,30 @@ ReadOutcome emptyOutcome() {
     return outcome;
 }
 
+// Opens `path` for a reader: tells the file's encoding and steps over a UTF-8 byte order
+// mark, which belongs to no line.
+bool startReading(const std::string& path, LineReader& reader, const ReadCallbacks& callbacks,
+                  ReadOutcome& outcome) {
+    if (!reader.ok()) {
+        outcome.error = reader.error();
+        return false;
+    }
+    outcome.encoding = detectFileEncoding(path);
+    if (callbacks.encoding) {
+        callbacks.encoding(outcome.encoding);
+    }
+    if (outcome.encoding == TextEncoding::Utf8) {
+        reader.skipPrefix(kUtf8ByteOrderMark);
+    }
+    return true;
+}
+
 } // namespace
 
 ReadOutcome readDocumentFile(const std::string& path, const ReadCallbacks& callbacks) {
     ReadOutcome outcome = emptyOutcome();
     LineReader reader(path);
-    if (!reader.ok()) {
-        outcome.error = reader.error();
+    if (!startReading(path, reader, callbacks, outcome)) {
         return outcome;
     }
     for (auto [field, callback] :
@@ -68,6 +86,7 @@ ReadOutcome readDocumentFile(const std::string& path, const ReadCallbacks& callb
           std::pair{&outcome.document.calculatorFileName, &callbacks.calculatorFileName}}) {
         if (!reader.readLine(*field)) {
             outcome.error = reader.error();
+            outcome.pastEnd = reader.pastEnd();
             return outcome;
         }
         notify(*callback, *field);
@@ -79,8 +98,7 @@ ReadOutcome readDocumentFile(const std::string& path, const ReadCallbacks& callb
 ReadOutcome readPlainTextFile(const std::string& path, const ReadCallbacks& callbacks) {
     ReadOutcome outcome = emptyOutcome();
     LineReader reader(path);
-    if (!reader.ok()) {
-        outcome.error = reader.error();
+    if (!startReading(path, reader, callbacks, outcome)) {
         return outcome;
     }
     readTextLines(reader, callbacks, outcome);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text_encoding.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -16,6 +18,8 @@ struct Document {
 
 // What a reader tells its caller while it reads. Every member may be left empty.
 struct ReadCallbacks {
+    // How the lines that follow are to be decoded; called once, before the first line.
+    std::function<void(TextEncoding)> encoding;
     // Lets the window process its pending events; called before the 20th, 40th, ...
     // text line is read.
     std::function<void()> processEvents;
@@ -28,12 +32,19 @@ struct ReadCallbacks {
 };
 
 // The result of a read. On failure `document` holds what was read before it: the names
-// read so far and the text lines read so far, each followed by CR LF.
+// read so far and the text lines read so far, each followed by CR LF. The bytes are the
+// file's own (a UTF-8 byte order mark left out), to be decoded by `encoding`.
 struct ReadOutcome {
     bool ok = false;
     Document document;
+    TextEncoding encoding = TextEncoding::CodePage;
     std::string error;
+    // The file ended before a line the format needs (too short, not a failure of the system).
+    bool pastEnd = false;
 };
+
+// Both readers end a line at CR LF, CR or LF, and tell the file's encoding before its first
+// line (see EncodingDetector).
 
 // Reads a document file: line 1 the program name, line 2 the calculator file name, every
 // further line a line of the text. A file of fewer than three lines fails.

@@ -99,6 +99,13 @@ std::string linkTarget(const std::string& path) {
 
 #endif
 
+// In text mode Windows would write every LF as CR LF.
+#ifdef _WIN32
+constexpr int kBinaryMode = O_BINARY;
+#else
+constexpr int kBinaryMode = 0;
+#endif
+
 // Writes everything the file holds through to the disk.
 bool flushToDisk(std::FILE* file) {
     if (std::fflush(file) != 0) {
@@ -157,9 +164,8 @@ AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) 
     for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
         temporary_ = temporaryNameBeside(target_);
 #ifdef _WIN32
-        // Binary mode: in text mode Windows would write every LF as CR LF.
-        const int descriptor =
-            ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, S_IREAD | S_IWRITE);
+        const int descriptor = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | kBinaryMode,
+                                      S_IREAD | S_IWRITE);
         if (descriptor >= 0) {
 #else
         const int descriptor = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
@@ -179,8 +185,28 @@ AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) 
     }
     if (file_ == nullptr) {
         temporary_.clear();
+        if (replacesExisting && (errno == EACCES || errno == EPERM) && openInPlace()) {
+            return;
+        }
         fail("cannot be created");
     }
+}
+
+// The folder takes no new file, so nothing can be written beside the target: the target is
+// written in place, as QSaveFile's direct-write fallback does. A failure part-way then
+// leaves it incomplete; the error says so with its name, like any other.
+bool AtomicFile::openInPlace() {
+    const int descriptor = ::open(target_.c_str(), O_WRONLY | O_TRUNC | kBinaryMode);
+    if (descriptor < 0) {
+        return false;
+    }
+    file_ = ::fdopen(descriptor, "wb");
+    if (file_ == nullptr) {
+        ::close(descriptor);
+        return false;
+    }
+    inPlace_ = true;
+    return true;
 }
 
 AtomicFile::~AtomicFile() {
@@ -233,7 +259,7 @@ bool AtomicFile::commit() {
         discard();
         return false;
     }
-    if (!replaceFile(temporary_, target_)) {
+    if (!inPlace_ && !replaceFile(temporary_, target_)) {
         fail("cannot be replaced");
         discard();
         return false;

@@ -10,7 +10,8 @@ namespace corvane {
 // replaces the target only when everything was written and flushed to disk. Until
 // commit() succeeds the target is untouched; a writer destroyed without a commit removes
 // its partial file. A target that exists but may not be written is refused, as it would
-// be by writing to it in place.
+// be by writing to it in place. Where the folder allows no new file, an existing target
+// is written in place instead.
 class AtomicFile {
   public:
     explicit AtomicFile(std::string targetPath);
@@ -28,12 +29,14 @@ class AtomicFile {
   private:
     void fail(const std::string& what);
     void discard();
+    bool openInPlace();
 
     std::string target_;
     std::string temporary_;
     std::FILE* file_ = nullptr;
     std::string error_;
     bool committed_ = false;
+    bool inPlace_ = false;
 };
 
 // Moves the file `from` over `to` in one step, replacing `to` when it exists (rename() does

@@ -2,7 +2,9 @@
 
 #include "system_error.h"
 
-#include <cstring>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 namespace corvane {
 
@@ -13,6 +15,13 @@ constexpr char kLF = '\n';
 } // namespace
 
 LineReader::LineReader(const std::string& path) : path_(path), buffer_(kBufferSize) {
+    std::error_code status;
+    const auto type = std::filesystem::status(path, status).type();
+    if (!status && type != std::filesystem::file_type::regular) {
+        errno = 0;
+        error_ = describeSystemError(path, "cannot be opened: it is not a regular file");
+        return;
+    }
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) {
         error_ = describeSystemError(path, "cannot be opened");
@@ -54,11 +63,20 @@ bool LineReader::atEnd() {
     return !peekByte(byte);
 }
 
+void LineReader::skipPrefix(std::string_view prefix) {
+    unsigned char first = 0;
+    if (position_ == 0 && peekByte(first) && size_ >= prefix.size() &&
+        std::string_view(buffer_.data(), prefix.size()) == prefix) {
+        position_ = prefix.size();
+    }
+}
+
 bool LineReader::readLine(std::string& line) {
     line.clear();
     if (!ok() || atEnd()) {
         if (ok()) {
             error_ = path_ + ": input past the end of the file";
+            pastEnd_ = true;
         }
         return false;
     }
@@ -67,18 +85,19 @@ bool LineReader::readLine(std::string& line) {
             return ok(); // the last line ends at the end of the file
         }
         const char* start = buffer_.data() + position_;
-        const std::size_t available = size_ - position_;
-        const void* cr = std::memchr(start, kCR, available);
-        if (cr == nullptr) {
-            line.append(start, available);
-            position_ = size_;
+        const char* end = start + (size_ - position_);
+        const char* stop = start;
+        while (stop != end && *stop != kCR && *stop != kLF) {
+            ++stop;
+        }
+        line.append(start, stop);
+        position_ += static_cast<std::size_t>(stop - start);
+        if (stop == end) {
             continue;
         }
-        const auto length = static_cast<std::size_t>(static_cast<const char*>(cr) - start);
-        line.append(start, length);
-        position_ += length + 1;
+        ++position_;
         unsigned char next = 0;
-        if (peekByte(next) && next == static_cast<unsigned char>(kLF)) {
+        if (*stop == kCR && peekByte(next) && next == static_cast<unsigned char>(kLF)) {
             ++position_;
         }
         return ok();

@@ -7,20 +7,20 @@
 namespace corvane::fuzz {
 
 // The lines of `bytes` by the reading rule, written out independently of LineReader: a line
-// ends at CR, a CR LF pair is one terminator, a lone LF belongs to the line, and the last
-// line may end at the end of the file. An empty file has no lines.
+// ends at CR or at LF, a CR LF pair is one terminator, and the last line may end at the end
+// of the file. An empty file has no lines.
 inline std::vector<std::string_view> referenceLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
-        const std::size_t cr = bytes.find('\r', pos);
-        if (cr == std::string_view::npos) {
+        const std::size_t end = bytes.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) {
             lines.push_back(bytes.substr(pos));
             break;
         }
-        lines.push_back(bytes.substr(pos, cr - pos));
-        pos = cr + 1;
-        if (pos < bytes.size() && bytes[pos] == '\n') {
+        lines.push_back(bytes.substr(pos, end - pos));
+        pos = end + 1;
+        if (bytes[end] == '\r' && pos < bytes.size() && bytes[pos] == '\n') {
             ++pos;
         }
     }

@@ -22,12 +22,17 @@ bool QtFileDialog::ShowSave() {
 }
 
 bool QtFileDialog::show(bool save) {
-    QFileDialog dialog(nullptr, DialogTitle, InitDir, QStringLiteral("Text file (*.txt)"));
+    QFileDialog dialog(nullptr, DialogTitle, InitDir);
+    dialog.setNameFilters({QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*)")});
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode((Flags & kFileMustExist) != 0 ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, (Flags & kOverwritePrompt) == 0);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    // A name typed without an extension gets ".txt" when saving; when opening it names
+    // that very file.
+    if (save) {
+        dialog.setDefaultSuffix(QStringLiteral("txt"));
+    }
     // A wildcard name only repeats the filter; a real name is proposed in the name box.
     if (!FileName.contains(QLatin1Char('*'))) {
         dialog.selectFile(FileName);

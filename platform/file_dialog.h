@@ -35,7 +35,8 @@ class FileDialog {
     void accept(const QString& path);
 };
 
-// Qt's file dialog with the filter "Text file (*.txt)" and the default suffix "txt".
+// Qt's file dialog with the filters "Text files (*.txt)" and "All files (*)", and the
+// default suffix "txt" when saving.
 // Paths come back with the platform's own separators.
 class QtFileDialog final : public FileDialog {
   public:

@@ -2,6 +2,7 @@
 
 #include "program_icon.h"
 #include "twips.h"
+#include "version.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -44,7 +45,7 @@ AboutDialog::AboutDialog(BusyIndicator& mainWindowBusy) : QDialog(nullptr) {
     QPalette black = lblTitle->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     lblTitle->setPalette(black);
-    auto* lblVersion = new QLabel(QStringLiteral("Version 0.6a"));
+    auto* lblVersion = new QLabel(QStringLiteral("Version ") + QLatin1String(kVersion));
     place(lblVersion, "lblVersion", {1050, 780, 3885, 225});
     contact("txtsite", "https://corvane.example.org", 1200);
     contact("TxtMail", "corvane@example.org", 1440);

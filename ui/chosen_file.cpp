@@ -2,20 +2,15 @@
 
 namespace corvane {
 
-namespace {
-
-std::optional<QString> leftChars(const QString& text, qsizetype count) {
-    if (count < 0) {
-        return std::nullopt;
-    }
-    return text.left(count);
-}
-
-} // namespace
-
 ChosenFile splitChosenFile(const QString& fileName, const QString& fileTitle) {
-    return {leftChars(fileName, fileName.size() - fileTitle.size() - 1),
-            leftChars(fileTitle, fileTitle.size() - 4)};
+    ChosenFile chosen;
+    const qsizetype folderLength = fileName.size() - fileTitle.size() - 1;
+    if (folderLength >= 0) {
+        chosen.folder = fileName.left(folderLength);
+    }
+    const qsizetype dot = fileTitle.lastIndexOf(QLatin1Char('.'));
+    chosen.baseName = dot < 0 ? fileTitle : fileTitle.left(dot);
+    return chosen;
 }
 
 } // namespace corvane

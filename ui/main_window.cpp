@@ -7,19 +7,30 @@
 #include "document_file.h"
 #include "editor_text.h"
 #include "file_dialog.h"
+#include "line_reader.h"
 #include "program_icon.h"
 #include "text_box.h"
 #include "text_loader.h"
 #include "twips.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
+#include <QValidator>
 #include <algorithm>
+#include <utility>
 
 namespace corvane {
 
@@ -35,6 +46,11 @@ std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
+// A library's message: file names in it are in the file system's encoding.
+QString fromLocalMessage(const std::string& message) {
+    return QFile::decodeName(QByteArray::fromStdString(message));
+}
+
 void showWarningBox(const QString& message, const QString& details) {
     // No parent: the main window may be disabled by a busy command, and a dialog owned by a
     // disabled window would be disabled too.
@@ -43,6 +59,40 @@ void showWarningBox(const QString& message, const QString& details) {
     box.setWindowIcon(programIcon());
     box.exec();
 }
+
+QMessageBox::StandardButton askInBox(const QString& question,
+                                     QMessageBox::StandardButtons buttons) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Corvane"), question, buttons);
+    box.setWindowIcon(programIcon());
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+// A name field takes one line: pasted or dropped line breaks become spaces and other
+// control characters go, so the header's lines never shift.
+class SingleLineValidator final : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override {
+        const QString line = singleLine(input);
+        if (line != input) {
+            position = std::min<int>(position, static_cast<int>(line.size()));
+            input = line;
+        }
+        return Acceptable;
+    }
+};
+
+// Runs an action when the scope ends, on every path out.
+template <typename Action> class AtScopeEnd {
+  public:
+    explicit AtScopeEnd(Action action) : action_(std::move(action)) {}
+    ~AtScopeEnd() { action_(); }
+    AtScopeEnd(const AtScopeEnd&) = delete;
+    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
+
+  private:
+    Action action_;
+};
 
 // Clears a flag when the scope that set it ends, on every path out.
 class FlagScope {
@@ -62,13 +112,14 @@ MainWindow::MainWindow(std::unique_ptr<FileDialog> dialog, const QString& appFol
                        WarningSink warn, QWidget* parent)
     : QMainWindow(parent), fileDialog_(std::move(dialog)), appFolder_(appFolder),
       clock_(std::make_unique<SteadyClock>()), launcher_(makeSystemLauncher()),
-      warn_(warn ? std::move(warn) : WarningSink(showWarningBox)),
+      warn_(warn ? std::move(warn) : WarningSink(showWarningBox)), ask_(askInBox),
       processEvents_(pendingEventsProcessor()), busy_(*this) {
     createControls();
     createMenus();
     setFixedSize(twips(kClientWidthTwips),
                  twips(kClientHeightTwips) + menuBar()->sizeHint().height());
     fileDialog_->InitDir = appFolder;
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() = default;
@@ -79,9 +130,17 @@ void MainWindow::setBuildServices(std::unique_ptr<Clock> clock,
     launcher_ = std::move(launcher);
 }
 
+void MainWindow::setWorkingFolder(const QString& folder) {
+    fileDialog_->InitDir = folder;
+}
+
+void MainWindow::setToolChainPreparation(std::function<QString()> prepare) {
+    prepareToolChain_ = std::move(prepare);
+}
+
 void MainWindow::createControls() {
     setObjectName(QStringLiteral("FrmPRinc"));
-    setWindowTitle(QStringLiteral("Corvane"));
+    setWindowTitle(QStringLiteral("Corvane[*]"));
     setWindowIcon(programIcon());
     // A fixed border with minimise and close only: the window cannot be resized or maximised.
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -103,8 +162,15 @@ void MainWindow::createControls() {
         control->setGeometry(fromTwips(twipsRect));
     };
     const auto label = [&](const char* name, const char* caption, QRect where) {
-        place(new QLabel(QString::fromLatin1(caption)), name, where);
+        auto* shown = new QLabel(QString::fromLatin1(caption));
+        place(shown, name, where);
+        return shown;
     };
+    // The two longest captions are wider than their labels in the window's font: a narrow
+    // face of the same size shows them whole.
+    QFont narrowFont = dialogFont;
+    narrowFont.setFamilies(
+        {QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow")});
     const auto line = [&](QLineEdit*& field, const char* name, const char* text, QRect where) {
         field = new QLineEdit(QString::fromLatin1(text));
         place(field, name, where);
@@ -120,6 +186,9 @@ void MainWindow::createControls() {
     textFont.setPointSizeF(9.75);
     textFont.setWeight(QFont::Normal);
     textFont.setStyleHint(QFont::Monospace);
+    // A fixed-pitch face has neither kerning nor ligatures to lose; unshaped text lays out
+    // several times faster, which a very long paragraph pays at every keystroke.
+    textFont.setStyleStrategy(QFont::PreferNoShaping);
     textEdit_->setFont(textFont);
     textEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     textEdit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -129,14 +198,17 @@ void MainWindow::createControls() {
     label("Label4", "Name (for ion) :", {3240, 0, 2055, 255});
     line(programNameEdit_, "txtNomprog", "Notitle", {3240, 240, 2055, 285});
     programNameEdit_->setMaxLength(kProgramNameLimit);
-    label("Label5", "Name of the file (ti name)", {3240, 600, 2055, 255});
+    programNameEdit_->setValidator(new SingleLineValidator(programNameEdit_));
+    label("Label5", "Name of the file (ti name)", {3240, 600, 2055, 255})->setFont(narrowFont);
     line(calculatorNameEdit_, "TxtNomFic", "notitle", {3240, 840, 2055, 285});
     calculatorNameEdit_->setMaxLength(kCalculatorFileNameLimit);
+    calculatorNameEdit_->setValidator(new SingleLineValidator(calculatorNameEdit_));
     label("Label1", "Number of screens :", {3240, 1320, 1935, 255});
     result(screenCountField_, "TxtNbEcran", {3240, 1560, 2055, 285});
     label("Label2", "size of the text:", {3240, 1920, 2055, 255});
     result(textSizeField_, "TxtTailleTexte", {3240, 2160, 2055, 285});
-    label("Label3", "File's size (compile it before ):", {3240, 2520, 2055, 255});
+    label("Label3", "File's size (compile it before ):", {3240, 2520, 2055, 255})
+        ->setFont(narrowFont);
     result(programSizeField_, "txtTailleFichier", {3240, 2760, 2055, 285});
 
     QWidget::setTabOrder(textEdit_, screenCountField_);
@@ -149,6 +221,14 @@ void MainWindow::createControls() {
     // Connected last, so that setting up the box does not count as a change of its text.
     connect(textEdit_->document(), &QTextDocument::contentsChanged, this,
             &MainWindow::updateTextSize);
+    connect(textEdit_->document(), &QTextDocument::modificationChanged, this,
+            &MainWindow::updateModified);
+    for (QLineEdit* name : {programNameEdit_, calculatorNameEdit_}) {
+        connect(name, &QLineEdit::textEdited, this, [this] {
+            namesEdited_ = true;
+            updateModified();
+        });
+    }
 }
 
 void MainWindow::createMenus() {
@@ -211,13 +291,76 @@ void MainWindow::updateTextSize() {
     textSizeField_->setText(QString::number(size));
 }
 
+void MainWindow::updateModified() {
+    setWindowModified(textEdit_->document()->isModified() || namesEdited_);
+}
+
+void MainWindow::markUnmodified() {
+    textEdit_->document()->setModified(false);
+    namesEdited_ = false;
+    updateModified();
+}
+
+bool MainWindow::maybeSave() {
+    if (!isWindowModified()) {
+        return true;
+    }
+    switch (ask_(tr("The document has been modified.\nDo you want to save your changes?"),
+                 QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel)) {
+    case QMessageBox::Save:
+        return save();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The one place that sets the document's file, its base name and the working folder, from
+// the path and name the file dialog gave. Which command changes which:
+//   New      the file is cleared; base name and working folder stay.
+//   Open     all three, from the chosen file (FileUse::Document). A file that is not a
+//            Corvane document as it stands gives the working folder only (SourceOnly), and a
+//            read that ended early or failed clears the file alone (None).
+//   Import   the working folder only: the document has no file, as after New (SourceOnly);
+//            a failed read clears the file alone (None).
+//   Save As  all three, once the file has been written; a Save As that fails or is
+//            cancelled changes none of them.
+//   Save     none.
+void MainWindow::setCurrentFile(const QString& path, const QString& title, FileUse use) {
+    documentPath_ = use == FileUse::Document ? path : QString();
+    if (use == FileUse::None) {
+        return;
+    }
+    const ChosenFile chosen = splitChosenFile(path, title);
+    if (chosen.folder) {
+        fileDialog_->InitDir = *chosen.folder;
+    }
+    if (use == FileUse::Document) {
+        baseName_ = chosen.baseName;
+    }
+}
+
+void MainWindow::clearBuildResults() {
+    screenCountField_->clear();
+    programSizeField_->clear();
+}
+
 void MainWindow::newFile() {
+    if (!maybeSave()) {
+        return;
+    }
     textEdit_->clear();
     wrapAtWords(*textEdit_);
-    documentPath_.clear();
+    setCurrentFile({}, {}, FileUse::None);
+    clearBuildResults();
+    markUnmodified();
 }
 
 void MainWindow::open() {
+    if (!maybeSave()) {
+        return;
+    }
     fileDialog_->DialogTitle = QStringLiteral("Open a text file (with my header)");
     fileDialog_->Flags = FileDialog::kFileMustExist;
     fileDialog_->FileName = QStringLiteral("*.txt");
@@ -228,6 +371,9 @@ void MainWindow::open() {
 }
 
 void MainWindow::importText() {
+    if (!maybeSave()) {
+        return;
+    }
     fileDialog_->DialogTitle = QStringLiteral("Import a text file");
     fileDialog_->Flags = FileDialog::kFileMustExist;
     fileDialog_->FileName = QStringLiteral("*.txt");
@@ -237,43 +383,135 @@ void MainWindow::importText() {
     readIntoWindow(FileKind::PlainText);
 }
 
+void MainWindow::openFile(const QString& path) {
+    readChosenFile(path, FileKind::Document);
+}
+
+void MainWindow::importFile(const QString& path) {
+    readChosenFile(path, FileKind::PlainText);
+}
+
+// As if the dialog had returned `path`: the dialog's fields are what the read and the
+// working folder are taken from.
+void MainWindow::readChosenFile(const QString& path, FileKind kind) {
+    if (!maybeSave()) {
+        return;
+    }
+    const QFileInfo file(path);
+    fileDialog_->FileName = QDir::toNativeSeparators(file.absoluteFilePath());
+    fileDialog_->FileTitle = file.fileName();
+    readIntoWindow(kind);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (acceptsCommands() && event->mimeData()->hasUrls() &&
+        event->mimeData()->urls().constFirst().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!acceptsCommands() || urls.isEmpty() || !urls.constFirst().isLocalFile()) {
+        return;
+    }
+    event->acceptProposedAction();
+    openFile(urls.constFirst().toLocalFile());
+}
+
 void MainWindow::readIntoWindow(FileKind kind) {
+    const QString path = fileDialog_->FileName;
+    const QString title = fileDialog_->FileTitle;
+    // What cannot be read (a missing file, a folder, a named pipe, a device) is refused
+    // before the window changes.
+    if (const LineReader probe(localPath(path)); !probe.ok()) {
+        warn_(fromLocalMessage(probe.error()), {});
+        return;
+    }
     const bool document = kind == FileKind::Document;
-    const BusyState hourglass(busy_, document ? Hourglass::Window : Hourglass::Application, false);
-    const FlagScope reading(reading_);
-    documentPath_ = fileDialog_->FileName;
+    ReadOutcome outcome;
+    QString programName;
+    QString calculatorFileName;
+    {
+        const BusyState hourglass(busy_, document ? Hourglass::Window : Hourglass::Application,
+                                  false);
+        const FlagScope reading(reading_);
+        clearBuildResults();
 
-    TextLoader text(*textEdit_);
-    ReadCallbacks callbacks;
-    callbacks.processEvents = [this, &text] {
-        text.flushIfDue();
-        processEvents_();
+        TextLoader text(*textEdit_);
+        TextEncoding encoding = TextEncoding::CodePage;
+        ReadCallbacks callbacks;
+        callbacks.encoding = [&encoding](TextEncoding found) { encoding = found; };
+        callbacks.processEvents = [this, &text] {
+            text.flushIfDue();
+            processEvents_();
+        };
+        callbacks.textLine = [&text, &encoding](std::string_view line) {
+            text.appendLine(lineForEditor(line, encoding));
+        };
+        if (document) {
+            callbacks.programName = [&, this](std::string_view name) {
+                programName = lineForEditor(name, encoding);
+                programNameEdit_->setText(programName);
+            };
+            callbacks.calculatorFileName = [&, this](std::string_view name) {
+                calculatorFileName = lineForEditor(name, encoding);
+                calculatorNameEdit_->setText(calculatorFileName);
+            };
+        }
+        const std::string localName = localPath(path);
+        outcome = document ? readDocumentFile(localName, callbacks)
+                           : readPlainTextFile(localName, callbacks);
+        if (outcome.ok) {
+            text.dropFinalLineBreak();
+        }
+    }
+    markUnmodified();
+
+    if (!outcome.ok && !outcome.pastEnd) {
+        setCurrentFile(path, title, FileUse::None);
+        warn_(fromLocalMessage(outcome.error), {});
+        return;
+    }
+    if (!document) {
+        setCurrentFile(path, title, outcome.ok ? FileUse::SourceOnly : FileUse::None);
+        return;
+    }
+    const QString misfit = headerMisfit(programName, calculatorFileName, outcome.pastEnd);
+    if (misfit.isEmpty()) {
+        setCurrentFile(path, title, FileUse::Document);
+        return;
+    }
+    setCurrentFile(path, title, outcome.ok ? FileUse::SourceOnly : FileUse::None);
+    warn_(tr("%1 is not a Corvane document as it stands: %2.\n\nIt is shown as far as it "
+             "fits, and it will be saved only through Save As, so that the file stays as it "
+             "is. To read a plain text, every line of it into the text, use Import.")
+              .arg(path, misfit),
+          {});
+}
+
+// What of a document's header did not fit the window: a line longer than its field, a line
+// with characters a field cannot hold, or a file too short to hold a header and a text.
+QString MainWindow::headerMisfit(const QString& programName, const QString& calculatorFileName,
+                                 bool tooShort) const {
+    if (tooShort) {
+        return tr("it has fewer than three lines");
+    }
+    QStringList misfits;
+    const auto check = [&misfits](const QString& line, const QLineEdit* field,
+                                  const QString& which) {
+        if (line.size() > field->maxLength()) {
+            misfits << tr("its %1 line has %2 characters, more than the %3 its field holds")
+                           .arg(which)
+                           .arg(line.size())
+                           .arg(field->maxLength());
+        } else if (singleLine(line) != line) {
+            misfits << tr("its %1 line holds control characters").arg(which);
+        }
     };
-    callbacks.textLine = [&text](std::string_view line) { text.appendLine(lineForEditor(line)); };
-    if (document) {
-        callbacks.programName = [this](std::string_view name) {
-            programNameEdit_->setText(lineForEditor(name));
-        };
-        callbacks.calculatorFileName = [this](std::string_view name) {
-            calculatorNameEdit_->setText(lineForEditor(name));
-        };
-    }
-    const std::string path = localPath(documentPath_);
-    const ReadOutcome outcome =
-        document ? readDocumentFile(path, callbacks) : readPlainTextFile(path, callbacks);
-    if (!outcome.ok) {
-        return;
-    }
-    text.dropFinalLineBreak();
-
-    const ChosenFile chosen = splitChosenFile(fileDialog_->FileName, fileDialog_->FileTitle);
-    if (!chosen.folder) {
-        return;
-    }
-    fileDialog_->InitDir = *chosen.folder;
-    if (chosen.baseName) {
-        baseName_ = *chosen.baseName;
-    }
+    check(programName, programNameEdit_, tr("first"));
+    check(calculatorFileName, calculatorNameEdit_, tr("second"));
+    return misfits.join(QStringLiteral("; "));
 }
 
 bool MainWindow::save() {
@@ -282,42 +520,103 @@ bool MainWindow::save() {
     if (documentPath_.isEmpty() && !saveAs()) {
         return false;
     }
+    if (!confirmUnencodable()) {
+        return false;
+    }
     QString error;
     {
         const BusyState busy(busy_, Hourglass::Application, true);
-        error = writeDocument(false);
+        error = writeDocument(documentPath_, false);
     }
     return reportSave(error);
 }
 
 bool MainWindow::saveAs() {
+    if (!confirmUnencodable()) {
+        return false;
+    }
     fileDialog_->DialogTitle = QStringLiteral("Save text file");
     fileDialog_->Flags = FileDialog::kOverwritePrompt;
-    fileDialog_->FileName = programNameEdit_->text() + QStringLiteral(".txt");
+    fileDialog_->FileName = suggestedFileName(programNameEdit_->text()) + QStringLiteral(".txt");
     if (!fileDialog_->ShowSave()) {
         return false;
     }
     QString error;
     {
         const BusyState busy(busy_, Hourglass::Application, true);
-        documentPath_ = fileDialog_->FileName;
-        error = writeDocument(true);
-        const ChosenFile chosen = splitChosenFile(fileDialog_->FileName, fileDialog_->FileTitle);
-        if (error.isEmpty() && chosen.baseName) {
-            baseName_ = *chosen.baseName;
+        error = writeDocument(fileDialog_->FileName, true);
+        if (error.isEmpty()) {
+            setCurrentFile(fileDialog_->FileName, fileDialog_->FileTitle, FileUse::Document);
         }
     }
     return reportSave(error);
 }
 
-QString MainWindow::writeDocument(bool processEventsAfterHeader) {
+// Characters the code page cannot hold are written as "?": the user says so first.
+bool MainWindow::confirmUnencodable() {
+    Unencodable found;
+    for (const QString& field : {programNameEdit_->text(), calculatorNameEdit_->text(),
+                                 textEdit_->document()->toRawText()}) {
+        const Unencodable more = findUnencodable(field);
+        found.count += more.count;
+        for (const QString& character : more.first) {
+            if (found.first.size() < 10 && !found.first.contains(character)) {
+                found.first << character;
+            }
+        }
+    }
+    if (found.count == 0) {
+        return true;
+    }
+    return ask_(tr("A Corvane document cannot store these characters: %1%2 (%3 in all). "
+                   "Saved, each becomes \"?\".\n\nSave anyway?")
+                    .arg(found.first.join(QLatin1Char(' ')),
+                         found.count > found.first.size() ? QStringLiteral(" …") : QString())
+                    .arg(found.count),
+                QMessageBox::Yes | QMessageBox::Cancel) == QMessageBox::Yes;
+}
+
+QString MainWindow::writeDocument(const QString& path, bool processEventsAfterHeader) {
     const Document document{bytesFromEditor(programNameEdit_->text()),
                             bytesFromEditor(calculatorNameEdit_->text()),
                             bytesFromEditor(textEdit_->document()->toRawText())};
     const std::string error =
-        writeDocumentFile(localPath(documentPath_), document,
+        writeDocumentFile(localPath(path), document,
                           processEventsAfterHeader ? processEvents_ : std::function<void()>{});
-    return QString::fromLocal8Bit(error);
+    if (!error.empty()) {
+        return fromLocalMessage(error);
+    }
+    showAsSaved();
+    markUnmodified();
+    return {};
+}
+
+// After a save the window shows what the file holds: "?" for every character the code page
+// could not store. The text box changes in one undoable step.
+void MainWindow::showAsSaved() {
+    for (QLineEdit* name : {programNameEdit_, calculatorNameEdit_}) {
+        QString text = name->text();
+        const QList<TextSpan> spans = unencodableSpans(text);
+        for (auto span = spans.crbegin(); span != spans.crend(); ++span) {
+            text.replace(span->position, span->length, QStringLiteral("?"));
+        }
+        if (!spans.isEmpty()) {
+            name->setText(text);
+        }
+    }
+    const QList<TextSpan> spans = unencodableSpans(textEdit_->document()->toRawText());
+    if (spans.isEmpty()) {
+        return;
+    }
+    QTextCursor cursor(textEdit_->document());
+    cursor.beginEditBlock();
+    for (auto span = spans.crbegin(); span != spans.crend(); ++span) {
+        cursor.setPosition(static_cast<int>(span->position));
+        cursor.setPosition(static_cast<int>(span->position + span->length),
+                           QTextCursor::KeepAnchor);
+        cursor.insertText(QStringLiteral("?"));
+    }
+    cursor.endEditBlock();
 }
 
 bool MainWindow::reportSave(const QString& error) {
@@ -329,12 +628,38 @@ bool MainWindow::reportSave(const QString& error) {
 }
 
 void MainWindow::quit() {
-    close();
-    QCoreApplication::quit();
+    if (close()) {
+        QCoreApplication::quit();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // A build cannot stop half-way; the window closes once it has ended.
+    if (building_) {
+        closeAfterBuild_ = true;
+        event->ignore();
+        return;
+    }
+    if (!maybeSave()) {
+        event->ignore();
+        return;
+    }
+    // The About window has no owner; left open it would keep the program running.
+    if (about_) {
+        about_->close();
+    }
+    event->accept();
 }
 
 void MainWindow::compileForIon() {
-    BuildOutcome outcome;
+    const AtScopeEnd closeIfAsked([this] {
+        if (std::exchange(closeAfterBuild_, false)) {
+            close();
+        }
+    });
+    const FlagScope building(building_);
+    QString failure;
+    QString details;
     {
         // The window's own hourglass, and the window disabled, until the last step is done.
         const BusyState busy(busy_, Hourglass::Window, true);
@@ -344,30 +669,36 @@ void MainWindow::compileForIon() {
         if (!save()) {
             return;
         }
-        const BuildRequest request{localPath(documentPath_),
-                                   localPath(workingFolder()),
-                                   localPath(appFolder_),
-                                   localPath(baseName_),
-                                   bytesFromEditor(programNameEdit_->text()),
-                                   bytesFromEditor(calculatorNameEdit_->text())};
-        const BuildCollaborators with{
-            processEvents_,
-            [this](std::int64_t screens) { screenCountField_->setText(QString::number(screens)); },
-            *clock_, *launcher_};
-        outcome = runBuild(request, with);
-        if (outcome.deliveredSize) {
-            programSizeField_->setText(QString::number(*outcome.deliveredSize));
+        failure = prepareToolChain_ ? prepareToolChain_() : QString();
+        if (failure.isEmpty()) {
+            const BuildRequest request{localPath(documentPath_),
+                                       localPath(workingFolder()),
+                                       localPath(appFolder_),
+                                       localPath(baseName_),
+                                       bytesFromEditor(programNameEdit_->text()),
+                                       bytesFromEditor(calculatorNameEdit_->text())};
+            const BuildCollaborators with{processEvents_,
+                                          [this](std::int64_t screens) {
+                                              screenCountField_->setText(QString::number(screens));
+                                          },
+                                          *clock_, *launcher_};
+            const BuildOutcome outcome = runBuild(request, with);
+            if (outcome.deliveredSize) {
+                programSizeField_->setText(QString::number(*outcome.deliveredSize));
+            }
+            failure = fromLocalMessage(outcome.message);
+            details = fromLocalMessage(outcome.details);
         }
     }
     // Shown once the window is usable again, so that nothing waits behind the message.
-    if (!outcome.ok) {
-        warn_(QString::fromLocal8Bit(outcome.message), QString::fromLocal8Bit(outcome.details));
+    if (!failure.isEmpty()) {
+        warn_(failure, details);
     }
 }
 
 void MainWindow::about() {
-    auto* about = new AboutDialog(busy_);
-    about->show();
+    about_ = new AboutDialog(busy_);
+    about_->show();
 }
 
 } // namespace corvane

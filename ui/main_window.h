@@ -5,18 +5,23 @@
 #include "process_launcher.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <string>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 
 namespace corvane {
 
+class AboutDialog;
 class FileDialog;
 
 // The main window: the document's three fields, the result fields, the file dialog and the
@@ -29,6 +34,9 @@ class MainWindow final : public QMainWindow {
     // Shows a failure the user must know about (a save that did not happen), with details
     // the user may ask for (empty when there are none).
     using WarningSink = std::function<void(const QString& message, const QString& details)>;
+    // Asks the user a question with the given buttons and gives the one chosen.
+    using QuestionSink = std::function<QMessageBox::StandardButton(
+        const QString& question, QMessageBox::StandardButtons buttons)>;
 
     // `dialog` is the file dialog the commands show; `appFolder` is the program's folder,
     // the first working folder. Without a sink, warnings go to a message box.
@@ -45,6 +53,22 @@ class MainWindow final : public QMainWindow {
     // The clock of the build's waits and the starter of the tool chain; the system's own
     // until replaced (tests use a faster clock or stand-in processes).
     void setBuildServices(std::unique_ptr<Clock> clock, std::unique_ptr<ProcessLauncher> launcher);
+    // The file dialog's folder; the window starts in the program's folder until told otherwise.
+    void setWorkingFolder(const QString& folder);
+    // Runs before each build once the document is saved, to make the tool chain folder ready;
+    // a non-empty answer is shown as the build's failure and nothing is built.
+    void setToolChainPreparation(std::function<QString()> prepare);
+    // Open and Import of a file chosen elsewhere than in the dialog (the command line, a file
+    // dropped on the window), after asking about unsaved changes as they do.
+    void openFile(const QString& path);
+    void importFile(const QString& path);
+    // Replaces the message box that asks questions (tests answer them themselves).
+    void setQuestionSink(QuestionSink ask) { ask_ = std::move(ask); }
+
+    // Before a command discards a document changed since it was last new, opened, imported
+    // or saved, asks once whether to save it: Save runs Save (Save As without a file), and
+    // false means the command must not go on (cancelled, or the save did not happen).
+    bool maybeSave();
 
   public slots:
     void newFile();
@@ -58,8 +82,14 @@ class MainWindow final : public QMainWindow {
     void compileForIon();
     void about();
 
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
   private slots:
     void updateTextSize();
+    void updateModified();
 
   private:
     void createControls();
@@ -68,20 +98,41 @@ class MainWindow final : public QMainWindow {
                         const QKeySequence& shortcut, const std::function<void()>& handler);
     bool acceptsCommands() const;
 
+    // What a command makes of the file it names (see setCurrentFile).
+    enum class FileUse { Document, SourceOnly, None };
+    void setCurrentFile(const QString& path, const QString& title, FileUse use);
+
     enum class FileKind { Document, PlainText };
     void readIntoWindow(FileKind kind);
-    QString writeDocument(bool processEventsAfterHeader);
+    void readChosenFile(const QString& path, FileKind kind);
+    QString headerMisfit(const QString& programName, const QString& calculatorFileName,
+                         bool tooShort) const;
+    bool confirmUnencodable();
+    QString writeDocument(const QString& path, bool processEventsAfterHeader);
     bool reportSave(const QString& error);
+    void showAsSaved();
+    void markUnmodified();
+    void clearBuildResults();
 
     std::unique_ptr<FileDialog> fileDialog_;
     QString appFolder_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<ProcessLauncher> launcher_;
+    std::function<QString()> prepareToolChain_;
     WarningSink warn_;
+    QuestionSink ask_;
     std::function<void()> processEvents_;
     BusyIndicator busy_;
     // Set while Open or Import read a file with the window enabled: menu commands wait.
     bool reading_ = false;
+    // Set while a build runs; a close request meanwhile is carried out when it ends.
+    bool building_ = false;
+    bool closeAfterBuild_ = false;
+    QPointer<AboutDialog> about_;
+
+    // The user edited a name field since the document was last new, opened, imported or
+    // saved (the field's own flag is lost when a pasted line break is replaced).
+    bool namesEdited_ = false;
 
     QString documentPath_;
     QString baseName_;

@@ -74,6 +74,25 @@ TEST(RunBuild, WaitsForASlowToolChainBeyondTheSecondWait) {
     expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "STORY");
 }
 
+// Without the fixed waits the tool chain starts at once and its programs are delivered as
+// soon as it ends; a slow tool chain is still waited for.
+TEST(RunBuild, WithoutFixedWaitsWaitsOnlyForTheToolChain) {
+    for (const double runsFor : {0.0, 7.0}) {
+        SCOPED_TRACE(runsFor);
+        Scene scene;
+        scene.fixedWaits = false;
+        scene.chain.runsFor = runsFor;
+        scene.chain.atEnd = [&] { scene.produce(); };
+
+        const BuildOutcome outcome = scene.build();
+
+        ASSERT_TRUE(outcome.ok) << outcome.message;
+        EXPECT_LT(scene.chain.startedAt - scene.screenCountAt, 0.1);
+        EXPECT_GE(scene.deliveredAt - scene.chain.startedAt, runsFor);
+        EXPECT_LT(scene.deliveredAt - scene.chain.startedAt, runsFor + 0.1);
+    }
+}
+
 struct FailureCase {
     const char* name;
     std::function<void(Scene&)> arrange;
@@ -162,6 +181,10 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
          BuildStep::WriteCompBat,
          {"cannot read"}},
 #endif
+        {"the tool chain cannot be started",
+         [](Scene& s) { s.chain.startError = "asm.bat: cannot be run"; },
+         BuildStep::StartToolChain,
+         {"asm.bat: cannot be run"}},
         {"the tool chain fails and leaves an earlier build's programs",
          [](Scene& s) {
              s.produce();
@@ -237,7 +260,7 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
         }
         EXPECT_FALSE(fs::exists(scene.work / "story.83p.part"));
         EXPECT_FALSE(fs::exists(scene.work / "story.8xp"));
-        const bool reachedToolChain = c.step >= BuildStep::ToolChain;
+        const bool reachedToolChain = c.step >= BuildStep::StartToolChain;
         EXPECT_EQ(scene.chain.starts, reachedToolChain ? 1 : 0);
         if (c.step < BuildStep::LineLayout) {
             EXPECT_EQ(filesIn(scene.work), before) << "nothing is written";

@@ -6,10 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
-
 namespace corvane::test {
 namespace {
 

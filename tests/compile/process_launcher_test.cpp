@@ -75,7 +75,8 @@ TEST(PlanBatch, CarriesOutDriveCdAndScriptLines) {
 
 class Launcher : public ::testing::Test {
   protected:
-    // comp.bat in its own folder that changes into `folder` and runs `script` there.
+    // comp.bat in its own folder that changes into `folder` and runs `script` there. asm.bat
+    // is written without execute permission: the launcher hands it to /bin/sh.
     std::string prepare(const fs::path& folder, const std::string& script) {
         fs::create_directories(folder);
         writeFile(folder / "asm.bat", script);

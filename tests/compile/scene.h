@@ -62,6 +62,7 @@ struct Scene {
                                     screenCountAt = clock.now();
                                 },
                                 *useClock, *launcher};
+        with.fixedWaits = fixedWaits;
         return runBuild(request, with);
     }
 
@@ -71,6 +72,7 @@ struct Scene {
     BuildRequest request;
     DrivenClock clock;
     Clock* useClock = &clock;
+    bool fixedWaits = true;
     FakeToolChain chain;
     std::unique_ptr<ProcessLauncher> launcher = std::make_unique<FakeLauncher>(clock, chain);
     // The program folder's lock, held as another editor would.

@@ -31,6 +31,8 @@ struct FakeToolChain {
     std::function<void()> atEnd;
     double runsFor = 0;
     int exitStatus = 0;
+    // When set, the tool chain cannot be started and the launcher says this.
+    std::string startError;
     // What the build did with it.
     int starts = 0;
     double startedAt = NAN;
@@ -77,7 +79,10 @@ class FakeLauncher final : public ProcessLauncher {
             chain_.atStart();
         }
         LaunchOutcome outcome;
-        outcome.process = std::make_unique<FakeProcess>(clock_, chain_);
+        if (chain_.startError.empty()) {
+            outcome.process = std::make_unique<FakeProcess>(clock_, chain_);
+        }
+        outcome.error = chain_.startError;
         return outcome;
     }
 

@@ -3,21 +3,22 @@
 // is another folder, and the program built there shows its own text.
 #include "build_command.h"
 #include "chain.h"
-#include "stand_ins.h"
+#include "driven_clock.h"
+#include "files.h"
 
 #include <gtest/gtest.h>
 
 namespace corvane::programs {
 namespace {
 
-using corvane::testing::FakeClock;
-using corvane::testing::readFile;
-using corvane::testing::writeFile;
+using corvane::test::DrivenClock;
+using corvane::test::readFile;
+using corvane::test::writeFile;
 namespace fs = std::filesystem;
 
 BuildOutcome buildIn(const fs::path& work, const fs::path& app, const std::string& text) {
     writeFile(work / "story.txt", "Story\r\nstory\r\n" + text + "\r\n");
-    FakeClock clock(0.0, 5.0);
+    DrivenClock clock(0.0, 5.0);
     const auto launcher = makeSystemLauncher();
     const BuildRequest request{
         (work / "story.txt").string(), work.string(), app.string(), "story", "Story", "story"};

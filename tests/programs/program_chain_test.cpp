@@ -137,7 +137,6 @@ const Document kDocuments[] = {
     {"backslashes", "Slashes", {"a\\b", "\\", "C:\\dir\\", "\\ \\\\ \\", "x \\ ld a,1"}},
     {"assembler_characters", "Marks", {"a;b ; c", "#include", "$ and %", "'", "lng001:", "end"}},
     {"tabs", "Tabs", {"\tindented", "a\tb\t"}},
-    {"line_feed_inside_a_line", "LF", {"one\ntwo", "\n"}},
     {"currency_sign", "Price", {"\xA4", "5\xA4 each", "\xA4\xA4 \xA4"}},
     {"title", "My \"Book\" 2", {"The title is the program name."}},
 };

@@ -87,6 +87,17 @@ class AboutTest : public QObject {
             QTRY_VERIFY(about.isNull());
         }
     }
+
+    // Closing the main window while About is open closes both.
+    void closingTheMainWindowClosesAbout() {
+        Window w;
+        QPointer<AboutDialog> about = openAbout(w);
+        QVERIFY(about);
+        QVERIFY(w.window->close());
+        QVERIFY(!w.window->isVisible());
+        QTRY_VERIFY(!about);
+        QVERIFY(w.window->isEnabled());
+    }
 };
 
 QTEST_MAIN(AboutTest)

@@ -5,6 +5,7 @@
 #include "compile_fixture.h"
 
 #include <QFileInfo>
+#include <QTimer>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -56,42 +57,28 @@ class CompileCommandTest : public QObject {
     Q_OBJECT
 
   private slots:
+    // One build that delivers and one that fails; each failing step is pinned in the build
+    // command's own tests.
     void standInToolChains_data() {
         QTest::addColumn<QByteArray>("script"); // empty: the real asm.bat
-        QTest::addColumn<bool>("earlierOutputs");
         QTest::addColumn<bool>("delivered");
         QTest::addColumn<QString>("said");
-        QTest::newRow("finishes at once") << QByteArray() << false << true << QString();
-        QTest::newRow("takes three seconds")
-            << QByteArray("sleep 0.15\nexec sh ./real.sh\n") << false << true << QString();
+        QTest::newRow("finishes at once") << QByteArray() << true << QString();
         QTest::newRow("fails, earlier outputs left")
-            << QByteArray("echo 'tmp.z80:7: error: no label lng3' >asm.log\nexit 1\n") << true
-            << false << QStringLiteral("no label lng3");
-        QTest::newRow("missing") << QByteArray("-") << false << false
-                                 << QStringLiteral("asm.bat: cannot be run");
-        QTest::newRow("never ends")
-            << QByteArray("exec sleep 600\n") << true << false << QStringLiteral("not answering");
-        QTest::newRow("not executable") << QByteArray("x") << false << true << QString();
-        QTest::newRow("prints megabytes")
-            << QByteArray("head -c 8000000 /dev/zero | tr '\\000' x\nexec sh ./real.sh\n") << false
-            << true << QString();
+            << QByteArray("echo 'tmp.z80:7: error: no label lng3' >asm.log\nexit 1\n") << false
+            << QStringLiteral("no label lng3");
     }
 
     void standInToolChains() {
         QFETCH(QByteArray, script);
-        QFETCH(bool, earlierOutputs);
         QFETCH(bool, delivered);
         QFETCH(QString, said);
         Folders f;
-        if (script == "-") {
-            QVERIFY(QFile::remove(f.appFile("asm.bat")));
-        } else if (script == "x") {
-            QVERIFY(
-                QFile::setPermissions(f.appFile("asm.bat"), QFile::ReadOwner | QFile::WriteOwner));
-        } else if (!script.isEmpty()) {
+        if (!script.isEmpty()) {
             f.standIn(script);
         }
-        if (earlierOutputs) {
+        if (!delivered) {
+            // Programs of an earlier build, which a failed build must not deliver.
             QVERIFY(writeFile(f.appFile("tmp.83p"), "earlier"));
             QVERIFY(writeFile(f.appFile("tmp.8xp"), "earlier"));
             const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
@@ -107,10 +94,10 @@ class CompileCommandTest : public QObject {
         compileNewDocument(w, f);
         verifyUsable(w);
 
-        // A new document is built in the program's folder, where the window started.
-        const QString program = f.appFile("story.83p");
+        // Programs land beside the document, wherever the window started.
+        const QString program = f.workFile("story.83p");
         QCOMPARE(QFileInfo::exists(program), delivered);
-        QCOMPARE(QFileInfo::exists(f.appFile("story.8xp")), delivered);
+        QCOMPARE(QFileInfo::exists(f.workFile("story.8xp")), delivered);
         QCOMPARE(w.line("TxtNbEcran")->text(), QStringLiteral("1"));
         if (delivered) {
             QCOMPARE(w.warnings, QStringList());
@@ -141,22 +128,14 @@ class CompileCommandTest : public QObject {
         QVERIFY(w.warningDetails[0].contains(QStringLiteral("tmp.z80:30: error")));
     }
 
-    // The name is checked after the save and before anything of the build is written.
-    void invalidCalculatorFileName_data() {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("blank inside") << "my prog";
-        QTest::newRow("starts with a digit") << "9lives";
-        QTest::newRow("empty") << "";
-        QTest::newRow("letter outside A-Z") << QStringLiteral("caf\u00E9");
-    }
-
+    // The name is checked after the save and before anything of the build is written; the
+    // name rule itself is pinned in the build command's tests.
     void invalidCalculatorFileName() {
-        QFETCH(QString, name);
         Folders f;
         Window w(f.app);
         useFastClock(w);
         typeDocument(w);
-        w.line("TxtNomFic")->setText(name);
+        w.line("TxtNomFic")->setText(QStringLiteral("my prog"));
         w.dialog->answers.push_back(f.workFile("story.txt"));
         w.window->compileForIon();
         QCOMPARE(w.warnings.size(), 1);
@@ -164,9 +143,10 @@ class CompileCommandTest : public QObject {
                      QStringLiteral("1 to 8 letters A-Z or digits 0-9, starting with a letter")),
                  qPrintable(w.warnings[0]));
         QVERIFY(QFileInfo::exists(f.workFile("story.txt")));
-        for (const char* name : {"temp.ett", "tmp.z80", "comp.bat", "story.83p"}) {
-            QVERIFY2(!QFileInfo::exists(f.appFile(name)), name);
+        for (const char* name : {"temp.ett", "tmp.z80", "story.83p"}) {
+            QVERIFY2(!QFileInfo::exists(f.workFile(name)), name);
         }
+        QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
         QVERIFY(w.window->isEnabled());
         QVERIFY(noHourglass(*w.window));
     }
@@ -186,30 +166,19 @@ class CompileCommandTest : public QObject {
         QVERIFY(noHourglass(*w.window));
     }
 
-    // The source cannot be brought to the tool chain: nothing runs, nothing is delivered.
-    void unwritableProgramFolder() {
+    // A close request while a build runs waits for the build to end, then closes.
+    void closeDuringABuildWaitsForIt() {
         Folders f;
-        QVERIFY(writeFile(f.workFile("story.txt"), "My story\r\nstory\r\nHello calculator\r\n"));
+        f.standIn("sleep 0.2\nexec sh ./real.sh\n");
         Window w(f.app);
         useFastClock(w);
-        w.open(f.workFile("story.txt"));
-        const ReadOnly locked(f.app);
-        if (!locked.engaged()) {
-            QSKIP("no way to make a folder unwritable here");
-        }
-        {
-            const BusyWatch watch(w);
-            w.window->compileForIon();
-            QCOMPARE(watch.enabledLooks, 0);
-        }
-        QCOMPARE(w.warnings.size(), 1);
-        QVERIFY2(w.warnings[0].contains(QStringLiteral("copying tmp.z80")),
-                 qPrintable(w.warnings[0]));
-        QVERIFY(QFileInfo::exists(f.workFile("tmp.z80")));
-        QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
-        QVERIFY(!QFileInfo::exists(f.workFile("story.83p")));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
+        bool closedDuringBuild = true;
+        QTimer::singleShot(50, w.window.get(), [&] { closedDuringBuild = w.window->close(); });
+        compileNewDocument(w, f);
+        QVERIFY(!closedDuringBuild);
+        QVERIFY(QFileInfo::exists(f.workFile("story.83p")));
+        QVERIFY(!w.window->isVisible());
+        QVERIFY(w.questions.isEmpty());
     }
 };
 

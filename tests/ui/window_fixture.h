@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextDocument>
+#include <deque>
 #include <memory>
 
 namespace corvane::test {
@@ -21,6 +22,10 @@ struct Window {
     QStringList warnings;
     // The details of each warning, empty where it had none.
     QStringList warningDetails;
+    // Questions the window asked, and the answers to give, in order. Without a scripted
+    // answer a question is answered Discard where offered, otherwise Yes.
+    QStringList questions;
+    std::deque<QMessageBox::StandardButton> answers;
     std::unique_ptr<MainWindow> window;
 
     explicit Window(const QString& appFolder = QStringLiteral("/app")) {
@@ -31,6 +36,16 @@ struct Window {
                 warnings << message;
                 warningDetails << details;
             });
+        window->setQuestionSink([this](const QString& question,
+                                       QMessageBox::StandardButtons buttons) {
+            questions << question;
+            if (!answers.empty()) {
+                const QMessageBox::StandardButton answer = answers.front();
+                answers.pop_front();
+                return answer;
+            }
+            return buttons.testFlag(QMessageBox::Discard) ? QMessageBox::Discard : QMessageBox::Yes;
+        });
         window->show();
         QApplication::setActiveWindow(window.get());
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window.get());

@@ -5,6 +5,7 @@
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QTemporaryDir>
 
 using corvane::BusyState;
@@ -18,7 +19,8 @@ class WindowTest : public QObject {
   private slots:
     void startState() {
         Window w(QStringLiteral("/opt/corvane"));
-        QCOMPARE(w.window->windowTitle(), QStringLiteral("Corvane"));
+        QCOMPARE(w.window->windowTitle(), QStringLiteral("Corvane[*]"));
+        QVERIFY(!w.window->isWindowModified());
         QCOMPARE(w.shownText(), QString());
         QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Notitle"));
         QCOMPARE(w.line("TxtNomFic")->text(), QStringLiteral("notitle"));
@@ -187,13 +189,35 @@ class WindowTest : public QObject {
         QVERIFY(noHourglass(*w.window));
     }
 
-    void quitClosesAtOnceWithUnsavedText() {
+    // Nothing changed since the start: Ctrl+Q closes at once, without a question.
+    void quitWithNothingChangedClosesAtOnce() {
         Window w;
-        QTest::keyClicks(w.text(), QStringLiteral("unsaved"));
         QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_Q));
         QVERIFY(!w.window->isVisible());
+        QVERIFY(w.questions.isEmpty());
         QVERIFY(w.dialog->shown.empty());
         QVERIFY(w.warnings.isEmpty());
+    }
+
+    // The two long captions are shown whole in their labels.
+    void labelsShowTheirWholeCaption_data() {
+        QTest::addColumn<QString>("label");
+        QTest::newRow("calculator file name") << "Label5";
+        QTest::newRow("file's size") << "Label3";
+    }
+
+    void labelsShowTheirWholeCaption() {
+        QFETCH(QString, label);
+        Window w;
+        const auto* shown = w.window->findChild<QLabel*>(label);
+        QVERIFY(shown);
+        const QFontMetrics metrics(shown->font());
+        QVERIFY2(metrics.horizontalAdvance(shown->text()) <= shown->contentsRect().width(),
+                 qPrintable(QStringLiteral("%1 needs %2 pixels, has %3")
+                                .arg(shown->text())
+                                .arg(metrics.horizontalAdvance(shown->text()))
+                                .arg(shown->contentsRect().width())));
+        QVERIFY(metrics.height() <= shown->contentsRect().height());
     }
 };
 

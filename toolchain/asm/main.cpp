@@ -23,7 +23,8 @@ constexpr const char* kUsage =
     "  OUTPUT ending in .bin gets the raw bytes, .83p a TI-83 program, .8xp a TI-83 Plus "
     "program\n"
     "  #include files are looked up beside the including file, then in the -I folders, then\n"
-    "  beside asm83 itself, where ion.inc ships\n";
+    "  beside asm83 itself, where ion.inc ships, then in " CORVANE_SCRIPTS_FROM_PROGRAMS
+    " from there\n";
 
 // The folder asm83 runs from: ion.inc ships beside it. The system knows it; argv[0] is only
 // the name it was started by, which may have been found through PATH.
@@ -126,7 +127,11 @@ int main(int argc, char** argv) {
     input.sourceText = *text;
     input.form = *form;
     input.programName = nameGiven ? name : programNameForPath(outputPath);
-    includeDirs.push_back(ownFolder(argv[0]));
+    const std::string own = ownFolder(argv[0]);
+    includeDirs.push_back(own);
+    // An installed asm83 finds ion.inc in the editor's private folder.
+    includeDirs.push_back(
+        (fs::path(own) / CORVANE_SCRIPTS_FROM_PROGRAMS).lexically_normal().string());
     input.resolveInclude = fileIncludeResolver(includeDirs);
 
     const AssemblyResult result = assemble(input);

@@ -4,7 +4,11 @@
 # non-zero when either run failed.
 #
 # asm83 and ion.inc are looked up beside this script, whatever the current folder.
-here=$(dirname "$0")
+# (Without dirname: every process started costs time when many documents are built at once.)
+case $0 in
+*/*) here=${0%/*} ;;
+*) here=. ;;
+esac
 
 # Programs from an earlier run are removed first, so that a failed run leaves no stale
 # program to be delivered in place of the one that failed.

@@ -1,0 +1,95 @@
+#include "command_line.h"
+
+#include <QCommandLineParser>
+
+namespace corvane {
+
+namespace {
+
+struct Options {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Shows this help and exits.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Shows the version and exits.")};
+    QCommandLineOption import{QStringLiteral("import"),
+                              QStringLiteral("Opens the window with FILE imported as plain text "
+                                             "(without the document's header)."),
+                              QStringLiteral("FILE")};
+    QCommandLineOption compile{
+        QStringLiteral("compile"),
+        QStringLiteral("Builds the TI-83 and TI-83 Plus programs of each DOCUMENT without a "
+                       "window, as Compile for ion does, without saving anything. Exits with 0 "
+                       "when every build delivered both programs, 1 when one failed.")};
+    QCommandLineOption output{QStringLiteral("output"),
+                              QStringLiteral("With --compile: delivers the programs into DIR "
+                                             "instead of each document's folder."),
+                              QStringLiteral("DIR")};
+
+    void addTo(QCommandLineParser& parser) const {
+        parser.setApplicationDescription(
+            QStringLiteral("Turns text into TI-83 and TI-83 Plus programs for the ION shell."));
+        parser.addOptions({help, version, import, compile, output});
+        parser.addPositionalArgument(
+            QStringLiteral("FILE"),
+            QStringLiteral("A document to open in the window (each further one in a window "
+                           "of its own); with --compile, the documents to build."),
+            QStringLiteral("[FILE... | --compile DOCUMENT... [--output DIR]]"));
+    }
+};
+
+CommandLine bad(const QString& error) {
+    CommandLine command;
+    command.action = CommandLine::Action::BadCommandLine;
+    command.error = error;
+    return command;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList& arguments) {
+    const Options options;
+    QCommandLineParser parser;
+    options.addTo(parser);
+    if (!parser.parse(arguments)) {
+        return bad(parser.errorText());
+    }
+    const QStringList files = parser.positionalArguments();
+    CommandLine command;
+    if (parser.isSet(options.help)) {
+        command.action = CommandLine::Action::Help;
+    } else if (parser.isSet(options.version)) {
+        command.action = CommandLine::Action::Version;
+    } else if (parser.isSet(options.compile)) {
+        if (parser.isSet(options.import)) {
+            return bad(QStringLiteral("--import opens the window; it cannot go with --compile."));
+        }
+        if (files.isEmpty()) {
+            return bad(QStringLiteral("--compile needs at least one document."));
+        }
+        command.action = CommandLine::Action::Compile;
+        command.documents = files;
+        command.outputFolder = parser.value(options.output);
+        if (parser.isSet(options.output) && command.outputFolder.isEmpty()) {
+            return bad(QStringLiteral("--output needs a folder."));
+        }
+    } else if (parser.isSet(options.output)) {
+        return bad(QStringLiteral("--output goes only with --compile."));
+    } else if (parser.isSet(options.import) && !files.isEmpty()) {
+        return bad(QStringLiteral("--import takes the place of the file to open; give one or "
+                                  "the other."));
+    } else if (parser.isSet(options.import) && parser.value(options.import).isEmpty()) {
+        return bad(QStringLiteral("--import needs a file."));
+    } else {
+        command.openFiles = files;
+        command.importFile = parser.value(options.import);
+    }
+    return command;
+}
+
+QString commandLineHelp() {
+    QCommandLineParser parser;
+    Options().addTo(parser);
+    return parser.helpText();
+}
+
+} // namespace corvane

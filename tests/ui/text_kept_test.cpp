@@ -1,0 +1,442 @@
+// The user's text is never lost or silently changed: unsaved changes, files that are not
+// Corvane documents or come from other systems, characters a document cannot hold, name
+// fields, failed saves, read-only folders, files that are no text, file names in messages,
+// and very long lines. One test per fault, on real files in a temporary folder.
+
+#include "read_only.h"
+#include "text_box.h"
+#include "window_fixture.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <sys/stat.h>
+
+using corvane::kLongParagraph;
+using corvane::QtFileDialog;
+using corvane::test::readFile;
+using corvane::test::ReadOnly;
+using corvane::test::Window;
+using corvane::test::writeFile;
+
+namespace {
+
+const QByteArray kDocument = "P\r\nF\r\nold\r\n";
+
+} // namespace
+
+class TextKeptTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // Quit, New, Open and Import ask once before they discard a changed document.
+    void unsavedChangesAreAskedAbout_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("goesOn");
+        QTest::addColumn<QByteArray>("saved");
+        const QByteArray typed = "P\r\nF\r\nold!\r\n";
+        for (const char* command : {"new", "open", "import", "quit", "close"}) {
+            QTest::addRow("%s, nothing changed", command)
+                << command << "" << int(QMessageBox::NoButton) << true << kDocument;
+            QTest::addRow("%s, cancelled", command)
+                << command << "text" << int(QMessageBox::Cancel) << false << kDocument;
+            QTest::addRow("%s, discarded", command)
+                << command << "text" << int(QMessageBox::Discard) << true << kDocument;
+            QTest::addRow("%s, saved", command)
+                << command << "text" << int(QMessageBox::Save) << true << typed;
+        }
+        QTest::newRow("new, name changed, saved")
+            << "new"
+            << "name" << int(QMessageBox::Save) << true << QByteArray("Px\r\nF\r\nold\r\n");
+        QTest::newRow("new, changed back by undo")
+            << "new"
+            << "undone" << int(QMessageBox::NoButton) << true << kDocument;
+    }
+
+    void unsavedChangesAreAskedAbout() {
+        QFETCH(QString, command);
+        QFETCH(QString, change);
+        QFETCH(int, answer);
+        QFETCH(bool, goesOn);
+        QFETCH(QByteArray, saved);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("doc.txt"));
+        const QString other = dir.filePath(QStringLiteral("other.txt"));
+        QVERIFY(writeFile(path, kDocument));
+        QVERIFY(writeFile(other, "O\r\no\r\nnew\r\n"));
+        Window w;
+        w.open(path);
+        QVERIFY(!w.window->isWindowModified());
+        w.text()->moveCursor(QTextCursor::End);
+        if (change == "text" || change == "undone") {
+            QTest::keyClicks(w.text(), QStringLiteral("!"));
+        } else if (change == "name") {
+            w.line("txtNomprog")->setFocus();
+            w.line("txtNomprog")->end(false);
+            QTest::keyClicks(w.line("txtNomprog"), QStringLiteral("x"));
+        }
+        if (change == "undone") {
+            w.text()->undo();
+        }
+        QCOMPARE(w.window->isWindowModified(), change == "text" || change == "name");
+        if (answer != QMessageBox::NoButton) {
+            w.answers.push_back(QMessageBox::StandardButton(answer));
+        }
+
+        w.dialog->answers.push_back(other);
+        if (command == "new") {
+            w.window->newFile();
+        } else if (command == "open") {
+            w.window->open();
+        } else if (command == "import") {
+            w.window->importText();
+        } else if (command == "quit") {
+            QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        } else {
+            w.window->close();
+        }
+        QCOMPARE(w.questions.size(), answer == QMessageBox::NoButton ? 0 : 1);
+        QCOMPARE(readFile(path), saved);
+        const bool closes = command == "quit" || command == "close";
+        QCOMPARE(w.window->isVisible(), !(closes && goesOn));
+        if (!goesOn) {
+            QVERIFY(w.shownText().endsWith(QLatin1Char('!')));
+            QVERIFY(w.window->isWindowModified());
+        } else if (!closes) {
+            QVERIFY(!w.window->isWindowModified());
+            QVERIFY(!w.shownText().endsWith(QLatin1Char('!')));
+        }
+    }
+
+    // A save that does not happen cancels the command that asked for it.
+    void aCancelledSaveAsCancelsTheCommand() {
+        Window w;
+        QTest::keyClicks(w.text(), QStringLiteral("typed"));
+        w.answers.push_back(QMessageBox::Save);
+        w.dialog->answers.push_back(std::nullopt);
+        w.window->newFile();
+        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+        QCOMPARE(w.shownText(), QStringLiteral("typed"));
+        QVERIFY(w.window->isWindowModified());
+    }
+
+    // After Import the document has no file: Save goes through Save As, in the imported
+    // file's folder, and the plain file stays as it was.
+    void importMakesANewDocument() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("notes")));
+        const QString plain = dir.filePath(QStringLiteral("notes/plain.txt"));
+        QVERIFY(writeFile(plain, "just\r\ntext\r\n"));
+        Window w(dir.path());
+        w.import(plain);
+        QCOMPARE(w.window->documentPath(), QString());
+        QCOMPARE(w.window->workingFolder(), dir.filePath(QStringLiteral("notes")));
+        w.dialog->answers.push_back(std::nullopt);
+        QVERIFY(!w.window->save());
+        QCOMPARE(w.dialog->shown.back().save, true);
+        QCOMPARE(w.dialog->shown.back().initDir, dir.filePath(QStringLiteral("notes")));
+        QCOMPARE(readFile(plain), QByteArray("just\r\ntext\r\n"));
+    }
+
+    // A file whose header does not fit is shown, said so once, and left without a file.
+    void openOfAFileThatIsNoDocument_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("long first line")
+            << QByteArray("An ordinary text file, first line\r\nsecond\r\nthird\r\n")
+            << "first line has 33 characters";
+        QTest::newRow("long second line")
+            << QByteArray("Short\r\nA second line too long\r\nthird\r\n")
+            << "second line has 22 characters";
+        QTest::newRow("control character")
+            << QByteArray("Tab\there\r\nx\r\ny\r\n") << "control characters";
+        QTest::newRow("two lines") << QByteArray("one\r\ntwo\r\n") << "fewer than three lines";
+    }
+
+    void openOfAFileThatIsNoDocument() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(writeFile(path, content));
+        Window w;
+        w.open(path);
+        QCOMPARE(w.warnings.size(), 1);
+        for (const QString& part : {path, said, QStringLiteral("Import")}) {
+            QVERIFY2(w.warnings[0].contains(part), qPrintable(w.warnings[0]));
+        }
+        QCOMPARE(w.window->documentPath(), QString());
+        w.dialog->answers.push_back(std::nullopt);
+        QVERIFY(!w.window->save());
+        QCOMPARE(w.dialog->shown.back().save, true);
+        QCOMPARE(readFile(path), content);
+    }
+
+    // CR LF, CR and LF each end a line; UTF-8 is recognised; the save writes CR LF and the
+    // code page.
+    void filesFromOtherSystems_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("programName");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("LF") << QByteArray("P\nF\na\nb\n") << "P"
+                            << "a\nb" << QByteArray("P\r\nF\r\na\r\nb\r\n");
+        QTest::newRow("CR") << QByteArray("P\rF\ra\r\rb") << "P"
+                            << "a\n\nb" << QByteArray("P\r\nF\r\na\r\n\r\nb\r\n");
+        QTest::newRow("UTF-8") << QByteArray("Caf\xC3\xA9\nF\n\xE2\x82\xAC 5\n")
+                               << QStringLiteral("Caf\u00E9") << QStringLiteral("\u20AC 5")
+                               << QByteArray("Caf\xE9\r\nF\r\n\x80 5\r\n");
+        QTest::newRow("UTF-8 byte order mark")
+            << QByteArray("\xEF\xBB\xBFP\r\nF\r\nplain\r\n") << "P"
+            << "plain" << QByteArray("P\r\nF\r\nplain\r\n");
+        QTest::newRow("code page")
+            << QByteArray("Caf\xE9\r\nF\r\n\x80 5\r\n") << QStringLiteral("Caf\u00E9")
+            << QStringLiteral("\u20AC 5") << QByteArray("Caf\xE9\r\nF\r\n\x80 5\r\n");
+    }
+
+    void filesFromOtherSystems() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, programName);
+        QFETCH(QString, shown);
+        QFETCH(QByteArray, saved);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("doc.txt"));
+        QVERIFY(writeFile(path, content));
+        Window w;
+        w.open(path);
+        QCOMPARE(w.line("txtNomprog")->text(), programName);
+        QCOMPARE(w.shownText(), shown);
+        QVERIFY(w.warnings.isEmpty());
+        QVERIFY(w.window->save());
+        QCOMPARE(readFile(path), saved);
+    }
+
+    // Characters the code page cannot hold are named before the save; saved anyway, the
+    // window shows the "?" the file holds.
+    void charactersADocumentCannotHold_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<QByteArray>("saved");
+        const QString emoji = QStringLiteral("a\U0001F600b\u4E2D\U0001F600");
+        QTest::newRow("saved anyway")
+            << emoji << int(QMessageBox::Yes) << QStringLiteral("3 in all") << QByteArray("a?b??");
+        QTest::newRow("cancelled") << emoji << int(QMessageBox::Cancel)
+                                   << QStringLiteral("\U0001F600 \u4E2D") << kDocument;
+        QTest::newRow("eleven different")
+            << QStringLiteral("\u4E00\u4E01\u4E02\u4E03\u4E04\u4E05\u4E06\u4E07\u4E08\u4E09"
+                              "\u4E0A")
+            << int(QMessageBox::Yes) << QStringLiteral("\u4E09 \u2026")
+            << QByteArray("???????????");
+    }
+
+    void charactersADocumentCannotHold() {
+        QFETCH(QString, text);
+        QFETCH(int, answer);
+        QFETCH(QString, listed);
+        QFETCH(QByteArray, saved);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("doc.txt"));
+        QVERIFY(writeFile(path, kDocument));
+        Window w;
+        w.open(path);
+        w.text()->setPlainText(text);
+        w.answers.push_back(QMessageBox::StandardButton(answer));
+        QCOMPARE(w.window->save(), answer == QMessageBox::Yes);
+        QCOMPARE(w.questions.size(), 1);
+        QVERIFY2(w.questions[0].contains(listed), qPrintable(w.questions[0]));
+        if (answer == QMessageBox::Yes) {
+            QCOMPARE(readFile(path), "P\r\nF\r\n" + saved + "\r\n");
+            QCOMPARE(w.shownText(), QString::fromLatin1(saved));
+            QVERIFY(!w.window->isWindowModified());
+        } else {
+            QCOMPARE(readFile(path), kDocument);
+            QCOMPARE(w.shownText(), text);
+        }
+    }
+
+    // Pasted or dropped line breaks become spaces in a name field; control characters go.
+    void nameFieldsHoldOneLine_data() {
+        QTest::addColumn<bool>("drop");
+        QTest::newRow("pasted") << false;
+        QTest::newRow("dropped") << true;
+    }
+
+    void nameFieldsHoldOneLine() {
+        QFETCH(bool, drop);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("doc.txt"));
+        QVERIFY(writeFile(path, kDocument));
+        Window w;
+        w.open(path);
+        QLineEdit* name = w.line("txtNomprog");
+        name->clear();
+        name->setFocus();
+        const QString given = QStringLiteral("ab\r\ncd\te\nf");
+        if (drop) {
+            QMimeData data;
+            data.setText(given);
+            const QPoint at = name->rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(name, &enter);
+            QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(name, &dropped);
+        } else {
+            QApplication::clipboard()->setText(given);
+            QTest::keySequence(name, QKeySequence::Paste);
+        }
+        QCOMPARE(name->text(), QStringLiteral("ab cde f"));
+        QVERIFY(w.window->isWindowModified());
+        QVERIFY(w.window->save());
+        QCOMPARE(readFile(path), QByteArray("ab cde f\r\nF\r\nold\r\n"));
+    }
+
+    // Save As proposes a name the file system can create, and one that fails or is
+    // cancelled leaves the document's file, base name and working folder as they were.
+    void aFailedSaveAsChangesNothing() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("doc.txt"));
+        QVERIFY(writeFile(path, kDocument));
+        Window w;
+        w.open(path);
+        w.line("txtNomprog")->setText(QStringLiteral("Part 1/2"));
+        w.dialog->answers.push_back(dir.filePath(QStringLiteral("gone/Part 1/2.txt")));
+        QVERIFY(!w.window->saveAs());
+        QCOMPARE(w.dialog->shown.back().fileName, QStringLiteral("Part 1-2.txt"));
+        QCOMPARE(w.warnings.size(), 1);
+        w.dialog->answers.push_back(std::nullopt);
+        QVERIFY(!w.window->saveAs());
+        QCOMPARE(w.window->documentPath(), path);
+        QCOMPARE(w.window->baseName(), QStringLiteral("doc"));
+        QCOMPARE(w.window->workingFolder(), dir.path());
+        QVERIFY(w.window->save());
+        QCOMPARE(readFile(path), QByteArray("Part 1/2\r\nF\r\nold\r\n"));
+    }
+
+    // A writable document in a folder that takes no new file is written in place.
+    void saveInAFolderThatAllowsNoNewFiles() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+        const QString path = dir.filePath(QStringLiteral("locked/doc.txt"));
+        QVERIFY(writeFile(path, kDocument));
+        Window w;
+        w.open(path);
+        w.text()->setPlainText(QStringLiteral("new"));
+        bool saved = false;
+        {
+            const ReadOnly locked(dir.filePath(QStringLiteral("locked")));
+            if (!locked.engaged()) {
+                QSKIP("no way to make a folder read-only here");
+            }
+            QVERIFY(
+                !QFile(dir.filePath(QStringLiteral("locked/probe"))).open(QIODevice::WriteOnly));
+            saved = w.window->save();
+        }
+        QVERIFY2(saved, qPrintable(w.warnings.join(QLatin1Char('\n'))));
+        QCOMPARE(readFile(path), QByteArray("P\r\nF\r\nnew\r\n"));
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("locked"))).entryList(QDir::Files),
+                 QStringList{QStringLiteral("doc.txt")});
+    }
+
+    // A folder, a named pipe or a device is refused before anything changes.
+    void onlyRegularFilesAreRead_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("import");
+        for (const char* kind : {"folder", "pipe", "device"}) {
+            QTest::addRow("open %s", kind) << kind << false;
+            QTest::addRow("import %s", kind) << kind << true;
+        }
+    }
+
+    void onlyRegularFilesAreRead() {
+        QFETCH(QString, kind);
+        QFETCH(bool, import);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("doc.txt"));
+        QVERIFY(writeFile(path, kDocument));
+        QString chosen = QStringLiteral("/dev/null");
+        if (kind == "folder") {
+            chosen = dir.path();
+        } else if (kind == "pipe") {
+            chosen = dir.filePath(QStringLiteral("pipe"));
+            QCOMPARE(::mkfifo(QFile::encodeName(chosen).constData(), 0600), 0);
+        }
+        Window w;
+        w.open(path);
+        import ? w.import(chosen) : w.open(chosen);
+        QCOMPARE(w.warnings.size(), 1);
+        QVERIFY2(w.warnings[0].contains(chosen) && w.warnings[0].contains("not a regular file"),
+                 qPrintable(w.warnings[0]));
+        QCOMPARE(w.window->documentPath(), path);
+        QCOMPARE(w.shownText(), QStringLiteral("old"));
+    }
+
+    // Qt's dialog offers text files and all files, and opens a name without extension.
+    void openDialogsOfferAnyFile() {
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("notes")), "x"));
+        QtFileDialog dialog;
+        dialog.InitDir = dir.path();
+        dialog.Flags = QtFileDialog::kFileMustExist;
+        QStringList filters;
+        QTimer::singleShot(0, [&] {
+            auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(shown);
+            filters = shown->nameFilters();
+            shown->selectFile(QStringLiteral("notes"));
+            static_cast<QDialog*>(shown)->accept();
+        });
+        QVERIFY(dialog.ShowOpen());
+        QCOMPARE(filters, (QStringList{QStringLiteral("Text files (*.txt)"),
+                                       QStringLiteral("All files (*)")}));
+        QCOMPARE(dialog.FileName, QDir::toNativeSeparators(dir.filePath(QStringLiteral("notes"))));
+    }
+
+    // A file name with accented letters appears in messages as it is.
+    void messagesShowFileNamesAsTheyAre() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("\u00C9t\u00E9"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("\u00C9t\u00E9")));
+        const QString path = folder + QStringLiteral("/caf\u00E9.txt");
+        QVERIFY(writeFile(path, kDocument));
+        Window w;
+        w.open(path);
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(!w.window->save());
+        QCOMPARE(w.warnings.size(), 1);
+        QVERIFY2(w.warnings[0].contains(path), qPrintable(w.warnings[0]));
+    }
+
+    // The box breaks lines anywhere only while a paragraph is very long, also one that was
+    // pasted and undone.
+    void wordBreakingReturnsWhenNoParagraphIsLong_data() {
+        QTest::addColumn<bool>("undo");
+        QTest::newRow("undone") << true;
+        QTest::newRow("deleted") << false;
+    }
+
+    void wordBreakingReturnsWhenNoParagraphIsLong() {
+        QFETCH(bool, undo);
+        Window w;
+        QTest::keyClicks(w.text(), QStringLiteral("short"));
+        QApplication::clipboard()->setText(QString(kLongParagraph + 1, QLatin1Char('y')));
+        w.text()->paste();
+        QCOMPARE(w.text()->wordWrapMode(), QTextOption::WrapAnywhere);
+        if (undo) {
+            w.text()->undo();
+        } else {
+            w.text()->selectAll();
+            QTest::keyClick(w.text(), Qt::Key_Delete);
+        }
+        QTRY_COMPARE(w.text()->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    }
+};
+
+QTEST_MAIN(TextKeptTest)
+#include "text_kept_test.moc"
