@@ -1,5 +1,6 @@
 #include "build_command.h"
 
+#include "ansi_codec.h"
 #include "atomic_file.h"
 #include "calculator_fit.h"
 #include "folder_identity.h"
@@ -203,7 +204,19 @@ class BuildRun {
 
     bool writeCompBat() {
         const std::string path = appFile("comp.bat");
-        const std::string error = writeFileAtomically(path, compBatContents(request_.appFolder));
+        const std::string problem = checkCompBatFolder(request_.appFolder);
+        if (!problem.empty()) {
+            return fail(BuildStep::WriteCompBat, problem);
+        }
+        const std::optional<std::string> contents =
+            toBatchFileCodePage(compBatContents(request_.appFolder));
+        if (!contents) {
+            return fail(BuildStep::WriteCompBat,
+                        "the program folder " + request_.appFolder +
+                            " holds a character the command interpreter cannot read; move "
+                            "Corvane to a folder whose name has none");
+        }
+        const std::string error = writeFileAtomically(path, *contents);
         if (!error.empty()) {
             return fail(BuildStep::WriteCompBat, error);
         }
@@ -269,7 +282,7 @@ class BuildRun {
         if (error.empty()) {
             error = tifile::renameProgramFile(copy, calculatorName_);
         }
-        if (error.empty() && std::rename(copy.c_str(), delivered.c_str()) != 0) {
+        if (error.empty() && !replaceFile(copy, delivered)) {
             error = describeSystemError(delivered, "cannot be replaced");
         }
         if (!error.empty()) {
@@ -430,6 +443,22 @@ std::string compBatContents(std::string_view appFolder) {
     contents.append(appFolder);
     contents += "\r\n@asm.bat\r\n";
     return contents;
+}
+
+std::string checkCompBatFolder([[maybe_unused]] std::string_view appFolder) {
+#ifdef _WIN32
+    // comp.bat's "@cd" line is not quoted: the command interpreter would take these as an
+    // operator, a variable or an escape and change into another folder.
+    for (const char special : {'&', '%', '^'}) {
+        if (appFolder.find(special) != std::string_view::npos) {
+            return "the program folder " + std::string(appFolder) + " holds \"" +
+                   std::string(1, special) +
+                   "\", which the command interpreter cannot take in comp.bat; move Corvane to "
+                   "a folder whose name has none";
+        }
+    }
+#endif
+    return {};
 }
 
 std::string toUpperAscii(std::string_view name) {

@@ -97,6 +97,10 @@ BuildOutcome runBuild(const BuildRequest& request, const BuildCollaborators& col
 // drive line, which does nothing.
 std::string compBatContents(std::string_view appFolder);
 
+// Empty when comp.bat can change into `appFolder`; otherwise why not. On Windows its "@cd"
+// line cannot carry "&", "%" or "^"; elsewhere the runner takes any folder.
+std::string checkCompBatFolder(std::string_view appFolder);
+
 // Empty when `name`, in capitals, can name a program on the calculator; otherwise a message
 // saying what is allowed.
 std::string checkCalculatorFileName(std::string_view name);

@@ -9,6 +9,17 @@
 
 namespace corvane {
 
+namespace {
+
+bool isHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+} // namespace
+
 #ifdef _WIN32
 
 std::u16string decodeAnsi(std::string_view bytes) {
@@ -27,11 +38,48 @@ std::string encodeAnsi(std::u16string_view text) {
     if (text.empty()) {
         return {};
     }
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-    const int size = static_cast<int>(text.size());
-    const int needed = ::WideCharToMultiByte(CP_ACP, 0, wide, size, nullptr, 0, "?", nullptr);
+    // No ANSI code page holds a character outside the basic plane: each one, and each lone
+    // surrogate, becomes one "?" before the conversion.
+    std::wstring wide;
+    wide.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+            ++i;
+            wide += L'?';
+        } else {
+            wide += isHighSurrogate(text[i]) || isLowSurrogate(text[i])
+                        ? L'?'
+                        : static_cast<wchar_t>(text[i]);
+        }
+    }
+    // Without WC_NO_BEST_FIT_CHARS the system writes a look-alike ("A" for "\u0100") instead
+    // of "?", and the user is never told.
+    const int size = static_cast<int>(wide.size());
+    const int needed = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size,
+                                             nullptr, 0, "?", nullptr);
     std::string bytes(static_cast<std::size_t>(needed), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide, size, bytes.data(), needed, "?", nullptr);
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), needed,
+                          "?", nullptr);
+    return bytes;
+}
+
+std::optional<std::string> toBatchFileCodePage(std::string_view ansiBytes) {
+    if (ansiBytes.empty()) {
+        return std::string();
+    }
+    const int size = static_cast<int>(ansiBytes.size());
+    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, ansiBytes.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, ansiBytes.data(), size, wide.data(), wideLength);
+    BOOL lacking = FALSE;
+    const int needed = ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                             wideLength, nullptr, 0, nullptr, &lacking);
+    if (lacking) {
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(needed), '\0');
+    ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, bytes.data(),
+                          needed, nullptr, nullptr);
     return bytes;
 }
 
@@ -65,13 +113,6 @@ char encodeUnit(char16_t unit) {
     return kUnmappable;
 }
 
-bool isHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 } // namespace
 
 std::u16string decodeAnsi(std::string_view bytes) {
@@ -96,6 +137,10 @@ std::string encodeAnsi(std::u16string_view text) {
         bytes += encodeUnit(text[i]);
     }
     return bytes;
+}
+
+std::optional<std::string> toBatchFileCodePage(std::string_view ansiBytes) {
+    return std::string(ansiBytes);
 }
 
 #endif

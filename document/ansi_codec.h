@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,5 +13,11 @@ namespace corvane {
 // is written as "?".
 std::u16string decodeAnsi(std::string_view bytes);
 std::string encodeAnsi(std::u16string_view text);
+
+// Bytes in the ANSI code page re-encoded for the command interpreter, which reads batch files
+// in the OEM code page on Windows; empty when they hold a character that page lacks.
+// Elsewhere the bytes stay as they are: the runner that carries out batch files there reads
+// them as they were written.
+std::optional<std::string> toBatchFileCodePage(std::string_view ansiBytes);
 
 } // namespace corvane

@@ -9,6 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#endif
+
 namespace corvane {
 
 namespace {
@@ -24,19 +29,124 @@ std::string temporaryNameBeside(const std::string& target) {
     return name;
 }
 
+#ifdef _WIN32
+
+// The C library's errno for the common reasons a file operation fails on Windows, so that
+// every failure is described the same way.
+int errnoFromWindows(DWORD code) {
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_NOT_SAME_DEVICE:
+        return EXDEV;
+    default:
+        return EIO;
+    }
+}
+
+// The file a symbolic link or junction names, or empty when `path` is none.
+std::string linkTarget(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return {};
+    }
+    HANDLE file =
+        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::string resolved(MAX_PATH, '\0');
+    DWORD length =
+        ::GetFinalPathNameByHandleA(file, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
+    if (length >= resolved.size()) {
+        resolved.resize(length);
+        length = ::GetFinalPathNameByHandleA(file, resolved.data(),
+                                             static_cast<DWORD>(resolved.size()), 0);
+    }
+    ::CloseHandle(file);
+    resolved.resize(length < resolved.size() ? length : 0);
+    // The system names it "\\?\C:\..."; the plain form is what the rest of the program uses.
+    if (resolved.starts_with("\\\\?\\")) {
+        resolved.erase(0, 4);
+    }
+    return resolved;
+}
+
+#else
+
+std::string linkTarget(const std::string& path) {
+    struct stat link {};
+    std::string resolved;
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* target = ::realpath(path.c_str(), nullptr); target != nullptr) {
+            resolved = target;
+            std::free(target);
+        }
+    }
+    return resolved;
+}
+
+#endif
+
+// In text mode Windows would write every LF as CR LF.
+#ifdef _WIN32
+constexpr int kBinaryMode = O_BINARY;
+#else
+constexpr int kBinaryMode = 0;
+#endif
+
+// Writes everything the file holds through to the disk.
+bool flushToDisk(std::FILE* file) {
+    if (std::fflush(file) != 0) {
+        return false;
+    }
+#ifdef _WIN32
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::fileno(file)));
+    if (!::FlushFileBuffers(handle)) {
+        errno = errnoFromWindows(::GetLastError());
+        return false;
+    }
+    return true;
+#else
+    return ::fsync(::fileno(file)) == 0;
+#endif
+}
+
 } // namespace
+
+bool replaceFile(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+    // rename() refuses an existing target on Windows; this replaces it in one step.
+    if (!::MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        errno = errnoFromWindows(::GetLastError());
+        return false;
+    }
+    return true;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
 
 AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) {
     // A link is followed, so that the file it names is replaced and the link stays.
-    struct stat link {};
-    if (::lstat(target_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* resolved = ::realpath(target_.c_str(), nullptr); resolved != nullptr) {
-            target_ = resolved;
-            std::free(resolved);
-        }
+    if (std::string resolved = linkTarget(target_); !resolved.empty()) {
+        target_ = std::move(resolved);
     }
-    mode_t mode = 0666;
-    bool replacesExisting = false;
+    // Windows keeps no mode bits beyond read-only, which a target that may be written has not.
+    [[maybe_unused]] mode_t mode = 0666;
+    [[maybe_unused]] bool replacesExisting = false;
     struct stat existing {};
     if (::stat(target_.c_str(), &existing) == 0) {
         if (S_ISDIR(existing.st_mode)) {
@@ -53,11 +163,17 @@ AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) 
     }
     for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
         temporary_ = temporaryNameBeside(target_);
+#ifdef _WIN32
+        const int descriptor = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | kBinaryMode,
+                                      S_IREAD | S_IWRITE);
+        if (descriptor >= 0) {
+#else
         const int descriptor = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
         if (descriptor >= 0) {
             if (replacesExisting) {
                 ::fchmod(descriptor, mode); // the umask must not narrow an existing file's mode
             }
+#endif
             file_ = ::fdopen(descriptor, "wb");
             if (file_ == nullptr) {
                 ::close(descriptor);
@@ -80,7 +196,7 @@ AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) 
 // written in place, as QSaveFile's direct-write fallback does. A failure part-way then
 // leaves it incomplete; the error says so with its name, like any other.
 bool AtomicFile::openInPlace() {
-    const int descriptor = ::open(target_.c_str(), O_WRONLY | O_TRUNC);
+    const int descriptor = ::open(target_.c_str(), O_WRONLY | O_TRUNC | kBinaryMode);
     if (descriptor < 0) {
         return false;
     }
@@ -131,8 +247,7 @@ bool AtomicFile::commit() {
     if (!ok()) {
         return false;
     }
-    const bool flushed = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
-    if (!flushed) {
+    if (!flushToDisk(file_)) {
         fail("cannot be written");
         discard();
         return false;
@@ -144,7 +259,7 @@ bool AtomicFile::commit() {
         discard();
         return false;
     }
-    if (!inPlace_ && std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    if (!inPlace_ && !replaceFile(temporary_, target_)) {
         fail("cannot be replaced");
         discard();
         return false;

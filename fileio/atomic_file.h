@@ -39,6 +39,10 @@ class AtomicFile {
     bool inPlace_ = false;
 };
 
+// Moves the file `from` over `to` in one step, replacing `to` when it exists (rename() does
+// not on Windows). False with errno set when it fails.
+bool replaceFile(const std::string& from, const std::string& to);
+
 // Writes `bytes` to `path` through an AtomicFile. Returns an empty string on success,
 // otherwise the error.
 std::string writeFileAtomically(const std::string& path, std::string_view bytes);

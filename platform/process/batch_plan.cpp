@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <path.h>
 
 namespace corvane {
 
@@ -26,11 +27,21 @@ bool isChangeFolder(std::string_view line) {
            (line.size() == 2 || line[2] == ' ');
 }
 
+bool isAbsolute(std::string_view path) {
+#ifdef _WIN32
+    // "C:\folder", "\\server\share" and "\folder" do not depend on the current folder.
+    return (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+           (!path.empty() && (path.front() == '\\' || path.front() == '/'));
+#else
+    return !path.empty() && path.front() == '/';
+#endif
+}
+
 std::string resolve(const std::string& folder, std::string_view path) {
-    if (!path.empty() && path.front() == '/') {
+    if (isAbsolute(path)) {
         return std::string(path);
     }
-    return folder + "/" + std::string(path);
+    return joinPath(folder, path);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "process_launcher.h"
 
+#include <line_reader.h>
 #include <windows.h>
 
 namespace corvane {
@@ -19,13 +20,19 @@ std::string lastErrorText() {
     return message;
 }
 
+// How long stop() waits for the command interpreter to end once it has been told to.
+constexpr DWORD kStopWaitMilliseconds = 10000;
+
 // The command interpreter and everything it starts share one job, so stop() ends them all.
+// When the system refused to put it into the job, stop() ends the interpreter alone.
 class WindowsProcess final : public RunningProcess {
   public:
     WindowsProcess(HANDLE process, HANDLE job) : process_(process), job_(job) {}
     ~WindowsProcess() override {
         ::CloseHandle(process_);
-        ::CloseHandle(job_);
+        if (job_ != nullptr) {
+            ::CloseHandle(job_);
+        }
     }
 
     bool running() override { return ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
@@ -39,8 +46,11 @@ class WindowsProcess final : public RunningProcess {
     }
 
     void stop() override {
-        ::TerminateJobObject(job_, 1);
-        ::WaitForSingleObject(process_, INFINITE);
+        if (job_ != nullptr) {
+            ::TerminateJobObject(job_, 1);
+        }
+        ::TerminateProcess(process_, 1);
+        ::WaitForSingleObject(process_, kStopWaitMilliseconds);
     }
 
   private:
@@ -48,11 +58,61 @@ class WindowsProcess final : public RunningProcess {
     HANDLE job_;
 };
 
+// Bytes from one code page to another, through UTF-16.
+std::string recode(const std::string& bytes, UINT from, UINT to) {
+    const int size = static_cast<int>(bytes.size());
+    const int wideLength = ::MultiByteToWideChar(from, 0, bytes.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(from, 0, bytes.data(), size, wide.data(), wideLength);
+    const int length =
+        ::WideCharToMultiByte(to, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string converted(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(to, 0, wide.data(), wideLength, converted.data(), length, nullptr,
+                          nullptr);
+    return converted;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? "." : path.substr(0, separator);
+}
+
+// The command interpreter only says "not recognized" when the batch file calls a script that
+// is not there, and that message goes to a window nobody sees: the launcher looks first, and
+// names the missing script. comp.bat is in the OEM code page, the file system's names here in
+// the ANSI one.
+std::string missingScript(const std::string& batchPath) {
+    std::vector<std::string> lines;
+    LineReader reader(batchPath);
+    std::string line;
+    while (reader.ok() && !reader.atEnd() && reader.readLine(line)) {
+        lines.push_back(recode(line, CP_OEMCP, CP_ACP));
+    }
+    if (!reader.ok()) {
+        return reader.error();
+    }
+    const BatchPlan plan = planBatch(lines, folderOf(batchPath));
+    if (!plan.error.empty() || plan.script.empty()) {
+        return {};
+    }
+    const std::string script = plan.folder + "\\" + plan.script;
+    if (::GetFileAttributesA(script.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return script + ": cannot be run: " + lastErrorText();
+    }
+    return {};
+}
+
 class WindowsLauncher final : public ProcessLauncher {
   public:
     LaunchOutcome start(const std::string& batchPath) override {
         LaunchOutcome outcome;
-        std::string commandLine = "cmd.exe /c \"" + batchPath + "\"";
+        outcome.error = missingScript(batchPath);
+        if (!outcome.error.empty()) {
+            return outcome;
+        }
+        // With /s the interpreter drops only the outer pair of quotes and keeps the inner
+        // pair around the path whatever it holds: "(", "&", "%" or blanks.
+        std::string commandLine = "cmd.exe /s /c \"\"" + batchPath + "\"\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -68,7 +128,10 @@ class WindowsLauncher final : public ProcessLauncher {
             }
             return outcome;
         }
-        ::AssignProcessToJobObject(job, info.hProcess);
+        if (!::AssignProcessToJobObject(job, info.hProcess)) {
+            ::CloseHandle(job);
+            job = nullptr;
+        }
         ::ResumeThread(info.hThread);
         ::CloseHandle(info.hThread);
         outcome.process = std::make_unique<WindowsProcess>(info.hProcess, job);

@@ -9,7 +9,6 @@
 #include <sstream>
 #include <string>
 #include <ti_program_file.h>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -52,13 +51,25 @@ class Asm83 : public testing::Test {
         writeFile(folder / "tmp.z80", kWorkedExample);
     }
 
-    // Runs asm83 in the test's folder; returns its exit status, with its messages in `errors`.
-    int run(const std::string& arguments) {
-        const std::string command = "cd '" + folder.string() + "' && '" CORVANE_APP_DIR "/asm83' " +
-                                    arguments + " 2> messages.txt";
+    // Runs asm83 in the test's folder, by its full name or found through PATH; returns its
+    // exit status, with its messages in `errors`.
+    int run(const std::string& arguments, bool throughPath = false) {
+#ifdef _WIN32
+        const std::string program = throughPath ? "asm83" : "\"" CORVANE_APP_DIR "/asm83.exe\"";
+        const std::string command = "cd /d \"" + folder.string() +
+                                    "\" && set \"PATH=" + CORVANE_APP_DIR + ";%PATH%\" && " +
+                                    program + " " + arguments + " 2> messages.txt";
         const int status = std::system(command.c_str());
+#else
+        const std::string program = throughPath ? "asm83" : "'" CORVANE_APP_DIR "/asm83'";
+        const std::string command = "cd '" + folder.string() +
+                                    "' && PATH='" CORVANE_APP_DIR "':\"$PATH\" " + program + " " +
+                                    arguments + " 2> messages.txt";
+        const int raw = std::system(command.c_str());
+        const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
         errors = readFile(folder / "messages.txt");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return status;
     }
 
     corvane::test::TempFolder temp;
@@ -107,8 +118,11 @@ TEST_F(Asm83, WritesBothProgramFilesOfTheWorkedExample) {
 
 TEST_F(Asm83, FindsIonIncBesideItselfWhenTheSourceFolderHasNone) {
     fs::remove(folder / "ion.inc");
-    EXPECT_EQ(run("-D TI83P tmp.z80 tmp.8xp"), 0) << errors;
-    EXPECT_TRUE(fs::exists(folder / "tmp.8xp"));
+    for (const bool throughPath : {false, true}) {
+        fs::remove(folder / "tmp.8xp");
+        EXPECT_EQ(run("-D TI83P tmp.z80 tmp.8xp", throughPath), 0) << errors;
+        EXPECT_TRUE(fs::exists(folder / "tmp.8xp")) << "through PATH: " << throughPath;
+    }
 }
 
 TEST_F(Asm83, CommandLineForms) {

@@ -51,8 +51,7 @@ TEST(RunBuild, DeliversFreshProgramsUnderTheCalculatorNameAfterBothWaits) {
     EXPECT_EQ(fs::file_size(scene.work / "story.83p"), programBytes(tifile::Model::TI83).size());
     // The tool chain works on its own copy of the source, started through comp.bat.
     EXPECT_EQ(readFile(scene.app / "tmp.z80"), readFile(scene.work / "tmp.z80"));
-    EXPECT_EQ(readFile(scene.app / "comp.bat"),
-              "@\r\n@cd " + scene.app.string() + "\r\n@asm.bat\r\n");
+    EXPECT_EQ(readFile(scene.app / "comp.bat"), compBatContents(scene.app.string()));
     EXPECT_EQ(scene.chain.batchPath, (scene.app / "comp.bat").string());
     // Two full waits, however fast the tool chain is.
     EXPECT_EQ(scene.chain.starts, 1);
@@ -158,6 +157,30 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
          [](Scene& s) { fs::create_directories(s.app / "comp.bat"); },
          BuildStep::WriteCompBat,
          {"comp.bat"}},
+#ifdef _WIN32
+        // comp.bat's unquoted "@cd" line, read in the OEM code page (437 under wine).
+        {"a program folder with an ampersand",
+         [](Scene& s) {
+             s.request.appFolder = s.app.string() + "&Co";
+             fs::create_directories(s.request.appFolder);
+         },
+         BuildStep::WriteCompBat,
+         {"\"&\"", "move Corvane"}},
+        {"a program folder with a percent sign",
+         [](Scene& s) {
+             s.request.appFolder = s.app.string() + "%PATH%";
+             fs::create_directories(s.request.appFolder);
+         },
+         BuildStep::WriteCompBat,
+         {"\"%\""}},
+        {"a program folder with a letter the OEM code page lacks",
+         [](Scene& s) {
+             s.request.appFolder = s.app.string() + "\xDE";
+             fs::create_directories(s.request.appFolder);
+         },
+         BuildStep::WriteCompBat,
+         {"cannot read"}},
+#endif
         {"the tool chain cannot be started",
          [](Scene& s) { s.chain.startError = "asm.bat: cannot be run"; },
          BuildStep::StartToolChain,

@@ -1,3 +1,4 @@
+#include "build_command.h"
 #include "process_launcher.h"
 #include "stand_ins.h"
 
@@ -28,17 +29,26 @@ struct PlanCase {
 
 TEST(PlanBatch, CarriesOutDriveCdAndScriptLines) {
     const PlanCase cases[] = {
+#ifdef _WIN32
+        {"comp.bat of a drive",
+         {"@D:", "@cd D:\\Corvane", "@asm.bat"},
+         "D:\\Corvane",
+         "asm.bat",
+         ""},
+        {"relative cd", {"cd sub dir", "ASM.BAT"}, "/start\\sub dir", "ASM.BAT", ""},
+#else
         {"comp.bat of a drive",
          {"@D:", "@cd D:\\Corvane", "@asm.bat"},
          "/start/D:\\Corvane",
          "asm.bat",
          ""},
+        {"relative cd", {"cd sub dir", "ASM.BAT"}, "/start/sub dir", "ASM.BAT", ""},
+#endif
         {"comp.bat without a drive",
          {"@", "@cd /opt/my tools", "@asm.bat"},
          "/opt/my tools",
          "asm.bat",
          ""},
-        {"relative cd", {"cd sub dir", "ASM.BAT"}, "/start/sub dir", "ASM.BAT", ""},
         {"bare cd shows the folder", {"@CD", "@asm.bat"}, "/start", "asm.bat", ""},
         {"lines after the script are not reached",
          {"@asm.bat", "@cd /elsewhere", "rm -rf /"},
@@ -71,13 +81,72 @@ class Launcher : public ::testing::Test {
         fs::create_directories(folder);
         writeFile(folder / "asm.bat", script);
         const std::string batch = (root.path() / "comp.bat").string();
-        writeFile(batch, "@\r\n@cd " + folder.string() + "\r\n@asm.bat\r\n");
+        writeFile(batch, compBatContents(folder.string()));
         return batch;
     }
 
     TempFolder root;
     std::unique_ptr<ProcessLauncher> launcher = makeSystemLauncher();
 };
+
+#ifdef _WIN32
+
+TEST_F(Launcher, RunsTheScriptDetachedAndReportsHowItEnded) {
+    struct Case {
+        const char* script;
+        int status;
+    };
+    const Case cases[] = {
+        {"@exit /b 0\r\n", 0},
+        {"@exit /b 3\r\n", 3},
+        // It runs in the folder comp.bat changes into, blanks and parentheses and all.
+        {"@cd > where.txt\r\n", 0},
+    };
+    const fs::path folder = root.path() / "app folder (x86)";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        auto started = launcher->start(prepare(folder, c.script));
+        ASSERT_TRUE(started.process) << started.error;
+        ASSERT_TRUE(eventually([&] { return !started.process->running(); }));
+        EXPECT_EQ(started.process->exitStatus(), c.status);
+    }
+    EXPECT_EQ(readFile(folder / "where.txt"), folder.string() + "\r\n");
+}
+
+TEST_F(Launcher, RefusesWhatItCannotCarryOut) {
+    struct Case {
+        const char* name;
+        std::string batch;
+        std::string error;
+    };
+    const fs::path folder = root.path() / "app";
+    fs::create_directories(folder);
+    writeFile(root.path() / "noscript.bat", "@cd " + folder.string() + "\r\n@asm.bat\r\n");
+    const Case cases[] = {
+        {"no comp.bat", (root.path() / "missing.bat").string(), "missing.bat"},
+        {"no asm.bat", (root.path() / "noscript.bat").string(), "asm.bat"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto started = launcher->start(c.batch);
+        EXPECT_FALSE(started.process);
+        EXPECT_NE(started.error.find(c.error), std::string::npos) << started.error;
+    }
+}
+
+TEST_F(Launcher, StopEndsTheScript) {
+    const fs::path folder = root.path() / "app";
+    auto started = launcher->start(prepare(folder, "@ping -n 1000 127.0.0.1 >nul\r\n"));
+    ASSERT_TRUE(started.process) << started.error;
+    EXPECT_TRUE(started.process->running());
+
+    started.process->stop();
+
+    EXPECT_FALSE(started.process->running());
+    EXPECT_EQ(started.process->exitStatus(), 1);
+}
+
+#else
 
 TEST_F(Launcher, RunsTheScriptDetachedAndReportsHowItEnded) {
     struct Case {
@@ -148,6 +217,8 @@ TEST_F(Launcher, StopEndsTheScriptAndWhatItStarted) {
     EXPECT_EQ(started.process->exitStatus(), 128 + SIGTERM);
     EXPECT_TRUE(eventually([&] { return processGone(sleeper); }));
 }
+
+#endif
 
 } // namespace
 } // namespace corvane::test

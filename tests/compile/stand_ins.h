@@ -12,9 +12,12 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
-#include <signal.h>
 #include <string>
+
+#ifndef _WIN32
+#include <signal.h>
 #include <unistd.h>
+#endif
 
 namespace corvane::test {
 
@@ -93,6 +96,7 @@ inline void makeOld(const fs::path& path) {
     fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(1));
 }
 
+#ifndef _WIN32
 // True once the process has ended (a zombie waiting for its parent counts as ended).
 inline bool processGone(pid_t pid) {
     if (::kill(pid, 0) != 0) {
@@ -102,5 +106,6 @@ inline bool processGone(pid_t pid) {
     const auto close = stat.rfind(')');
     return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
 }
+#endif
 
 } // namespace corvane::test

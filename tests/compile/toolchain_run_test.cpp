@@ -1,7 +1,10 @@
 // Builds that start a real process through comp.bat: stand-in asm.bat scripts, and the
 // tool chain itself.
+#include "path.h"
 #include "scene.h"
 #include "tool_chain.h"
+
+#include <cstdlib>
 
 namespace corvane::test {
 namespace {
@@ -12,10 +15,29 @@ void useRealToolChain(Scene& scene, const std::string& script) {
     scene.launcher = makeSystemLauncher();
     writeFile(scene.app / "ready.83p", programBytes(tifile::Model::TI83));
     writeFile(scene.app / "ready.8xp", programBytes(tifile::Model::TI83Plus));
+#ifdef _WIN32
+    for (const char* ready : {"ready.83p", "ready.8xp"}) {
+        fs::last_write_time(scene.app / ready,
+                            fs::file_time_type::clock::now() + std::chrono::hours(1));
+    }
+#endif
     writeFile(scene.app / "asm.bat", script);
 }
 
+#ifdef _WIN32
+// copy keeps the source's file time: the ready programs are dated ahead (useRealToolChain), so
+// that their copies count as written during the build.
+const char* const kCopyOutputs =
+    "@copy /y ready.83p tmp.83p >nul\r\n@copy /y ready.8xp tmp.8xp >nul\r\n";
+const char* const kSlowCopyOutputs = "@ping -n 2 127.0.0.1 >nul\r\n";
+const char* const kEndlessToolChain = "@ping -n 1000 127.0.0.1 >nul\r\n";
+#else
 const char* const kCopyOutputs = "cp ready.83p tmp.83p && cp ready.8xp tmp.8xp\n";
+const char* const kSlowCopyOutputs = "sleep 0.3\n";
+const char* const kFailingToolChain = "echo 'tmp.z80:3: error: no such label' > asm.log; exit 2\n";
+const char* const kEndlessToolChain =
+    "echo $$ > runner.pid; sleep 1000 & echo $! > sleeper.pid; wait\n";
+#endif
 
 TEST(RealProcess, AToolChainThatFinishesAtOnceStillTakesTwoFullWaits) {
     Scene scene;
@@ -46,13 +68,13 @@ struct RealCase {
 TEST(RealProcess, OnlyWhatTheToolChainWroteDuringTheBuildIsDelivered) {
     const RealCase cases[] = {
         {"a tool chain slower than the second wait",
-         std::string("sleep 0.3\n") + kCopyOutputs,
+         std::string(kSlowCopyOutputs) + kCopyOutputs,
          true,
          true,
          BuildStep::None,
          {}},
         {"a tool chain that never ends",
-         "echo $$ > runner.pid; sleep 1000 & echo $! > sleeper.pid; wait\n",
+         kEndlessToolChain,
          false,
          false,
          BuildStep::ToolChain,
@@ -79,6 +101,7 @@ TEST(RealProcess, OnlyWhatTheToolChainWroteDuringTheBuildIsDelivered) {
         }
         EXPECT_EQ(fs::exists(scene.work / "story.83p"), c.ok);
         EXPECT_EQ(outcome.deliveredSize.has_value(), c.ok);
+#ifndef _WIN32
         if (c.step == BuildStep::ToolChain) {
             for (const char* pidFile : {"runner.pid", "sleeper.pid"}) {
                 const std::string pid = readFile(scene.app / pidFile);
@@ -86,6 +109,7 @@ TEST(RealProcess, OnlyWhatTheToolChainWroteDuringTheBuildIsDelivered) {
                 EXPECT_TRUE(processGone(std::stoi(pid))) << pidFile;
             }
         }
+#endif
     }
 }
 
@@ -105,6 +129,49 @@ TEST(RealToolChain, AOneLineDocumentBuildsIntoBothProgramsWithTheirSize) {
     expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "TALE1");
     EXPECT_EQ(outcome.deliveredSize, fs::file_size(scene.work / "story.83p"));
     EXPECT_EQ(fs::file_size(scene.work / "story.83p"), fs::file_size(scene.app / "tmp.83p"));
+}
+
+// The program folder's name reaches the command interpreter twice: in its command line and in
+// comp.bat's "@cd" line. When CORVANE_KEEP_TOOLCHAIN_OUTPUT names a folder, the first case's
+// tmp.z80, tmp.83p and tmp.8xp are kept there, for a comparison with another system's.
+TEST(RealToolChain, BuildsInAProgramFolderWithBlanksParenthesesOrLettersBeyondAscii) {
+    struct Case {
+        const char* name;
+        std::string folder; // in the file system's narrow encoding
+        bool kept = false;
+    };
+    const Case cases[] = {
+        {"a blank and parentheses", "Program Files (x86)", true},
+#ifdef _WIN32
+        // "Grüße" in the ANSI code page; comp.bat must carry it in the OEM one.
+        {"letters beyond ASCII", "Gr\xFC\xDF"
+                                 "e"},
+#endif
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene scene(c.folder);
+        // std::filesystem spells a narrow name in UTF-8 on Windows; the build takes the
+        // system's code page, as the window hands it over.
+        scene.request.appFolder = scene.root.path().string() + kPathSeparator + c.folder;
+        copyToolChain(scene.app);
+        scene.launcher = makeSystemLauncher();
+        DrivenClock fast(0.0, 5.0);
+        scene.useClock = &fast;
+
+        const BuildOutcome outcome = scene.build();
+
+        ASSERT_TRUE(outcome.ok) << outcome.message;
+        expectDelivered(scene.work / "story.83p", tifile::Model::TI83, "STORY");
+        expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "STORY");
+        if (const char* keep = std::getenv("CORVANE_KEEP_TOOLCHAIN_OUTPUT"); keep && c.kept) {
+            fs::create_directories(keep);
+            for (const char* file : {"tmp.z80", "tmp.83p", "tmp.8xp"}) {
+                fs::copy_file(scene.app / file, fs::path(keep) / file,
+                              fs::copy_options::overwrite_existing);
+            }
+        }
+    }
 }
 
 } // namespace

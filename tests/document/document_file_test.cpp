@@ -12,6 +12,8 @@
 namespace corvane {
 namespace {
 
+using test::createFileLink;
+using test::isFileLink;
 using test::readFile;
 using test::ReadOnly;
 using test::TempFolder;
@@ -234,12 +236,15 @@ TEST(DocumentFile, SavingThroughALinkWritesTheLinkedFileAndKeepsTheLink) {
     const std::string target = folder.file("real.txt");
     const std::string link = folder.file("link.txt");
     writeFile(target, "Old\r\nold\r\n\r\n");
-    std::filesystem::create_symlink(target, link);
+    if (!createFileLink(target, link)) {
+        GTEST_SKIP() << "cannot make a symbolic link here";
+    }
     ASSERT_EQ(writeDocumentFile(link, Document{"New", "new", "text"}), "");
-    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(isFileLink(link));
     EXPECT_EQ(readFile(target), "New\r\nnew\r\ntext\r\n");
 }
 
+#ifndef _WIN32
 TEST(DocumentFile, NewFileFollowsTheUmaskAndAReplacedFileKeepsItsMode) {
     TempFolder folder;
     const mode_t previousMask = ::umask(022);
@@ -253,6 +258,7 @@ TEST(DocumentFile, NewFileFollowsTheUmaskAndAReplacedFileKeepsItsMode) {
     EXPECT_EQ(std::filesystem::status(fresh).permissions(), std::filesystem::perms(0644));
     EXPECT_EQ(std::filesystem::status(kept).permissions(), std::filesystem::perms(0640));
 }
+#endif
 
 } // namespace
 } // namespace corvane

@@ -20,6 +20,12 @@ std::string readFile(const std::filesystem::path& path);
 // Replaces the file's contents with `bytes`; false when they could not all be written.
 bool writeFile(const std::filesystem::path& path, std::string_view bytes);
 
+// A symbolic link at `link` to `target`; false where the system does not make one.
+bool createFileLink(const std::string& target, const std::string& link);
+// True when `path` is a symbolic link (libstdc++'s std::filesystem does not see links on
+// Windows).
+bool isFileLink(const std::string& path);
+
 #ifdef QT_CORE_LIB
 inline std::filesystem::path localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();

@@ -2,12 +2,17 @@
 
 // A guard that makes a file or folder read-only for a test, even for the superuser.
 
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <linux/fs.h>
-#include <string>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #ifdef QT_CORE_LIB
 #include <QFile>
@@ -15,6 +20,42 @@
 #endif
 
 namespace corvane::test {
+
+#ifdef _WIN32
+
+// The read-only attribute stops writes to a file; a folder's does not stop files being
+// created in it, so for a folder engaged() is false and the test is skipped.
+class ReadOnly {
+  public:
+#ifdef QT_CORE_LIB
+    explicit ReadOnly(const QString& path) : ReadOnly(QFile::encodeName(path).toStdString()) {}
+#endif
+    explicit ReadOnly(std::string path) : path_(std::move(path)) {
+        attributes_ = ::GetFileAttributesA(path_.c_str());
+        if (attributes_ == INVALID_FILE_ATTRIBUTES || (attributes_ & FILE_ATTRIBUTE_DIRECTORY)) {
+            return;
+        }
+        engaged_ = ::SetFileAttributesA(path_.c_str(), attributes_ | FILE_ATTRIBUTE_READONLY);
+    }
+    ~ReadOnly() {
+        if (engaged_) {
+            ::SetFileAttributesA(path_.c_str(), attributes_);
+        }
+    }
+    ReadOnly(const ReadOnly&) = delete;
+    ReadOnly& operator=(const ReadOnly&) = delete;
+
+    bool engaged() const {
+        return engaged_;
+    }
+
+  private:
+    std::string path_;
+    DWORD attributes_ = INVALID_FILE_ATTRIBUTES;
+    bool engaged_ = false;
+};
+
+#else
 
 // Takes away write permission; the superuser ignores permissions, so for it the immutable
 // attribute is set as well. engaged() is false when neither stops a write, and the test
@@ -73,5 +114,7 @@ class ReadOnly {
     bool engaged_ = false;
     bool immutable_ = false;
 };
+
+#endif
 
 } // namespace corvane::test

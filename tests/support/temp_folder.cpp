@@ -1,6 +1,6 @@
 #include "temp_folder.h"
 
-#include <cstdlib>
+#include <random>
 #include <stdexcept>
 
 namespace corvane::test {
@@ -8,12 +8,18 @@ namespace corvane::test {
 namespace fs = std::filesystem;
 
 TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "corvane-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder in " +
-                                 fs::temp_directory_path().string());
+    // A name nobody has taken: create_directory is false for a folder that is there already.
+    std::random_device random;
+    const fs::path base = fs::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const fs::path candidate = base / ("corvane-" + std::to_string(random()));
+        if (fs::create_directory(candidate)) {
+            path_ = candidate;
+        }
     }
-    path_ = pattern;
+    if (path_.empty()) {
+        throw std::runtime_error("cannot create a temporary folder in " + base.string());
+    }
 }
 
 TempFolder::~TempFolder() {

@@ -10,7 +10,12 @@ fs::path appDir() {
 
 void copyToolChain(const fs::path& folder) {
     fs::create_directories(folder);
-    for (const char* name : {"asm83", "ion.inc", "asm.bat"}) {
+#ifdef _WIN32
+    const char* const asm83 = "asm83.exe";
+#else
+    const char* const asm83 = "asm83";
+#endif
+    for (const char* name : {asm83, "ion.inc", "asm.bat"}) {
         fs::copy_file(appDir() / name, folder / name, fs::copy_options::overwrite_existing);
     }
 }

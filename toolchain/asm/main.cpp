@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -22,14 +26,36 @@ constexpr const char* kUsage =
     "  beside asm83 itself, where ion.inc ships, then in " CORVANE_SCRIPTS_FROM_PROGRAMS
     " from there\n";
 
-// The folder asm83 runs from: ion.inc ships beside it.
+// The folder asm83 runs from: ion.inc ships beside it. The system knows it; argv[0] is only
+// the name it was started by, which may have been found through PATH.
 std::string ownFolder(const char* argv0) {
     std::error_code error;
-    fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (error) {
-        self = fs::absolute(argv0, error);
+#ifdef _WIN32
+    std::wstring self(MAX_PATH, L'\0');
+    DWORD length = 0;
+    while ((length = ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()))) ==
+           self.size()) {
+        self.resize(self.size() * 2);
     }
-    return self.parent_path().string();
+    self.resize(length);
+    const std::wstring folder = self.substr(0, self.find_last_of(L"\\/"));
+    // In the ANSI code page, as every other path the program opens.
+    const int size = static_cast<int>(folder.size());
+    const int needed =
+        ::WideCharToMultiByte(CP_ACP, 0, folder.data(), size, nullptr, 0, nullptr, nullptr);
+    if (length > 0 && needed > 0) {
+        std::string narrow(static_cast<std::size_t>(needed), '\0');
+        ::WideCharToMultiByte(CP_ACP, 0, folder.data(), size, narrow.data(), needed, nullptr,
+                              nullptr);
+        return narrow;
+    }
+#else
+    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        return self.parent_path().string();
+    }
+#endif
+    return fs::absolute(argv0, error).parent_path().string();
 }
 
 int usage(const std::string& problem) {
