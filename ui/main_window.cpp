@@ -8,8 +8,8 @@
 #include "editor_text.h"
 #include "file_dialog.h"
 #include "line_reader.h"
-#include "preview_window.h"
 #include "path.h"
+#include "preview_window.h"
 #include "program_icon.h"
 #include "text_box.h"
 #include "text_loader.h"
@@ -27,6 +27,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScreen>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
@@ -730,7 +731,12 @@ void MainWindow::preview() {
     if (preview_ == nullptr) {
         preview_ = new PreviewWindow({textEdit_, programNameEdit_, calculatorNameEdit_}, this);
         preview_->resize(preview_->sizeHint());
-        preview_->move(frameGeometry().topRight() + QPoint(8, 0));
+        // Beside this window, but kept on the screen when there is no room to its right.
+        const QRect screen = this->screen()->availableGeometry();
+        QRect placed(frameGeometry().topRight() + QPoint(8, 0), preview_->frameGeometry().size());
+        placed.moveRight(std::min(placed.right(), screen.right()));
+        placed.moveLeft(std::max(placed.left(), screen.left()));
+        preview_->move(placed.topLeft());
     }
     preview_->show();
     preview_->raise();
