@@ -1,5 +1,6 @@
 #include "text_box.h"
 
+#include <QHash>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -68,8 +69,22 @@ bool continuesParagraph(const QTextBlock& block) {
 void insertParagraphs(QTextCursor& cursor, QStringView text) {
     cursor.beginEditBlock();
     cursor.removeSelectedText();
+    const QList<QStringView> paragraphs = text.split(QLatin1Char('\n'));
+    const qsizetype joinedTo = paragraphOf(cursor.block()).length;
+    const bool noneLong =
+        std::all_of(paragraphs.begin(), paragraphs.end(), [&](QStringView paragraph) {
+            return paragraph.size() + (paragraph.data() == text.data() ? joinedTo : 0) <=
+                   kLongParagraph;
+        });
+    // In one piece when no paragraph becomes long, which is faster, and outside a joined
+    // block, whose mark new blocks would take over.
+    if (noneLong && !continuesParagraph(cursor.block())) {
+        cursor.insertText(text.toString());
+        cursor.endEditBlock();
+        return;
+    }
     bool first = true;
-    for (const QStringView paragraph : text.split(QLatin1Char('\n'))) {
+    for (const QStringView paragraph : paragraphs) {
         if (!first) {
             // A new block would otherwise take over the mark of a joined one.
             cursor.insertBlock(QTextBlockFormat());
@@ -126,8 +141,14 @@ qint64 TextBox::fileSize() const {
     const QTextDocument* document = this->document();
     if (!joinsCounted_ || joinsCountedAtBlocks_ != document->blockCount()) {
         joins_ = 0;
-        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-            joins_ += continuesParagraph(block) ? 1 : 0;
+        // Blocks share their formats: each is looked at once, by its index.
+        QHash<int, bool> joining;
+        for (QTextBlock block = document->begin().next(); block.isValid(); block = block.next()) {
+            auto found = joining.constFind(block.blockFormatIndex());
+            if (found == joining.cend()) {
+                found = joining.insert(block.blockFormatIndex(), continuesParagraph(block));
+            }
+            joins_ += *found ? 1 : 0;
         }
         joinsCounted_ = true;
         joinsCountedAtBlocks_ = document->blockCount();
