@@ -13,6 +13,11 @@
 #include <iostream>
 #include <memory>
 
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+#endif
+
 using namespace corvane;
 
 namespace {
@@ -95,6 +100,29 @@ int runHeadless(int argc, char* argv[]) {
     return kExitBadCommandLine;
 }
 
+#ifdef _WIN32
+// corvane.exe is a window program, so that no console opens beside the editor. A command
+// typed in a console writes to that console, unless its output is redirected.
+bool hasNoHandle(DWORD stream) {
+    const HANDLE handle = GetStdHandle(stream);
+    return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+}
+
+void writeToParentConsole() {
+    const bool noOutput = hasNoHandle(STD_OUTPUT_HANDLE);
+    const bool noError = hasNoHandle(STD_ERROR_HANDLE);
+    if ((!noOutput && !noError) || !AttachConsole(ATTACH_PARENT_PROCESS)) {
+        return;
+    }
+    if (noOutput) {
+        std::freopen("CONOUT$", "w", stdout);
+    }
+    if (noError) {
+        std::freopen("CONOUT$", "w", stderr);
+    }
+}
+#endif
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -102,5 +130,8 @@ int main(int argc, char* argv[]) {
     if (parseCommandLine(argumentsOf(argc, argv)).action == CommandLine::Action::Window) {
         return runWindow(argc, argv);
     }
+#ifdef _WIN32
+    writeToParentConsole();
+#endif
     return runHeadless(argc, argv);
 }

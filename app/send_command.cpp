@@ -37,6 +37,10 @@ tifile::Model modelOfFile(const std::string& path) {
 } // namespace
 
 int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& err) {
+    if (!link::sendingUnavailable().empty()) {
+        err << "corvane: " << link::sendingUnavailable() << "\n";
+        return 1;
+    }
     std::optional<tifile::Model> model;
     if (options.model) {
         model = modelFromName(*options.model);

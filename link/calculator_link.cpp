@@ -1,17 +1,12 @@
 #include "calculator_link.h"
 
+#include "send_checks.h"
 #include "system_error.h"
 
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <glib.h>
 #include <iterator>
-#include <memory>
-#include <mutex>
-#include <ticables.h>
-#include <ticalcs.h>
-#include <tifiles.h>
 
 namespace corvane::link {
 
@@ -19,17 +14,16 @@ namespace {
 
 struct CableInfo {
     Cable cable;
-    CableModel model;
     std::string_view name;
     std::string_view title;
 };
 
 constexpr std::array kCables{
-    CableInfo{Cable::SilverLink, CABLE_SLV, "silverlink", "SilverLink (USB)"},
-    CableInfo{Cable::GreyLink, CABLE_GRY, "grey", "Grey link (serial)"},
-    CableInfo{Cable::BlackLink, CABLE_BLK, "black", "Black link (serial)"},
-    CableInfo{Cable::DirectUsb, CABLE_USB, "usb", "Direct USB link (TI-84 Plus)"},
-    CableInfo{Cable::Virtual, CABLE_TIE, "virtual", "Virtual link (emulator)"},
+    CableInfo{Cable::SilverLink, "silverlink", "SilverLink (USB)"},
+    CableInfo{Cable::GreyLink, "grey", "Grey link (serial)"},
+    CableInfo{Cable::BlackLink, "black", "Black link (serial)"},
+    CableInfo{Cable::DirectUsb, "usb", "Direct USB link (TI-84 Plus)"},
+    CableInfo{Cable::Virtual, "virtual", "Virtual link (emulator)"},
 };
 
 const CableInfo& infoOf(Cable cable) {
@@ -39,153 +33,6 @@ const CableInfo& infoOf(Cable cable) {
         }
     }
     return kCables.front();
-}
-
-// Packet commands of the calculators' link protocol that the result depends on.
-constexpr std::uint8_t kSkipOrExit = 0x36;
-constexpr std::uint8_t kData = 0x15;
-constexpr std::uint8_t kReasonOutOfMemory = 0x03;
-
-// Error numbers of libticables and libticalcs (their error.h is not installed).
-constexpr int kReadTimeout = 4;
-constexpr int kWriteTimeout = 6;
-constexpr int kAbort = 256;
-constexpr int kNotReady = 257;
-constexpr int kContentsRefused = 263;
-constexpr int kOutOfMemory = 273;
-constexpr int kCannotReadFile = 274;
-// The newer calculators' own error answers, as libticalcs numbers them.
-constexpr int kHandheldOutOfMemory = 305;
-constexpr int kHandheldBusy = 308;
-constexpr int kHandheldNotAtHome = 319;
-constexpr int kNspireOutOfMemory = 401;
-
-// Every cable error that means the cable or its device could not be opened: serial ports,
-// USB devices, the virtual links, and their permissions.
-bool isCableOpenError(int code) {
-    return code == 7 || (code >= 9 && code <= 17) || (code >= 20 && code <= 21) ||
-           (code >= 23 && code <= 25) || (code >= 28 && code <= 39) || (code >= 42 && code <= 52);
-}
-
-// The libraries' own log lines (a CRITICAL at every detach among them) say nothing the
-// result does not; the user gets the result's message instead.
-void dropLibraryLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
-
-void initialiseLibraries() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (const char* domain : {"ticables", "ticalcs", "tifiles", "ticonv"}) {
-            g_log_set_handler(domain,
-                              static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL |
-                                                          G_LOG_FLAG_RECURSION),
-                              dropLibraryLog, nullptr);
-        }
-        ticables_library_init();
-        tifiles_library_init();
-        ticalcs_library_init();
-    });
-}
-
-// What the libraries say about an error number: libticalcs knows its own and hands cable
-// errors on unexplained, so libticables is asked too.
-std::string libraryMessage(int code) {
-    char* text = nullptr;
-    std::string result;
-    if (ticalcs_error_get(code, &text) == 0 && text != nullptr) {
-        result = text;
-        ticalcs_error_free(text);
-    } else if (ticables_error_get(code, &text) == 0 && text != nullptr) {
-        result = text;
-        ticables_error_free(text);
-    } else {
-        result = "error " + std::to_string(code);
-    }
-    while (!result.empty() && (result.back() == '\n' || result.back() == ' ')) {
-        result.pop_back();
-    }
-    return result;
-}
-
-// One send's state, reached from the libraries' callbacks: CalcUpdate's have no argument,
-// so the sending thread keeps a pointer to it.
-struct Transfer {
-    CalcUpdate update{};
-    const SendEvents* events = nullptr;
-    bool cancelRequested = false;
-    std::uint8_t lastCommand = 0;
-    bool skipped = false;
-    int skipReason = -1;
-    bool programSent = false; // the packet with the program's bytes went out
-};
-
-thread_local Transfer* currentTransfer = nullptr;
-
-void pollCancel(Transfer* transfer) {
-    if (transfer != nullptr && transfer->events->cancel != nullptr &&
-        transfer->events->cancel->load()) {
-        transfer->cancelRequested = true;
-        transfer->update.cancel = 1;
-    }
-}
-
-void pollCurrentCancel() {
-    pollCancel(currentTransfer);
-}
-
-void noUpdate() {}
-
-// The library looks at the cancel flag right after this returns, so a cancel asked for by
-// the progress callback itself counts at once.
-void reportProgress() {
-    Transfer* transfer = currentTransfer;
-    if (transfer != nullptr && transfer->events->progress && transfer->update.max1 > 0) {
-        transfer->events->progress(static_cast<std::size_t>(transfer->update.cnt1),
-                                   static_cast<std::size_t>(transfer->update.max1));
-    }
-    pollCancel(transfer);
-}
-
-// Watches the packets the calculator sends, as libticalcs reports a SKIP answer as success,
-// and passes a cancel on at every packet: the library looks at its flag between the chunks
-// of each packet but asks for progress only on large ones.
-int watchPackets(CalcHandle*, uint32_t, const CalcEventData* event, void* user) {
-    auto* transfer = static_cast<Transfer*>(user);
-    pollCancel(transfer);
-    if (event->type == CALC_EVENT_TYPE_AFTER_SEND_DBUS_PKT && event->retval == 0 &&
-        event->data.dbus_pkt.cmd == kData) {
-        transfer->programSent = true;
-    } else if (event->type == CALC_EVENT_TYPE_AFTER_RECV_DBUS_PKT_HEADER && event->retval == 0) {
-        transfer->lastCommand = event->data.dbus_pkt.cmd;
-        transfer->skipped = transfer->skipped || transfer->lastCommand == kSkipOrExit;
-    } else if (event->type == CALC_EVENT_TYPE_AFTER_RECV_DBUS_PKT_DATA && event->retval == 0 &&
-               transfer->lastCommand == kSkipOrExit && event->data.dbus_pkt.length > 0 &&
-               event->data.dbus_pkt.data != nullptr) {
-        transfer->skipReason = event->data.dbus_pkt.data[0];
-    }
-    return event->retval;
-}
-
-struct CableDeleter {
-    void operator()(CableHandle* cable) const { ticables_handle_del(cable); }
-};
-struct CalcDeleter {
-    void operator()(CalcHandle* calc) const {
-        ticalcs_cable_detach(calc);
-        ticalcs_handle_del(calc);
-    }
-};
-
-std::string noCableMessage(const CableChoice& choice) {
-    std::string message = "No link cable was found: the " + std::string(cableTitle(choice.cable)) +
-                          " on port " + std::to_string(choice.port) + " could not be opened.";
-    if (!deviceAccessHint().empty()) {
-        message += "\n\n" + std::string(deviceAccessHint());
-    }
-    return message;
-}
-
-SendResult failed(Failure failure, std::string message) {
-    return {failure, std::move(message)};
 }
 
 // A program file holds at most one 64 KiB variable and its headers.
@@ -213,63 +60,47 @@ std::optional<std::string> readProgramFile(const std::string& path, std::string&
     return bytes;
 }
 
-SendResult classify(int code, const Transfer& transfer, const SendRequest& request,
-                    const std::string& program, std::size_t size) {
-    if (code == 0 && !transfer.skipped) {
-        return {};
-    }
-    if (code == kOutOfMemory || code == kHandheldOutOfMemory || code == kNspireOutOfMemory ||
-        transfer.skipReason == kReasonOutOfMemory) {
-        return failed(Failure::OutOfMemory,
-                      "The calculator has no room for " + program + " (" + std::to_string(size) +
-                          " bytes): it answered that it is out of memory. Delete or archive "
-                          "some of its variables and send again.");
-    }
-    if (code == kAbort && transfer.cancelRequested) {
-        return failed(Failure::Cancelled, "Sending " + program +
-                                              " was cancelled before it was complete; the "
-                                              "calculator did not accept it.");
-    }
-    if (transfer.skipped || code == kContentsRefused) {
-        return failed(Failure::Refused,
-                      "The calculator did not store " + program +
-                          ": it answered that it skipped the program. It may hold an archived "
-                          "or locked variable of that name.");
-    }
-    if (code == kNotReady || code == kHandheldBusy || code == kHandheldNotAtHome) {
-        return failed(Failure::Busy, "The calculator is busy. Leave the program or menu it "
-                                     "shows, go to its home screen and send again.");
-    }
-    // Once the program's bytes are out, only the calculator knows whether it kept them.
-    const std::string unconfirmed =
-        transfer.programSent ? " All of " + program +
-                                   " had been sent, but the calculator did not confirm it: "
-                                   "look on the calculator whether it arrived."
-                             : "";
-    if (code == kReadTimeout || code == kWriteTimeout) {
-        return failed(Failure::NoAnswer,
-                      "No calculator answered within " + std::to_string(request.timeoutSeconds) +
-                          (request.timeoutSeconds == 1 ? " second" : " seconds") +
-                          ". Check that the calculator is switched on and shows its home "
-                          "screen, and that the cable is plugged in firmly at both ends." +
-                          unconfirmed);
-    }
-    if (isCableOpenError(code)) {
-        return failed(Failure::NoCable, noCableMessage(request.cable));
-    }
-    if (code == kCannotReadFile) {
-        return failed(Failure::BadFile, request.path + " could not be read.");
-    }
-    return failed(Failure::LinkError,
-                  "Sending " + program + " failed: " + libraryMessage(code) + unconfirmed);
-}
-
-CalcModel calcModelFor(Cable cable, tifile::Model model) {
-    const CalcModel calc = model == tifile::Model::TI83 ? CALC_TI83 : CALC_TI83P;
-    return cable == Cable::DirectUsb ? CALC_TI84P_USB : calc;
-}
-
 } // namespace
+
+std::string noCableMessage(const CableChoice& choice) {
+    std::string message = "No link cable was found: the " + std::string(cableTitle(choice.cable)) +
+                          " on port " + std::to_string(choice.port) + " could not be opened.";
+    if (!deviceAccessHint().empty()) {
+        message += "\n\n" + std::string(deviceAccessHint());
+    }
+    return message;
+}
+
+std::optional<tifile::ProgramFile> checkedProgram(const SendRequest& request, SendResult& refusal) {
+    const auto refuse = [&refusal](Failure failure, std::string message) {
+        refusal = {failure, std::move(message)};
+        return std::nullopt;
+    };
+    const std::string fileName = std::filesystem::path(request.path).filename().string();
+    std::string readError;
+    const std::optional<std::string> bytes = readProgramFile(request.path, readError);
+    if (!bytes) {
+        return refuse(Failure::BadFile, readError);
+    }
+    const tifile::Parsed parsed = tifile::parseProgramFile(*bytes);
+    if (!parsed.file) {
+        return refuse(Failure::BadFile, fileName + " cannot be sent: " + parsed.error);
+    }
+    const tifile::ProgramFile& file = *parsed.file;
+    if (file.storedChecksum != file.computedChecksum) {
+        return refuse(Failure::BadFile, fileName + " is damaged (its checksum does not match "
+                                                   "its contents); nothing was sent.");
+    }
+    if (file.model != request.model) {
+        return refuse(Failure::OtherModel,
+                      fileName + " is a program for the " + std::string(modelTitle(file.model)) +
+                          ", but the calculator chosen is a " +
+                          std::string(modelTitle(request.model)) + "; nothing was sent. Send the " +
+                          std::string(programExtension(request.model)) + " program to a " +
+                          std::string(modelTitle(request.model)) + ".");
+    }
+    return file;
+}
 
 const std::vector<Cable>& userCables() {
     static const std::vector<Cable> cables{Cable::SilverLink, Cable::GreyLink, Cable::BlackLink,
@@ -301,83 +132,6 @@ std::string_view programExtension(tifile::Model model) {
     return model == tifile::Model::TI83 ? ".83p" : ".8xp";
 }
 
-SendResult sendProgram(const SendRequest& request, const SendEvents& events) {
-    const std::string fileName = std::filesystem::path(request.path).filename().string();
-    std::string readError;
-    const std::optional<std::string> bytes = readProgramFile(request.path, readError);
-    if (!bytes) {
-        return failed(Failure::BadFile, readError);
-    }
-    const tifile::Parsed parsed = tifile::parseProgramFile(*bytes);
-    if (!parsed.file) {
-        return failed(Failure::BadFile, fileName + " cannot be sent: " + parsed.error);
-    }
-    const tifile::ProgramFile& file = *parsed.file;
-    if (file.storedChecksum != file.computedChecksum) {
-        return failed(Failure::BadFile, fileName + " is damaged (its checksum does not match "
-                                                   "its contents); nothing was sent.");
-    }
-    if (file.model != request.model) {
-        return failed(Failure::OtherModel,
-                      fileName + " is a program for the " + std::string(modelTitle(file.model)) +
-                          ", but the calculator chosen is a " +
-                          std::string(modelTitle(request.model)) + "; nothing was sent. Send the " +
-                          std::string(programExtension(request.model)) + " program to a " +
-                          std::string(modelTitle(request.model)) + ".");
-    }
-    const std::string program = file.name;
-    Transfer transfer;
-    transfer.events = &events;
-    if (events.cancel != nullptr && events.cancel->load()) {
-        transfer.cancelRequested = true;
-        return classify(kAbort, transfer, request, program, file.body.size());
-    }
-
-    initialiseLibraries();
-    transfer.update.start = noUpdate;
-    transfer.update.stop = noUpdate;
-    transfer.update.label = noUpdate;
-    transfer.update.refresh = pollCurrentCancel;
-    transfer.update.pbar = reportProgress;
-    currentTransfer = &transfer;
-    struct Reset {
-        ~Reset() { currentTransfer = nullptr; }
-    } reset;
-
-    std::unique_ptr<CableHandle, CableDeleter> cable(ticables_handle_new(
-        infoOf(request.cable.cable).model, static_cast<CablePort>(request.cable.port)));
-    if (!cable) {
-        return failed(Failure::NoCable, noCableMessage(request.cable));
-    }
-    ticables_options_set_timeout(cable.get(), static_cast<unsigned>(request.timeoutSeconds * 10));
-    // The calculator handle detaches from the cable, so it goes first.
-    std::unique_ptr<CalcHandle, CalcDeleter> calc(
-        ticalcs_handle_new(calcModelFor(request.cable.cable, request.model)));
-    if (!calc) {
-        return failed(Failure::LinkError, "The link library cannot talk to a " +
-                                              std::string(modelTitle(request.model)) + ".");
-    }
-    ticalcs_update_set(calc.get(), &transfer.update);
-    ticalcs_calc_set_event_hook(calc.get(), watchPackets);
-    ticalcs_calc_set_event_user_pointer(calc.get(), &transfer);
-
-    int code = ticalcs_cable_attach(calc.get(), cable.get());
-    if (code == 0) {
-        code = ticalcs_calc_isready(calc.get());
-    }
-    if (code == 0) {
-        if (events.progress) {
-            events.progress(0, file.body.size());
-        }
-        code = ticalcs_calc_send_var2(calc.get(), MODE_NORMAL, request.path.c_str());
-    }
-    SendResult result = classify(code, transfer, request, program, file.body.size());
-    if (result.ok() && events.progress) {
-        events.progress(file.body.size(), file.body.size());
-    }
-    return result;
-}
-
 std::string_view deviceAccessHint() {
 #ifdef __linux__
     return "On Linux the cable's device must be open to you. Debian's libticables2-8 package "
@@ -387,36 +141,6 @@ std::string_view deviceAccessHint() {
 #else
     return {};
 #endif
-}
-
-std::optional<Probed> probe() {
-    initialiseLibraries();
-    int* devices = nullptr;
-    int count = 0;
-    if (ticables_get_usb_devices(&devices, &count) != 0 || devices == nullptr) {
-        return std::nullopt;
-    }
-    std::optional<Probed> found;
-    for (int i = 0; i < count && i < PORT_MAX - 1 && !found; ++i) {
-        const bool silverLink = devices[i] == PID_TIGLUSB;
-        const bool directUsb = devices[i] == PID_TI84P || devices[i] == PID_TI84P_SE;
-        if (!silverLink && !directUsb) {
-            continue;
-        }
-        const CableChoice choice{silverLink ? Cable::SilverLink : Cable::DirectUsb, i + 1};
-        CalcModel model = CALC_NONE;
-        if (ticalcs_probe(infoOf(choice.cable).model, static_cast<CablePort>(choice.port), &model,
-                          0) != 0) {
-            continue;
-        }
-        if (model == CALC_TI83) {
-            found = Probed{choice, tifile::Model::TI83};
-        } else if (model == CALC_TI83P || model == CALC_TI84P || model == CALC_TI84P_USB) {
-            found = Probed{choice, tifile::Model::TI83Plus};
-        }
-    }
-    ticables_free_usb_devices(devices);
-    return found;
 }
 
 } // namespace corvane::link

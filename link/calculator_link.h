@@ -1,8 +1,8 @@
 #pragma once
 
 // Sending a program file to a TI-83 or TI-83 Plus through the TI link libraries (libticables,
-// libticalcs). No Qt: the caller passes the progress callback and the cancel flag, and may
-// run a send on any thread, one send at a time per process.
+// libticalcs), where the build has them. No Qt: the caller passes the progress callback and the
+// cancel flag, and may run a send on any thread, one send at a time per process.
 
 #include "ti_program_file.h"
 
@@ -85,6 +85,9 @@ struct Probed {
 
 // On Linux, what lets a user open the cable's device; empty elsewhere.
 std::string_view deviceAccessHint();
+
+// Why this build cannot send at all, for the user; empty where it can.
+std::string_view sendingUnavailable();
 
 // Looks for a TI cable plugged into USB with a TI-83 or TI-83 Plus answering on it.
 std::optional<Probed> probe();

@@ -103,6 +103,10 @@ void CalculatorSender::send(const QString& ti83, const QString& ti83Plus, FileDi
         }
         return;
     }
+    if (!link::sendingUnavailable().empty()) {
+        warn_(text(link::sendingUnavailable()));
+        return;
+    }
     const std::optional<link::Probed> chosen = connection();
     if (!chosen) {
         return;

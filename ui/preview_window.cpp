@@ -107,6 +107,9 @@ PreviewWindow::PreviewWindow(Sources sources, QWidget* parent)
     pageLabel_ = new QLabel(this);
     pageLabel_->setObjectName(QStringLiteral("page"));
     pageLabel_->setAlignment(Qt::AlignCenter);
+    // Wide enough for the longest document's count, so that paging never clips it.
+    pageLabel_->setMinimumWidth(
+        pageLabel_->fontMetrics().horizontalAdvance(tr("Screen %1 of %2").arg(9999).arg(9999)));
     linesLabel_ = new QLabel(this);
     linesLabel_->setObjectName(QStringLiteral("lines"));
     linesLabel_->setWordWrap(true);
