@@ -70,15 +70,13 @@ void insertParagraphs(QTextCursor& cursor, QStringView text) {
     cursor.beginEditBlock();
     cursor.removeSelectedText();
     const QList<QStringView> paragraphs = text.split(QLatin1Char('\n'));
-    const qsizetype joinedTo = paragraphOf(cursor.block()).length;
-    const bool noneLong =
-        std::all_of(paragraphs.begin(), paragraphs.end(), [&](QStringView paragraph) {
-            return paragraph.size() + (paragraph.data() == text.data() ? joinedTo : 0) <=
-                   kLongParagraph;
-        });
-    // In one piece when no paragraph becomes long, which is faster, and outside a joined
-    // block, whose mark new blocks would take over.
-    if (noneLong && !continuesParagraph(cursor.block())) {
+    qsizetype longest = paragraphOf(cursor.block()).length + paragraphs.constFirst().size();
+    for (const QStringView paragraph : paragraphs) {
+        longest = std::max(longest, paragraph.size());
+    }
+    // In one piece when no paragraph becomes long, which is faster, unless new blocks would
+    // take over the mark of the cursor's block.
+    if (longest <= kLongParagraph && !cursor.blockFormat().hasProperty(kContinuesParagraph)) {
         cursor.insertText(text.toString());
         cursor.endEditBlock();
         return;
