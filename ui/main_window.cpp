@@ -297,12 +297,7 @@ QString MainWindow::workingFolder() const {
 }
 
 void MainWindow::updateTextSize() {
-    // Both counts are kept by the document itself, so a change costs the same however long
-    // the text is. The document counts one character more than its text (the end marker),
-    // and a line break, one character there, is CR LF in the file.
-    const QTextDocument* text = textEdit_->document();
-    const qint64 size = (text->characterCount() - 1) + (text->blockCount() - 1);
-    textSizeField_->setText(QString::number(size));
+    textSizeField_->setText(QString::number(textEdit_->fileSize()));
 }
 
 void MainWindow::updateModified() {
@@ -569,8 +564,8 @@ bool MainWindow::saveAs() {
 // Characters the code page cannot hold are written as "?": the user says so first.
 bool MainWindow::confirmUnencodable() {
     Unencodable found;
-    for (const QString& field : {programNameEdit_->text(), calculatorNameEdit_->text(),
-                                 textEdit_->document()->toRawText()}) {
+    for (const QString& field :
+         {programNameEdit_->text(), calculatorNameEdit_->text(), textEdit_->text()}) {
         const Unencodable more = findUnencodable(field);
         found.count += more.count;
         for (const QString& character : more.first) {
@@ -593,7 +588,7 @@ bool MainWindow::confirmUnencodable() {
 QString MainWindow::writeDocument(const QString& path, bool processEventsAfterHeader) {
     const Document document{bytesFromEditor(programNameEdit_->text()),
                             bytesFromEditor(calculatorNameEdit_->text()),
-                            bytesFromEditor(textEdit_->document()->toRawText())};
+                            bytesFromEditor(textEdit_->text())};
     const std::string error =
         writeDocumentFile(localPath(path), document,
                           processEventsAfterHeader ? processEvents_ : std::function<void()>{});
@@ -618,7 +613,7 @@ void MainWindow::showAsSaved() {
             name->setText(text);
         }
     }
-    const QList<TextSpan> spans = unencodableSpans(textEdit_->document()->toRawText());
+    const QList<TextSpan> spans = textEdit_->documentSpans(unencodableSpans(textEdit_->text()));
     if (spans.isEmpty()) {
         return;
     }

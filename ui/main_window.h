@@ -19,13 +19,13 @@ class QDragEnterEvent;
 class QDropEvent;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 
 namespace corvane {
 
 class AboutDialog;
 class FileDialog;
 class PreviewWindow;
+class TextBox;
 
 // The main window: the document's three fields, the result fields, the file dialog and the
 // menus. The handlers stay thin: reading, writing and building live in the libraries they
@@ -156,7 +156,7 @@ class MainWindow final : public QMainWindow {
     bool compileAfterSend_ = false;
     bool closeAfterSend_ = false;
 
-    QPlainTextEdit* textEdit_ = nullptr;
+    TextBox* textEdit_ = nullptr;
     QLineEdit* programNameEdit_ = nullptr;
     QLineEdit* calculatorNameEdit_ = nullptr;
     QLineEdit* screenCountField_ = nullptr;

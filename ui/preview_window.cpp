@@ -7,6 +7,7 @@
 #include "program_icon.h"
 #include "screen_picture.h"
 #include "source_writer.h"
+#include "text_box.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -16,12 +17,10 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QShortcut>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -207,7 +206,7 @@ void PreviewWindow::showEvent(QShowEvent* event) {
 
 void PreviewWindow::refresh() {
     followTimer_->stop();
-    const std::string text = bytesFromEditor(sources_.text->document()->toRawText());
+    const std::string text = bytesFromEditor(sources_.text->text());
     lines_ = layoutText(text, &firstLineOfEach_);
     // The build's own check: a text it would refuse shows only the lines that fit, and its
     // message in red.
@@ -266,15 +265,15 @@ void PreviewWindow::screensChanged() {
 }
 
 int PreviewWindow::cursorScreen() const {
-    const QTextCursor cursor = sources_.text->textCursor();
-    const auto block = static_cast<std::size_t>(cursor.blockNumber());
+    const TextBox::CursorParagraph paragraph = sources_.text->cursorParagraph();
+    const auto block = static_cast<std::size_t>(paragraph.number);
     if (block >= firstLineOfEach_.size()) {
         return index_;
     }
-    // The calculator line the cursor stands in: the block's pieces up to the cursor.
-    const std::string blockText = bytesFromEditor(cursor.block().text());
+    // The calculator line the cursor stands in: the paragraph's pieces up to the cursor.
+    const std::string blockText = bytesFromEditor(paragraph.text);
     const auto column =
-        std::min<std::size_t>(static_cast<std::size_t>(cursor.positionInBlock()), blockText.size());
+        std::min<std::size_t>(static_cast<std::size_t>(paragraph.column), blockText.size());
     std::size_t line = firstLineOfEach_[block];
     std::size_t consumed = 0;
     for (const std::string_view piece : cutTextLine(blockText)) {

@@ -11,7 +11,6 @@
 
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
@@ -19,6 +18,7 @@ class QTimer;
 namespace corvane {
 
 class ScreenView;
+class TextBox;
 
 // The preview: the screens the program will show, drawn as the calculator draws them, one
 // at a time, following the main window's text while the user types. It lays the text out
@@ -29,7 +29,7 @@ class PreviewWindow final : public QWidget {
   public:
     // The main window's fields the preview follows.
     struct Sources {
-        const QPlainTextEdit* text;
+        const TextBox* text;
         const QLineEdit* programName;
         const QLineEdit* calculatorFileName;
     };

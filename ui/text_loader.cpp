@@ -39,7 +39,7 @@ void TextLoader::flush() {
     }
     QTextCursor end(box_.document());
     end.movePosition(QTextCursor::End);
-    end.insertText(pending_);
+    insertParagraphs(end, pending_);
     pending_.clear();
     sinceFlush_.start();
 }

@@ -10,9 +10,44 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QWidget>
 
 using namespace corvane;
+
+namespace {
+
+// A paragraph long enough to be held in several joined blocks, no two neighbours alike.
+QString longParagraph() {
+    QString text;
+    for (qsizetype i = 0; i < kLongParagraph + 5000; ++i) {
+        text += QChar(char16_t(u'a' + i % 26));
+    }
+    return text;
+}
+
+// A shown box holding longParagraph(), pasted.
+struct BoxWithLongParagraph {
+    TextBox box;
+    const QString text = longParagraph();
+    BoxWithLongParagraph() {
+        box.show();
+        QApplication::clipboard()->setText(text);
+        box.paste();
+    }
+    void moveTo(int position) {
+        QTextCursor cursor = box.textCursor();
+        cursor.setPosition(position);
+        box.setTextCursor(cursor);
+    }
+};
+
+// Where a join lies in the document: its first block ends there, and the next one starts
+// one further.
+constexpr int kJoin = int(kDisplayBlock);
+
+} // namespace
 
 class PartsTest : public QObject {
     Q_OBJECT
@@ -164,7 +199,88 @@ class PartsTest : public QObject {
         QApplication::clipboard()->setText(QStringLiteral("a\n") + longLine);
         box.paste();
         QCOMPARE(box.wordWrapMode(), QTextOption::WrapAnywhere);
-        QVERIFY(box.toPlainText().endsWith(longLine));
+        QVERIFY(box.text().endsWith(longLine));
+    }
+
+    // The blocks of a long paragraph are one paragraph to every edit: Backspace, Delete and
+    // the arrow keys act on the characters beside a join, and a line break in a joined block
+    // makes a paragraph.
+    void joinsAreNoText_data() {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("expected");
+        const QString text = longParagraph();
+        const QString separator(QChar::ParagraphSeparator);
+        const int middle = kJoin + 1 + kJoin / 2;
+        const int middleOfText = kJoin + kJoin / 2;
+        QTest::newRow("read back") << 0 << QKeySequence() << "" << text;
+        QTest::newRow("backspace after a join") << kJoin + 1 << QKeySequence(Qt::Key_Backspace)
+                                                << "" << QString(text).remove(kJoin - 1, 1);
+        QTest::newRow("delete before a join")
+            << kJoin << QKeySequence(Qt::Key_Delete) << "" << QString(text).remove(kJoin, 1);
+        QTest::newRow("right over a join")
+            << kJoin - 1 << QKeySequence(Qt::Key_Right, Qt::Key_Right, Qt::Key_X) << ""
+            << QString(text).insert(kJoin + 1, u'x');
+        QTest::newRow("left over a join")
+            << kJoin + 2 << QKeySequence(Qt::Key_Left, Qt::Key_Left, Qt::Key_X) << ""
+            << QString(text).insert(kJoin - 1, u'x');
+        QTest::newRow("enter in a joined block") << middle << QKeySequence(Qt::Key_Return) << ""
+                                                 << QString(text).insert(middleOfText, separator);
+        QTest::newRow("shift+enter in a joined block")
+            << middle << QKeySequence(Qt::SHIFT | Qt::Key_Return) << ""
+            << QString(text).insert(middleOfText, separator);
+        QTest::newRow("line break pasted in a joined block")
+            << middle << QKeySequence(QKeySequence::Paste) << "x\ny"
+            << QString(text).insert(middleOfText, QStringLiteral("x\u2029y"));
+    }
+
+    void joinsAreNoText() {
+        QFETCH(int, position);
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, pasted);
+        QFETCH(QString, expected);
+        BoxWithLongParagraph box;
+        QVERIFY(box.box.blockCount() > 1);
+        box.moveTo(position);
+        QApplication::clipboard()->setText(pasted);
+        QTest::keySequence(&box.box, keys);
+        QCOMPARE(box.box.text(), expected);
+        // One undo step takes back the edit, or else the paste.
+        QTest::keySequence(&box.box, QKeySequence::Undo);
+        QCOMPARE(box.box.text(), keys.isEmpty() ? QString() : box.text);
+    }
+
+    // Copying, cutting or dragging a selection over a join gives no line break.
+    void copyingLeavesJoinsOut() {
+        BoxWithLongParagraph box;
+        box.moveTo(kJoin - 10);
+        QTextCursor cursor = box.box.textCursor();
+        cursor.setPosition(kJoin + 11, QTextCursor::KeepAnchor);
+        box.box.setTextCursor(cursor);
+        box.box.copy();
+        QCOMPARE(QApplication::clipboard()->text(), box.text.mid(kJoin - 10, 20));
+    }
+
+    // A long paragraph set in one block is split once typing pauses, and the blocks of one
+    // that became short are joined again, neither as a step of its own to undo.
+    void blocksFollowTheParagraphsLength() {
+        TextBox box;
+        const QString text = longParagraph();
+        box.setPlainText(text);
+        QTRY_VERIFY(box.blockCount() > 1);
+        QCOMPARE(box.text(), text);
+        QVERIFY(!box.document()->isUndoAvailable());
+        QCOMPARE(box.wordWrapMode(), QTextOption::WrapAnywhere);
+        QTextCursor cursor(box.document());
+        cursor.setPosition(100);
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        QTRY_COMPARE(box.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QCOMPARE(box.blockCount(), 1);
+        box.undo();
+        QCOMPARE(box.text(), text);
+        QVERIFY(!box.document()->isUndoAvailable());
     }
 
     void loadingHourglassLeavesTheWindowEnabled() {

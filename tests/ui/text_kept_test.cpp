@@ -3,6 +3,7 @@
 // fields, failed saves, read-only folders, files that are no text, file names in messages,
 // and very long lines. One test per fault, on real files in a temporary folder.
 
+#include "editor_text.h"
 #include "read_only.h"
 #include "text_box.h"
 #include "window_fixture.h"
@@ -13,6 +14,7 @@
 #include <QFileDialog>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTimer>
 #include <sys/stat.h>
 
@@ -413,6 +415,38 @@ class TextKeptTest : public QObject {
         QVERIFY2(w.warnings[0].contains(path), qPrintable(w.warnings[0]));
     }
 
+    // A long pasted line, held in joined blocks, saves as one line: a line break typed in it
+    // is the one CR LF, characters the file cannot hold become one "?" each where they stand,
+    // and the size counter counts the file's bytes.
+    void longLineSavesAsOneLine() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("doc.txt"));
+        QVERIFY(writeFile(path, kDocument));
+        Window w;
+        w.open(path);
+        QString line(kLongParagraph + 5000, QLatin1Char('y'));
+        const qsizetype join = corvane::kDisplayBlock;
+        line[join - 1] = u'\u4E2D';
+        line[join] = u'\u4E2D';
+        line.replace(2 * join - 1, 2, QStringLiteral("\U0001F600"));
+        QApplication::clipboard()->setText(line);
+        w.text()->selectAll();
+        w.text()->paste();
+        QVERIFY(w.text()->blockCount() > 2);
+        const qsizetype breakAt = 2 * join + 100;
+        QTextCursor cursor = w.text()->textCursor();
+        cursor.setPosition(int(w.text()->documentSpans({{breakAt, 0}}).constFirst().position));
+        w.text()->setTextCursor(cursor);
+        QTest::keyClick(w.text(), Qt::Key_Return);
+        const QByteArray saved = QByteArray::fromStdString(
+            corvane::bytesFromEditor(QString(line).insert(breakAt, QChar::ParagraphSeparator)));
+        QCOMPARE(saved.count("\r\n"), 1);
+        QVERIFY(w.window->save());
+        QCOMPARE(w.size(), QString::number(saved.size()));
+        QCOMPARE(readFile(path), "P\r\nF\r\n" + saved + "\r\n");
+        QCOMPARE(w.shownText(), QString::fromLatin1(saved).replace(QStringLiteral("\r\n"), "\n"));
+    }
+
     // The box breaks lines anywhere only while a paragraph is very long, also one that was
     // pasted and undone.
     void wordBreakingReturnsWhenNoParagraphIsLong_data() {
@@ -435,6 +469,7 @@ class TextKeptTest : public QObject {
             QTest::keyClick(w.text(), Qt::Key_Delete);
         }
         QTRY_COMPARE(w.text()->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QCOMPARE(w.shownText(), undo ? QStringLiteral("short") : QString());
     }
 };
 

@@ -5,6 +5,7 @@
 #include "files.h"
 #include "main_window.h"
 #include "scripted_file_dialog.h"
+#include "text_box.h"
 
 #include <QApplication>
 #include <QFile>
@@ -54,11 +55,10 @@ struct Window {
     template <typename T> T* field(const char* name) const {
         return window->findChild<T*>(QString::fromLatin1(name));
     }
-    QPlainTextEdit* text() const { return field<QPlainTextEdit>("TxtTexte"); }
+    TextBox* text() const { return field<TextBox>("TxtTexte"); }
     // The text as the box holds it (toPlainText would turn no-break spaces into spaces).
     QString shownText() const {
-        return text()->document()->toRawText().replace(QChar::ParagraphSeparator,
-                                                       QLatin1Char('\n'));
+        return text()->text().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     }
     QLineEdit* line(const char* name) const { return field<QLineEdit>(name); }
     QString size() const { return line("TxtTailleTexte")->text(); }
