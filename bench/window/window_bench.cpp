@@ -113,6 +113,7 @@ int main(int argc, char* argv[]) {
     window.open();
     QApplication::processEvents();
     const double openMs = milliseconds(timer);
+    const QString sizeShown = size->text();
 
     // The same text in one piece, in a box like the window's.
     const QString whole = text->toPlainText();
@@ -165,7 +166,7 @@ int main(int argc, char* argv[]) {
     const std::vector<double> openedStrokes = typeInTheMiddle(text);
 
     std::printf("document: %d lines, %lld bytes; size field shows %s\n", kLines,
-                static_cast<long long>(bytes.size()), qPrintable(size->text()));
+                static_cast<long long>(bytes.size()), qPrintable(sizeShown));
     std::printf("open in the window:     %8.1f ms  (target < 3000 ms)\n", openMs);
     std::printf("one setPlainText:       %8.1f ms  (open / setPlainText = %.2f, target <= 3)\n",
                 setPlainTextMs, openMs / setPlainTextMs);
