@@ -25,6 +25,7 @@ endif()
 # A GoogleTest program; CTest runs each of its tests on its own, named NAME.Suite.Test. Tests
 # that match a SLOW filter (GoogleTest's pattern, e.g. RealProcess.*) are labelled `slow`;
 # RESOURCE_LOCK keeps the program's tests from running at once with others that name it.
+# Parameterised tests are named by their rows' names, without the parameter's bytes.
 function(corvane_add_gtest name)
   cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "SOURCES;LIBS;SLOW" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -47,11 +48,11 @@ function(corvane_add_gtest name)
   elseif(ARG_SLOW)
     list(JOIN ARG_SLOW ":" slow)
     gtest_discover_tests(${name} TEST_PREFIX ${name}. TEST_FILTER -${slow} DISCOVERY_TIMEOUT 60
-                         PROPERTIES ${properties})
+                         NO_PRETTY_VALUES PROPERTIES ${properties})
     gtest_discover_tests(${name} TEST_PREFIX ${name}. TEST_FILTER ${slow} DISCOVERY_TIMEOUT 60
-                         PROPERTIES LABELS slow ${properties})
+                         NO_PRETTY_VALUES PROPERTIES LABELS slow ${properties})
   else()
-    gtest_discover_tests(${name} TEST_PREFIX ${name}. DISCOVERY_TIMEOUT 60
+    gtest_discover_tests(${name} TEST_PREFIX ${name}. DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
                          PROPERTIES ${properties})
   endif()
 endfunction()
