@@ -41,6 +41,13 @@ Paragraph paragraphOf(QTextBlock block) {
     return paragraph;
 }
 
+// Switches `box` to breaking lines anywhere for a paragraph of `length` characters.
+void makeRoomForParagraph(QPlainTextEdit& box, qsizetype length) {
+    if (length > kLongParagraph && box.wordWrapMode() != QTextOption::WrapAnywhere) {
+        box.setWordWrapMode(QTextOption::WrapAnywhere);
+    }
+}
+
 // Where to cut `text` near `length` without parting a surrogate pair.
 qsizetype cutNear(QStringView text, qsizetype length) {
     if (length > 0 && length < text.size() && text[length - 1].isHighSurrogate() &&
@@ -66,14 +73,18 @@ bool continuesParagraph(const QTextBlock& block) {
            block.blockFormat().boolProperty(kContinuesParagraph);
 }
 
-void insertParagraphs(QTextCursor& cursor, QStringView text) {
+void insertParagraphs(QPlainTextEdit& box, QTextCursor& cursor, QStringView text) {
     cursor.beginEditBlock();
     cursor.removeSelectedText();
     const QList<QStringView> paragraphs = text.split(QLatin1Char('\n'));
-    qsizetype longest = paragraphOf(cursor.block()).length + paragraphs.constFirst().size();
-    for (const QStringView paragraph : paragraphs) {
-        longest = std::max(longest, paragraph.size());
+    // The first and the last paragraph join the text around the cursor.
+    const qsizetype around = paragraphOf(cursor.block()).length;
+    qsizetype longest = 0;
+    for (qsizetype i = 0; i < paragraphs.size(); ++i) {
+        const bool joinsAround = i == 0 || i == paragraphs.size() - 1;
+        longest = std::max(longest, paragraphs[i].size() + (joinsAround ? around : 0));
     }
+    makeRoomForParagraph(box, longest);
     // In one piece when no paragraph becomes long, which is faster, unless new blocks would
     // take over the mark of the cursor's block.
     if (longest <= kLongParagraph && !cursor.blockFormat().hasProperty(kContinuesParagraph)) {
@@ -342,11 +353,7 @@ void TextBox::insertFromMimeData(const QMimeData* source) {
     QString text = source->text();
     text.replace(lineBreak, QStringLiteral("\n"));
     QTextCursor cursor = textCursor();
-    const qsizetype joinedTo = paragraphOf(cursor.block()).length;
-    for (const QStringView paragraph : QStringView(text).split(QLatin1Char('\n'))) {
-        makeRoomForParagraph(*this, joinedTo + paragraph.size());
-    }
-    insertParagraphs(cursor, text);
+    insertParagraphs(*this, cursor, text);
     setTextCursor(cursor);
     ensureCursorVisible();
 }
@@ -365,12 +372,6 @@ QMimeData* TextBox::createMimeDataFromSelection() const {
     auto* data = new QMimeData;
     data->setText(text);
     return data;
-}
-
-void makeRoomForParagraph(QPlainTextEdit& box, qsizetype length) {
-    if (length > kLongParagraph && box.wordWrapMode() != QTextOption::WrapAnywhere) {
-        box.setWordWrapMode(QTextOption::WrapAnywhere);
-    }
 }
 
 void wrapAtWords(QPlainTextEdit& box) {

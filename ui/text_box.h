@@ -81,13 +81,10 @@ inline constexpr qsizetype kDisplayBlock = 4000;
 
 // Whether `block` is joined to the block before it, as part of the same paragraph.
 bool continuesParagraph(const QTextBlock& block);
-// Inserts `text`, whose paragraphs are separated by '\n', at `cursor` in one edit, holding a
-// paragraph that becomes long in blocks of kDisplayBlock characters.
-void insertParagraphs(QTextCursor& cursor, QStringView text);
-
-// Switches `box` to breaking lines anywhere when a paragraph of `length` characters is about
-// to be added.
-void makeRoomForParagraph(QPlainTextEdit& box, qsizetype length);
+// Inserts `text`, whose paragraphs are separated by '\n', at `cursor` of `box` in one edit,
+// holding a paragraph that becomes long in blocks of kDisplayBlock characters; `box` breaks
+// lines anywhere from then on.
+void insertParagraphs(QPlainTextEdit& box, QTextCursor& cursor, QStringView text);
 // Back to breaking lines at words, for a text that is replaced.
 void wrapAtWords(QPlainTextEdit& box);
 

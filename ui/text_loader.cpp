@@ -28,7 +28,6 @@ TextLoader::~TextLoader() {
 }
 
 void TextLoader::appendLine(const QString& line) {
-    makeRoomForParagraph(box_, line.size());
     pending_ += line;
     pending_ += QLatin1Char('\n');
 }
@@ -39,7 +38,7 @@ void TextLoader::flush() {
     }
     QTextCursor end(box_.document());
     end.movePosition(QTextCursor::End);
-    insertParagraphs(end, pending_);
+    insertParagraphs(box_, end, pending_);
     pending_.clear();
     sinceFlush_.start();
 }
