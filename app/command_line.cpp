@@ -38,6 +38,16 @@ struct Options {
                                             "each file goes as the model it was written for."),
                              QStringLiteral("MODEL")};
 
+    Options() {
+#ifdef _WIN32
+        // The Windows build has no calculator link: sending is not offered, only refused with
+        // its reason when asked for.
+        for (QCommandLineOption* linkOption : {&send, &cable, &model}) {
+            linkOption->setFlags(QCommandLineOption::HiddenFromHelp);
+        }
+#endif
+    }
+
     void addTo(QCommandLineParser& parser) const {
         parser.setApplicationDescription(
             QStringLiteral("Turns text into TI-83 and TI-83 Plus programs for the ION shell."));

@@ -24,7 +24,17 @@ constexpr qsizetype kProgramNameLimit = 20;
 constexpr qsizetype kCalculatorFileNameLimit = 8;
 
 std::string localPath(const QString& path) {
-    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
+    return libraryPath(QDir::toNativeSeparators(path));
+}
+
+// A library's message as the console shows it: on Windows the paths in it are UTF-8, the
+// console's bytes those of the ANSI code page.
+std::string shownMessage(const std::string& message) {
+#ifdef Q_OS_WIN
+    return fromLibraryText(message).toLocal8Bit().toStdString();
+#else
+    return message;
+#endif
 }
 
 std::string shown(const QString& path) {
@@ -124,7 +134,7 @@ class DocumentBuild {
 
   private:
     bool fail(const QString& document, const std::string& message) {
-        err_ << shown(document) << ": " << message << '\n';
+        err_ << shown(document) << ": " << shownMessage(message) << '\n';
         err_.flush();
         return false;
     }

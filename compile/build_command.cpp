@@ -6,12 +6,14 @@
 #include "folder_identity.h"
 #include "folder_lock.h"
 #include "layout.h"
+#include "native_path.h"
 #include "path.h"
 #include "source_writer.h"
 #include "system_error.h"
 #include "ti_program_file.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -34,7 +36,7 @@ constexpr double kPollSeconds = 0.005;
 std::string copyFileReplacing(const std::string& from, const std::string& to) {
     std::string error;
     errno = 0;
-    std::ifstream in(from, std::ios::binary);
+    std::ifstream in(nativePath(from), std::ios::binary);
     if (!in) {
         error = describeSystemError(from, "cannot be opened");
     } else {
@@ -61,7 +63,7 @@ enum class Freshness { Missing, Stale, Fresh };
 
 Freshness freshness(const std::string& path, fs::file_time_type baseline) {
     std::error_code error;
-    const auto written = fs::last_write_time(path, error);
+    const auto written = fs::last_write_time(nativePath(path), error);
     if (error) {
         return Freshness::Missing;
     }
@@ -204,24 +206,23 @@ class BuildRun {
 
     bool writeCompBat() {
         const std::string path = appFile("comp.bat");
-        const std::string problem = checkCompBatFolder(request_.appFolder);
-        if (!problem.empty()) {
-            return fail(BuildStep::WriteCompBat, problem);
+        const CompBatFolder folder =
+            chooseCompBatFolder(request_.appFolder, shortPathName(request_.appFolder));
+        if (!folder.problem.empty()) {
+            return fail(BuildStep::WriteCompBat, folder.problem);
         }
         const std::optional<std::string> contents =
-            toBatchFileCodePage(compBatContents(request_.appFolder));
+            toBatchFileCodePage(compBatContents(folder.folder));
         if (!contents) {
-            return fail(BuildStep::WriteCompBat,
-                        "the program folder " + request_.appFolder +
-                            " holds a character the command interpreter cannot read; move "
-                            "Corvane to a folder whose name has none");
+            return fail(BuildStep::WriteCompBat, "comp.bat for the program folder " +
+                                                     request_.appFolder + " cannot be encoded");
         }
         const std::string error = writeFileAtomically(path, *contents);
         if (!error.empty()) {
             return fail(BuildStep::WriteCompBat, error);
         }
         std::error_code timeError;
-        baseline_ = fs::last_write_time(path, timeError);
+        baseline_ = fs::last_write_time(nativePath(path), timeError);
         return !timeError || fail(BuildStep::WriteCompBat,
                                   path + ": its time cannot be read: " + timeError.message());
     }
@@ -262,7 +263,10 @@ class BuildRun {
                                            ", which is left from an earlier build";
             const auto status = process_->exitStatus();
             if (status && *status != 0) {
-                detail += " (the tool chain ended with status " + std::to_string(*status) + ")";
+                const std::string meaning = describeToolChainStatus(*status);
+                detail += meaning.empty() ? " (the tool chain ended with status " +
+                                                std::to_string(*status) + ")"
+                                          : " (" + meaning + ")";
             }
             detail += step == BuildStep::DeliverTi83 ? ", so no program was delivered"
                                                      : ", so only the TI-83 program was delivered";
@@ -286,7 +290,7 @@ class BuildRun {
             error = describeSystemError(delivered, "cannot be replaced");
         }
         if (!error.empty()) {
-            std::remove(copy.c_str());
+            removeFile(copy);
         }
         return error;
     }
@@ -295,7 +299,7 @@ class BuildRun {
         events();
         const std::string path = workingFile(request_.baseName + ".83p");
         std::error_code error;
-        const auto size = fs::file_size(path, error);
+        const auto size = fs::file_size(nativePath(path), error);
         if (error) {
             return fail(BuildStep::ReadSize,
                         path + ": its length cannot be read: " + error.message());
@@ -332,7 +336,7 @@ class BuildRun {
             return false;
         }
         // Only the start is read: a tool chain may write a log of any length.
-        std::ifstream in(log, std::ios::binary);
+        std::ifstream in(nativePath(log), std::ios::binary);
         std::string text(kLogBytesQuoted + 1, '\0');
         in.read(text.data(), static_cast<std::streamsize>(text.size()));
         text.resize(static_cast<std::size_t>(in.gcount()));
@@ -459,6 +463,56 @@ std::string checkCompBatFolder([[maybe_unused]] std::string_view appFolder) {
     }
 #endif
     return {};
+}
+
+CompBatFolder chooseCompBatFolder(const std::string& appFolder, const std::string& shortName) {
+    if (std::string problem = checkCompBatFolder(appFolder); !problem.empty()) {
+        return {{}, std::move(problem)};
+    }
+    if (toBatchFileCodePage(compBatContents(appFolder))) {
+        return {appFolder, {}};
+    }
+    // The short name holds only letters of the code page the system keeps short names in.
+    if (!shortName.empty() && checkCompBatFolder(shortName).empty() &&
+        toBatchFileCodePage(compBatContents(shortName))) {
+        return {shortName, {}};
+    }
+    return {{},
+            "the program folder " + appFolder +
+                " holds a character the command interpreter cannot read, and the system keeps "
+                "no short name for it without one; move Corvane to a folder whose name has none"};
+}
+
+std::string describeToolChainStatus(int status) {
+    // Statuses with the top bits set are the system's own (NTSTATUS), not the program's.
+    struct Meaning {
+        std::uint32_t status;
+        const char* text;
+    };
+    static constexpr Meaning kMeanings[] = {
+        {0xC0000135, "asm83.exe could not start: a DLL is missing"},
+        {0xC0000139, "asm83.exe could not start: a DLL lacks a function it needs"},
+        {0xC000007B, "asm83.exe could not start: it or a DLL is not a 64-bit Windows program"},
+        {0xC0000142, "asm83.exe could not start: a DLL failed to initialise"},
+        {0xC0000022, "asm83.exe could not start: access denied"},
+        {0xC0000005, "asm83.exe crashed: access violation"},
+        {0xC00000FD, "asm83.exe crashed: stack overflow"},
+        {0xC0000409, "asm83.exe crashed: buffer overrun"},
+        {0xC0000017, "asm83.exe ran out of memory"},
+        {0xC000013A, "asm83.exe was interrupted"},
+    };
+    const auto code = static_cast<std::uint32_t>(status);
+    if ((code & 0xF0000000U) != 0xC0000000U) {
+        return {};
+    }
+    char hex[11];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
+    for (const Meaning& meaning : kMeanings) {
+        if (meaning.status == code) {
+            return std::string(meaning.text) + " (" + hex + ")";
+        }
+    }
+    return std::string("the tool chain ended with the Windows error status ") + hex;
 }
 
 std::string toUpperAscii(std::string_view name) {

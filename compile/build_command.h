@@ -101,6 +101,19 @@ std::string compBatContents(std::string_view appFolder);
 // line cannot carry "&", "%" or "^"; elsewhere the runner takes any folder.
 std::string checkCompBatFolder(std::string_view appFolder);
 
+// The folder comp.bat's "@cd" line names: `appFolder` itself, or, when the command interpreter
+// cannot read that name in its code page, `shortName` (the system's 8.3 form of it; empty when
+// there is none) if it can. `problem` says why neither works, naming `appFolder`.
+struct CompBatFolder {
+    std::string folder;
+    std::string problem;
+};
+CompBatFolder chooseCompBatFolder(const std::string& appFolder, const std::string& shortName);
+
+// What a Windows status the tool chain ended with means, for the failure message ("asm83.exe
+// could not start: a DLL is missing (0xC0000135)"); empty for an ordinary exit status.
+std::string describeToolChainStatus(int status);
+
 // Empty when `name`, in capitals, can name a program on the calculator; otherwise a message
 // saying what is allowed.
 std::string checkCalculatorFileName(std::string_view name);

@@ -63,14 +63,19 @@ std::string encodeAnsi(std::u16string_view text) {
     return bytes;
 }
 
-std::optional<std::string> toBatchFileCodePage(std::string_view ansiBytes) {
-    if (ansiBytes.empty()) {
+std::optional<std::string> toBatchFileCodePage(std::string_view text) {
+    if (text.empty()) {
         return std::string();
     }
-    const int size = static_cast<int>(ansiBytes.size());
-    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, ansiBytes.data(), size, nullptr, 0);
+    const int size = static_cast<int>(text.size());
+    const int wideLength =
+        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (wideLength == 0) {
+        return std::nullopt;
+    }
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansiBytes.data(), size, wide.data(), wideLength);
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(),
+                          wideLength);
     BOOL lacking = FALSE;
     const int needed = ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(),
                                              wideLength, nullptr, 0, nullptr, &lacking);
@@ -139,8 +144,8 @@ std::string encodeAnsi(std::u16string_view text) {
     return bytes;
 }
 
-std::optional<std::string> toBatchFileCodePage(std::string_view ansiBytes) {
-    return std::string(ansiBytes);
+std::optional<std::string> toBatchFileCodePage(std::string_view text) {
+    return std::string(text);
 }
 
 #endif

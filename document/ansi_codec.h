@@ -14,10 +14,10 @@ namespace corvane {
 std::u16string decodeAnsi(std::string_view bytes);
 std::string encodeAnsi(std::u16string_view text);
 
-// Bytes in the ANSI code page re-encoded for the command interpreter, which reads batch files
-// in the OEM code page on Windows; empty when they hold a character that page lacks.
-// Elsewhere the bytes stay as they are: the runner that carries out batch files there reads
-// them as they were written.
-std::optional<std::string> toBatchFileCodePage(std::string_view ansiBytes);
+// Text in the libraries' narrow form (UTF-8 on Windows, as every path there) re-encoded for
+// the command interpreter, which reads batch files in the OEM code page on Windows; empty when
+// it holds a character that page lacks. Elsewhere the bytes stay as they are: the runner that
+// carries out batch files there reads them as they were written.
+std::optional<std::string> toBatchFileCodePage(std::string_view text);
 
 } // namespace corvane

@@ -1,5 +1,7 @@
 #include "text_encoding.h"
 
+#include "native_path.h"
+
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -56,8 +58,7 @@ TextEncoding EncodingDetector::result() const {
 }
 
 TextEncoding detectFileEncoding(const std::string& path) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                               &std::fclose);
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFile(path, "rb"), &std::fclose);
     if (!file) {
         return TextEncoding::CodePage;
     }

@@ -1,5 +1,6 @@
 #include "atomic_file.h"
 
+#include "native_path.h"
 #include "system_error.h"
 
 #include <cerrno>
@@ -56,31 +57,44 @@ int errnoFromWindows(DWORD code) {
 
 // The file a symbolic link or junction names, or empty when `path` is none.
 std::string linkTarget(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const std::wstring wide = widen(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
         return {};
     }
     HANDLE file =
-        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return {};
     }
-    std::string resolved(MAX_PATH, '\0');
+    std::wstring resolved(MAX_PATH, L'\0');
     DWORD length =
-        ::GetFinalPathNameByHandleA(file, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
+        ::GetFinalPathNameByHandleW(file, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
     if (length >= resolved.size()) {
         resolved.resize(length);
-        length = ::GetFinalPathNameByHandleA(file, resolved.data(),
+        length = ::GetFinalPathNameByHandleW(file, resolved.data(),
                                              static_cast<DWORD>(resolved.size()), 0);
     }
     ::CloseHandle(file);
     resolved.resize(length < resolved.size() ? length : 0);
     // The system names it "\\?\C:\..."; the plain form is what the rest of the program uses.
-    if (resolved.starts_with("\\\\?\\")) {
+    if (resolved.starts_with(L"\\\\?\\")) {
         resolved.erase(0, 4);
     }
-    return resolved;
+    return narrow(resolved);
+}
+
+// The C library's file functions for a narrow path.
+using FileStatus = struct _stat64;
+int statusOf(const std::string& path, FileStatus& status) {
+    return ::_wstat64(widen(path).c_str(), &status);
+}
+bool mayWrite(const std::string& path) {
+    return ::_waccess(widen(path).c_str(), W_OK) == 0;
+}
+int openPath(const std::string& path, int flags, int mode = 0) {
+    return ::_wopen(widen(path).c_str(), flags, mode);
 }
 
 #else
@@ -95,6 +109,17 @@ std::string linkTarget(const std::string& path) {
         }
     }
     return resolved;
+}
+
+using FileStatus = struct stat;
+int statusOf(const std::string& path, FileStatus& status) {
+    return ::stat(path.c_str(), &status);
+}
+bool mayWrite(const std::string& path) {
+    return ::access(path.c_str(), W_OK) == 0;
+}
+int openPath(const std::string& path, int flags, mode_t mode = 0) {
+    return ::open(path.c_str(), flags, mode);
 }
 
 #endif
@@ -128,7 +153,7 @@ bool flushToDisk(std::FILE* file) {
 bool replaceFile(const std::string& from, const std::string& to) {
 #ifdef _WIN32
     // rename() refuses an existing target on Windows; this replaces it in one step.
-    if (!::MoveFileExA(from.c_str(), to.c_str(),
+    if (!::MoveFileExW(widen(from).c_str(), widen(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         errno = errnoFromWindows(::GetLastError());
         return false;
@@ -147,14 +172,14 @@ AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) 
     // Windows keeps no mode bits beyond read-only, which a target that may be written has not.
     [[maybe_unused]] mode_t mode = 0666;
     [[maybe_unused]] bool replacesExisting = false;
-    struct stat existing {};
-    if (::stat(target_.c_str(), &existing) == 0) {
+    FileStatus existing{};
+    if (statusOf(target_, existing) == 0) {
         if (S_ISDIR(existing.st_mode)) {
             errno = EISDIR;
             fail("cannot be written");
             return;
         }
-        if (::access(target_.c_str(), W_OK) != 0) {
+        if (!mayWrite(target_)) {
             fail("cannot be written");
             return;
         }
@@ -164,11 +189,11 @@ AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) 
     for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
         temporary_ = temporaryNameBeside(target_);
 #ifdef _WIN32
-        const int descriptor = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | kBinaryMode,
-                                      S_IREAD | S_IWRITE);
+        const int descriptor =
+            openPath(temporary_, O_WRONLY | O_CREAT | O_EXCL | kBinaryMode, S_IREAD | S_IWRITE);
         if (descriptor >= 0) {
 #else
-        const int descriptor = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
+        const int descriptor = openPath(temporary_, O_WRONLY | O_CREAT | O_EXCL, mode);
         if (descriptor >= 0) {
             if (replacesExisting) {
                 ::fchmod(descriptor, mode); // the umask must not narrow an existing file's mode
@@ -196,7 +221,7 @@ AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) 
 // written in place, as QSaveFile's direct-write fallback does. A failure part-way then
 // leaves it incomplete; the error says so with its name, like any other.
 bool AtomicFile::openInPlace() {
-    const int descriptor = ::open(target_.c_str(), O_WRONLY | O_TRUNC | kBinaryMode);
+    const int descriptor = openPath(target_, O_WRONLY | O_TRUNC | kBinaryMode);
     if (descriptor < 0) {
         return false;
     }
@@ -227,7 +252,7 @@ void AtomicFile::discard() {
         file_ = nullptr;
     }
     if (!temporary_.empty()) {
-        ::unlink(temporary_.c_str());
+        removeFile(temporary_);
         temporary_.clear();
     }
 }

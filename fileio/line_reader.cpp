@@ -1,5 +1,6 @@
 #include "line_reader.h"
 
+#include "native_path.h"
 #include "system_error.h"
 
 #include <cerrno>
@@ -16,13 +17,13 @@ constexpr char kLF = '\n';
 
 LineReader::LineReader(const std::string& path) : path_(path), buffer_(kBufferSize) {
     std::error_code status;
-    const auto type = std::filesystem::status(path, status).type();
+    const auto type = std::filesystem::status(nativePath(path), status).type();
     if (!status && type != std::filesystem::file_type::regular) {
         errno = 0;
         error_ = describeSystemError(path, "cannot be opened: it is not a regular file");
         return;
     }
-    file_ = std::fopen(path.c_str(), "rb");
+    file_ = openFile(path, "rb");
     if (file_ == nullptr) {
         error_ = describeSystemError(path, "cannot be opened");
     }

@@ -1,5 +1,6 @@
 #include "line_writer.h"
 
+#include "native_path.h"
 #include "system_error.h"
 
 namespace corvane {
@@ -9,7 +10,7 @@ constexpr std::size_t kBufferSize = 1 << 20;
 } // namespace
 
 LineWriter::LineWriter(std::string path) : path_(std::move(path)) {
-    file_ = std::fopen(path_.c_str(), "wb");
+    file_ = openFile(path_, "wb");
     if (file_ == nullptr) {
         fail("cannot be created");
         return;

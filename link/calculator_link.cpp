@@ -1,5 +1,6 @@
 #include "calculator_link.h"
 
+#include "native_path.h"
 #include "send_checks.h"
 #include "system_error.h"
 
@@ -41,7 +42,7 @@ constexpr std::uintmax_t kLargestProgramFile = 70000;
 // The file's bytes, or the reason they cannot be sent.
 std::optional<std::string> readProgramFile(const std::string& path, std::string& error) {
     std::error_code code;
-    const std::uintmax_t size = std::filesystem::file_size(path, code);
+    const std::uintmax_t size = std::filesystem::file_size(nativePath(path), code);
     if (code) {
         error = path + ": cannot be read: " + code.message();
         return std::nullopt;
@@ -51,7 +52,7 @@ std::optional<std::string> readProgramFile(const std::string& path, std::string&
                 " bytes); nothing was sent.";
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(nativePath(path), std::ios::binary);
     std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.good() && !in.eof()) {
         error = describeSystemError(path, "cannot be read");
@@ -76,7 +77,7 @@ std::optional<tifile::ProgramFile> checkedProgram(const SendRequest& request, Se
         refusal = {failure, std::move(message)};
         return std::nullopt;
     };
-    const std::string fileName = std::filesystem::path(request.path).filename().string();
+    const std::string fileName = narrowPath(nativePath(request.path).filename());
     std::string readError;
     const std::optional<std::string> bytes = readProgramFile(request.path, readError);
     if (!bytes) {

@@ -142,6 +142,22 @@ QString refreshToolChain(const AppFolders& folders) {
     return {};
 }
 
+std::string libraryPath(const QString& path) {
+#ifdef Q_OS_WIN
+    return path.toStdString();
+#else
+    return QFile::encodeName(path).toStdString();
+#endif
+}
+
+QString fromLibraryText(const std::string& text) {
+#ifdef Q_OS_WIN
+    return QString::fromStdString(text);
+#else
+    return QFile::decodeName(QByteArray::fromStdString(text));
+#endif
+}
+
 std::function<void()> pendingEventsProcessor() {
     return [] { QCoreApplication::processEvents(); };
 }

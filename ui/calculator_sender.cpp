@@ -1,5 +1,6 @@
 #include "calculator_sender.h"
 
+#include "desktop.h"
 #include "file_dialog.h"
 #include "program_icon.h"
 
@@ -169,8 +170,7 @@ void CalculatorSender::start(const QString& path, const link::Probed& connection
         }
     });
 
-    const link::SendRequest request{QFile::encodeName(path).toStdString(), connection.cable,
-                                    connection.model};
+    const link::SendRequest request{libraryPath(path), connection.cable, connection.model};
     thread_ = QThread::create([this, request] {
         link::SendEvents events;
         events.cancel = &cancel_;

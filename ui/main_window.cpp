@@ -46,12 +46,12 @@ constexpr int kClientWidthTwips = 5385;
 constexpr int kClientHeightTwips = 4740;
 
 std::string localPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return libraryPath(path);
 }
 
-// A library's message: file names in it are in the file system's encoding.
+// A library's message: file names in it are in the libraries' path encoding.
 QString fromLocalMessage(const std::string& message) {
-    return QFile::decodeName(QByteArray::fromStdString(message));
+    return fromLibraryText(message);
 }
 
 void showWarningBox(const QString& message, const QString& details) {

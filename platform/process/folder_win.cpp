@@ -1,5 +1,6 @@
 #include "folder_identity.h"
 #include "folder_lock.h"
+#include "native_path.h"
 
 #include <string>
 #include <utility>
@@ -10,12 +11,12 @@ namespace corvane {
 namespace {
 
 std::string lastError() {
-    char* text = nullptr;
+    wchar_t* text = nullptr;
     const DWORD code = GetLastError();
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                        FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = text ? text : "error " + std::to_string(code);
+                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message = text ? narrow(text) : "error " + std::to_string(code);
     LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
         message.pop_back();
@@ -26,7 +27,7 @@ std::string lastError() {
 // The file or folder's identity; FILE_FLAG_BACKUP_SEMANTICS lets a folder be opened.
 bool identityOf(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
     const HANDLE file =
-        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
@@ -37,9 +38,7 @@ bool identityOf(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
 }
 
 std::wstring fullPath(const std::string& path) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+    const std::wstring wide = widen(path);
     const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (needed == 0) {
         return wide.c_str();
@@ -86,11 +85,12 @@ FolderLock::Attempt FolderLock::tryLock() {
     if (handle_ == kClosed) {
         // The handle is not inheritable (no security attributes), so the tool chain started
         // while the lock is held never keeps it.
-        HANDLE file = CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
+        const std::wstring lockPath = widen(path_);
+        HANDLE file = CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
-            file = CreateFileA(path_.c_str(), GENERIC_READ,
+            file = CreateFileW(lockPath.c_str(), GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         }

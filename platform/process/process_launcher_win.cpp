@@ -1,6 +1,7 @@
 #include "process_launcher.h"
 
 #include <line_reader.h>
+#include <native_path.h>
 #include <windows.h>
 
 namespace corvane {
@@ -8,11 +9,12 @@ namespace corvane {
 namespace {
 
 std::string lastErrorText() {
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, ::GetLastError(), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length > 0 ? std::string(text, length) : std::string("unknown error");
+        nullptr, ::GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message =
+        length > 0 ? narrow(std::wstring_view(text, length)) : std::string("unknown error");
     ::LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
         message.pop_back();
@@ -58,18 +60,13 @@ class WindowsProcess final : public RunningProcess {
     HANDLE job_;
 };
 
-// Bytes from one code page to another, through UTF-16.
-std::string recode(const std::string& bytes, UINT from, UINT to) {
+// A line of comp.bat, in the OEM code page, as a narrow path.
+std::string fromBatchFileCodePage(const std::string& bytes) {
     const int size = static_cast<int>(bytes.size());
-    const int wideLength = ::MultiByteToWideChar(from, 0, bytes.data(), size, nullptr, 0);
+    const int wideLength = ::MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    ::MultiByteToWideChar(from, 0, bytes.data(), size, wide.data(), wideLength);
-    const int length =
-        ::WideCharToMultiByte(to, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string converted(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(to, 0, wide.data(), wideLength, converted.data(), length, nullptr,
-                          nullptr);
-    return converted;
+    ::MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, wide.data(), wideLength);
+    return narrow(wide);
 }
 
 std::string folderOf(const std::string& path) {
@@ -79,14 +76,13 @@ std::string folderOf(const std::string& path) {
 
 // The command interpreter only says "not recognized" when the batch file calls a script that
 // is not there, and that message goes to a window nobody sees: the launcher looks first, and
-// names the missing script. comp.bat is in the OEM code page, the file system's names here in
-// the ANSI one.
+// names the missing script. comp.bat is in the OEM code page.
 std::string missingScript(const std::string& batchPath) {
     std::vector<std::string> lines;
     LineReader reader(batchPath);
     std::string line;
     while (reader.ok() && !reader.atEnd() && reader.readLine(line)) {
-        lines.push_back(recode(line, CP_OEMCP, CP_ACP));
+        lines.push_back(fromBatchFileCodePage(line));
     }
     if (!reader.ok()) {
         return reader.error();
@@ -96,7 +92,7 @@ std::string missingScript(const std::string& batchPath) {
         return {};
     }
     const std::string script = plan.folder + "\\" + plan.script;
-    if (::GetFileAttributesA(script.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (::GetFileAttributesW(widen(script).c_str()) == INVALID_FILE_ATTRIBUTES) {
         return script + ": cannot be run: " + lastErrorText();
     }
     return {};
@@ -112,14 +108,14 @@ class WindowsLauncher final : public ProcessLauncher {
         }
         // With /s the interpreter drops only the outer pair of quotes and keeps the inner
         // pair around the path whatever it holds: "(", "&", "%" or blanks.
-        std::string commandLine = "cmd.exe /s /c \"\"" + batchPath + "\"\"";
-        STARTUPINFOA startup{};
+        std::wstring commandLine = L"cmd.exe /s /c \"\"" + widen(batchPath) + L"\"\"";
+        STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_SHOWMINNOACTIVE;
         PROCESS_INFORMATION info{};
         HANDLE job = ::CreateJobObjectA(nullptr, nullptr);
-        if (job == nullptr || !::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr,
+        if (job == nullptr || !::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr,
                                                 FALSE, CREATE_NEW_CONSOLE | CREATE_SUSPENDED,
                                                 nullptr, nullptr, &startup, &info)) {
             outcome.error = batchPath + ": cannot be started: " + lastErrorText();

@@ -17,6 +17,55 @@ TEST(CompBat, IsThreeLinesEndedByCrLf) {
     }
 }
 
+TEST(CompBat, NamesTheProgramFolderAsTheCommandInterpreterCanReadIt) {
+    struct Case {
+        const char* name;
+        std::string folder;
+        std::string shortName;
+        std::string chosen; // empty: refused
+        std::string saying;
+    };
+    const Case cases[] = {
+        {"a plain folder", "C:\\Corvane", "", "C:\\Corvane", ""},
+        {"a plain folder with a short name", "C:\\Program Files\\Corvane", "C:\\PROGRA~1\\Corvane",
+         "C:\\Program Files\\Corvane", ""},
+#ifdef _WIN32
+        // Under wine the OEM code page is 437: it has "ó" but neither "Ł" nor "ź".
+        {"a letter the code page lacks, with a short name", "C:\\Łódź\\Corvane",
+         "C:\\LDZ~1\\Corvane", "C:\\LDZ~1\\Corvane", ""},
+        {"a letter the code page lacks, without a short name", "C:\\Łódź\\Corvane", "", "",
+         "C:\\Łódź\\Corvane holds a character the command interpreter cannot read"},
+        {"a short name that still lacks it", "C:\\Łódź\\Corvane", "C:\\Łó~1\\Corvane", "",
+         "move Corvane"},
+        {"an ampersand, even with a short name", "C:\\A&B\\Corvane", "C:\\AB~1\\Corvane", "",
+         "\"&\""},
+#endif
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CompBatFolder chosen = chooseCompBatFolder(c.folder, c.shortName);
+        EXPECT_EQ(chosen.folder, c.chosen);
+        EXPECT_EQ(chosen.problem.empty(), !c.chosen.empty()) << chosen.problem;
+        EXPECT_NE(chosen.problem.find(c.saying), std::string::npos) << chosen.problem;
+    }
+}
+
+TEST(ToolChainStatus, NamesWhatTheSystemsOwnStatusesMean) {
+    const std::pair<int, std::string> cases[] = {
+        {0, ""},
+        {1, ""},
+        {2, ""},
+        {-1, ""},
+        {static_cast<int>(0xC0000135U), "asm83.exe could not start: a DLL is missing (0xC0000135)"},
+        {static_cast<int>(0xC0000005U), "asm83.exe crashed: access violation (0xC0000005)"},
+        {static_cast<int>(0xC0001234U),
+         "the tool chain ended with the Windows error status 0xC0001234"},
+    };
+    for (const auto& [status, meaning] : cases) {
+        EXPECT_EQ(describeToolChainStatus(status), meaning) << status;
+    }
+}
+
 TEST(CalculatorFileName, AllowsOneToEightLettersAndDigitsStartingWithALetter) {
     const std::pair<const char*, bool> cases[] = {
         {"story", true},    {"STORY1", true},   {"a", true},       {"abcdefgh", true},
@@ -173,13 +222,6 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
          },
          BuildStep::WriteCompBat,
          {"\"%\""}},
-        {"a program folder with a letter the OEM code page lacks",
-         [](Scene& s) {
-             s.request.appFolder = s.app.string() + "\xDE";
-             fs::create_directories(s.request.appFolder);
-         },
-         BuildStep::WriteCompBat,
-         {"cannot read"}},
 #endif
         {"the tool chain cannot be started",
          [](Scene& s) { s.chain.startError = "asm.bat: cannot be run"; },
@@ -197,6 +239,13 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
          },
          BuildStep::DeliverTi83,
          {"left from an earlier build", "status 1", "tmp.z80:12: error: unknown instruction"}},
+        {"asm83 cannot start for want of a DLL",
+         [](Scene& s) {
+             s.chain.exitStatus = static_cast<int>(0xC0000135U);
+             s.chain.atStart = [&s] { writeFile(s.app / "asm.log", ""); };
+         },
+         BuildStep::DeliverTi83,
+         {"did not write", "asm83.exe could not start: a DLL is missing (0xC0000135)"}},
         {"an earlier build's asm.log is not quoted",
          [](Scene& s) {
              writeFile(s.app / "asm.log", "messages of an earlier build");

@@ -1,5 +1,7 @@
 // Builds that start a real process through comp.bat: stand-in asm.bat scripts, and the
 // tool chain itself.
+#include "document_file.h"
+#include "native_path.h"
 #include "path.h"
 #include "scene.h"
 #include "tool_chain.h"
@@ -144,22 +146,19 @@ TEST(RealToolChain, AOneLineDocumentBuildsIntoBothProgramsWithTheirSize) {
 TEST(RealToolChain, BuildsInAProgramFolderWithBlanksParenthesesOrLettersBeyondAscii) {
     struct Case {
         const char* name;
-        std::string folder; // in the file system's narrow encoding
+        std::string folder; // in the libraries' narrow form
         bool kept = false;
     };
     const Case cases[] = {
         {"a blank and parentheses", "Program Files (x86)", true},
-#ifdef _WIN32
-        // "Grüße" in the ANSI code page; comp.bat must carry it in the OEM one.
-        {"letters beyond ASCII", "Gr\xFC\xDF"
-                                 "e"},
-#endif
+        // comp.bat carries "Grüße" in the OEM code page; that page (437 under wine) lacks "Ł"
+        // and "ź", so "Łódź" reaches it by its short name.
+        {"letters beyond ASCII", "Grüße"},
+        {"letters the command interpreter cannot read", "Łódź"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Scene scene(c.folder);
-        // std::filesystem spells a narrow name in UTF-8 on Windows; the build takes the
-        // system's code page, as the window hands it over.
         scene.request.appFolder = scene.root.path().string() + kPathSeparator + c.folder;
         copyToolChain(scene.app);
         scene.launcher = makeSystemLauncher();
@@ -178,6 +177,39 @@ TEST(RealToolChain, BuildsInAProgramFolderWithBlanksParenthesesOrLettersBeyondAs
                               fs::copy_options::overwrite_existing);
             }
         }
+    }
+}
+
+// A document named in another alphabet, in a folder named in two more, beside a document
+// whose name is the same in plain letters: saved, read back and built under its own name.
+TEST(RealToolChain, BuildsADocumentNamedInOtherAlphabetsAndLeavesItsNamesakeAlone) {
+    Scene scene("Corvane", "Łódź 日本");
+    copyToolChain(scene.app);
+    scene.launcher = makeSystemLauncher();
+    DrivenClock fast(0.0, 5.0);
+    scene.useClock = &fast;
+    writeFile(scene.work / "Omega.txt", "Omega\r\nomega\r\nleft alone\r\n");
+    const std::string document = narrowPath(scene.work / nativePath("Ωmega.txt"));
+    Document saved;
+    saved.programName = "Omega";
+    saved.calculatorFileName = "omega";
+    saved.text = "Hello from the other alphabets\r\n";
+    ASSERT_EQ(writeDocumentFile(document, saved), "");
+    const ReadOutcome opened = readDocumentFile(document);
+    ASSERT_TRUE(opened.ok) << opened.error;
+    EXPECT_EQ(opened.document.text, saved.text);
+    scene.request.documentPath = document;
+    scene.request.baseName = "Ωmega";
+    scene.request.calculatorFileName = "omega";
+
+    const BuildOutcome outcome = scene.build();
+
+    ASSERT_TRUE(outcome.ok) << outcome.message;
+    expectDelivered(scene.work / nativePath("Ωmega.83p"), tifile::Model::TI83, "OMEGA");
+    expectDelivered(scene.work / nativePath("Ωmega.8xp"), tifile::Model::TI83Plus, "OMEGA");
+    EXPECT_EQ(readFile(scene.work / "Omega.txt"), "Omega\r\nomega\r\nleft alone\r\n");
+    for (const char* absent : {"Omega.83p", "Omega.8xp", "mega.txt", "mega.83p"}) {
+        EXPECT_FALSE(fs::exists(scene.work / absent)) << absent;
     }
 }
 

@@ -23,7 +23,8 @@ bool writeFile(const std::filesystem::path& path, std::string_view bytes) {
 
 bool createFileLink(const std::string& target, const std::string& link) {
 #ifdef _WIN32
-    return ::CreateSymbolicLinkA(link.c_str(), target.c_str(),
+    return ::CreateSymbolicLinkW(std::filesystem::path(link).c_str(),
+                                 std::filesystem::path(target).c_str(),
                                  SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
 #else
     std::error_code error;
@@ -34,7 +35,7 @@ bool createFileLink(const std::string& target, const std::string& link) {
 
 bool isFileLink(const std::string& path) {
 #ifdef _WIN32
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(std::filesystem::path(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 #else
     return std::filesystem::is_symlink(path);

@@ -28,7 +28,11 @@ bool isFileLink(const std::string& path);
 
 #ifdef QT_CORE_LIB
 inline std::filesystem::path localPath(const QString& path) {
+#ifdef _WIN32
+    return std::filesystem::path(path.toStdWString());
+#else
     return QFile::encodeName(path).toStdString();
+#endif
 }
 inline QByteArray readFile(const QString& path) {
     return QByteArray::fromStdString(readFile(localPath(path)));

@@ -2,6 +2,7 @@
 
 // A guard that makes a file or folder read-only for a test, even for the superuser.
 
+#include <filesystem>
 #include <string>
 
 #ifdef _WIN32
@@ -28,18 +29,19 @@ namespace corvane::test {
 class ReadOnly {
   public:
 #ifdef QT_CORE_LIB
-    explicit ReadOnly(const QString& path) : ReadOnly(QFile::encodeName(path).toStdString()) {}
+    explicit ReadOnly(const QString& path) : ReadOnly(path.toStdString()) {}
 #endif
-    explicit ReadOnly(std::string path) : path_(std::move(path)) {
-        attributes_ = ::GetFileAttributesA(path_.c_str());
+    // A path in the libraries' form, UTF-8.
+    explicit ReadOnly(const std::string& path) : path_(std::filesystem::path(path).wstring()) {
+        attributes_ = ::GetFileAttributesW(path_.c_str());
         if (attributes_ == INVALID_FILE_ATTRIBUTES || (attributes_ & FILE_ATTRIBUTE_DIRECTORY)) {
             return;
         }
-        engaged_ = ::SetFileAttributesA(path_.c_str(), attributes_ | FILE_ATTRIBUTE_READONLY);
+        engaged_ = ::SetFileAttributesW(path_.c_str(), attributes_ | FILE_ATTRIBUTE_READONLY);
     }
     ~ReadOnly() {
         if (engaged_) {
-            ::SetFileAttributesA(path_.c_str(), attributes_);
+            ::SetFileAttributesW(path_.c_str(), attributes_);
         }
     }
     ReadOnly(const ReadOnly&) = delete;
@@ -50,7 +52,7 @@ class ReadOnly {
     }
 
   private:
-    std::string path_;
+    std::wstring path_;
     DWORD attributes_ = INVALID_FILE_ATTRIBUTES;
     bool engaged_ = false;
 };

@@ -4,16 +4,17 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <native_path.h>
 
 namespace corvane::asm83 {
 
 std::optional<std::string> readWholeFile(const std::string& path, std::string& error) {
     std::error_code code;
-    if (std::filesystem::is_directory(path, code)) {
+    if (std::filesystem::is_directory(nativePath(path), code)) {
         error = "cannot read '" + path + "': it is a folder";
         return std::nullopt;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFile(path, "rb");
     if (file == nullptr) {
         error = "cannot read '" + path + "': " + std::strerror(errno);
         return std::nullopt;
@@ -40,12 +41,13 @@ IncludeResolver fileIncludeResolver(std::vector<std::string> folders) {
                const std::string& includingFile) -> std::optional<IncludedFile> {
         namespace fs = std::filesystem;
         std::vector<fs::path> candidates;
-        if (fs::path(name).is_absolute()) {
-            candidates.emplace_back(name);
+        const fs::path included = nativePath(name);
+        if (included.is_absolute()) {
+            candidates.push_back(included);
         } else {
-            candidates.push_back(fs::path(includingFile).parent_path() / name);
+            candidates.push_back(nativePath(includingFile).parent_path() / included);
             for (const std::string& folder : folders) {
-                candidates.push_back(fs::path(folder) / name);
+                candidates.push_back(nativePath(folder) / included);
             }
         }
         for (const fs::path& candidate : candidates) {
@@ -54,9 +56,10 @@ IncludeResolver fileIncludeResolver(std::vector<std::string> folders) {
                 continue;
             }
             std::string error;
-            std::optional<std::string> text = readWholeFile(candidate.string(), error);
+            const std::string path = narrowPath(candidate);
+            std::optional<std::string> text = readWholeFile(path, error);
             if (text) {
-                return IncludedFile{candidate.string(), std::move(*text)};
+                return IncludedFile{path, std::move(*text)};
             }
         }
         return std::nullopt;

@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <native_path.h>
 #include <string>
 #include <vector>
 
 #ifdef _WIN32
+#include <shellapi.h>
 #include <windows.h>
 #endif
 
@@ -38,16 +40,8 @@ std::string ownFolder(const char* argv0) {
         self.resize(self.size() * 2);
     }
     self.resize(length);
-    const std::wstring folder = self.substr(0, self.find_last_of(L"\\/"));
-    // In the ANSI code page, as every other path the program opens.
-    const int size = static_cast<int>(folder.size());
-    const int needed =
-        ::WideCharToMultiByte(CP_ACP, 0, folder.data(), size, nullptr, 0, nullptr, nullptr);
-    if (length > 0 && needed > 0) {
-        std::string narrow(static_cast<std::size_t>(needed), '\0');
-        ::WideCharToMultiByte(CP_ACP, 0, folder.data(), size, narrow.data(), needed, nullptr,
-                              nullptr);
-        return narrow;
+    if (length > 0) {
+        return corvane::narrow(self.substr(0, self.find_last_of(L"\\/")));
     }
 #else
     fs::path self = fs::read_symlink("/proc/self/exe", error);
@@ -55,7 +49,25 @@ std::string ownFolder(const char* argv0) {
         return self.parent_path().string();
     }
 #endif
-    return fs::absolute(argv0, error).parent_path().string();
+    return corvane::narrowPath(fs::absolute(corvane::nativePath(argv0), error).parent_path());
+}
+
+// The arguments in the libraries' narrow form. Windows hands a program its arguments in the
+// ANSI code page, where a name in another alphabet has already lost letters; the wide
+// command line has them all.
+std::vector<std::string> arguments(int argc, char** argv) {
+#ifdef _WIN32
+    int count = 0;
+    if (wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count); wide != nullptr) {
+        std::vector<std::string> args;
+        for (int i = 1; i < count; ++i) {
+            args.push_back(corvane::narrow(wide[i]));
+        }
+        ::LocalFree(wide);
+        return args;
+    }
+#endif
+    return std::vector<std::string>(argv + 1, argv + argc);
 }
 
 int usage(const std::string& problem) {
@@ -73,7 +85,7 @@ int main(int argc, char** argv) {
     std::string name;
     bool nameGiven = false;
 
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = arguments(argc, argv);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help") {
@@ -130,8 +142,8 @@ int main(int argc, char** argv) {
     const std::string own = ownFolder(argv[0]);
     includeDirs.push_back(own);
     // An installed asm83 finds ion.inc in the editor's private folder.
-    includeDirs.push_back(
-        (fs::path(own) / CORVANE_SCRIPTS_FROM_PROGRAMS).lexically_normal().string());
+    includeDirs.push_back(corvane::narrowPath(
+        (corvane::nativePath(own) / CORVANE_SCRIPTS_FROM_PROGRAMS).lexically_normal()));
     input.resolveInclude = fileIncludeResolver(includeDirs);
 
     const AssemblyResult result = assemble(input);

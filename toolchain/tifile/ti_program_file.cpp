@@ -1,6 +1,7 @@
 #include "ti_program_file.h"
 
 #include "atomic_file.h"
+#include "native_path.h"
 #include "system_error.h"
 
 #include <fstream>
@@ -187,7 +188,7 @@ std::string renameProgramFile(const std::string& path, std::string_view name) {
     if (!isValidVariableName(name)) {
         return "\"" + std::string(name) + "\" is not a valid program name";
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(nativePath(path), std::ios::binary);
     if (!in) {
         return describeSystemError(path, "cannot be opened");
     }
