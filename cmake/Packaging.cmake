@@ -2,9 +2,9 @@
 # installed layout, both from the install rules. `cpack` in a release tree writes them.
 set(CPACK_PACKAGE_NAME corvane)
 set(CPACK_PACKAGE_VERSION ${CORVANE_VERSION})
-set(CPACK_PACKAGE_VENDOR "The Corvane developers")
+set(CPACK_PACKAGE_VENDOR ${CORVANE_PUBLISHER})
 set(CPACK_PACKAGE_CONTACT "corvane@example.org")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://corvane.example.org")
+set(CPACK_PACKAGE_HOMEPAGE_URL ${CORVANE_HOMEPAGE})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Turns text into TI-83 and TI-83 Plus programs")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_GENERATOR DEB TGZ)

@@ -136,7 +136,7 @@ QString refreshToolChain(const AppFolders& folders) {
         const std::string problem = copyInto(from, to);
         if (!problem.empty()) {
             return QStringLiteral("The installed tool chain file %1%2")
-                .arg(fromLocalPath(from), QString::fromLocal8Bit(problem));
+                .arg(fromLocalPath(from), fromLibraryText(problem));
         }
     }
     return {};

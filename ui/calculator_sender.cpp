@@ -206,7 +206,7 @@ void CalculatorSender::end() {
             result_.failure == link::Failure::NoAnswer) {
             remembered_.reset();
         }
-        warn_(QString::fromLocal8Bit(result_.message));
+        warn_(fromLibraryText(result_.message));
     } else if (cancelled) {
         warn_(QStringLiteral("The cancel came too late: %1 had already arrived on the "
                              "calculator.")
