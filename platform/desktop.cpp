@@ -72,7 +72,7 @@ std::string copyInto(const fs::path& from, const fs::path& to) {
     }
     if (error) {
         fs::remove(part, error);
-        return std::string(" could not be copied to ") + to.string() + ": " + error.message();
+        return " could not be copied to " + libraryPath(fromLocalPath(to)) + ": " + error.message();
     }
     return {};
 }

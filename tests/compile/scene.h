@@ -2,6 +2,7 @@
 
 #include "build_command.h"
 #include "folder_lock.h"
+#include "native_path.h"
 #include "source_writer.h"
 #include "stand_ins.h"
 #include "ti_program_file.h"
@@ -22,13 +23,13 @@ inline std::string programBytes(tifile::Model model) {
 // clock and the tool chain that record when things happen.
 struct Scene {
     explicit Scene(const std::string& appName = "Corvane", const std::string& workName = "Texts")
-        : app(root.path() / appName), work(root.path() / workName) {
+        : app(root.path() / nativePath(appName)), work(root.path() / nativePath(workName)) {
         fs::create_directories(app);
         fs::create_directories(work);
         writeFile(work / "story.txt", "My story\r\nstory\r\nHello calculator\r\n");
-        request.documentPath = (work / "story.txt").string();
-        request.workingFolder = work.string();
-        request.appFolder = app.string();
+        request.documentPath = narrowPath(work / "story.txt");
+        request.workingFolder = narrowPath(work);
+        request.appFolder = narrowPath(app);
         request.baseName = "story";
         request.programName = "My story";
         request.calculatorFileName = "story";
@@ -37,7 +38,7 @@ struct Scene {
     // The document saved under another file name.
     void saveDocumentAs(const fs::path& path) {
         fs::rename(work / "story.txt", path);
-        request.documentPath = path.string();
+        request.documentPath = narrowPath(path);
     }
 
     // The tool chain's outputs in the program folder.
@@ -87,7 +88,7 @@ struct Scene {
 inline std::set<std::pair<std::string, std::uintmax_t>> filesIn(const fs::path& folder) {
     std::set<std::pair<std::string, std::uintmax_t>> files;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        files.emplace(entry.path().filename().string(),
+        files.emplace(narrowPath(entry.path().filename()),
                       entry.is_regular_file() ? entry.file_size() : 0);
     }
     return files;

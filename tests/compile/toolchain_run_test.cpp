@@ -159,7 +159,7 @@ TEST(RealToolChain, BuildsInAProgramFolderWithBlanksParenthesesOrLettersBeyondAs
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Scene scene(c.folder);
-        scene.request.appFolder = scene.root.path().string() + kPathSeparator + c.folder;
+        scene.request.appFolder = narrowPath(scene.root.path()) + kPathSeparator + c.folder;
         copyToolChain(scene.app);
         scene.launcher = makeSystemLauncher();
         DrivenClock fast(0.0, 5.0);

@@ -5,12 +5,22 @@
 
 namespace corvane::test {
 
-// A path that also converts to the narrow string the libraries take, as std::filesystem::path
-// does only on POSIX (on Windows its native string is wide).
+// A path in the libraries' narrow form: UTF-8 on Windows, where std::filesystem's own narrow
+// string is in the ANSI code page.
+inline std::string narrowString(const std::filesystem::path& path) {
+#ifdef _WIN32
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+#else
+    return path.string();
+#endif
+}
+
+// A path that also converts to the narrow string the libraries take.
 struct FolderPath : std::filesystem::path {
     FolderPath() = default;
     FolderPath(std::filesystem::path path) : std::filesystem::path(std::move(path)) {}
-    operator std::string() const { return string(); }
+    operator std::string() const { return narrowString(*this); }
 };
 
 // A fresh folder under the system's temporary folder, removed with everything in it when the
@@ -25,7 +35,7 @@ class TempFolder {
 
     const FolderPath& path() const { return path_; }
     // The path of `name` inside the folder.
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    std::string file(const std::string& name) const { return narrowString(path_ / name); }
 
   private:
     FolderPath path_;
