@@ -205,8 +205,8 @@ TEST(RealToolChain, BuildsADocumentNamedInOtherAlphabetsAndLeavesItsNamesakeAlon
     const BuildOutcome outcome = scene.build();
 
     ASSERT_TRUE(outcome.ok) << outcome.message;
-    expectDelivered(scene.work / nativePath("Ωmega.83p"), tifile::Model::TI83, "OMEGA");
-    expectDelivered(scene.work / nativePath("Ωmega.8xp"), tifile::Model::TI83Plus, "OMEGA");
+    expectDelivered(scene.work / nativePath("Ωmega.83p"), CalculatorModel::TI83, "OMEGA");
+    expectDelivered(scene.work / nativePath("Ωmega.8xp"), CalculatorModel::TI83Plus, "OMEGA");
     EXPECT_EQ(readFile(scene.work / "Omega.txt"), "Omega\r\nomega\r\nleft alone\r\n");
     for (const char* absent : {"Omega.83p", "Omega.8xp", "mega.txt", "mega.83p"}) {
         EXPECT_FALSE(fs::exists(scene.work / absent)) << absent;
