@@ -72,7 +72,8 @@ std::string copyInto(const fs::path& from, const fs::path& to) {
     }
     if (error) {
         fs::remove(part, error);
-        return " could not be copied to " + libraryPath(fromLocalPath(to)) + ": " + error.message();
+        return " could not be copied to " + toLibraryPath(fromLocalPath(to)) + ": " +
+               error.message();
     }
     return {};
 }
@@ -111,6 +112,22 @@ AppFolders findAppFolders() {
                          documents);
 }
 
+std::string toLibraryPath(const QString& path) {
+#ifdef Q_OS_WIN
+    return QDir::toNativeSeparators(path).toStdString();
+#else
+    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
+#endif
+}
+
+QString fromLibraryMessage(const std::string& message) {
+#ifdef Q_OS_WIN
+    return QString::fromStdString(message);
+#else
+    return QFile::decodeName(QByteArray::fromStdString(message));
+#endif
+}
+
 QString refreshToolChain(const AppFolders& folders) {
     if (folders.portable()) {
         return {};
@@ -136,26 +153,10 @@ QString refreshToolChain(const AppFolders& folders) {
         const std::string problem = copyInto(from, to);
         if (!problem.empty()) {
             return QStringLiteral("The installed tool chain file %1%2")
-                .arg(fromLocalPath(from), fromLibraryText(problem));
+                .arg(fromLocalPath(from), fromLibraryMessage(problem));
         }
     }
     return {};
-}
-
-std::string libraryPath(const QString& path) {
-#ifdef Q_OS_WIN
-    return path.toStdString();
-#else
-    return QFile::encodeName(path).toStdString();
-#endif
-}
-
-QString fromLibraryText(const std::string& text) {
-#ifdef Q_OS_WIN
-    return QString::fromStdString(text);
-#else
-    return QFile::decodeName(QByteArray::fromStdString(text));
-#endif
 }
 
 std::function<void()> pendingEventsProcessor() {

@@ -39,12 +39,13 @@ AppFolders findAppFolders();
 // success, otherwise one message naming the file and the system's reason.
 QString refreshToolChain(const AppFolders& folders);
 
-// A path as the plain libraries take it: UTF-8 on Windows, where they hand it to the system's
-// wide functions, so that every name the system accepts survives; the file system's own bytes
-// elsewhere.
-std::string libraryPath(const QString& path);
-// A library's text (a message naming files, a path) back into the window's characters.
-QString fromLibraryText(const std::string& text);
+// A path as the plain libraries take it: native separators; UTF-8 on Windows, where they
+// hand it to the system's wide functions, so that every name the system accepts survives; the
+// file system's own bytes elsewhere.
+std::string toLibraryPath(const QString& path);
+
+// A plain library's message, whose file names are in the libraries' form (UTF-8 on Windows).
+QString fromLibraryMessage(const std::string& message);
 
 // A callback that lets the window system process its pending events once; the plain
 // libraries take it as their `processEvents` collaborator.

@@ -31,22 +31,6 @@ class WaitCursor {
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// Puts the file dialog's filter back when the scope that changed it ends.
-class FilterScope {
-  public:
-    FilterScope(FileDialog& dialog, const QString& filter)
-        : dialog_(dialog), saved_(dialog.Filter) {
-        dialog_.Filter = filter;
-    }
-    ~FilterScope() { dialog_.Filter = saved_; }
-    FilterScope(const FilterScope&) = delete;
-    FilterScope& operator=(const FilterScope&) = delete;
-
-  private:
-    FileDialog& dialog_;
-    QString saved_;
-};
-
 } // namespace
 
 std::optional<link::Probed> chooseConnection(QWidget* parent, const link::Probed& proposed) {
@@ -94,7 +78,8 @@ CalculatorSender::~CalculatorSender() {
     }
 }
 
-void CalculatorSender::send(const QString& ti83, const QString& ti83Plus, FileDialog& dialog) {
+void CalculatorSender::send(const QString& ti83, const QString& ti83Plus, FileDialog& dialog,
+                            const QString& folder) {
     if (sending()) {
         if (progress_ != nullptr) {
             progress_->raise();
@@ -110,8 +95,8 @@ void CalculatorSender::send(const QString& ti83, const QString& ti83Plus, FileDi
     if (!chosen) {
         return;
     }
-    const std::optional<QString> path = programFile(
-        chosen->model == CalculatorModel::TI83 ? ti83 : ti83Plus, chosen->model, dialog);
+    const std::optional<QString> path =
+        programFile(chosen->model == CalculatorModel::TI83 ? ti83 : ti83Plus, dialog, folder);
     if (path) {
         start(*path, *chosen);
     }
@@ -131,20 +116,13 @@ std::optional<link::Probed> CalculatorSender::connection() {
     return remembered_;
 }
 
-std::optional<QString> CalculatorSender::programFile(const QString& delivered,
-                                                     CalculatorModel model,
-                                                     FileDialog& dialog) const {
+std::optional<QString> CalculatorSender::programFile(const QString& delivered, FileDialog& dialog,
+                                                     const QString& folder) const {
     if (!delivered.isEmpty() && QFileInfo::exists(delivered)) {
         return delivered;
     }
-    const FilterScope filter(dialog, QStringLiteral("Calculator programs (*.83p *.8xp)"));
-    dialog.DialogTitle = QStringLiteral("Send a program to the calculator");
-    dialog.Flags = FileDialog::kFileMustExist;
-    dialog.FileName = QStringLiteral("*") + text(factsOf(model).extension);
-    if (!dialog.ShowOpen()) {
-        return std::nullopt;
-    }
-    return dialog.FileName;
+    return dialog.chooseOpen(tr("Send a program to the calculator"), folder,
+                             QStringLiteral("Calculator programs (*.83p *.8xp)"));
 }
 
 void CalculatorSender::start(const QString& path, const link::Probed& connection) {
@@ -169,7 +147,7 @@ void CalculatorSender::start(const QString& path, const link::Probed& connection
         }
     });
 
-    const link::SendRequest request{libraryPath(path), connection.cable, connection.model};
+    const link::SendRequest request{toLibraryPath(path), connection.cable, connection.model};
     thread_ = QThread::create([this, request] {
         link::SendEvents events;
         events.cancel = &cancel_;
@@ -205,7 +183,7 @@ void CalculatorSender::end() {
             result_.failure == link::Failure::NoAnswer) {
             remembered_.reset();
         }
-        warn_(fromLibraryText(result_.message));
+        warn_(fromLibraryMessage(result_.message));
     } else if (cancelled) {
         warn_(QStringLiteral("The cancel came too late: %1 had already arrived on the "
                              "calculator.")
