@@ -75,8 +75,7 @@ CalculatorModel calculatorModel(harness::Model model) {
 }
 
 std::vector<std::string> cutLine(const std::string& line) {
-    const std::vector<std::string_view> pieces = cutTextLine(line);
-    return {pieces.begin(), pieces.end()};
+    return cutTextLine(line);
 }
 
 std::uint8_t calculatorCode(std::uint8_t ansi, harness::Model model) {
