@@ -99,24 +99,24 @@ std::optional<tifile::ProgramFile> checkedProgram(const SendRequest& request, Se
                                                    "its contents); nothing was sent.");
     }
     // The link library tells a program file by its name: any other extension is refused.
-    const std::string_view expected = programExtension(file.model);
+    const std::string_view expected = factsOf(file.model).extension;
     const std::string extension = std::filesystem::path(request.path).extension().string();
     if (!equalsIgnoringCase(extension, expected)) {
         const std::string renamed =
             std::filesystem::path(request.path).stem().string() + std::string(expected);
         return refuse(Failure::BadFile,
-                      fileName + " holds a " + std::string(modelTitle(file.model)) +
+                      fileName + " holds a " + std::string(factsOf(file.model).name) +
                           " program, but only files named " + std::string(expected) +
                           " can be sent as one; nothing was sent. Rename it to " + renamed +
                           " and send that.");
     }
     if (file.model != request.model) {
-        return refuse(Failure::OtherModel,
-                      fileName + " is a program for the " + std::string(modelTitle(file.model)) +
-                          ", but the calculator chosen is a " +
-                          std::string(modelTitle(request.model)) + "; nothing was sent. Send the " +
-                          std::string(programExtension(request.model)) + " program to a " +
-                          std::string(modelTitle(request.model)) + ".");
+        return refuse(
+            Failure::OtherModel,
+            fileName + " is a program for the " + std::string(factsOf(file.model).name) +
+                ", but the calculator chosen is a " + std::string(factsOf(request.model).name) +
+                "; nothing was sent. Send the " + std::string(factsOf(request.model).extension) +
+                " program to a " + std::string(factsOf(request.model).name) + ".");
     }
     return file;
 }
@@ -141,14 +141,6 @@ std::optional<Cable> cableFromName(std::string_view name) {
         }
     }
     return std::nullopt;
-}
-
-std::string_view modelTitle(tifile::Model model) {
-    return model == tifile::Model::TI83 ? "TI-83" : "TI-83 Plus";
-}
-
-std::string_view programExtension(tifile::Model model) {
-    return model == tifile::Model::TI83 ? ".83p" : ".8xp";
 }
 
 std::string_view deviceAccessHint() {
