@@ -33,7 +33,7 @@ inline constexpr std::size_t kReaderMinimumPartBytes = 2000;
 inline constexpr std::size_t kReaderPartTitleLimit = 20;
 
 // The bytes reader.inc assembles to.
-inline constexpr std::size_t kReaderRoutineBytes = 363;
+inline constexpr std::size_t kReaderRoutineBytes = 384;
 
 // One part: a run of whole screens of the text's calculator lines.
 struct ReaderPart {
