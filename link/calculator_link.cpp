@@ -92,12 +92,12 @@ std::optional<tifile::ProgramFile> checkedProgram(const SendRequest& request, Se
                                                    "its contents); nothing was sent.");
     }
     if (file.model != request.model) {
-        return refuse(Failure::OtherModel,
-                      fileName + " is a program for the " + std::string(modelTitle(file.model)) +
-                          ", but the calculator chosen is a " +
-                          std::string(modelTitle(request.model)) + "; nothing was sent. Send the " +
-                          std::string(programExtension(request.model)) + " program to a " +
-                          std::string(modelTitle(request.model)) + ".");
+        return refuse(
+            Failure::OtherModel,
+            fileName + " is a program for the " + std::string(factsOf(file.model).name) +
+                ", but the calculator chosen is a " + std::string(factsOf(request.model).name) +
+                "; nothing was sent. Send the " + std::string(factsOf(request.model).extension) +
+                " program to a " + std::string(factsOf(request.model).name) + ".");
     }
     return file;
 }
@@ -122,14 +122,6 @@ std::optional<Cable> cableFromName(std::string_view name) {
         }
     }
     return std::nullopt;
-}
-
-std::string_view modelTitle(tifile::Model model) {
-    return model == tifile::Model::TI83 ? "TI-83" : "TI-83 Plus";
-}
-
-std::string_view programExtension(tifile::Model model) {
-    return model == tifile::Model::TI83 ? ".83p" : ".8xp";
 }
 
 std::string_view deviceAccessHint() {

@@ -217,8 +217,8 @@ SendResult classify(int code, const Transfer& transfer, const SendRequest& reque
                   "Sending " + program + " failed: " + libraryMessage(code) + unconfirmed);
 }
 
-CalcModel calcModelFor(Cable cable, tifile::Model model) {
-    const CalcModel calc = model == tifile::Model::TI83 ? CALC_TI83 : CALC_TI83P;
+CalcModel calcModelFor(Cable cable, CalculatorModel model) {
+    const CalcModel calc = model == CalculatorModel::TI83 ? CALC_TI83 : CALC_TI83P;
     return cable == Cable::DirectUsb ? CALC_TI84P_USB : calc;
 }
 
@@ -265,7 +265,7 @@ SendResult sendProgram(const SendRequest& request, const SendEvents& events) {
         ticalcs_handle_new(calcModelFor(request.cable.cable, request.model)));
     if (!calc) {
         return failed(Failure::LinkError, "The link library cannot talk to a " +
-                                              std::string(modelTitle(request.model)) + ".");
+                                              std::string(factsOf(request.model).name) + ".");
     }
     ticalcs_update_set(calc.get(), &transfer.update);
     ticalcs_calc_set_event_hook(calc.get(), watchPackets);
@@ -309,9 +309,9 @@ std::optional<Probed> probe() {
             continue;
         }
         if (model == CALC_TI83) {
-            found = Probed{choice, tifile::Model::TI83};
+            found = Probed{choice, CalculatorModel::TI83};
         } else if (model == CALC_TI83P || model == CALC_TI84P || model == CALC_TI84P_USB) {
-            found = Probed{choice, tifile::Model::TI83Plus};
+            found = Probed{choice, CalculatorModel::TI83Plus};
         }
     }
     ticables_free_usb_devices(devices);
