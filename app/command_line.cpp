@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "build_command.h"
+
 #include <QCommandLineParser>
 
 namespace corvane {
@@ -24,6 +26,16 @@ struct Options {
                               QStringLiteral("With --compile: delivers the programs into DIR "
                                              "instead of each document's folder."),
                               QStringLiteral("DIR")};
+    QCommandLineOption reader{
+        QStringLiteral("reader"),
+        QStringLiteral("With --compile: builds reader programs (TI-83, TI-83 Plus, TI-84 Plus), "
+                       "which page both ways and run without a shell on the TI-83 Plus, as "
+                       "Compile as a reader does.")};
+    QCommandLineOption partSize{
+        QStringLiteral("part-size"),
+        QStringLiteral("With --reader: the most bytes of one program; a longer text is split "
+                       "into parts (default 16000)."),
+        QStringLiteral("BYTES")};
 
     QCommandLineOption send{
         QStringLiteral("send"),
@@ -41,12 +53,14 @@ struct Options {
     void addTo(QCommandLineParser& parser) const {
         parser.setApplicationDescription(
             QStringLiteral("Turns text into TI-83 and TI-83 Plus programs for the ION shell."));
-        parser.addOptions({help, version, import, compile, output, send, cable, model});
+        parser.addOptions(
+            {help, version, import, compile, output, reader, partSize, send, cable, model});
         parser.addPositionalArgument(
             QStringLiteral("FILE"),
             QStringLiteral("A document to open in the window (each further one in a window "
                            "of its own); with --compile, the documents to build."),
-            QStringLiteral("[FILE... | --compile DOCUMENT... [--output DIR]]"));
+            QStringLiteral("[FILE... | --compile [--reader [--part-size BYTES]] DOCUMENT... "
+                           "[--output DIR]]"));
     }
 };
 
@@ -84,6 +98,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         command.programs = files;
         command.cable = parser.value(options.cable);
         command.model = parser.value(options.model);
+    } else if ((parser.isSet(options.reader) || parser.isSet(options.partSize)) &&
+               !parser.isSet(options.compile)) {
+        return bad(QStringLiteral("--reader and --part-size go only with --compile."));
+    } else if (parser.isSet(options.partSize) && !parser.isSet(options.reader)) {
+        return bad(QStringLiteral("--part-size goes only with --reader."));
     } else if (parser.isSet(options.cable) || parser.isSet(options.model)) {
         return bad(QStringLiteral("--cable and --model go only with --send."));
     } else if (parser.isSet(options.compile)) {
@@ -98,6 +117,20 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         command.outputFolder = parser.value(options.output);
         if (parser.isSet(options.output) && command.outputFolder.isEmpty()) {
             return bad(QStringLiteral("--output needs a folder."));
+        }
+        command.reader = parser.isSet(options.reader);
+        command.partBytes = kReaderDefaultPartBytes;
+        if (parser.isSet(options.partSize)) {
+            bool number = false;
+            const qulonglong bytes = parser.value(options.partSize).toULongLong(&number);
+            const std::size_t limit = readerPartBytesLimit();
+            if (!number || bytes < kReaderMinimumPartBytes || bytes > limit) {
+                return bad(QStringLiteral("--part-size takes a number of bytes from %1 to %2 "
+                                          "(what a cleared calculator holds).")
+                               .arg(kReaderMinimumPartBytes)
+                               .arg(limit));
+            }
+            command.partBytes = static_cast<std::size_t>(bytes);
         }
     } else if (parser.isSet(options.output)) {
         return bad(QStringLiteral("--output goes only with --compile."));

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "reader_program.h"
+
 #include <QString>
 #include <QStringList>
+#include <cstddef>
 
 namespace corvane {
 
@@ -17,7 +20,7 @@ struct CommandLine {
         Window,         // corvane [FILE...] | corvane --import FILE
         Help,           // --help
         Version,        // --version
-        Compile,        // --compile DOCUMENT... [--output DIR]
+        Compile,        // --compile [--reader [--part-size BYTES]] DOCUMENT... [--output DIR]
         Send,           // --send FILE... [--cable NAME] [--model 83|83p]
         BadCommandLine, // `error` says why
     };
@@ -30,7 +33,9 @@ struct CommandLine {
     QString importFile;
     // Compile
     QStringList documents;
-    QString outputFolder; // empty: each document's own folder
+    QString outputFolder;                            // empty: each document's own folder
+    bool reader = false;                             // reader programs instead of ION programs
+    std::size_t partBytes = kReaderDefaultPartBytes; // the reader's part size, in bytes
     // Send: the program files, and the cable and model when given (empty otherwise)
     QStringList programs;
     QString cable;

@@ -20,8 +20,10 @@ std::string shown(const QString& path) {
 
 class DocumentBuild {
   public:
-    DocumentBuild(const AppFolders& folders, std::ostream& out, std::ostream& err)
-        : folders_(folders), out_(out), err_(err), launcher_(makeSystemLauncher()) {}
+    DocumentBuild(const AppFolders& folders, std::ostream& out, std::ostream& err, ProgramKind kind,
+                  std::size_t partBytes)
+        : folders_(folders), out_(out), err_(err), kind_(kind), partBytes_(partBytes),
+          launcher_(makeSystemLauncher()) {}
 
     bool build(const QString& document, const QString& outputFolder) {
         const QFileInfo file(document);
@@ -39,7 +41,10 @@ class DocumentBuild {
         }
         BuildCollaborators with{{}, {}, clock_, *launcher_};
         with.fixedWaits = false;
-        const BuildOutcome outcome = runBuild(*asked.request, with);
+        BuildRequest request = *asked.request;
+        request.kind = kind_;
+        request.partBytes = partBytes_;
+        const BuildOutcome outcome = runBuild(request, with);
         if (!outcome.ok) {
             // The window keeps the rest of the tool chain's messages for its details button;
             // here they follow the message.
@@ -68,6 +73,8 @@ class DocumentBuild {
     const AppFolders& folders_;
     std::ostream& out_;
     std::ostream& err_;
+    ProgramKind kind_;
+    std::size_t partBytes_;
     SteadyClock clock_;
     std::unique_ptr<ProcessLauncher> launcher_;
 };
@@ -75,7 +82,8 @@ class DocumentBuild {
 } // namespace
 
 int compileDocuments(const QStringList& documents, const QString& outputFolder,
-                     const AppFolders& folders, std::ostream& out, std::ostream& err) {
+                     const AppFolders& folders, std::ostream& out, std::ostream& err,
+                     ProgramKind kind, std::size_t partBytes) {
     QString output;
     if (!outputFolder.isEmpty()) {
         const QFileInfo folder(outputFolder);
@@ -85,7 +93,7 @@ int compileDocuments(const QStringList& documents, const QString& outputFolder,
         }
         output = folder.absoluteFilePath();
     }
-    DocumentBuild builder(folders, out, err);
+    DocumentBuild builder(folders, out, err, kind, partBytes);
     int status = kExitDone;
     for (const QString& document : documents) {
         if (!builder.build(document, output)) {

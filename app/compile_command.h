@@ -1,5 +1,6 @@
 #pragma once
 
+#include "build_command.h"
 #include "desktop.h"
 
 #include <QString>
@@ -12,8 +13,11 @@ namespace corvane {
 // without saving, one after the other, into `outputFolder` or, when empty, the document's own
 // folder. Prints each delivered program with its size on `out` and each failure as one message
 // on `err`. Returns kExitDone when every document gave both programs, kExitFailed when one did
-// not, kExitBadCommandLine when `outputFolder` is no folder.
+// not, kExitBadCommandLine when `outputFolder` is no folder. With `kind` Reader, builds reader
+// programs instead, in parts of at most `partBytes`.
 int compileDocuments(const QStringList& documents, const QString& outputFolder,
-                     const AppFolders& folders, std::ostream& out, std::ostream& err);
+                     const AppFolders& folders, std::ostream& out, std::ostream& err,
+                     ProgramKind kind = ProgramKind::IonProgram,
+                     std::size_t partBytes = kReaderDefaultPartBytes);
 
 } // namespace corvane

@@ -76,8 +76,9 @@ int runHeadless(int argc, char* argv[]) {
         std::cout << "corvane " << kVersion << '\n';
         return kExitDone;
     case CommandLine::Action::Compile:
-        return compileDocuments(command.documents, command.outputFolder, findAppFolders(),
-                                std::cout, std::cerr);
+        return compileDocuments(
+            command.documents, command.outputFolder, findAppFolders(), std::cout, std::cerr,
+            command.reader ? ProgramKind::Reader : ProgramKind::IonProgram, command.partBytes);
     case CommandLine::Action::Send: {
         SendOptions send;
         for (const QString& program : command.programs) {
