@@ -15,7 +15,8 @@ namespace {
 constexpr std::size_t kSignatureSize = 8;
 constexpr std::string_view kSignature83 = "**TI83**";
 constexpr std::string_view kSignature83Plus = "**TI83F*";
-constexpr std::string_view kSignatureTail{"\x1A\x0A\x00", 3};
+constexpr std::string_view kSignatureTail{"\x1A\x0A", 2};
+constexpr std::size_t kOwnerByteOffset = 0x0A;
 constexpr std::size_t kCommentOffset = 0x0B;
 constexpr std::size_t kCommentSize = 42;
 constexpr std::size_t kDataLengthOffset = 0x35;
@@ -32,6 +33,7 @@ constexpr std::size_t kEntryHeaderLength = 0;
 constexpr std::size_t kEntryVarLength = 2;
 constexpr std::size_t kEntryType = 4;
 constexpr std::size_t kEntryName = 5;
+constexpr std::size_t kEntryVersion = 13;
 
 constexpr std::size_t kMaxWord = 0xFFFF;
 
@@ -92,6 +94,11 @@ std::size_t maxBodySize() {
 }
 
 Built buildProgramFile(Model model, std::string_view name, std::string_view body) {
+    return buildProgramFile(model, name, body, EntryFields{});
+}
+
+Built buildProgramFile(Model model, std::string_view name, std::string_view body,
+                       const EntryFields& fields) {
     if (!isValidVariableName(name)) {
         return {{},
                 "\"" + std::string(name) +
@@ -109,10 +116,10 @@ Built buildProgramFile(Model model, std::string_view name, std::string_view body
     std::string data;
     putWord(data, entryHeaderLength(model));
     putWord(data, varLength);
-    data.push_back(static_cast<char>(kProtectedProgramType));
+    data.push_back(static_cast<char>(fields.type));
     data += paddedName(name);
     if (model == Model::TI83Plus) {
-        data.push_back('\0'); // version
+        data.push_back(static_cast<char>(fields.version));
         data.push_back('\0'); // flag: in RAM, not archived
     }
     putWord(data, varLength);
@@ -121,6 +128,7 @@ Built buildProgramFile(Model model, std::string_view name, std::string_view body
 
     std::string file(model == Model::TI83Plus ? kSignature83Plus : kSignature83);
     file += kSignatureTail;
+    file.push_back(static_cast<char>(fields.ownerByte));
     std::string comment(kComment);
     comment.resize(kCommentSize, '\0');
     file += comment;
@@ -175,6 +183,10 @@ Parsed parseProgramFile(std::string_view bytes) {
                     " does not match the variable-data length");
     }
     file.type = static_cast<std::uint8_t>(data[kEntryType]);
+    file.ownerByte = static_cast<std::uint8_t>(bytes[kOwnerByteOffset]);
+    if (file.model == Model::TI83Plus) {
+        file.version = static_cast<std::uint8_t>(data[kEntryVersion]);
+    }
     const std::string_view name = data.substr(kEntryName, kNameSize);
     file.name = std::string(name.substr(0, name.find('\0')));
     file.body = std::string(data.substr(prefix + 2, bodyLength));
