@@ -33,10 +33,12 @@ struct Options {
                              QStringLiteral("With --send: the cable, silverlink, grey, black, usb "
                                             "or virtual; without it the USB cables are searched."),
                              QStringLiteral("NAME")};
-    QCommandLineOption model{QStringLiteral("model"),
-                             QStringLiteral("With --send: the calculator, 83 or 83p; without it "
-                                            "each file goes as the model it was written for."),
-                             QStringLiteral("MODEL")};
+    QCommandLineOption model{
+        QStringLiteral("model"),
+        QStringLiteral(
+            "With --send: the calculator, 83, 83p or ce (TI-84 Plus CE, over usb); without it "
+            "each file goes as the model it was written for."),
+        QStringLiteral("MODEL")};
 
     void addTo(QCommandLineParser& parser) const {
         parser.setApplicationDescription(

@@ -42,8 +42,10 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
         return 1;
     }
     std::optional<tifile::Model> model;
+    // The CE takes the TI-83 Plus's .8xp files.
+    bool ce = options.model && *options.model == "ce";
     if (options.model) {
-        model = modelFromName(*options.model);
+        model = ce ? tifile::Model::TI83Plus : modelFromName(*options.model);
         if (!model) {
             err << "corvane: --model must be " << kSendModelValues << ", not \"" << *options.model
                 << "\".\n";
@@ -59,10 +61,14 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
             return 2;
         }
         cable.cable = *named;
+    } else if (ce) {
+        // The CE has only its direct USB cable.
+        cable.cable = link::Cable::DirectUsb;
     } else {
         const std::optional<link::Probed> found = link::probe();
         if (!found) {
-            err << "corvane: no TI-83 or TI-83 Plus answered on a USB cable. Name the cable with "
+            err << "corvane: no TI-83, TI-83 Plus or TI-84 Plus CE answered on a USB cable. Name "
+                   "the cable with "
                    "--cable ("
                 << kSendCableValues << ") and the calculator with --model (" << kSendModelValues
                 << ").\n";
@@ -73,6 +79,7 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
         }
         cable = found->cable;
         model = model.value_or(found->model);
+        ce = found->ce;
     }
     if (options.files.empty()) {
         err << "corvane: --send needs at least one program file.\n";
@@ -83,9 +90,9 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
     for (std::size_t i = 0; i < options.files.size(); ++i) {
         const std::string& path = options.files[i];
         const tifile::Model target = model.value_or(modelOfFile(path));
-        const link::SendResult result = link::sendProgram({path, cable, target}, {});
+        const link::SendResult result = link::sendProgram({path, cable, target, 5, ce}, {});
         if (result.ok()) {
-            out << path << ": sent to the " << link::modelTitle(target) << ".\n";
+            out << path << ": sent to the " << link::calculatorTitle(target, ce) << ".\n";
             continue;
         }
         status = 1;

@@ -22,7 +22,7 @@ constexpr std::array kCables{
     CableInfo{Cable::SilverLink, "silverlink", "SilverLink (USB)"},
     CableInfo{Cable::GreyLink, "grey", "Grey link (serial)"},
     CableInfo{Cable::BlackLink, "black", "Black link (serial)"},
-    CableInfo{Cable::DirectUsb, "usb", "Direct USB link (TI-84 Plus)"},
+    CableInfo{Cable::DirectUsb, "usb", "Direct USB link (TI-84 Plus, TI-84 Plus CE)"},
     CableInfo{Cable::Virtual, "virtual", "Virtual link (emulator)"},
 };
 
@@ -91,13 +91,25 @@ std::optional<tifile::ProgramFile> checkedProgram(const SendRequest& request, Se
         return refuse(Failure::BadFile, fileName + " is damaged (its checksum does not match "
                                                    "its contents); nothing was sent.");
     }
+    if (request.ce && request.cable.cable != Cable::DirectUsb) {
+        return refuse(Failure::OtherModel,
+                      "The TI-84 Plus CE takes programs over its direct USB cable only (" +
+                          std::string(cableTitle(Cable::DirectUsb)) + "), not the " +
+                          std::string(cableTitle(request.cable.cable)) + "; nothing was sent.");
+    }
+    if (request.ce && file.model == tifile::Model::TI83Plus && file.body.starts_with("\xBB\x6D")) {
+        return refuse(Failure::OtherModel,
+                      fileName + " is an assembly program, which the TI-84 Plus CE does not run; "
+                                 "nothing was sent. Send the TI-BASIC program (-ce.8xp) instead.");
+    }
     if (file.model != request.model) {
         return refuse(Failure::OtherModel,
                       fileName + " is a program for the " + std::string(modelTitle(file.model)) +
                           ", but the calculator chosen is a " +
-                          std::string(modelTitle(request.model)) + "; nothing was sent. Send the " +
+                          std::string(calculatorTitle(request.model, request.ce)) +
+                          "; nothing was sent. Send the " +
                           std::string(programExtension(request.model)) + " program to a " +
-                          std::string(modelTitle(request.model)) + ".");
+                          std::string(calculatorTitle(request.model, request.ce)) + ".");
     }
     return file;
 }
@@ -126,6 +138,10 @@ std::optional<Cable> cableFromName(std::string_view name) {
 
 std::string_view modelTitle(tifile::Model model) {
     return model == tifile::Model::TI83 ? "TI-83" : "TI-83 Plus";
+}
+
+std::string_view calculatorTitle(tifile::Model model, bool ce) {
+    return ce ? "TI-84 Plus CE" : modelTitle(model);
 }
 
 std::string_view programExtension(tifile::Model model) {

@@ -14,25 +14,26 @@ constexpr BasicToken kMinus = 0x71;
 // digits and the space follow from their ranges below. BB BB has no token, so 'l' starts the
 // second lowercase range; BB 7E has none either, between ë and Ì.
 constexpr BasicCharacter kSigns[] = {
-    {u'.', 0x3A},     {u',', 0x2B},     {u'!', 0x2D},     {u'?', 0xAF},     {u'\'', 0xAE},
-    {u':', 0x3E},     {u';', 0xBBD6},   {u'(', 0x10},     {u')', 0x11},     {u'[', 0x06},
-    {u']', 0x07},     {u'{', 0x08},     {u'}', 0x09},     {u'+', 0x70},     {u'-', 0x71},
-    {u'*', 0x82},     {u'/', 0x83},     {u'=', 0x6A},     {u'<', 0x6B},     {u'>', 0x6C},
-    {u'%', 0xBBDA},   {u'&', 0xBBD4},   {u'@', 0xBBD1},   {u'#', 0xBBD2},   {u'$', 0xBBD3},
-    {u'^', 0xF0},     {u'_', 0xBBD9},   {u'~', 0xBBCF},   {u'|', 0xBBD8},   {u'\\', 0xBBD7},
-    {u'`', 0xBBD5},   {u'\u00BF', 0xBB9D}, {u'\u00A1', 0xBB9E}, {u'\u2026', 0xBBDB},
-    {u'\u00C1', 0xBB6E}, {u'\u00C0', 0xBB6F}, {u'\u00C2', 0xBB70}, {u'\u00C4', 0xBB71},
-    {u'\u00E1', 0xBB72}, {u'\u00E0', 0xBB73}, {u'\u00E2', 0xBB74}, {u'\u00E4', 0xBB75},
-    {u'\u00C9', 0xBB76}, {u'\u00C8', 0xBB77}, {u'\u00CA', 0xBB78}, {u'\u00CB', 0xBB79},
-    {u'\u00E9', 0xBB7A}, {u'\u00E8', 0xBB7B}, {u'\u00EA', 0xBB7C}, {u'\u00EB', 0xBB7D},
-    {u'\u00CC', 0xBB7F}, {u'\u00CE', 0xBB80}, {u'\u00CF', 0xBB81}, {u'\u00ED', 0xBB82},
-    {u'\u00EC', 0xBB83}, {u'\u00EE', 0xBB84}, {u'\u00EF', 0xBB85}, {u'\u00CD', 0xBBCD},
-    {u'\u00D3', 0xBB86}, {u'\u00D2', 0xBB87}, {u'\u00D4', 0xBB88}, {u'\u00D6', 0xBB89},
-    {u'\u00F3', 0xBB8A}, {u'\u00F2', 0xBB8B}, {u'\u00F4', 0xBB8C}, {u'\u00F6', 0xBB8D},
-    {u'\u00DA', 0xBB8E}, {u'\u00D9', 0xBB8F}, {u'\u00DB', 0xBB90}, {u'\u00DC', 0xBB91},
-    {u'\u00FA', 0xBB92}, {u'\u00F9', 0xBB93}, {u'\u00FB', 0xBB94}, {u'\u00FC', 0xBB95},
-    {u'\u00C7', 0xBB96}, {u'\u00E7', 0xBB97}, {u'\u00D1', 0xBB98}, {u'\u00F1', 0xBB99},
-    {u'\u00DF', 0xBBDD},
+    {u'.', 0x3A},        {u',', 0x2B},        {u'!', 0x2D},        {u'?', 0xAF},
+    {u'\'', 0xAE},       {u':', 0x3E},        {u';', 0xBBD6},      {u'(', 0x10},
+    {u')', 0x11},        {u'[', 0x06},        {u']', 0x07},        {u'{', 0x08},
+    {u'}', 0x09},        {u'+', 0x70},        {u'-', 0x71},        {u'*', 0x82},
+    {u'/', 0x83},        {u'=', 0x6A},        {u'<', 0x6B},        {u'>', 0x6C},
+    {u'%', 0xBBDA},      {u'&', 0xBBD4},      {u'@', 0xBBD1},      {u'#', 0xBBD2},
+    {u'$', 0xBBD3},      {u'^', 0xF0},        {u'_', 0xBBD9},      {u'~', 0xBBCF},
+    {u'|', 0xBBD8},      {u'\\', 0xBBD7},     {u'`', 0xBBD5},      {u'\u00BF', 0xBB9D},
+    {u'\u00A1', 0xBB9E}, {u'\u2026', 0xBBDB}, {u'\u00C1', 0xBB6E}, {u'\u00C0', 0xBB6F},
+    {u'\u00C2', 0xBB70}, {u'\u00C4', 0xBB71}, {u'\u00E1', 0xBB72}, {u'\u00E0', 0xBB73},
+    {u'\u00E2', 0xBB74}, {u'\u00E4', 0xBB75}, {u'\u00C9', 0xBB76}, {u'\u00C8', 0xBB77},
+    {u'\u00CA', 0xBB78}, {u'\u00CB', 0xBB79}, {u'\u00E9', 0xBB7A}, {u'\u00E8', 0xBB7B},
+    {u'\u00EA', 0xBB7C}, {u'\u00EB', 0xBB7D}, {u'\u00CC', 0xBB7F}, {u'\u00CE', 0xBB80},
+    {u'\u00CF', 0xBB81}, {u'\u00ED', 0xBB82}, {u'\u00EC', 0xBB83}, {u'\u00EE', 0xBB84},
+    {u'\u00EF', 0xBB85}, {u'\u00CD', 0xBBCD}, {u'\u00D3', 0xBB86}, {u'\u00D2', 0xBB87},
+    {u'\u00D4', 0xBB88}, {u'\u00D6', 0xBB89}, {u'\u00F3', 0xBB8A}, {u'\u00F2', 0xBB8B},
+    {u'\u00F4', 0xBB8C}, {u'\u00F6', 0xBB8D}, {u'\u00DA', 0xBB8E}, {u'\u00D9', 0xBB8F},
+    {u'\u00DB', 0xBB90}, {u'\u00DC', 0xBB91}, {u'\u00FA', 0xBB92}, {u'\u00F9', 0xBB93},
+    {u'\u00FB', 0xBB94}, {u'\u00FC', 0xBB95}, {u'\u00C7', 0xBB96}, {u'\u00E7', 0xBB97},
+    {u'\u00D1', 0xBB98}, {u'\u00F1', 0xBB99}, {u'\u00DF', 0xBBDD},
 };
 
 constexpr std::size_t kCharacterCount = 1 + 26 + 26 + 10 + std::size(kSigns);
@@ -67,16 +68,21 @@ struct Substitute {
 };
 
 constexpr Substitute kSubstitutes[] = {
-    {u'"', kApostrophe, kApostrophe},       {u'\u201C', kApostrophe, kApostrophe},
-    {u'\u201D', kApostrophe, kApostrophe},  {u'\u2018', kApostrophe, 0},
-    {u'\u2019', kApostrophe, 0},            {u'\u2013', kMinus, 0},
-    {u'\u2014', kMinus, 0},                 {u'\t', kBasicSpace, 0},
+    {u'"', kApostrophe, kApostrophe},
+    {u'\u201C', kApostrophe, kApostrophe},
+    {u'\u201D', kApostrophe, kApostrophe},
+    {u'\u2018', kApostrophe, 0},
+    {u'\u2019', kApostrophe, 0},
+    {u'\u2013', kMinus, 0},
+    {u'\u2014', kMinus, 0},
+    {u'\t', kBasicSpace, 0},
     {u'\u00A0', kBasicSpace, 0},
 };
 
 const BasicCharacter* findCharacter(char16_t character) {
-    const auto found = std::find_if(kCharacters.begin(), kCharacters.end(),
-                                    [&](const BasicCharacter& c) { return c.character == character; });
+    const auto found =
+        std::find_if(kCharacters.begin(), kCharacters.end(),
+                     [&](const BasicCharacter& c) { return c.character == character; });
     return found == kCharacters.end() ? nullptr : &*found;
 }
 

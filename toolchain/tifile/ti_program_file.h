@@ -52,7 +52,7 @@ struct ProgramFile {
     std::uint8_t type = 0;
     std::uint8_t version = 0;   // TI-83 Plus files only
     std::uint8_t ownerByte = 0; // the byte after the signature
-    std::string body; // the program, without its length word
+    std::string body;           // the program, without its length word
     std::uint16_t storedChecksum = 0;
     std::uint16_t computedChecksum = 0;
 };
