@@ -7,6 +7,8 @@
 #include "program_parts.h"
 #include "ti_program_file.h"
 
+#include <algorithm>
+
 namespace corvane {
 
 namespace {
@@ -51,7 +53,7 @@ BasicPlan planBasicProgram(const Document& document, const BasicKind& kind, std:
     if (partSize < kSmallestBasicPartSize || partSize > kind.largestPartSize) {
         plan.error = "the part size " + std::to_string(partSize) + " is outside " +
                      std::to_string(kSmallestBasicPartSize) + " to " +
-                     std::to_string(kind.largestPartSize) + " bytes";
+                     std::to_string(kind.largestPartSize) + " bytes.";
         return plan;
     }
     const auto lines = basicTextLines(decodeAnsi(document.text), &plan.unshown);
@@ -70,7 +72,7 @@ BasicPlan planBasicProgram(const Document& document, const BasicKind& kind, std:
     const auto starts = splitIntoParts(screenBytes, fixedBytes, partSize);
     if (!starts) {
         plan.error = "one screen of the text does not fit a program of " +
-                     std::to_string(partSize) + " bytes";
+                     std::to_string(partSize) + " bytes.";
         return plan;
     }
     const int count = static_cast<int>(starts->size());
@@ -114,7 +116,7 @@ BasicBuilt buildBasicPrograms(const Document& document, std::string_view baseNam
         const std::string body = basicProgramBytes(tokens);
         if (body.size() + kLengthWord > partSize) {
             built.error = "a program of " + std::to_string(body.size() + kLengthWord) +
-                          " bytes exceeds the part size of " + std::to_string(partSize);
+                          " bytes exceeds the part size of " + std::to_string(partSize) + ".";
             built.files.clear();
             return built;
         }
@@ -139,6 +141,50 @@ BasicBuilt buildBasicPrograms(const Document& document, std::string_view baseNam
         built.files.push_back(std::move(program));
     }
     return built;
+}
+
+std::optional<std::size_t> basicPartSize(const BasicKind& kind,
+                                         std::optional<std::size_t> requested, std::string& error) {
+    if (!requested) {
+        return kind.defaultPartSize;
+    }
+    const std::size_t largest = std::max(kBasicColour.largestPartSize, kind.largestPartSize);
+    if (*requested < kSmallestBasicPartSize || *requested > largest) {
+        error = "The part size must be between " + std::to_string(kSmallestBasicPartSize) +
+                " and " + std::to_string(largest) + " bytes, not " + std::to_string(*requested) +
+                ".";
+        return std::nullopt;
+    }
+    return std::min(*requested, kind.largestPartSize);
+}
+
+BasicBuildOutcome runBasicBuild(const BasicBuildRequest& request) {
+    BasicBuildOutcome outcome;
+    for (const BasicKind* kind : {&kBasicColour, &kBasicMonochrome}) {
+        const std::optional<std::size_t> partSize =
+            basicPartSize(*kind, request.partSize, outcome.message);
+        if (!partSize) {
+            outcome.delivered.clear();
+            return outcome;
+        }
+        BasicBuilt built = buildBasicPrograms(request.document, request.baseName, *kind, *partSize);
+        if (!built.error.empty()) {
+            outcome.message = "Compile as TI-BASIC failed: " + built.error;
+            outcome.delivered.clear();
+            return outcome;
+        }
+        addUnshown(outcome.unshown, built.unshown);
+        for (BasicProgramFile& file : built.files) {
+            outcome.delivered.push_back(std::move(file));
+        }
+    }
+    if (std::string error = writeBasicPrograms(request.outputFolder, outcome.delivered);
+        !error.empty()) {
+        outcome.message = "Compile as TI-BASIC failed while writing the programs: " + error;
+        return outcome;
+    }
+    outcome.ok = true;
+    return outcome;
 }
 
 std::string writeBasicPrograms(const std::string& folder,

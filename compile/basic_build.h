@@ -4,6 +4,7 @@
 #include "document_file.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +69,31 @@ struct BasicBuilt {
 // program the owner byte TI's software writes there.
 BasicBuilt buildBasicPrograms(const Document& document, std::string_view baseName,
                               const BasicKind& kind, std::size_t partSize);
+
+// The part size a build of `kind` uses: the kind's default, or the requested size kept within
+// the kind's largest (the monochrome parts stay within theirs when a larger size is asked for).
+// Empty, with the reason in `error`, for a requested size below 2,000 or above the CE's largest.
+std::optional<std::size_t> basicPartSize(const BasicKind& kind,
+                                         std::optional<std::size_t> requested, std::string& error);
+
+// What a TI-BASIC build needs: the document as read or saved, the folder and base name of the
+// delivered programs, and the part size asked for, if any.
+struct BasicBuildRequest {
+    Document document;
+    std::string outputFolder;
+    std::string baseName;
+    std::optional<std::size_t> partSize;
+};
+
+struct BasicBuildOutcome {
+    bool ok = false;
+    std::string message;                     // why the build failed; empty on success
+    std::vector<BasicProgramFile> delivered; // the CE's programs first, then the monochrome ones
+    std::u16string unshown;                  // characters shown as '?', once each
+};
+
+// Builds both kinds in memory and, when both succeed, writes every file into the folder.
+BasicBuildOutcome runBasicBuild(const BasicBuildRequest& request);
 
 // Writes the files into `folder`, each beside its target and renamed over it when whole. Returns
 // an empty string on success, otherwise the first error; files written before it stay.

@@ -1,9 +1,12 @@
 #include "basic_build.h"
 #include "basic_interpreter.h"
 #include "files.h"
+#include "temp_folder.h"
 #include "ti_program_file.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -216,14 +219,44 @@ TEST(BasicParts, LongTextSplitsWithinTheSizeEveryLineOnceInOrder) {
     }
 }
 
-TEST(BasicParts, PartSizeOutsideItsRangeIsRefused) {
-    const Document document = documentOf("text");
-    EXPECT_FALSE(buildBasicPrograms(document, "demo", kBasicColour, 1999).error.empty());
-    EXPECT_FALSE(buildBasicPrograms(document, "demo", kBasicMonochrome, 12001).error.empty());
-    EXPECT_TRUE(buildBasicPrograms(document, "demo", kBasicColour, 65505).error.empty());
-    Document badName = document;
-    badName.calculatorFileName = "9lives";
-    EXPECT_FALSE(buildBasicPrograms(badName, "demo", kBasicColour, 65505).error.empty());
+TEST(BasicParts, PartSizeOfEachKind) {
+    const struct {
+        std::optional<std::size_t> requested;
+        std::size_t colour; // 0: refused
+        std::size_t monochrome;
+    } rows[] = {
+        {std::nullopt, 65505, 10000}, {1999, 0, 0},          {2000, 2000, 2000},
+        {30000, 30000, 12000},        {65505, 65505, 12000}, {65506, 0, 0},
+    };
+    for (const auto& row : rows) {
+        std::string error;
+        EXPECT_EQ(basicPartSize(kBasicColour, row.requested, error).value_or(0), row.colour);
+        EXPECT_EQ(basicPartSize(kBasicMonochrome, row.requested, error).value_or(0),
+                  row.monochrome);
+        EXPECT_EQ(error.empty(), row.colour != 0) << error;
+    }
+}
+
+TEST(BasicBuild, WritesBothKindsOrNothing) {
+    test::TempFolder folder;
+    BasicBuildRequest request{documentOf("Price: 5\x80"), folder.path().string(), "demo", std::nullopt};
+    const BasicBuildOutcome outcome = runBasicBuild(request);
+    ASSERT_TRUE(outcome.ok) << outcome.message;
+    ASSERT_EQ(outcome.delivered.size(), 2u);
+    EXPECT_EQ(outcome.unshown, u"\u20AC");
+    for (const BasicProgramFile& file : outcome.delivered) {
+        EXPECT_EQ(test::readFile(folder.file(file.fileName)), file.bytes);
+    }
+    EXPECT_EQ(outcome.delivered[0].fileName, "demo-ce.8xp");
+    EXPECT_EQ(outcome.delivered[1].fileName, "demo-84.8xp");
+
+    test::TempFolder empty;
+    request.outputFolder = empty.path().string();
+    request.document.calculatorFileName = "9lives";
+    const BasicBuildOutcome refused = runBasicBuild(request);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.message.find("9LIVES"), std::string::npos) << refused.message;
+    EXPECT_TRUE(std::filesystem::is_empty(empty.path()));
 }
 
 // The worked example's two programs, byte for byte.
