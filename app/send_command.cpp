@@ -14,24 +14,24 @@ bool linkIsDown(link::Failure failure) {
            failure == link::Failure::Busy;
 }
 
-std::optional<tifile::Model> modelFromName(const std::string& name) {
+std::optional<CalculatorModel> modelFromName(const std::string& name) {
     if (name == "83") {
-        return tifile::Model::TI83;
+        return CalculatorModel::TI83;
     }
     if (name == "83p") {
-        return tifile::Model::TI83Plus;
+        return CalculatorModel::TI83Plus;
     }
     return std::nullopt;
 }
 
 // The model a file was written for, from its extension; a file with another one is left to
 // the send, which names what is wrong with it.
-tifile::Model modelOfFile(const std::string& path) {
-    const std::string_view extension = link::programExtension(tifile::Model::TI83);
+CalculatorModel modelOfFile(const std::string& path) {
+    const std::string_view extension = factsOf(CalculatorModel::TI83).extension;
     const bool ti83 =
         path.size() >= extension.size() &&
         path.compare(path.size() - extension.size(), extension.size(), extension) == 0;
-    return ti83 ? tifile::Model::TI83 : tifile::Model::TI83Plus;
+    return ti83 ? CalculatorModel::TI83 : CalculatorModel::TI83Plus;
 }
 
 } // namespace
@@ -41,11 +41,11 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
         err << "corvane: " << link::sendingUnavailable() << "\n";
         return 1;
     }
-    std::optional<tifile::Model> model;
+    std::optional<CalculatorModel> model;
     // The CE takes the TI-83 Plus's .8xp files.
     bool ce = options.model && *options.model == "ce";
     if (options.model) {
-        model = ce ? tifile::Model::TI83Plus : modelFromName(*options.model);
+        model = ce ? CalculatorModel::TI83Plus : modelFromName(*options.model);
         if (!model) {
             err << "corvane: --model must be " << kSendModelValues << ", not \"" << *options.model
                 << "\".\n";
@@ -89,7 +89,7 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
     int status = 0;
     for (std::size_t i = 0; i < options.files.size(); ++i) {
         const std::string& path = options.files[i];
-        const tifile::Model target = model.value_or(modelOfFile(path));
+        const CalculatorModel target = model.value_or(modelOfFile(path));
         const link::SendResult result = link::sendProgram({path, cable, target, 5, ce}, {});
         if (result.ok()) {
             out << path << ": sent to the " << link::calculatorTitle(target, ce) << ".\n";

@@ -125,7 +125,7 @@ BasicBuilt buildBasicPrograms(const Document& document, std::string_view baseNam
         fields.version = basicProgramVersion(tokens);
         fields.ownerByte = kind.screen.rows == kColourHomeScreen.rows ? tifile::kCeOwnerByte : 0;
         tifile::Built file =
-            tifile::buildProgramFile(tifile::Model::TI83Plus, part.variableName, body, fields);
+            tifile::buildProgramFile(CalculatorModel::TI83Plus, part.variableName, body, fields);
         if (!file.error.empty()) {
             built.error = std::move(file.error);
             built.files.clear();

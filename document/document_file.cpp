@@ -75,21 +75,44 @@ bool startReading(const std::string& path, LineReader& reader, const ReadCallbac
 
 } // namespace
 
+HeaderRead readDocumentHeader(LineReader& reader, const std::string& path, Document& header,
+                              const ReadCallbacks& callbacks) {
+    // Checked before each line is read: a file too short to be a document is told apart from
+    // one that cannot be read.
+    const auto tooShort = [&] {
+        return reader.ok() ? HeaderRead{path + ": not a document file: it has fewer than "
+                                               "three lines",
+                                        true}
+                           : HeaderRead{reader.error(), false};
+    };
+    for (auto [field, callback] :
+         {std::pair{&header.programName, &callbacks.programName},
+          std::pair{&header.calculatorFileName, &callbacks.calculatorFileName}}) {
+        if (reader.atEnd()) {
+            return tooShort();
+        }
+        if (!reader.readLine(*field)) {
+            return {reader.error(), reader.pastEnd()};
+        }
+        notify(*callback, *field);
+    }
+    if (reader.atEnd()) {
+        return tooShort();
+    }
+    return {};
+}
+
 ReadOutcome readDocumentFile(const std::string& path, const ReadCallbacks& callbacks) {
     ReadOutcome outcome = emptyOutcome();
     LineReader reader(path);
     if (!startReading(path, reader, callbacks, outcome)) {
         return outcome;
     }
-    for (auto [field, callback] :
-         {std::pair{&outcome.document.programName, &callbacks.programName},
-          std::pair{&outcome.document.calculatorFileName, &callbacks.calculatorFileName}}) {
-        if (!reader.readLine(*field)) {
-            outcome.error = reader.error();
-            outcome.pastEnd = reader.pastEnd();
-            return outcome;
-        }
-        notify(*callback, *field);
+    const HeaderRead header = readDocumentHeader(reader, path, outcome.document, callbacks);
+    if (!header.error.empty()) {
+        outcome.error = header.error;
+        outcome.pastEnd = header.pastEnd;
+        return outcome;
     }
     readTextLines(reader, callbacks, outcome);
     return outcome;

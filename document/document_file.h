@@ -50,6 +50,22 @@ struct ReadOutcome {
 // further line a line of the text. A file of fewer than three lines fails.
 ReadOutcome readDocumentFile(const std::string& path, const ReadCallbacks& callbacks = {});
 
+class LineReader;
+
+// How reading a document's header ended: `error` is empty when both header lines were read
+// and a text line follows; `pastEnd` tells a file too short to be a document from a failed
+// read.
+struct HeaderRead {
+    std::string error;
+    bool pastEnd = false;
+};
+
+// Reads the two header lines of the document file `path` from `reader`, which stands at its
+// start, into `header`, telling each line to `callbacks` as it is read; the reader is left
+// at the first text line. The one place that knows a document's header.
+HeaderRead readDocumentHeader(LineReader& reader, const std::string& path, Document& header,
+                              const ReadCallbacks& callbacks = {});
+
 // Reads a plain text file: every line is a line of the text; only an empty file fails.
 // The names of the outcome's document are left empty.
 ReadOutcome readPlainTextFile(const std::string& path, const ReadCallbacks& callbacks = {});

@@ -97,18 +97,19 @@ std::optional<tifile::ProgramFile> checkedProgram(const SendRequest& request, Se
                           std::string(cableTitle(Cable::DirectUsb)) + "), not the " +
                           std::string(cableTitle(request.cable.cable)) + "; nothing was sent.");
     }
-    if (request.ce && file.model == tifile::Model::TI83Plus && file.body.starts_with("\xBB\x6D")) {
+    if (request.ce && file.model == CalculatorModel::TI83Plus &&
+        file.body.starts_with("\xBB\x6D")) {
         return refuse(Failure::OtherModel,
                       fileName + " is an assembly program, which the TI-84 Plus CE does not run; "
                                  "nothing was sent. Send the TI-BASIC program (-ce.8xp) instead.");
     }
     if (file.model != request.model) {
         return refuse(Failure::OtherModel,
-                      fileName + " is a program for the " + std::string(modelTitle(file.model)) +
+                      fileName + " is a program for the " + std::string(factsOf(file.model).name) +
                           ", but the calculator chosen is a " +
                           std::string(calculatorTitle(request.model, request.ce)) +
                           "; nothing was sent. Send the " +
-                          std::string(programExtension(request.model)) + " program to a " +
+                          std::string(factsOf(request.model).extension) + " program to a " +
                           std::string(calculatorTitle(request.model, request.ce)) + ".");
     }
     return file;
@@ -136,16 +137,8 @@ std::optional<Cable> cableFromName(std::string_view name) {
     return std::nullopt;
 }
 
-std::string_view modelTitle(tifile::Model model) {
-    return model == tifile::Model::TI83 ? "TI-83" : "TI-83 Plus";
-}
-
-std::string_view calculatorTitle(tifile::Model model, bool ce) {
-    return ce ? "TI-84 Plus CE" : modelTitle(model);
-}
-
-std::string_view programExtension(tifile::Model model) {
-    return model == tifile::Model::TI83 ? ".83p" : ".8xp";
+std::string_view calculatorTitle(CalculatorModel model, bool ce) {
+    return ce ? "TI-84 Plus CE" : factsOf(model).name;
 }
 
 std::string_view deviceAccessHint() {

@@ -33,11 +33,6 @@ std::string_view cableTitle(Cable cable);
 std::string_view cableName(Cable cable);
 std::optional<Cable> cableFromName(std::string_view name);
 
-// "TI-83" or "TI-83 Plus".
-std::string_view modelTitle(tifile::Model model);
-// The program file extension for the model, with its dot.
-std::string_view programExtension(tifile::Model model);
-
 // The ways a send can end.
 enum class Failure {
     None,
@@ -61,7 +56,7 @@ struct SendResult {
 struct SendRequest {
     std::string path; // the .83p or .8xp file
     CableChoice cable;
-    tifile::Model model = tifile::Model::TI83Plus;
+    CalculatorModel model = CalculatorModel::TI83Plus;
     int timeoutSeconds = 5; // how long the calculator may take to answer
     // A TI-84 Plus CE or TI-83 Premium CE: .8xp programs of tokens, over the direct USB cable
     // only (the CE runs no assembly program).
@@ -83,12 +78,12 @@ SendResult sendProgram(const SendRequest& request, const SendEvents& events);
 
 struct Probed {
     CableChoice cable;
-    tifile::Model model;
+    CalculatorModel model;
     bool ce = false;
 };
 
 // "TI-83", "TI-83 Plus" or, for a CE, "TI-84 Plus CE".
-std::string_view calculatorTitle(tifile::Model model, bool ce);
+std::string_view calculatorTitle(CalculatorModel model, bool ce);
 
 // The link libraries' calculator and cable models a request opens, as their numbers.
 struct LibraryModels {

@@ -221,7 +221,7 @@ CalcModel calcModelFor(const SendRequest& request) {
     if (request.ce) {
         return CALC_TI84PCE_USB;
     }
-    const CalcModel calc = request.model == tifile::Model::TI83 ? CALC_TI83 : CALC_TI83P;
+    const CalcModel calc = request.model == CalculatorModel::TI83 ? CALC_TI83 : CALC_TI83P;
     return request.cable.cable == Cable::DirectUsb ? CALC_TI84P_USB : calc;
 }
 
@@ -316,11 +316,11 @@ std::optional<Probed> probe() {
             continue;
         }
         if (model == CALC_TI83) {
-            found = Probed{choice, tifile::Model::TI83};
+            found = Probed{choice, CalculatorModel::TI83};
         } else if (model == CALC_TI83P || model == CALC_TI84P || model == CALC_TI84P_USB) {
-            found = Probed{choice, tifile::Model::TI83Plus};
+            found = Probed{choice, CalculatorModel::TI83Plus};
         } else if (model == CALC_TI84PCE_USB || model == CALC_TI83PCE_USB) {
-            found = Probed{choice, tifile::Model::TI83Plus, true};
+            found = Probed{choice, CalculatorModel::TI83Plus, true};
         }
     }
     ticables_free_usb_devices(devices);

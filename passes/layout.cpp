@@ -1,5 +1,6 @@
 #include "layout.h"
 
+#include "document_file.h"
 #include "line_reader.h"
 #include "line_writer.h"
 #include "path.h"
@@ -84,22 +85,10 @@ LayoutOutcome layoutLines(const std::string& documentPath, const std::string& wo
     }
     // The header is skipped and checked before temp.ett is touched: a file too short to be a
     // document must not cost the previous build's output.
-    const auto tooShort = [&] {
-        return failure(document.ok()
-                           ? documentPath + ": not a document file: it has fewer than three lines"
-                           : document.error());
-    };
-    std::string line;
-    for (int header = 0; header < 2; ++header) {
-        if (document.atEnd()) {
-            return tooShort();
-        }
-        if (!document.readLine(line)) {
-            return failure(document.error());
-        }
-    }
-    if (document.atEnd()) {
-        return tooShort();
+    Document header;
+    if (const HeaderRead read = readDocumentHeader(document, documentPath, header);
+        !read.error.empty()) {
+        return failure(read.error);
     }
 
     LineWriter out(joinPath(workingFolder, "temp.ett"));
@@ -107,6 +96,7 @@ LayoutOutcome layoutLines(const std::string& documentPath, const std::string& wo
         return failure(out.error());
     }
     std::int64_t textLines = 0;
+    std::string line;
     std::vector<std::string_view> pieces;
     do {
         ++textLines;

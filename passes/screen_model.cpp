@@ -3,25 +3,8 @@
 #include "source_writer.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 
 namespace corvane {
-
-namespace {
-
-// The pen rows of a screen's rows, read from the codes the source writer writes.
-std::array<int, kRowsPerScreen> rowPenRows() {
-    std::array<int, kRowsPerScreen> rows{};
-    for (int r = 0; r < kRowsPerScreen; ++r) {
-        const std::string_view code = kRowPositions[static_cast<std::size_t>(r + 1)];
-        std::from_chars(code.data(), code.data() + code.size(), rows[static_cast<std::size_t>(r)],
-                        16);
-    }
-    return rows;
-}
-
-} // namespace
 
 ScreenRow drawnRow(std::string_view calculatorLine, int penRow, CalculatorModel model) {
     ScreenRow row;
@@ -42,11 +25,10 @@ std::size_t screenCountFor(std::size_t lineCount) {
 
 Screen layOutScreen(const std::vector<std::string>& calculatorLines, std::size_t lineCount,
                     std::size_t index, CalculatorModel model) {
-    static const std::array<int, kRowsPerScreen> penRows = rowPenRows();
     lineCount = std::min(lineCount, calculatorLines.size());
     Screen screen;
     for (std::size_t r = 0; r < kRowsPerScreen && index * kRowsPerScreen + r < lineCount; ++r) {
-        screen.push_back(drawnRow(calculatorLines[index * kRowsPerScreen + r], penRows[r], model));
+        screen.push_back(drawnRow(calculatorLines[index * kRowsPerScreen + r], kPenRows[r], model));
     }
     return screen;
 }

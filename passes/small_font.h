@@ -1,14 +1,15 @@
 #pragma once
 
+#include "calculator_model.h"
+
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace corvane {
 
-// The two calculators a build makes programs for. Their character sets differ in one code:
-// only the TI-83 Plus has a glyph for ß.
-enum class CalculatorModel { TI83, TI83Plus };
+// The calculators' character sets differ in one code: only the TI-83 Plus has a glyph for ß.
 
 // The screen the small font is drawn on: 96 columns. A calculator line is drawn from pen
 // column 1, and _VPutS stops at the right edge, so a line may take 95 pixels.
@@ -28,6 +29,27 @@ std::string shownCodes(std::string_view calculatorLine, CalculatorModel model);
 
 // The program name as the ION shell lists it: the name's bytes through the map.
 std::string shownTitle(std::string_view programName, CalculatorModel model);
+
+// The small font's advance of every calculator code, gap included, 16 codes a row (row 8x
+// holds 80h-8Fh). Code 00h and F8h-FFh have no glyph.
+inline constexpr std::array<std::uint8_t, 256> kSmallFontWidths{
+    0, 6, 4, 4, 4, 4, 4, 5, 4, 4, 4, 4, 4, 4, 4, 5, // 0x
+    4, 5, 4, 4, 5, 5, 4, 5, 6, 5, 4, 4, 5, 6, 3, 3, // 1x
+    1, 2, 4, 6, 6, 4, 5, 2, 3, 3, 6, 4, 3, 4, 2, 4, // 2x
+    4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 2, 3, 4, 4, 4, 4, // 3x
+    6, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, // 4x
+    4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 3, 4, 4, // 5x
+    3, 4, 4, 4, 4, 4, 3, 4, 4, 2, 4, 4, 3, 6, 4, 4, // 6x
+    4, 4, 4, 3, 3, 4, 4, 6, 4, 4, 5, 4, 2, 4, 5, 4, // 7x
+    4, 3, 4, 4, 4, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, // 8x
+    5, 5, 5, 5, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, // 9x
+    4, 4, 6, 6, 6, 6, 6, 6, 6, 6, 4, 4, 4, 4, 5, 5, // Ax
+    5, 5, 4, 4, 5, 5, 3, 3, 4, 4, 2, 5, 4, 5, 6, 4, // Bx
+    4, 3, 4, 5, 6, 5, 5, 5, 5, 6, 6, 4, 4, 4, 3, 4, // Cx
+    3, 4, 3, 4, 4, 4, 4, 4, 4, 4, 4, 4, 3, 3, 4, 3, // Dx
+    3, 6, 5, 6, 5, 6, 5, 6, 5, 6, 5, 6, 5, 2, 3, 5, // Ex
+    6, 4, 6, 5, 5, 4, 4, 6, 0, 0, 0, 0, 0, 0, 0, 0, // Fx
+};
 
 // The small font's advance for a calculator code, in pixels, its one-pixel gap included;
 // 0 for a code without a glyph.

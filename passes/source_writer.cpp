@@ -24,6 +24,35 @@ const std::string_view kHeaderTemplate = "        .nolist\r\n"
 
 namespace {
 
+// The instructions the writer emits, each beside the bytes it assembles to, so that the size
+// of the program's code follows what is written. The header template ends in ret and
+// jr nc,debut.
+struct CodeLine {
+    std::string_view text;
+    std::int64_t bytes;
+};
+constexpr std::int64_t kHeaderCodeBytes = 1 + 2;
+constexpr std::int64_t kTitleTerminatorBytes = 1;
+constexpr CodeLine kStartCode[] = {{"   bcall(_indicatorOff)", 3}, {"   bcall(_clrlcdf)", 3}};
+// A row: ld hl,pen position; ld (pencol),hl; ld hl,string; bcall(_vputs).
+constexpr std::int64_t kRowCodeBytes = 3 + 3 + 3 + 3;
+constexpr CodeLine kScreenEndCode[] = {{"    bcall(_getkey)", 3}, {"    bcall(_clrlcdf)", 3}};
+constexpr CodeLine kProgramEndCode[] = {{"   ret", 1}};
+
+template <std::size_t N> constexpr std::int64_t bytesOf(const CodeLine (&lines)[N]) {
+    std::int64_t bytes = 0;
+    for (const CodeLine& line : lines) {
+        bytes += line.bytes;
+    }
+    return bytes;
+}
+
+template <std::size_t N> void writeCode(LineWriter& out, const CodeLine (&lines)[N]) {
+    for (const CodeLine& line : lines) {
+        out.writeLine(line.text);
+    }
+}
+
 constexpr char kCurrencySign = '\xA4';
 constexpr char kQuote = '"';
 
@@ -37,10 +66,14 @@ void appendLabelNumber(std::string& out, std::int64_t lineNumber) {
     out.append(digits, length);
 }
 
-// Replaces `out` with the row line that draws line `lineNumber` on screen row `row`.
+// Replaces `out` with the row line that draws line `lineNumber` on screen row `row` (from 0):
+// the pen row as two upper-case hex digits, then column 1.
 void setRowLine(std::string& out, int row, std::int64_t lineNumber) {
+    constexpr char kHexDigits[] = "0123456789ABCDEF";
+    const int penRow = kPenRows[static_cast<std::size_t>(row)];
     out = "    ld hl,";
-    out += kRowPositions[static_cast<std::size_t>(row)];
+    out += kHexDigits[penRow / 16];
+    out += kHexDigits[penRow % 16];
     out += "01h \\ ld (pencol),hl \\ ld hl,lng";
     appendLabelNumber(out, lineNumber);
     out += " \\ bcall(_vputs)";
@@ -92,6 +125,15 @@ SourceOutcome failure(std::string error, std::int64_t screenCount = 0) {
 
 } // namespace
 
+std::int64_t programCodeBytes(std::int64_t lineCount, std::size_t programNameLength) {
+    const std::int64_t fullScreens = lineCount / kRowsPerScreen;
+    const std::int64_t lastRows = lineCount % kRowsPerScreen;
+    const std::int64_t screenEnd = bytesOf(kScreenEndCode);
+    return kHeaderCodeBytes + static_cast<std::int64_t>(programNameLength) + kTitleTerminatorBytes +
+           bytesOf(kStartCode) + fullScreens * (kRowsPerScreen * kRowCodeBytes + screenEnd) +
+           lastRows * kRowCodeBytes + screenEnd + bytesOf(kProgramEndCode);
+}
+
 std::string lineLabel(std::int64_t lineNumber) {
     std::string label = "lng";
     appendLabelNumber(label, lineNumber);
@@ -132,8 +174,7 @@ SourceOutcome writeAssemblySource(const std::string& workingFolder, std::int64_t
     appendDbString(row, programName);
     out.writeLine(row);
     out.writeLine("debut:");
-    out.writeLine("   bcall(_indicatorOff)");
-    out.writeLine("   bcall(_clrlcdf)");
+    writeCode(out, kStartCode);
 
     const std::int64_t screenCount = lineCount / kRowsPerScreen + 1;
     if (callbacks.screenCountReady) {
@@ -142,19 +183,18 @@ SourceOutcome writeAssemblySource(const std::string& workingFolder, std::int64_t
 
     std::int64_t lineNumber = 0;
     const auto writeScreen = [&](std::int64_t rows) {
-        for (int r = 1; r <= rows; ++r) {
+        for (int r = 0; r < rows; ++r) {
             setRowLine(row, r, ++lineNumber);
             out.writeLine(row);
         }
-        out.writeLine("    bcall(_getkey)");
-        out.writeLine("    bcall(_clrlcdf)");
+        writeCode(out, kScreenEndCode);
     };
     for (std::int64_t screen = 1; screen < screenCount && out.ok(); ++screen) {
         processEvents();
         writeScreen(kRowsPerScreen);
     }
     writeScreen(lineCount - kRowsPerScreen * (screenCount - 1));
-    out.writeLine("   ret");
+    writeCode(out, kProgramEndCode);
 
     std::string line;
     std::string converted;

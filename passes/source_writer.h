@@ -14,10 +14,13 @@ extern const std::string_view kHeaderTemplate;
 // The program shows the calculator lines ten to a screen and waits for a key after each.
 inline constexpr int kRowsPerScreen = 10;
 
-// The pen-row codes of the ten rows of a screen, as two upper-case hex digits: rows lie 6
-// pixels apart from pixel row 1. Indices 1 to 10 are used.
-inline constexpr std::array<std::string_view, 11> kRowPositions{"",   "01", "07", "0D", "13", "19",
-                                                                "1F", "25", "2B", "31", "37"};
+// The pen row of each row of a screen: rows lie 6 pixels apart from pixel row 1.
+inline constexpr std::array<int, kRowsPerScreen> kPenRows{1, 7, 13, 19, 25, 31, 37, 43, 49, 55};
+
+// Bytes of code the written program holds for `lineCount` calculator lines, from the first
+// byte the shell runs to the final ret: the header's ret and jr, the title string, the code
+// of every screen, and the end. The strings of the lines follow the code.
+std::int64_t programCodeBytes(std::int64_t lineCount, std::size_t programNameLength);
 
 // "lng" and the line number, padded to at least three digits: lng001, lng999, lng1000.
 std::string lineLabel(std::int64_t lineNumber);

@@ -17,8 +17,6 @@ namespace corvane {
 
 namespace {
 
-constexpr tifile::Model kModels[] = {tifile::Model::TI83, tifile::Model::TI83Plus};
-
 QString text(std::string_view bytes) {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
@@ -64,8 +62,8 @@ std::optional<link::Probed> chooseConnection(QWidget* parent, const link::Probed
     cables->setCurrentIndex(std::max(0, cables->findData(static_cast<int>(proposed.cable.cable))));
     auto* models = new QComboBox(&dialog);
     models->setObjectName(QStringLiteral("modelBox"));
-    for (const tifile::Model model : kModels) {
-        models->addItem(text(link::modelTitle(model)), static_cast<int>(model));
+    for (const ModelFacts& facts : kModels) {
+        models->addItem(text(facts.name), static_cast<int>(facts.model));
     }
     models->setCurrentIndex(models->findData(static_cast<int>(proposed.model)));
 
@@ -81,7 +79,7 @@ std::optional<link::Probed> chooseConnection(QWidget* parent, const link::Probed
         return std::nullopt;
     }
     return link::Probed{{static_cast<link::Cable>(cables->currentData().toInt()), 1},
-                        static_cast<tifile::Model>(models->currentData().toInt())};
+                        static_cast<CalculatorModel>(models->currentData().toInt())};
 }
 
 CalculatorSender::CalculatorSender(QWidget& window, WarningSink warn, Services services)
@@ -111,8 +109,8 @@ void CalculatorSender::send(const QString& ti83, const QString& ti83Plus, FileDi
     if (!chosen) {
         return;
     }
-    const std::optional<QString> path =
-        programFile(chosen->model == tifile::Model::TI83 ? ti83 : ti83Plus, chosen->model, dialog);
+    const std::optional<QString> path = programFile(
+        chosen->model == CalculatorModel::TI83 ? ti83 : ti83Plus, chosen->model, dialog);
     if (path) {
         start(*path, *chosen);
     }
@@ -127,12 +125,13 @@ std::optional<link::Probed> CalculatorSender::connection() {
         }
         remembered_ = found ? found
                             : services_.choose(&window_, {{link::Cable::SilverLink, 1},
-                                                          tifile::Model::TI83Plus});
+                                                          CalculatorModel::TI83Plus});
     }
     return remembered_;
 }
 
-std::optional<QString> CalculatorSender::programFile(const QString& delivered, tifile::Model model,
+std::optional<QString> CalculatorSender::programFile(const QString& delivered,
+                                                     CalculatorModel model,
                                                      FileDialog& dialog) const {
     if (!delivered.isEmpty() && QFileInfo::exists(delivered)) {
         return delivered;
@@ -140,7 +139,7 @@ std::optional<QString> CalculatorSender::programFile(const QString& delivered, t
     const FilterScope filter(dialog, QStringLiteral("Calculator programs (*.83p *.8xp)"));
     dialog.DialogTitle = QStringLiteral("Send a program to the calculator");
     dialog.Flags = FileDialog::kFileMustExist;
-    dialog.FileName = QStringLiteral("*") + text(link::programExtension(model));
+    dialog.FileName = QStringLiteral("*") + text(factsOf(model).extension);
     if (!dialog.ShowOpen()) {
         return std::nullopt;
     }
@@ -150,9 +149,9 @@ std::optional<QString> CalculatorSender::programFile(const QString& delivered, t
 void CalculatorSender::start(const QString& path, const link::Probed& connection) {
     program_ = QFileInfo(path).fileName();
     cancel_ = false;
-    progress_ = new QProgressDialog(QStringLiteral("Sending %1 to the %2…")
-                                        .arg(program_, text(link::modelTitle(connection.model))),
-                                    QStringLiteral("Cancel"), 0, 100, &window_);
+    progress_ = new QProgressDialog(
+        QStringLiteral("Sending %1 to the %2…").arg(program_, text(factsOf(connection.model).name)),
+        QStringLiteral("Cancel"), 0, 100, &window_);
     progress_->setObjectName(QStringLiteral("sendProgress"));
     progress_->setWindowTitle(QStringLiteral("Send to calculator"));
     progress_->setAttribute(Qt::WA_DeleteOnClose);

@@ -52,7 +52,7 @@ class CalculatorSender final : public QObject {
 
   private:
     std::optional<link::Probed> connection();
-    std::optional<QString> programFile(const QString& delivered, tifile::Model model,
+    std::optional<QString> programFile(const QString& delivered, CalculatorModel model,
                                        FileDialog& dialog) const;
     void start(const QString& path, const link::Probed& connection);
     void showProgress(std::size_t sent, std::size_t total);

@@ -84,15 +84,15 @@ TEST_F(Asm83, WritesBothProgramFilesOfTheWorkedExample) {
 
     struct Expected {
         const char* file;
-        corvane::tifile::Model model;
+        corvane::CalculatorModel model;
         std::string bodyStart;
     };
     const Expected cases[] = {
-        {"tmp.8xp", corvane::tifile::Model::TI83Plus,
+        {"tmp.8xp", corvane::CalculatorModel::TI83Plus,
          std::string("\xBB\x6D\xC9\x30\x05"
                      "Demo\0",
                      10)},
-        {"tmp.83p", corvane::tifile::Model::TI83,
+        {"tmp.83p", corvane::CalculatorModel::TI83,
          std::string("\xC9\x30\x05"
                      "Demo\0",
                      8)},

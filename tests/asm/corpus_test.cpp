@@ -151,8 +151,8 @@ TEST_P(Corpus, AssemblesAsAnnotated) {
     const corvane::tifile::Parsed parsed = corvane::tifile::parseProgramFile(result.output);
     ASSERT_TRUE(parsed.file) << parsed.error;
     EXPECT_EQ(parsed.file->model, input.form == OutputForm::TI83Plus
-                                      ? corvane::tifile::Model::TI83Plus
-                                      : corvane::tifile::Model::TI83);
+                                      ? corvane::CalculatorModel::TI83Plus
+                                      : corvane::CalculatorModel::TI83);
     EXPECT_EQ(parsed.file->name, input.programName);
     EXPECT_EQ(parsed.file->type, corvane::tifile::kProtectedProgramType);
     EXPECT_EQ(parsed.file->body, result.image);

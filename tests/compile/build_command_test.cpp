@@ -45,10 +45,10 @@ TEST(RunBuild, DeliversFreshProgramsUnderTheCalculatorNameAfterBothWaits) {
     EXPECT_EQ(outcome.lineCount, 1);
     EXPECT_EQ(outcome.screenCount, 1);
     EXPECT_EQ(scene.shownScreenCount, 1);
-    expectDelivered(scene.work / "story.83p", tifile::Model::TI83, "STORY");
-    expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "STORY");
+    expectDelivered(scene.work / "story.83p", CalculatorModel::TI83, "STORY");
+    expectDelivered(scene.work / "story.8xp", CalculatorModel::TI83Plus, "STORY");
     EXPECT_EQ(outcome.deliveredSize, fs::file_size(scene.work / "story.83p"));
-    EXPECT_EQ(fs::file_size(scene.work / "story.83p"), programBytes(tifile::Model::TI83).size());
+    EXPECT_EQ(fs::file_size(scene.work / "story.83p"), programBytes(CalculatorModel::TI83).size());
     // The tool chain works on its own copy of the source, started through comp.bat.
     EXPECT_EQ(readFile(scene.app / "tmp.z80"), readFile(scene.work / "tmp.z80"));
     EXPECT_EQ(readFile(scene.app / "comp.bat"), compBatContents(scene.app.string()));
@@ -71,7 +71,7 @@ TEST(RunBuild, WaitsForASlowToolChainBeyondTheSecondWait) {
 
     ASSERT_TRUE(outcome.ok) << outcome.message;
     EXPECT_GE(scene.deliveredAt - scene.chain.startedAt, 7.0);
-    expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "STORY");
+    expectDelivered(scene.work / "story.8xp", CalculatorModel::TI83Plus, "STORY");
 }
 
 // Without the fixed waits the tool chain starts at once and its programs are delivered as
@@ -214,7 +214,7 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
         {"the tool chain leaves a damaged program",
          [](Scene& s) {
              s.chain.atStart = [&s] {
-                 std::string bytes = programBytes(tifile::Model::TI83);
+                 std::string bytes = programBytes(CalculatorModel::TI83);
                  bytes.back() ^= 0x5A;
                  writeFile(s.app / "tmp.83p", bytes);
              };

@@ -62,7 +62,7 @@ TEST(CalculatorFit, CountsTheLinesEachLimitAllows) {
         EXPECT_EQ(fit.error, "");
         EXPECT_EQ(fit.fits, c.linesThatFit == c.lines);
         EXPECT_EQ(fit.linesThatFit, c.linesThatFit);
-        EXPECT_EQ(fit.limiting, Calculator::TI83Plus);
+        EXPECT_EQ(fit.limiting, CalculatorModel::TI83Plus);
         if (!fit.fits) {
             EXPECT_NE(fit.message.find("TI-83 Plus program holds at most " +
                                        std::to_string(c.linesThatFit) + " of them"),

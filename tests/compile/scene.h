@@ -12,9 +12,9 @@
 namespace corvane::test {
 
 // Program files as the tool chain leaves them: named TMP after tmp.z80.
-inline std::string programBytes(tifile::Model model) {
+inline std::string programBytes(CalculatorModel model) {
     const std::string body =
-        model == tifile::Model::TI83Plus ? std::string("\xBB\x6D\xC9", 3) : std::string("\xC9");
+        model == CalculatorModel::TI83Plus ? std::string("\xBB\x6D\xC9", 3) : std::string("\xC9");
     return tifile::buildProgramFile(model, "TMP", body).bytes;
 }
 
@@ -43,10 +43,10 @@ struct Scene {
     // The tool chain's outputs in the program folder.
     void produce(bool ti83 = true, bool ti83Plus = true) const {
         if (ti83) {
-            writeFile(app / "tmp.83p", programBytes(tifile::Model::TI83));
+            writeFile(app / "tmp.83p", programBytes(CalculatorModel::TI83));
         }
         if (ti83Plus) {
-            writeFile(app / "tmp.8xp", programBytes(tifile::Model::TI83Plus));
+            writeFile(app / "tmp.8xp", programBytes(CalculatorModel::TI83Plus));
         }
     }
 
@@ -93,7 +93,7 @@ inline std::set<std::pair<std::string, std::uintmax_t>> filesIn(const fs::path& 
     return files;
 }
 
-inline void expectDelivered(const fs::path& path, tifile::Model model, const std::string& name) {
+inline void expectDelivered(const fs::path& path, CalculatorModel model, const std::string& name) {
     const tifile::Parsed parsed = tifile::parseProgramFile(readFile(path));
     ASSERT_TRUE(parsed.file) << path << ": " << parsed.error;
     EXPECT_EQ(parsed.file->model, model);

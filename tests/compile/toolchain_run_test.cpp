@@ -13,8 +13,8 @@ namespace {
 // outputs at hand in the program folder as ready.83p and ready.8xp.
 void useRealToolChain(Scene& scene, const std::string& script) {
     scene.launcher = makeSystemLauncher();
-    writeFile(scene.app / "ready.83p", programBytes(tifile::Model::TI83));
-    writeFile(scene.app / "ready.8xp", programBytes(tifile::Model::TI83Plus));
+    writeFile(scene.app / "ready.83p", programBytes(CalculatorModel::TI83));
+    writeFile(scene.app / "ready.8xp", programBytes(CalculatorModel::TI83Plus));
 #ifdef _WIN32
     for (const char* ready : {"ready.83p", "ready.8xp"}) {
         fs::last_write_time(scene.app / ready,
@@ -51,8 +51,8 @@ TEST(RealProcess, AToolChainThatFinishesAtOnceStillTakesTwoFullWaits) {
 
     ASSERT_TRUE(outcome.ok) << outcome.message;
     EXPECT_GE(elapsed, 4.0);
-    expectDelivered(scene.work / "story.83p", tifile::Model::TI83, "STORY");
-    expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "STORY");
+    expectDelivered(scene.work / "story.83p", CalculatorModel::TI83, "STORY");
+    expectDelivered(scene.work / "story.8xp", CalculatorModel::TI83Plus, "STORY");
 }
 
 struct RealCase {
@@ -132,8 +132,8 @@ TEST(RealToolChain, AOneLineDocumentBuildsIntoBothProgramsWithTheirSize) {
     const BuildOutcome outcome = scene.build();
 
     ASSERT_TRUE(outcome.ok) << outcome.message;
-    expectDelivered(scene.work / "story.83p", tifile::Model::TI83, "TALE1");
-    expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "TALE1");
+    expectDelivered(scene.work / "story.83p", CalculatorModel::TI83, "TALE1");
+    expectDelivered(scene.work / "story.8xp", CalculatorModel::TI83Plus, "TALE1");
     EXPECT_EQ(outcome.deliveredSize, fs::file_size(scene.work / "story.83p"));
     EXPECT_EQ(fs::file_size(scene.work / "story.83p"), fs::file_size(scene.app / "tmp.83p"));
 }
@@ -169,8 +169,8 @@ TEST(RealToolChain, BuildsInAProgramFolderWithBlanksParenthesesOrLettersBeyondAs
         const BuildOutcome outcome = scene.build();
 
         ASSERT_TRUE(outcome.ok) << outcome.message;
-        expectDelivered(scene.work / "story.83p", tifile::Model::TI83, "STORY");
-        expectDelivered(scene.work / "story.8xp", tifile::Model::TI83Plus, "STORY");
+        expectDelivered(scene.work / "story.83p", CalculatorModel::TI83, "STORY");
+        expectDelivered(scene.work / "story.8xp", CalculatorModel::TI83Plus, "STORY");
         if (const char* keep = std::getenv("CORVANE_KEEP_TOOLCHAIN_OUTPUT"); keep && c.kept) {
             fs::create_directories(keep);
             for (const char* file : {"tmp.z80", "tmp.83p", "tmp.8xp"}) {

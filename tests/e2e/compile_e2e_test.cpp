@@ -31,7 +31,7 @@ std::vector<std::string> calculatorLines() {
 }
 
 // The program file at `path` is named STORY and shows the text's calculator lines.
-void verifyProgram(const QString& path, tifile::Model model) {
+void verifyProgram(const QString& path, CalculatorModel model) {
     const std::string file = bytesOf(path);
     const tifile::Parsed parsed = tifile::parseProgramFile(file);
     QVERIFY2(parsed.file, parsed.error.c_str());
@@ -95,8 +95,8 @@ class CompileEndToEndTest : public QObject {
         QVERIFY(w.window->isEnabled());
         QVERIFY(noHourglass(*w.window));
 
-        verifyProgram(out("story.83p"), tifile::Model::TI83);
-        verifyProgram(out("story.8xp"), tifile::Model::TI83Plus);
+        verifyProgram(out("story.83p"), CalculatorModel::TI83);
+        verifyProgram(out("story.8xp"), CalculatorModel::TI83Plus);
         QCOMPARE(w.line("TxtNbEcran")->text(), QStringLiteral("1"));
         QCOMPARE(w.line("txtTailleFichier")->text(),
                  QString::number(QFileInfo(out("story.83p")).size()));

@@ -13,7 +13,7 @@ struct _z80_cpu_context;
 
 namespace corvane::harness {
 
-using tifile::Model;
+using Model = CalculatorModel;
 
 // Where ION loads a program and where its code starts, per calculator.
 std::uint16_t progstart(Model model);

@@ -12,7 +12,7 @@ namespace corvane::link {
 namespace {
 
 using test::TempFolder;
-using tifile::Model;
+using Model = CalculatorModel;
 
 TEST(SendToCe, OpensTheCeModelOverDirectUsb) {
     SendRequest request;

@@ -17,8 +17,8 @@ TEST(NoLink, FindsNoCableAndSaysWhyItCannotSend) {
     const test::TempFolder folder;
     const std::string path = folder.file("HELLO.8xp");
     test::writeFile(path,
-                    tifile::buildProgramFile(tifile::Model::TI83Plus, "HELLO", "\xBB\x6D").bytes);
-    const SendResult result = sendProgram({path, {}, tifile::Model::TI83Plus}, {});
+                    tifile::buildProgramFile(CalculatorModel::TI83Plus, "HELLO", "\xBB\x6D").bytes);
+    const SendResult result = sendProgram({path, {}, CalculatorModel::TI83Plus}, {});
     EXPECT_EQ(result.failure, Failure::NoCable);
     EXPECT_EQ(result.message, sendingUnavailable());
 }

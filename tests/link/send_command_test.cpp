@@ -39,7 +39,7 @@ TEST_P(SendCommandTest, ExitsZeroOnlyWhenEveryFileArrived) {
         const std::string name = file.substr(0, file.find('.'));
         const bool ti83 = file.ends_with(".83p");
         const std::string body = ti83 ? std::string("\xC9", 1) : std::string("\xBB\x6D\xC9", 3);
-        const auto model = ti83 ? tifile::Model::TI83 : tifile::Model::TI83Plus;
+        const auto model = ti83 ? CalculatorModel::TI83 : CalculatorModel::TI83Plus;
         test::writeFile(folder.file(file), tifile::buildProgramFile(model, name, body).bytes);
         options.files.push_back(folder.file(file));
     }

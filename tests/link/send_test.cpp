@@ -13,7 +13,7 @@ namespace corvane::link {
 namespace {
 
 using test::TempFolder;
-using tifile::Model;
+using Model = CalculatorModel;
 
 // A program file for `model` named HELLO with a body of `size` bytes.
 std::string writeProgram(const TempFolder& folder, Model model, std::size_t size,
@@ -27,7 +27,7 @@ std::string writeProgram(const TempFolder& folder, Model model, std::size_t size
         body[1] = 0x6D;
     }
     const std::string path =
-        folder.file(std::string("HELLO") + std::string(programExtension(model)));
+        folder.file(std::string("HELLO") + std::string(factsOf(model).extension));
     test::writeFile(path, tifile::buildProgramFile(model, "HELLO", body).bytes);
     return path;
 }

@@ -1,3 +1,4 @@
+#include "calculator_font.h"
 #include "small_font.h"
 
 #include <gtest/gtest.h>
@@ -5,6 +6,16 @@
 
 namespace corvane {
 namespace {
+
+// A zero byte ends a string; every other byte's code has a glyph in the preview.
+TEST(SmallFont, EveryMappedCodeHasAGlyph) {
+    for (const ModelFacts& facts : kModels) {
+        for (int byte = 1; byte < 256; ++byte) {
+            const std::uint8_t code = calculatorCode(std::uint8_t(byte), facts.model);
+            EXPECT_NE(glyphFor(code), nullptr) << facts.name << " code " << int(code);
+        }
+    }
+}
 
 // Figures of the small font that published sources state one by one; the table must agree.
 TEST(SmallFont, WidthsOfCodes) {

@@ -206,7 +206,7 @@ TEST_F(SourceWriter, EveryRowNamesALabelThatTheDataSectionDefines) {
     EXPECT_EQ(named, defined);
     for (int i = 1; i <= kLines; ++i) {
         EXPECT_EQ(named[i - 1], lineLabel(i));
-        EXPECT_EQ(codes[i - 1], kRowPositions[(i - 1) % 10 + 1]) << "line " << i;
+        EXPECT_EQ(std::stoi(codes[i - 1], nullptr, 16), kPenRows[(i - 1) % 10]) << "line " << i;
         EXPECT_EQ(data[i - 1].second, "    .db \"line  " + std::to_string(i) + "\",0");
     }
     EXPECT_EQ(codes[5], "1F");

@@ -70,21 +70,13 @@ Compiled AppFolderCopy::compile(const std::string& programName,
     return compiled;
 }
 
-CalculatorModel calculatorModel(harness::Model model) {
-    return model == harness::Model::TI83Plus ? CalculatorModel::TI83Plus : CalculatorModel::TI83;
-}
-
 std::vector<std::string> cutLine(const std::string& line) {
     const std::vector<std::string_view> pieces = cutTextLine(line);
     return {pieces.begin(), pieces.end()};
 }
 
-std::uint8_t calculatorCode(std::uint8_t ansi, harness::Model model) {
-    return corvane::calculatorCode(ansi, calculatorModel(model));
-}
-
 std::string shownText(const std::string& calculatorLine, harness::Model model) {
-    return shownCodes(calculatorLine, calculatorModel(model));
+    return shownCodes(calculatorLine, model);
 }
 
 } // namespace corvane::programs

@@ -42,16 +42,11 @@ class AppFolderCopy {
     std::filesystem::path app_;
 };
 
-CalculatorModel calculatorModel(harness::Model model);
-
 // The calculator lines a text line is cut into, by the layout pass's own cut.
 std::vector<std::string> cutLine(const std::string& line);
 
 // What a calculator line shows once written into the source: every space doubled, the
 // currency sign (A4h) a single space, then every byte through the character map.
 std::string shownText(const std::string& calculatorLine, harness::Model model);
-
-// The calculator code a Windows-1252 byte becomes in strings of the source.
-std::uint8_t calculatorCode(std::uint8_t ansi, harness::Model model);
 
 } // namespace corvane::programs

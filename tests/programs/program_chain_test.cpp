@@ -62,8 +62,8 @@ void expectPreviewShowsTheRun(const harness::RunResult& run, const std::string& 
         text += (i == 0 ? "" : "\r\n") + textLines[i];
     }
     const std::vector<std::string> lines = layoutText(text);
-    const std::vector<Screen> preview = layOutScreens(lines, lines.size(), calculatorModel(model));
-    EXPECT_EQ(shownTitle(programName, calculatorModel(model)), title);
+    const std::vector<Screen> preview = layOutScreens(lines, lines.size(), model);
+    EXPECT_EQ(shownTitle(programName, model), title);
     ASSERT_EQ(preview.size(), run.keyWaits.size());
     for (std::size_t s = 0; s < preview.size(); ++s) {
         const harness::Screen& drawn = run.keyWaits[s];
@@ -238,7 +238,7 @@ TEST(CalculatorLimit, TheCodeLineLimitIsWhereTheTI83PlusCodeReachesC000) {
     AppFolderCopy app;
     for (const std::string title : {"Demo", "My story"}) {
         SCOPED_TRACE(title);
-        const std::int64_t limit = ti83PlusCodeLineLimit(title.size());
+        const std::int64_t limit = codeLineLimit(corvane::CalculatorModel::TI83Plus, title.size());
         const Compiled atLimit = app.compile(title, std::vector<std::string>(limit, ""));
         EXPECT_EQ(atLimit.exitStatus, 0) << atLimit.log;
         EXPECT_TRUE(atLimit.file83Plus);

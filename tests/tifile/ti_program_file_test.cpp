@@ -40,7 +40,7 @@ const std::string kIonBody83 = hex("C9 30 03 48 49 00 C9");
 
 // Files produced by libtifiles itself for the same program, comment area all zero.
 struct WorkedExample {
-    Model model;
+    CalculatorModel model;
     std::string body;
     std::string file;
 };
@@ -48,11 +48,11 @@ struct WorkedExample {
 TEST(ProgramFile, ReproducesIndependentlyProducedFiles) {
     const std::string zeroComment(42, '\0');
     const WorkedExample examples[] = {
-        {Model::TI83Plus, kIonBody83Plus,
+        {CalculatorModel::TI83Plus, kIonBody83Plus,
          "**TI83F*" + hex("1A 0A 00") + zeroComment +
              hex("1C 00 0D 00 0B 00 06 48 45 4C 4C 4F 00 00 00 00 00 0B 00 09 00"
                  "BB 6D C9 30 03 48 49 00 C9 24 05")},
-        {Model::TI83, kIonBody83,
+        {CalculatorModel::TI83, kIonBody83,
          "**TI83**" + hex("1A 0A 00") + zeroComment +
              hex("18 00 0B 00 09 00 06 48 45 4C 4C 4F 00 00 00 09 00"
                  "07 00 C9 30 03 48 49 00 C9 F4 03")},
@@ -77,7 +77,7 @@ TEST(ProgramFile, ReadsAPublishedTestVector) {
                                  "03 00 BB 6D C9 18 04");
     const Parsed parsed = parseProgramFile(file);
     ASSERT_TRUE(parsed.file) << parsed.error;
-    EXPECT_EQ(parsed.file->model, Model::TI83Plus);
+    EXPECT_EQ(parsed.file->model, CalculatorModel::TI83Plus);
     EXPECT_EQ(parsed.file->name, "MINIMAL");
     EXPECT_EQ(parsed.file->type, kProtectedProgramType);
     EXPECT_EQ(parsed.file->body, hex("BB 6D C9"));
@@ -99,7 +99,7 @@ TEST(ProgramFile, VariableNames) {
 }
 
 TEST(ProgramFile, RefusesBadNamesAndOversizedBodies) {
-    for (const Model model : {Model::TI83, Model::TI83Plus}) {
+    for (const CalculatorModel model : {CalculatorModel::TI83, CalculatorModel::TI83Plus}) {
         EXPECT_NE(buildProgramFile(model, "hello", "x").error, "");
         EXPECT_EQ(buildProgramFile(model, "hello", "x").bytes, "");
         EXPECT_NE(buildProgramFile(model, "NINECHARS", "x").error, "");
@@ -110,7 +110,8 @@ TEST(ProgramFile, RefusesBadNamesAndOversizedBodies) {
 }
 
 TEST(ProgramFile, LargestBodyFillsTheDataSectionLength) {
-    const Built built = buildProgramFile(Model::TI83Plus, "BIG", std::string(maxBodySize(), 'x'));
+    const Built built =
+        buildProgramFile(CalculatorModel::TI83Plus, "BIG", std::string(maxBodySize(), 'x'));
     ASSERT_EQ(built.error, "");
     // The data-section length word at 35h is the field that runs out first.
     EXPECT_EQ(static_cast<unsigned char>(built.bytes[0x35]), 0xFF);
@@ -122,7 +123,8 @@ class RoundTrip : public InTempFolder {};
 TEST_F(RoundTrip, OwnReaderAndLibtifilesAgreeOnEveryBuiltFile) {
     std::mt19937 random(7);
     const std::size_t sizes[] = {0, 1, 2, 255, 256, 1000, 24000, maxBodySize()};
-    const std::pair<Model, const char*> models[] = {{Model::TI83, "83p"}, {Model::TI83Plus, "8xp"}};
+    const std::pair<CalculatorModel, const char*> models[] = {{CalculatorModel::TI83, "83p"},
+                                                              {CalculatorModel::TI83Plus, "8xp"}};
     const char* names[] = {"A", "PRGM1", "ABCDEFGH"};
     int n = 0;
     for (const auto& [model, extension] : models) {
@@ -148,7 +150,7 @@ TEST_F(RoundTrip, OwnReaderAndLibtifilesAgreeOnEveryBuiltFile) {
             writeFile(path, built.bytes);
             const auto reading = harness::readWithTifiles(path.string());
             ASSERT_EQ(reading.error, "");
-            EXPECT_EQ(reading.model, model == Model::TI83 ? 3 : 4);
+            EXPECT_EQ(reading.model, model == CalculatorModel::TI83 ? 3 : 4);
             EXPECT_EQ(built.bytes.substr(0, 8), reading.signature);
             EXPECT_EQ(reading.entries, 1u);
             EXPECT_EQ(reading.name, name);
@@ -168,7 +170,8 @@ struct Damage {
 };
 
 TEST(ProgramFile, RefusesDamagedFiles) {
-    const std::string sound = buildProgramFile(Model::TI83Plus, "HELLO", kIonBody83Plus).bytes;
+    const std::string sound =
+        buildProgramFile(CalculatorModel::TI83Plus, "HELLO", kIonBody83Plus).bytes;
     const Damage damages[] = {
         {"signature", 0, "**TI84F*"},
         {"signature tail", 8, hex("1A 0C 00")},
@@ -198,7 +201,7 @@ TEST(ProgramFile, RefusesDamagedFiles) {
 }
 
 TEST(ProgramFile, RefusesEveryTruncationAndExtension) {
-    for (const Model model : {Model::TI83, Model::TI83Plus}) {
+    for (const CalculatorModel model : {CalculatorModel::TI83, CalculatorModel::TI83Plus}) {
         const std::string sound = buildProgramFile(model, "HELLO", "some body").bytes;
         for (std::size_t length = 0; length < sound.size(); ++length) {
             EXPECT_FALSE(parseProgramFile(sound.substr(0, length)).file) << length;
@@ -209,7 +212,8 @@ TEST(ProgramFile, RefusesEveryTruncationAndExtension) {
 
 TEST(ProgramFile, SurvivesArbitraryBytes) {
     std::mt19937 random(11);
-    const std::string sound = buildProgramFile(Model::TI83Plus, "HELLO", kIonBody83Plus).bytes;
+    const std::string sound =
+        buildProgramFile(CalculatorModel::TI83Plus, "HELLO", kIonBody83Plus).bytes;
     for (int round = 0; round < 20000; ++round) {
         std::string bytes = sound;
         const int flips = 1 + static_cast<int>(random() % 4);
@@ -228,8 +232,8 @@ TEST(ProgramFile, SurvivesArbitraryBytes) {
 class Rename : public InTempFolder {};
 
 TEST_F(Rename, ReplacesTheNameAndChecksumOnly) {
-    for (const Model model : {Model::TI83, Model::TI83Plus}) {
-        const std::string body = model == Model::TI83Plus ? kIonBody83Plus : kIonBody83;
+    for (const CalculatorModel model : {CalculatorModel::TI83, CalculatorModel::TI83Plus}) {
+        const std::string body = model == CalculatorModel::TI83Plus ? kIonBody83Plus : kIonBody83;
         const fs::path path = folder_ / "tmp.prg";
         const std::string before = buildProgramFile(model, "TMP", body).bytes;
         writeFile(path, before);
@@ -248,7 +252,8 @@ TEST_F(Rename, ReplacesTheNameAndChecksumOnly) {
 }
 
 TEST_F(Rename, RefusesAndKeepsTheFileWhole) {
-    const std::string sound = buildProgramFile(Model::TI83Plus, "TMP", kIonBody83Plus).bytes;
+    const std::string sound =
+        buildProgramFile(CalculatorModel::TI83Plus, "TMP", kIonBody83Plus).bytes;
     std::string badChecksum = sound;
     badChecksum.back() ^= 1;
     const std::pair<std::string, std::string> cases[] = {

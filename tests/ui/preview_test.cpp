@@ -54,28 +54,6 @@ class PreviewTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // Every code the character map can give (a zero byte ends the string instead) has a
-    // glyph exactly as wide as the calculator's, with its gap as the last column.
-    void everyGlyphIsAsWideAsTheCalculators() {
-        for (const CalculatorModel model : {CalculatorModel::TI83, CalculatorModel::TI83Plus}) {
-            for (int byte = 1; byte < 256; ++byte) {
-                const std::uint8_t code = corvane::calculatorCode(std::uint8_t(byte), model);
-                const corvane::Glyph* glyph = corvane::glyphFor(code);
-                QVERIFY2(glyph != nullptr, qPrintable(QString::number(code, 16)));
-                QCOMPARE(glyph->width(), corvane::smallFontWidth(code));
-            }
-        }
-        for (const corvane::Glyph& glyph : corvane::calculatorGlyphs()) {
-            const QString code = QString::number(glyph.code, 16);
-            QCOMPARE(glyph.width(), corvane::smallFontWidth(glyph.code));
-            for (const std::string_view row : glyph.rows) {
-                QVERIFY2(int(row.size()) == glyph.width(), qPrintable(code));
-                QVERIFY2(row.find_first_not_of("#.") == std::string_view::npos, qPrintable(code));
-                QVERIFY2(row.back() == '.', qPrintable(code));
-            }
-        }
-    }
-
     void workedExampleScreenPixelForPixel() {
         Window w;
         w.line("txtNomprog")->setText(QStringLiteral("Demo"));
@@ -256,8 +234,9 @@ class PreviewTest : public QObject {
         w.text()->setPlainText(numberedLines(12));
         preview->refresh();
         // Twelve short lines: the TI-83 Plus's code limit is what holds the fewest.
-        QCOMPARE(lines->text(), QStringLiteral("12 calculator lines; about %1 fit")
-                                    .arg(corvane::ti83PlusCodeLineLimit(7)));
+        QCOMPARE(lines->text(),
+                 QStringLiteral("12 calculator lines; about %1 fit")
+                     .arg(corvane::codeLineLimit(corvane::CalculatorModel::TI83Plus, 7)));
         QVERIFY(lines->palette().color(QPalette::WindowText) != QColor(Qt::red));
     }
 

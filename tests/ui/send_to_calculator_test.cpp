@@ -20,8 +20,8 @@ using namespace corvane::test;
 namespace {
 
 // Writes HELLO for `model` into `folder` and returns its path.
-QString writeProgram(const QTemporaryDir& folder, tifile::Model model) {
-    const bool ti83 = model == tifile::Model::TI83;
+QString writeProgram(const QTemporaryDir& folder, CalculatorModel model) {
+    const bool ti83 = model == CalculatorModel::TI83;
     const std::string body =
         ti83 ? std::string(3000, '\x01') : "\xBB\x6D" + std::string(3000, '\x01');
     const QString path =
@@ -32,7 +32,7 @@ QString writeProgram(const QTemporaryDir& folder, tifile::Model model) {
 }
 
 // Link services that find no cable and answer the connection dialog with the virtual link.
-CalculatorSender::Services virtualLink(tifile::Model model, int& chooserCalls) {
+CalculatorSender::Services virtualLink(CalculatorModel model, int& chooserCalls) {
     CalculatorSender::Services services;
     services.probe = [] { return std::optional<link::Probed>(); };
     services.choose = [model, &chooserCalls](QWidget*, const link::Probed&) {
@@ -74,9 +74,9 @@ class SendToCalculatorTest : public QObject {
         QTemporaryDir folder;
         Window w;
         int chooserCalls = 0;
-        w.window->setLinkServices(
-            virtualLink(ti83Chosen ? tifile::Model::TI83 : tifile::Model::TI83Plus, chooserCalls));
-        w.dialog->answers.push_back(writeProgram(folder, tifile::Model::TI83Plus));
+        w.window->setLinkServices(virtualLink(
+            ti83Chosen ? CalculatorModel::TI83 : CalculatorModel::TI83Plus, chooserCalls));
+        w.dialog->answers.push_back(writeProgram(folder, CalculatorModel::TI83Plus));
         test::StandIn calculator(standIn.toStdString(), 4);
         QVERIFY(calculator.ready());
 
@@ -111,8 +111,8 @@ class SendToCalculatorTest : public QObject {
         QTemporaryDir folder;
         Window w;
         int chooserCalls = 0;
-        w.window->setLinkServices(virtualLink(tifile::Model::TI83Plus, chooserCalls));
-        const QString program = writeProgram(folder, tifile::Model::TI83Plus);
+        w.window->setLinkServices(virtualLink(CalculatorModel::TI83Plus, chooserCalls));
+        const QString program = writeProgram(folder, CalculatorModel::TI83Plus);
         w.dialog->answers.push_back(program);
         {
             // The stand-in thinks a second before it accepts: Cancel comes during that wait
@@ -163,7 +163,7 @@ class SendToCalculatorTest : public QObject {
         QCOMPARE(w.warnings, QStringList());
 
         int chooserCalls = 0;
-        w.window->setLinkServices(virtualLink(tifile::Model::TI83, chooserCalls));
+        w.window->setLinkServices(virtualLink(CalculatorModel::TI83, chooserCalls));
         test::StandIn calculator("store", 4);
         QVERIFY(calculator.ready());
         QTest::keySequence(w.text(), QKeySequence(Qt::SHIFT | Qt::Key_F9));
@@ -194,12 +194,12 @@ class SendToCalculatorTest : public QObject {
                 buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
             });
         };
-        const link::Probed proposed{{link::Cable::BlackLink, 1}, tifile::Model::TI83Plus};
+        const link::Probed proposed{{link::Cable::BlackLink, 1}, CalculatorModel::TI83Plus};
         answer(true);
         const std::optional<link::Probed> chosen = chooseConnection(&parent, proposed);
         QVERIFY(chosen.has_value());
         QCOMPARE(chosen->cable.cable, link::Cable::GreyLink);
-        QCOMPARE(chosen->model, tifile::Model::TI83);
+        QCOMPARE(chosen->model, CalculatorModel::TI83);
         answer(false);
         QVERIFY(!chooseConnection(&parent, proposed).has_value());
     }

@@ -353,8 +353,9 @@ AssemblyResult assemble(const AssemblyInput& input) {
         if (input.form == OutputForm::Binary) {
             result.output = result.image;
         } else {
-            const tifile::Model model =
-                input.form == OutputForm::TI83Plus ? tifile::Model::TI83Plus : tifile::Model::TI83;
+            const CalculatorModel model = input.form == OutputForm::TI83Plus
+                                              ? CalculatorModel::TI83Plus
+                                              : CalculatorModel::TI83;
             tifile::Built built = tifile::buildProgramFile(model, name, result.image);
             if (built.error.empty()) {
                 result.output = std::move(built.bytes);

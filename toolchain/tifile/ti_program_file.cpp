@@ -3,6 +3,7 @@
 #include "atomic_file.h"
 #include "system_error.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -10,11 +11,9 @@ namespace corvane::tifile {
 
 namespace {
 
-// File layout (all words little-endian). The file header is the same for both models; the
-// variable entry of a TI-83 Plus file has two more header bytes (version and flag).
+// File layout (all words little-endian). The file header is the same for every model but its
+// signature; the variable entry's header length is the model's.
 constexpr std::size_t kSignatureSize = 8;
-constexpr std::string_view kSignature83 = "**TI83**";
-constexpr std::string_view kSignature83Plus = "**TI83F*";
 constexpr std::string_view kSignatureTail{"\x1A\x0A", 2};
 constexpr std::size_t kOwnerByteOffset = 0x0A;
 constexpr std::size_t kCommentOffset = 0x0B;
@@ -34,17 +33,15 @@ constexpr std::size_t kEntryVarLength = 2;
 constexpr std::size_t kEntryType = 4;
 constexpr std::size_t kEntryName = 5;
 constexpr std::size_t kEntryVersion = 13;
+// The entry header without a version and a flag byte.
+constexpr std::size_t kShortEntryHeaderLength = 0x0B;
 
 constexpr std::size_t kMaxWord = 0xFFFF;
 
-std::size_t entryHeaderLength(Model model) {
-    return model == Model::TI83Plus ? 0x0D : 0x0B;
-}
-
 // Bytes of the entry before the variable data: the header-length word, the header and the
 // copy of the variable-data length.
-std::size_t entryPrefixSize(Model model) {
-    return 2 + entryHeaderLength(model) + 2;
+std::size_t entryPrefixSize(CalculatorModel model) {
+    return 2 + factsOf(model).entryHeaderLength + 2;
 }
 
 void putWord(std::string& out, std::size_t value) {
@@ -87,17 +84,21 @@ bool isValidVariableName(std::string_view name) {
 
 // Three 16-bit fields bound a body: its own length word (body), the variable-data length
 // (body + 2) and the file's data-section length (entry prefix + 2 + body). The last is the
-// tightest, and tighter for the TI-83 Plus with its longer entry header; one limit for both
-// models keeps every program buildable for both.
+// tightest, and tighter for a model with a longer entry header; one limit for all models
+// keeps every program buildable for each.
 std::size_t maxBodySize() {
-    return kMaxWord - entryPrefixSize(Model::TI83Plus) - 2;
+    std::size_t longest = 0;
+    for (const ModelFacts& facts : kModels) {
+        longest = std::max(longest, entryPrefixSize(facts.model));
+    }
+    return kMaxWord - longest - 2;
 }
 
-Built buildProgramFile(Model model, std::string_view name, std::string_view body) {
+Built buildProgramFile(CalculatorModel model, std::string_view name, std::string_view body) {
     return buildProgramFile(model, name, body, EntryFields{});
 }
 
-Built buildProgramFile(Model model, std::string_view name, std::string_view body,
+Built buildProgramFile(CalculatorModel model, std::string_view name, std::string_view body,
                        const EntryFields& fields) {
     if (!isValidVariableName(name)) {
         return {{},
@@ -114,11 +115,12 @@ Built buildProgramFile(Model model, std::string_view name, std::string_view body
     const std::size_t varLength = body.size() + 2;
 
     std::string data;
-    putWord(data, entryHeaderLength(model));
+    const ModelFacts& facts = factsOf(model);
+    putWord(data, facts.entryHeaderLength);
     putWord(data, varLength);
     data.push_back(static_cast<char>(fields.type));
     data += paddedName(name);
-    if (model == Model::TI83Plus) {
+    if (facts.entryHeaderLength > kShortEntryHeaderLength) {
         data.push_back(static_cast<char>(fields.version));
         data.push_back('\0'); // flag: in RAM, not archived
     }
@@ -126,7 +128,7 @@ Built buildProgramFile(Model model, std::string_view name, std::string_view body
     putWord(data, body.size());
     data += body;
 
-    std::string file(model == Model::TI83Plus ? kSignature83Plus : kSignature83);
+    std::string file(facts.signature);
     file += kSignatureTail;
     file.push_back(static_cast<char>(fields.ownerByte));
     std::string comment(kComment);
@@ -145,13 +147,13 @@ Parsed parseProgramFile(std::string_view bytes) {
     }
     ProgramFile file;
     const std::string_view signature = bytes.substr(0, kSignatureSize);
-    if (signature == kSignature83) {
-        file.model = Model::TI83;
-    } else if (signature == kSignature83Plus) {
-        file.model = Model::TI83Plus;
-    } else {
+    const auto* facts = std::find_if(kModels.begin(), kModels.end(), [&](const ModelFacts& row) {
+        return row.signature == signature;
+    });
+    if (facts == kModels.end()) {
         return fail("not a TI-83 or TI-83 Plus file: unknown signature");
     }
+    file.model = facts->model;
     if (bytes.substr(kSignatureSize, kSignatureTail.size()) != kSignatureTail) {
         return fail("damaged file header");
     }
@@ -165,7 +167,7 @@ Parsed parseProgramFile(std::string_view bytes) {
     if (data.size() < prefix + 2) {
         return fail("the data section is too short for a variable entry");
     }
-    if (wordAt(data, kEntryHeaderLength) != entryHeaderLength(file.model)) {
+    if (wordAt(data, kEntryHeaderLength) != facts->entryHeaderLength) {
         return fail("unexpected variable-entry header length " +
                     std::to_string(wordAt(data, kEntryHeaderLength)));
     }
@@ -184,7 +186,7 @@ Parsed parseProgramFile(std::string_view bytes) {
     }
     file.type = static_cast<std::uint8_t>(data[kEntryType]);
     file.ownerByte = static_cast<std::uint8_t>(bytes[kOwnerByteOffset]);
-    if (file.model == Model::TI83Plus) {
+    if (facts->entryHeaderLength > kShortEntryHeaderLength) {
         file.version = static_cast<std::uint8_t>(data[kEntryVersion]);
     }
     const std::string_view name = data.substr(kEntryName, kNameSize);

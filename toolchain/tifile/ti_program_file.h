@@ -1,14 +1,13 @@
 #pragma once
 
+#include "calculator_model.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace corvane::tifile {
-
-// The two calculators Corvane writes programs for.
-enum class Model { TI83, TI83Plus };
 
 // The variable type of a protected (assembly) program: the only one the ION shell lists.
 inline constexpr std::uint8_t kProtectedProgramType = 0x06;
@@ -40,14 +39,14 @@ struct Built {
 // The bytes of a .83p or .8xp file holding one protected program called `name` (already
 // valid and in capitals) whose body is `body` (for the TI-83 Plus starting with BB 6D).
 // The 42-byte comment names Corvane.
-Built buildProgramFile(Model model, std::string_view name, std::string_view body);
+Built buildProgramFile(CalculatorModel model, std::string_view name, std::string_view body);
 // The same with other entry fields; the TI-83 has no version byte, so it must stay 0 there.
-Built buildProgramFile(Model model, std::string_view name, std::string_view body,
+Built buildProgramFile(CalculatorModel model, std::string_view name, std::string_view body,
                        const EntryFields& fields);
 
 // What a program file holds, as read back from its bytes.
 struct ProgramFile {
-    Model model = Model::TI83;
+    CalculatorModel model = CalculatorModel::TI83;
     std::string name; // without the zero padding
     std::uint8_t type = 0;
     std::uint8_t version = 0;   // TI-83 Plus files only

@@ -1,5 +1,7 @@
 #include "calculator_font.h"
 
+#include "small_font.h"
+
 namespace corvane {
 
 namespace {
@@ -1004,6 +1006,21 @@ constexpr Glyph kGlyphs[] = {
        "#...."}},
 };
 // clang-format on
+
+// Every glyph is as wide as the calculator's (its gap, a light column, last), its rows all
+// alike and made of '#' and '.' only.
+constexpr bool glyphsMatchTheFont() {
+    for (const Glyph& glyph : kGlyphs) {
+        for (const std::string_view row : glyph.rows) {
+            if (row.size() != kSmallFontWidths[glyph.code] || row.back() != '.' ||
+                row.find_first_not_of("#.") != std::string_view::npos) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(glyphsMatchTheFont(), "a glyph's width differs from the small font's");
 
 } // namespace
 
