@@ -79,9 +79,10 @@ class BuildRun {
         const bool done = checkName() && checkBaseName() && checkDocumentFile() &&
                           lockProgramFolder() && layOutLines() && checkFit() && writeSource() &&
                           bringSource() && firstWait() && writeCompBat() && startToolChain() &&
-                          awaitToolChain() && deliver(".83p", BuildStep::DeliverTi83) &&
-                          deliver(".8xp", BuildStep::DeliverTi83Plus) && releaseLock() &&
-                          readSize();
+                          awaitToolChain() &&
+                          deliver(CalculatorModel::TI83, BuildStep::DeliverTi83) &&
+                          deliver(CalculatorModel::TI83Plus, BuildStep::DeliverTi83Plus) &&
+                          releaseLock() && readSizes();
         outcome_.ok = done;
         return std::move(outcome_);
     }
@@ -92,33 +93,28 @@ class BuildRun {
         return problem.empty() || fail(BuildStep::CalculatorFileName, problem);
     }
 
-    // The programs are named after the document file without its last four characters; a
-    // shorter name leaves nothing, and a file called ".83p" would be hidden and nameless.
+    // The programs are named after the document file without its extension; a name that is
+    // only an extension leaves nothing, and a file called ".83p" would be hidden and nameless.
     bool checkBaseName() {
         return !request_.baseName.empty() ||
                fail(BuildStep::ProgramFileNames,
-                    "the document file's name (" + request_.documentPath +
-                        ") leaves no name for the programs once its last four characters are "
-                        "dropped; save the document under a longer name with Save as");
+                    "the document file's name leaves no name for the programs once its "
+                    "extension is dropped; save the document under a longer name with Save as");
     }
 
     // The build replaces its fixed files without asking; the document must not be one of them.
     bool checkDocumentFile() {
-        const std::string written[] = {
-            workingFile("temp.ett"),
-            workingFile("tmp.z80"),
-            workingFile(request_.baseName + ".83p"),
-            workingFile(request_.baseName + ".8xp"),
-            appFile("tmp.z80"),
-            appFile("comp.bat"),
-            appFile("tmp.83p"),
-            appFile("tmp.8xp"),
-            appFile("asm.log"),
-        };
+        std::vector<std::string> written{workingFile("temp.ett"), workingFile("tmp.z80")};
+        for (const ModelFacts& facts : kModels) {
+            written.push_back(workingFile(request_.baseName + std::string(facts.extension)));
+        }
+        for (const char* name : {"tmp.z80", "comp.bat", "tmp.83p", "tmp.8xp", "asm.log"}) {
+            written.push_back(appFile(name));
+        }
         for (const std::string& path : written) {
             if (sameFileOrFolder(request_.documentPath, path)) {
                 return fail(BuildStep::DocumentFile,
-                            "the document file " + request_.documentPath + " is " + path +
+                            "the document is " + path +
                                 ", which the build replaces. Nothing was written; save the "
                                 "document under another name with Save as, then compile again.");
             }
@@ -252,7 +248,8 @@ class BuildRun {
         return true;
     }
 
-    bool deliver(const std::string& extension, BuildStep step) {
+    bool deliver(CalculatorModel model, BuildStep step) {
+        const std::string extension(factsOf(model).extension);
         const std::string produced = appFile("tmp" + extension);
         const Freshness state = freshness(produced, baseline_);
         if (state != Freshness::Fresh) {
@@ -270,7 +267,11 @@ class BuildRun {
         }
         const std::string delivered = workingFile(request_.baseName + extension);
         const std::string error = deliverRenamed(produced, delivered);
-        return error.empty() || fail(step, error);
+        if (!error.empty()) {
+            return fail(step, error);
+        }
+        delivered_.push_back({model, delivered, 0});
+        return true;
     }
 
     // The program gets its calculator name in a copy beside `delivered`, which replaces
@@ -291,16 +292,18 @@ class BuildRun {
         return error;
     }
 
-    bool readSize() {
+    bool readSizes() {
         events();
-        const std::string path = workingFile(request_.baseName + ".83p");
-        std::error_code error;
-        const auto size = fs::file_size(path, error);
-        if (error) {
-            return fail(BuildStep::ReadSize,
-                        path + ": its length cannot be read: " + error.message());
+        for (DeliveredProgram& program : delivered_) {
+            std::error_code error;
+            program.size = fs::file_size(program.path, error);
+            if (error) {
+                return fail(BuildStep::ReadSize,
+                            program.path + ": its length cannot be read: " + error.message());
+            }
         }
-        outcome_.deliveredSize = size;
+        outcome_.deliveredSize = delivered_.front().size;
+        outcome_.delivered = std::move(delivered_);
         return true;
     }
 
@@ -384,6 +387,7 @@ class BuildRun {
     const std::string calculatorName_;
     FolderLock lock_;
     BuildOutcome outcome_;
+    std::vector<DeliveredProgram> delivered_;
     fs::file_time_type baseline_;
     double startReading_ = 0;
     std::unique_ptr<RunningProcess> process_;
@@ -422,7 +426,7 @@ std::string_view describeStep(BuildStep step) {
     case BuildStep::DeliverTi83Plus:
         return "delivering the TI-83 Plus program";
     case BuildStep::ReadSize:
-        return "reading the size of the TI-83 program";
+        return "reading the size of the delivered programs";
     }
     return "an unknown step";
 }

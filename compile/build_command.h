@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calculator_model.h"
 #include "clock.h"
 #include "process_launcher.h"
 
@@ -8,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvane {
 
@@ -55,6 +57,13 @@ enum class BuildStep {
 // Says what a step does, for failure messages ("writing comp.bat").
 std::string_view describeStep(BuildStep step);
 
+// A program the build delivered: for which calculator, where, and its length.
+struct DeliveredProgram {
+    CalculatorModel model = CalculatorModel::TI83;
+    std::string path;
+    std::uintmax_t size = 0;
+};
+
 struct BuildOutcome {
     bool ok = false;
     BuildStep failedStep = BuildStep::None;
@@ -69,6 +78,8 @@ struct BuildOutcome {
     std::int64_t screenCount = 0;
     // The length of the delivered .83p; set only when both programs were delivered fresh.
     std::optional<std::uintmax_t> deliveredSize;
+    // Every program delivered, in the order of delivery; set only when all were.
+    std::vector<DeliveredProgram> delivered;
 };
 
 // The longest the tool chain may run, counted from its start, before it is stopped; also the

@@ -111,6 +111,14 @@ AppFolders findAppFolders() {
                          documents);
 }
 
+std::string toLibraryPath(const QString& path) {
+    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
+}
+
+QString fromLibraryMessage(const std::string& message) {
+    return QFile::decodeName(QByteArray::fromStdString(message));
+}
+
 QString refreshToolChain(const AppFolders& folders) {
     if (folders.portable()) {
         return {};

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <string>
 
 namespace corvane {
 
@@ -37,6 +38,12 @@ AppFolders findAppFolders();
 // always runs what is installed. Does nothing for a portable copy. Returns an empty string on
 // success, otherwise one message naming the file and the system's reason.
 QString refreshToolChain(const AppFolders& folders);
+
+// A path as the plain libraries take it: native separators, in the file system's encoding.
+std::string toLibraryPath(const QString& path);
+
+// A plain library's message, whose file names are in the file system's encoding.
+QString fromLibraryMessage(const std::string& message);
 
 // A callback that lets the window system process its pending events once; the plain
 // libraries take it as their `processEvents` collaborator.

@@ -8,8 +8,6 @@ ChosenFile splitChosenFile(const QString& fileName, const QString& fileTitle) {
     if (folderLength >= 0) {
         chosen.folder = fileName.left(folderLength);
     }
-    const qsizetype dot = fileTitle.lastIndexOf(QLatin1Char('.'));
-    chosen.baseName = dot < 0 ? fileTitle : fileTitle.left(dot);
     return chosen;
 }
 

@@ -4,11 +4,11 @@
 #include "build_command.h"
 #include "chosen_file.h"
 #include "desktop.h"
+#include "document_build.h"
 #include "document_file.h"
 #include "editor_text.h"
 #include "file_dialog.h"
 #include "line_reader.h"
-#include "path.h"
 #include "preview_window.h"
 #include "program_icon.h"
 #include "text_box.h"
@@ -39,20 +39,9 @@ namespace corvane {
 
 namespace {
 
-constexpr int kProgramNameLimit = 20;
-constexpr int kCalculatorFileNameLimit = 8;
 // The client area the controls are laid out for, below the menu bar.
 constexpr int kClientWidthTwips = 5385;
 constexpr int kClientHeightTwips = 4740;
-
-std::string localPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-// A library's message: file names in it are in the file system's encoding.
-QString fromLocalMessage(const std::string& message) {
-    return QFile::decodeName(QByteArray::fromStdString(message));
-}
 
 void showWarningBox(const QString& message, const QString& details) {
     // No parent: the main window may be disabled by a busy command, and a dialog owned by a
@@ -207,11 +196,11 @@ void MainWindow::createControls() {
 
     label("Label4", "Name (for ion) :", {3240, 0, 2055, 255});
     line(programNameEdit_, "txtNomprog", "Notitle", {3240, 240, 2055, 285});
-    programNameEdit_->setMaxLength(kProgramNameLimit);
+    programNameEdit_->setMaxLength(static_cast<int>(kProgramNameLimit));
     programNameEdit_->setValidator(new SingleLineValidator(programNameEdit_));
     label("Label5", "Name of the file (ti name)", {3240, 600, 2055, 255})->setFont(narrowFont);
     line(calculatorNameEdit_, "TxtNomFic", "notitle", {3240, 840, 2055, 285});
-    calculatorNameEdit_->setMaxLength(kCalculatorFileNameLimit);
+    calculatorNameEdit_->setMaxLength(static_cast<int>(kCalculatorFileNameLimit));
     calculatorNameEdit_->setValidator(new SingleLineValidator(calculatorNameEdit_));
     label("Label1", "Number of screens :", {3240, 1320, 1935, 255});
     result(screenCountField_, "TxtNbEcran", {3240, 1560, 2055, 285});
@@ -346,7 +335,7 @@ void MainWindow::setCurrentFile(const QString& path, const QString& title, FileU
         fileDialog_->InitDir = *chosen.folder;
     }
     if (use == FileUse::Document) {
-        baseName_ = chosen.baseName;
+        baseName_ = fromLibraryMessage(programBaseName(toLibraryPath(path)));
     }
 }
 
@@ -433,8 +422,8 @@ void MainWindow::readIntoWindow(FileKind kind) {
     const QString title = fileDialog_->FileTitle;
     // What cannot be read (a missing file, a folder, a named pipe, a device) is refused
     // before the window changes.
-    if (const LineReader probe(localPath(path)); !probe.ok()) {
-        warn_(fromLocalMessage(probe.error()), {});
+    if (const LineReader probe(toLibraryPath(path)); !probe.ok()) {
+        warn_(fromLibraryMessage(probe.error()), {});
         return;
     }
     const bool document = kind == FileKind::Document;
@@ -468,7 +457,7 @@ void MainWindow::readIntoWindow(FileKind kind) {
                 calculatorNameEdit_->setText(calculatorFileName);
             };
         }
-        const std::string localName = localPath(path);
+        const std::string localName = toLibraryPath(path);
         outcome = document ? readDocumentFile(localName, callbacks)
                            : readPlainTextFile(localName, callbacks);
         if (outcome.ok) {
@@ -479,14 +468,17 @@ void MainWindow::readIntoWindow(FileKind kind) {
 
     if (!outcome.ok && !outcome.pastEnd) {
         setCurrentFile(path, title, FileUse::None);
-        warn_(fromLocalMessage(outcome.error), {});
+        warn_(fromLibraryMessage(outcome.error), {});
         return;
     }
     if (!document) {
         setCurrentFile(path, title, outcome.ok ? FileUse::SourceOnly : FileUse::None);
         return;
     }
-    const QString misfit = headerMisfit(programName, calculatorFileName, outcome.pastEnd);
+    const QString misfit =
+        outcome.pastEnd ? QString::fromLatin1(kTooShortMisfit)
+                        : QString::fromStdString(headerMisfit(programName.toStdU16String(),
+                                                              calculatorFileName.toStdU16String()));
     if (misfit.isEmpty()) {
         setCurrentFile(path, title, FileUse::Document);
         return;
@@ -497,30 +489,6 @@ void MainWindow::readIntoWindow(FileKind kind) {
              "is. To read a plain text, every line of it into the text, use Import.")
               .arg(path, misfit),
           {});
-}
-
-// What of a document's header did not fit the window: a line longer than its field, a line
-// with characters a field cannot hold, or a file too short to hold a header and a text.
-QString MainWindow::headerMisfit(const QString& programName, const QString& calculatorFileName,
-                                 bool tooShort) const {
-    if (tooShort) {
-        return tr("it has fewer than three lines");
-    }
-    QStringList misfits;
-    const auto check = [&misfits](const QString& line, const QLineEdit* field,
-                                  const QString& which) {
-        if (line.size() > field->maxLength()) {
-            misfits << tr("its %1 line has %2 characters, more than the %3 its field holds")
-                           .arg(which)
-                           .arg(line.size())
-                           .arg(field->maxLength());
-        } else if (singleLine(line) != line) {
-            misfits << tr("its %1 line holds control characters").arg(which);
-        }
-    };
-    check(programName, programNameEdit_, tr("first"));
-    check(calculatorFileName, calculatorNameEdit_, tr("second"));
-    return misfits.join(QStringLiteral("; "));
 }
 
 bool MainWindow::save() {
@@ -590,10 +558,10 @@ QString MainWindow::writeDocument(const QString& path, bool processEventsAfterHe
                             bytesFromEditor(calculatorNameEdit_->text()),
                             bytesFromEditor(textEdit_->text())};
     const std::string error =
-        writeDocumentFile(localPath(path), document,
+        writeDocumentFile(toLibraryPath(path), document,
                           processEventsAfterHeader ? processEvents_ : std::function<void()>{});
     if (!error.empty()) {
-        return fromLocalMessage(error);
+        return fromLibraryMessage(error);
     }
     showAsSaved();
     markUnmodified();
@@ -692,28 +660,25 @@ void MainWindow::compileForIon() {
         }
         failure = prepareToolChain_ ? prepareToolChain_() : QString();
         if (failure.isEmpty()) {
-            const BuildRequest request{localPath(documentPath_),
-                                       localPath(workingFolder()),
-                                       localPath(appFolder_),
-                                       localPath(baseName_),
-                                       bytesFromEditor(programNameEdit_->text()),
-                                       bytesFromEditor(calculatorNameEdit_->text())};
+            const BuildRequest request = documentBuildRequest(
+                toLibraryPath(documentPath_), toLibraryPath(workingFolder()),
+                toLibraryPath(appFolder_), bytesFromEditor(programNameEdit_->text()),
+                bytesFromEditor(calculatorNameEdit_->text()));
             const BuildCollaborators with{processEvents_,
                                           [this](std::int64_t screens) {
                                               screenCountField_->setText(QString::number(screens));
                                           },
                                           *clock_, *launcher_};
             const BuildOutcome outcome = runBuild(request, with);
-            if (outcome.ok) {
-                const QString delivered = workingFolder() + QLatin1Char(kPathSeparator) + baseName_;
-                deliveredTi83_ = delivered + QStringLiteral(".83p");
-                deliveredTi83Plus_ = delivered + QStringLiteral(".8xp");
+            for (const DeliveredProgram& program : outcome.delivered) {
+                (program.model == CalculatorModel::TI83 ? deliveredTi83_ : deliveredTi83Plus_) =
+                    fromLibraryMessage(program.path);
             }
             if (outcome.deliveredSize) {
                 programSizeField_->setText(QString::number(*outcome.deliveredSize));
             }
-            failure = fromLocalMessage(outcome.message);
-            details = fromLocalMessage(outcome.details);
+            failure = fromLibraryMessage(outcome.message);
+            details = fromLibraryMessage(outcome.details);
         }
     }
     // Shown once the window is usable again, so that nothing waits behind the message.

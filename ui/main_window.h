@@ -116,8 +116,6 @@ class MainWindow final : public QMainWindow {
     enum class FileKind { Document, PlainText };
     void readIntoWindow(FileKind kind);
     void readChosenFile(const QString& path, FileKind kind);
-    QString headerMisfit(const QString& programName, const QString& calculatorFileName,
-                         bool tooShort) const;
     bool confirmUnencodable();
     QString writeDocument(const QString& path, bool processEventsAfterHeader);
     bool reportSave(const QString& error);

@@ -117,7 +117,7 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
         {"a document file name that leaves no base name",
          [](Scene& s) { s.request.baseName.clear(); },
          BuildStep::ProgramFileNames,
-         {"no name for the programs", "Save as"}},
+         {"no name for the programs once its extension is dropped", "Save as"}},
         {"the document saved as the working folder's tmp.z80",
          [](Scene& s) { s.saveDocumentAs(s.work / "tmp.z80"); },
          BuildStep::DocumentFile,
@@ -253,6 +253,10 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
         for (const std::string& part : c.notSaying) {
             EXPECT_EQ(outcome.message.find(part), std::string::npos) << outcome.message;
         }
+        // A message names each file once.
+        const std::size_t named = outcome.message.find(scene.request.documentPath);
+        EXPECT_EQ(outcome.message.find(scene.request.documentPath, named + 1), std::string::npos)
+            << outcome.message;
         EXPECT_EQ(readFile(scene.request.documentPath), document);
         EXPECT_EQ(fs::exists(scene.work / "story.83p"), c.ti83Delivered);
         if (!c.earlierDelivery.empty()) {

@@ -107,45 +107,26 @@ class PartsTest : public QObject {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("fileTitle");
         QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("baseName");
         QTest::newRow("folder") << "C:\\notes\\story.txt"
                                 << "story.txt"
-                                << "C:\\notes"
-                                << "story";
+                                << "C:\\notes";
         QTest::newRow("drive root") << "C:\\a.txt"
                                     << "a.txt"
-                                    << "C:"
-                                    << "a";
+                                    << "C:";
         QTest::newRow("posix root") << "/a.txt"
                                     << "a.txt"
-                                    << ""
-                                    << "a";
-        QTest::newRow("extension after the last dot") << "/n/story.tar.md"
-                                                      << "story.tar.md"
-                                                      << "/n"
-                                                      << "story.tar";
-        QTest::newRow("no extension") << "/n/abc"
-                                      << "abc"
-                                      << "/n"
-                                      << "abc";
-        QTest::newRow("only an extension") << "/n/.txt"
-                                           << ".txt"
-                                           << "/n"
-                                           << "";
+                                    << "";
         QTest::newRow("no folder") << "a.txt"
                                    << "a.txt"
-                                   << "<none>"
-                                   << "a";
+                                   << "<none>";
     }
 
     void chosenFile() {
         QFETCH(QString, fileName);
         QFETCH(QString, fileTitle);
         QFETCH(QString, folder);
-        QFETCH(QString, baseName);
         const ChosenFile chosen = splitChosenFile(fileName, fileTitle);
         QCOMPARE(chosen.folder.value_or(QStringLiteral("<none>")), folder);
-        QCOMPARE(chosen.baseName, baseName);
     }
 
     // Nested indications: the window comes back only when the outermost ends, and each

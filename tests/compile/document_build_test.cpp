@@ -1,0 +1,96 @@
+// The document build request: the programs' base name, the header-fit rule, and a request
+// made from a document file as it stands.
+#include "document_build.h"
+#include "files.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace corvane::test {
+namespace {
+
+TEST(DocumentBuild, ProgramsAreNamedAfterTheFileWithoutItsExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/notes/story.txt", "story"},
+        {"/notes/story.tar.md", "story.tar"},
+        {"/notes/abc", "abc"},
+        {"/notes/.txt", ""},
+        {"/notes.d/story", "story"},
+        {"a.txt", "a"},
+#ifdef _WIN32
+        {"C:\\notes.d\\story.txt", "story"},
+        {"C:\\a.txt", "a"},
+#endif
+    };
+    for (const auto& [path, baseName] : cases) {
+        EXPECT_EQ(programBaseName(path), baseName) << path;
+    }
+}
+
+TEST(DocumentBuild, HeaderMisfitsAsTheWindowSaysThem) {
+    struct Case {
+        const char* name;
+        std::u16string programName;
+        std::u16string calculatorFileName;
+        std::string misfit;
+    };
+    const Case cases[] = {
+        {"both fit", std::u16string(20, u'P'), u"ABCDEFGH", ""},
+        {"a first line too long", std::u16string(21, u'P'), u"story",
+         "its first line has 21 characters, more than the 20 its field holds"},
+        {"a tab", u"My\tstory", u"story", "its first line holds control characters"},
+        {"a C1 control", u"My story", u"st\u0085ry", "its second line holds control characters"},
+        {"a line separator", u"My\u2028story", u"story", "its first line holds control characters"},
+        {"both lines", u"My\u001Fstory", u"storytime",
+         "its first line holds control characters; its second line has 9 characters, more "
+         "than the 8 its field holds"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(headerMisfit(c.programName, c.calculatorFileName), c.misfit) << c.name;
+    }
+}
+
+TEST(DocumentBuild, ARequestFromADocumentFileAsItStands) {
+    struct Case {
+        const char* name;
+        std::string bytes; // no file when empty
+        std::string refusal;
+        bool refusalNamesFile = false;
+    };
+    const Case cases[] = {
+        {"a sound document", "My story\r\nstory\r\nHello\r\n", ""},
+        {"too short", "My story\r\nstory\r\n",
+         "it is not a Corvane document as it stands: it has fewer than three lines"},
+        {"UTF-8", "Caf\xC3\xA9\r\ncafe\r\nText\r\n", "it is UTF-8 text"},
+        {"a header longer than its field", std::string(21, 'L') + "\r\nlong\r\nText\r\n",
+         "it is not a Corvane document as it stands: its first line has 21 characters"},
+        {"no file", "", ": cannot be opened", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string path = folder.file("story.txt");
+        if (!c.bytes.empty()) {
+            writeFile(path, c.bytes);
+        }
+        const DocumentFileRequest asked = documentFileRequest(path, "/out", "/app");
+        EXPECT_EQ(asked.refusalNamesFile, c.refusalNamesFile);
+        if (c.refusal.empty()) {
+            ASSERT_TRUE(asked.request) << asked.refusal;
+            EXPECT_EQ(asked.request->documentPath, path);
+            EXPECT_EQ(asked.request->workingFolder, "/out");
+            EXPECT_EQ(asked.request->appFolder, "/app");
+            EXPECT_EQ(asked.request->baseName, "story");
+            EXPECT_EQ(asked.request->programName, "My story");
+            EXPECT_EQ(asked.request->calculatorFileName, "story");
+            continue;
+        }
+        EXPECT_FALSE(asked.request);
+        EXPECT_NE(asked.refusal.find(c.refusal), std::string::npos) << asked.refusal;
+        // The reader names the file once; a reason about the document leaves it to the caller.
+        EXPECT_EQ(asked.refusal.find(path) != std::string::npos, c.refusalNamesFile);
+    }
+}
+
+} // namespace
+} // namespace corvane::test
