@@ -8,7 +8,7 @@
 
 namespace corvane {
 
-// The fixed start of every assembly source Corvane writes (the window's hidden txtHead).
+// The fixed start of every assembly source Corvane writes.
 extern const std::string_view kHeaderTemplate;
 
 // The program shows the calculator lines ten to a screen and waits for a key after each.

@@ -2,46 +2,39 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <algorithm>
 
 namespace corvane {
 
-void FileDialog::accept(const QString& path) {
-    FileName = path;
-    const qsizetype separator =
-        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    FileTitle = path.mid(separator + 1);
-}
+namespace {
 
-bool QtFileDialog::ShowOpen() {
-    return show(false);
-}
-
-bool QtFileDialog::ShowSave() {
-    return show(true);
-}
-
-bool QtFileDialog::show(bool save) {
-    QFileDialog dialog(nullptr, DialogTitle, InitDir);
-    dialog.setNameFilter(Filter);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode((Flags & kFileMustExist) != 0 ? QFileDialog::ExistingFile
-                                                     : QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, (Flags & kOverwritePrompt) == 0);
-    // A name typed without an extension gets ".txt" when saving; when opening it names
-    // that very file.
-    if (save) {
-        dialog.setDefaultSuffix(QStringLiteral("txt"));
-    }
-    // A wildcard name only repeats the filter; a real name is proposed in the name box.
-    if (!FileName.contains(QLatin1Char('*'))) {
-        dialog.selectFile(FileName);
-    }
+std::optional<QString> chosenFile(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return false;
+        return std::nullopt;
     }
-    accept(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
-    return true;
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+}
+
+} // namespace
+
+std::optional<QString> QtFileDialog::chooseOpen(const QString& title, const QString& folder,
+                                                const QString& filters) {
+    QFileDialog dialog(nullptr, title, folder);
+    dialog.setNameFilter(filters);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // A name typed without an extension names that very file.
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return chosenFile(dialog);
+}
+
+std::optional<QString> QtFileDialog::chooseSave(const QString& title, const QString& folder,
+                                                const QString& proposedName) {
+    QFileDialog dialog(nullptr, title, folder);
+    dialog.setNameFilter(kTextFileFilters);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.selectFile(proposedName);
+    return chosenFile(dialog);
 }
 
 } // namespace corvane

@@ -1,51 +1,38 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace corvane {
 
-// The window's common file dialog `Dia`: a bag of settings that a command fills in before
-// it shows the dialog, and the chosen file read back afterwards. A show that returns false
-// (the user cancelled) leaves FileName and FileTitle as they were.
+// The kinds of file the document commands offer, in Qt's filter form.
+inline const QString kTextFileFilters = QStringLiteral("Text files (*.txt);;All files (*)");
+
+// The file dialog the window asks for files through. Paths come back with the platform's own
+// separators; nothing comes back when the user cancels.
 class FileDialog {
   public:
-    // Flag values of the common dialog: the chosen file must exist; ask before replacing.
-    static constexpr int kFileMustExist = 4096;
-    static constexpr int kOverwritePrompt = 2;
-
     FileDialog() = default;
     FileDialog(const FileDialog&) = delete;
     FileDialog& operator=(const FileDialog&) = delete;
     virtual ~FileDialog() = default;
 
-    QString DialogTitle;
-    int Flags = 0;
-    // Before a show: the proposed name. After an accepted show: the chosen file's full path.
-    QString FileName = QStringLiteral("*.txt");
-    // After an accepted show: the chosen file's name without its folder.
-    QString FileTitle;
-    // The folder the dialog opens in: the window's working folder.
-    QString InitDir;
-    // The kinds of file offered, in Qt's filter form, separated by ";;".
-    QString Filter = QStringLiteral("Text files (*.txt);;All files (*)");
-
-    virtual bool ShowOpen() = 0;
-    virtual bool ShowSave() = 0;
-
-  protected:
-    // Stores an accepted choice: the path as given and the part after its last separator.
-    void accept(const QString& path);
+    // An existing file to open, offered through `filters` in `folder`.
+    virtual std::optional<QString> chooseOpen(const QString& title, const QString& folder,
+                                              const QString& filters) = 0;
+    // A text file to save under, `proposedName` proposed in `folder`: the user is asked
+    // before an existing file is replaced, and a name typed without an extension gets ".txt".
+    virtual std::optional<QString> chooseSave(const QString& title, const QString& folder,
+                                              const QString& proposedName) = 0;
 };
 
-// Qt's file dialog with the dialog's filters, and the default suffix "txt" when saving.
-// Paths come back with the platform's own separators.
+// The above on Qt's own file dialog.
 class QtFileDialog final : public FileDialog {
   public:
-    bool ShowOpen() override;
-    bool ShowSave() override;
-
-  private:
-    bool show(bool save);
+    std::optional<QString> chooseOpen(const QString& title, const QString& folder,
+                                      const QString& filters) override;
+    std::optional<QString> chooseSave(const QString& title, const QString& folder,
+                                      const QString& proposedName) override;
 };
 
 } // namespace corvane

@@ -1,5 +1,6 @@
 #include "about_dialog.h"
 
+#include "object_names.h"
 #include "program_icon.h"
 #include "twips.h"
 #include "version.h"
@@ -13,9 +14,9 @@ namespace corvane {
 
 AboutDialog::AboutDialog(BusyIndicator& mainWindowBusy) : QDialog(nullptr) {
     mainWindowBusy_.emplace(mainWindowBusy, Hourglass::None, true);
-    setObjectName(QStringLiteral("frmAbout"));
+    setObjectName(QLatin1String(objectName::kAboutWindow));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("A propos de l'editeur de texte"));
+    setWindowTitle(tr("A propos de l'editeur de texte"));
     setWindowIcon(programIcon());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -37,26 +38,26 @@ AboutDialog::AboutDialog(BusyIndicator& mainWindowBusy) : QDialog(nullptr) {
         field->setPalette(palette);
     };
 
-    auto* picIcon = new QLabel;
-    place(picIcon, "picIcon", {240, 240, 480, 480});
-    picIcon->setPixmap(programPicture());
-    auto* lblTitle = new QLabel(QStringLiteral("Corvane"));
-    place(lblTitle, "lblTitle", {1050, 240, 3885, 480});
-    QPalette black = lblTitle->palette();
+    auto* icon = new QLabel;
+    place(icon, objectName::kAboutIcon, {240, 240, 480, 480});
+    icon->setPixmap(programPicture());
+    auto* title = new QLabel(QStringLiteral("Corvane"));
+    place(title, objectName::kAboutTitle, {1050, 240, 3885, 480});
+    QPalette black = title->palette();
     black.setColor(QPalette::WindowText, Qt::black);
-    lblTitle->setPalette(black);
-    auto* lblVersion = new QLabel(QStringLiteral("Version ") + QLatin1String(kVersion));
-    place(lblVersion, "lblVersion", {1050, 780, 3885, 225});
-    contact("txtsite", "https://corvane.example.org", 1200);
-    contact("TxtMail", "corvane@example.org", 1440);
-    contact("TxtIcq", "ICQ 000000000", 1680);
-    auto* cmdOK = new QPushButton(QStringLiteral("OK"));
-    place(cmdOK, "cmdOK", {4245, 2265, 1260, 345});
-    cmdOK->setDefault(true);
-    connect(cmdOK, &QPushButton::clicked, this, &AboutDialog::accept);
+    title->setPalette(black);
+    auto* version = new QLabel(tr("Version ") + QLatin1String(kVersion));
+    place(version, objectName::kAboutVersion, {1050, 780, 3885, 225});
+    contact(objectName::kAboutSite, "https://corvane.example.org", 1200);
+    contact(objectName::kAboutMail, "corvane@example.org", 1440);
+    contact(objectName::kAboutIcq, "ICQ 000000000", 1680);
+    auto* okButton = new QPushButton(tr("OK"));
+    place(okButton, objectName::kAboutOk, {4245, 2265, 1260, 345});
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &AboutDialog::accept);
 
     // The focus cycle is the order of creation: the contact lines, then OK.
-    cmdOK->setFocus();
+    okButton->setFocus();
 }
 
 void AboutDialog::accept() {

@@ -30,22 +30,6 @@ class WaitCursor {
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// Puts the file dialog's filter back when the scope that changed it ends.
-class FilterScope {
-  public:
-    FilterScope(FileDialog& dialog, const QString& filter)
-        : dialog_(dialog), saved_(dialog.Filter) {
-        dialog_.Filter = filter;
-    }
-    ~FilterScope() { dialog_.Filter = saved_; }
-    FilterScope(const FilterScope&) = delete;
-    FilterScope& operator=(const FilterScope&) = delete;
-
-  private:
-    FileDialog& dialog_;
-    QString saved_;
-};
-
 } // namespace
 
 std::optional<link::Probed> chooseConnection(QWidget* parent, const link::Probed& proposed) {
@@ -93,7 +77,8 @@ CalculatorSender::~CalculatorSender() {
     }
 }
 
-void CalculatorSender::send(const QString& ti83, const QString& ti83Plus, FileDialog& dialog) {
+void CalculatorSender::send(const QString& ti83, const QString& ti83Plus, FileDialog& dialog,
+                            const QString& folder) {
     if (sending()) {
         if (progress_ != nullptr) {
             progress_->raise();
@@ -109,8 +94,8 @@ void CalculatorSender::send(const QString& ti83, const QString& ti83Plus, FileDi
     if (!chosen) {
         return;
     }
-    const std::optional<QString> path = programFile(
-        chosen->model == CalculatorModel::TI83 ? ti83 : ti83Plus, chosen->model, dialog);
+    const std::optional<QString> path =
+        programFile(chosen->model == CalculatorModel::TI83 ? ti83 : ti83Plus, dialog, folder);
     if (path) {
         start(*path, *chosen);
     }
@@ -130,20 +115,13 @@ std::optional<link::Probed> CalculatorSender::connection() {
     return remembered_;
 }
 
-std::optional<QString> CalculatorSender::programFile(const QString& delivered,
-                                                     CalculatorModel model,
-                                                     FileDialog& dialog) const {
+std::optional<QString> CalculatorSender::programFile(const QString& delivered, FileDialog& dialog,
+                                                     const QString& folder) const {
     if (!delivered.isEmpty() && QFileInfo::exists(delivered)) {
         return delivered;
     }
-    const FilterScope filter(dialog, QStringLiteral("Calculator programs (*.83p *.8xp)"));
-    dialog.DialogTitle = QStringLiteral("Send a program to the calculator");
-    dialog.Flags = FileDialog::kFileMustExist;
-    dialog.FileName = QStringLiteral("*") + text(factsOf(model).extension);
-    if (!dialog.ShowOpen()) {
-        return std::nullopt;
-    }
-    return dialog.FileName;
+    return dialog.chooseOpen(tr("Send a program to the calculator"), folder,
+                             QStringLiteral("Calculator programs (*.83p *.8xp)"));
 }
 
 void CalculatorSender::start(const QString& path, const link::Probed& connection) {

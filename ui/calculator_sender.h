@@ -41,8 +41,10 @@ class CalculatorSender final : public QObject {
     ~CalculatorSender() override;
 
     // Sends the program for the chosen calculator among `ti83` and `ti83Plus` (the files the
-    // window delivered last, empty when none), or asks for a file through `dialog`.
-    void send(const QString& ti83, const QString& ti83Plus, FileDialog& dialog);
+    // window delivered last, empty when none), or asks for a file through `dialog`, opened in
+    // `folder`.
+    void send(const QString& ti83, const QString& ti83Plus, FileDialog& dialog,
+              const QString& folder);
     bool sending() const { return thread_ != nullptr; }
     void cancel() { cancel_ = true; }
 
@@ -52,8 +54,8 @@ class CalculatorSender final : public QObject {
 
   private:
     std::optional<link::Probed> connection();
-    std::optional<QString> programFile(const QString& delivered, CalculatorModel model,
-                                       FileDialog& dialog) const;
+    std::optional<QString> programFile(const QString& delivered, FileDialog& dialog,
+                                       const QString& folder) const;
     void start(const QString& path, const link::Probed& connection);
     void showProgress(std::size_t sent, std::size_t total);
     void end();

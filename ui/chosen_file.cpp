@@ -1,14 +1,16 @@
 #include "chosen_file.h"
 
+#include <algorithm>
+
 namespace corvane {
 
-ChosenFile splitChosenFile(const QString& fileName, const QString& fileTitle) {
-    ChosenFile chosen;
-    const qsizetype folderLength = fileName.size() - fileTitle.size() - 1;
-    if (folderLength >= 0) {
-        chosen.folder = fileName.left(folderLength);
+std::optional<QString> chosenFolder(const QString& path) {
+    const qsizetype separator =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    if (separator < 0) {
+        return std::nullopt;
     }
-    return chosen;
+    return path.left(separator);
 }
 
 } // namespace corvane

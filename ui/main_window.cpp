@@ -9,6 +9,7 @@
 #include "editor_text.h"
 #include "file_dialog.h"
 #include "line_reader.h"
+#include "object_names.h"
 #include "preview_window.h"
 #include "program_icon.h"
 #include "text_box.h"
@@ -74,6 +75,12 @@ class SingleLineValidator final : public QValidator {
     }
 };
 
+// The platform's key for a standard command, or `fallback` where the platform has none.
+QKeySequence standardKey(QKeySequence::StandardKey key, const QKeySequence& fallback) {
+    const QList<QKeySequence> bindings = QKeySequence::keyBindings(key);
+    return bindings.isEmpty() ? fallback : bindings.constFirst();
+}
+
 // Runs an action when the scope ends, on every path out.
 template <typename Action> class AtScopeEnd {
   public:
@@ -110,7 +117,7 @@ MainWindow::MainWindow(std::unique_ptr<FileDialog> dialog, const QString& appFol
     createMenus();
     setFixedSize(twips(kClientWidthTwips),
                  twips(kClientHeightTwips) + menuBar()->sizeHint().height());
-    fileDialog_->InitDir = appFolder;
+    workingFolder_ = appFolder;
     setLinkServices({});
     setAcceptDrops(true);
 }
@@ -130,7 +137,7 @@ void MainWindow::setLinkServices(CalculatorSender::Services services) {
 }
 
 void MainWindow::setWorkingFolder(const QString& folder) {
-    fileDialog_->InitDir = folder;
+    workingFolder_ = folder;
 }
 
 void MainWindow::setToolChainPreparation(std::function<QString()> prepare) {
@@ -138,8 +145,8 @@ void MainWindow::setToolChainPreparation(std::function<QString()> prepare) {
 }
 
 void MainWindow::createControls() {
-    setObjectName(QStringLiteral("FrmPRinc"));
-    setWindowTitle(QStringLiteral("Corvane[*]"));
+    setObjectName(QLatin1String(objectName::kMainWindow));
+    setWindowTitle(tr("Corvane[*]"));
     setWindowIcon(programIcon());
     // A fixed border with minimise and close only: the window cannot be resized or maximised.
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -160,8 +167,8 @@ void MainWindow::createControls() {
         control->setObjectName(QString::fromLatin1(name));
         control->setGeometry(fromTwips(twipsRect));
     };
-    const auto label = [&](const char* name, const char* caption, QRect where) {
-        auto* shown = new QLabel(QString::fromLatin1(caption));
+    const auto label = [&](const char* name, const QString& caption, QRect where) {
+        auto* shown = new QLabel(caption);
         place(shown, name, where);
         return shown;
     };
@@ -180,7 +187,7 @@ void MainWindow::createControls() {
     };
 
     textEdit_ = new TextBox;
-    place(textEdit_, "TxtTexte", {0, 0, 3135, 4695});
+    place(textEdit_, objectName::kText, {0, 0, 3135, 4695});
     QFont textFont(QStringLiteral("Courier New"));
     textFont.setPointSizeF(9.75);
     textFont.setWeight(QFont::Normal);
@@ -194,21 +201,24 @@ void MainWindow::createControls() {
     textEdit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     textEdit_->setTabChangesFocus(true);
 
-    label("Label4", "Name (for ion) :", {3240, 0, 2055, 255});
-    line(programNameEdit_, "txtNomprog", "Notitle", {3240, 240, 2055, 285});
+    label(objectName::kProgramNameLabel, tr("Name (for ion) :"), {3240, 0, 2055, 255});
+    line(programNameEdit_, objectName::kProgramName, "Notitle", {3240, 240, 2055, 285});
     programNameEdit_->setMaxLength(static_cast<int>(kProgramNameLimit));
     programNameEdit_->setValidator(new SingleLineValidator(programNameEdit_));
-    label("Label5", "Name of the file (ti name)", {3240, 600, 2055, 255})->setFont(narrowFont);
-    line(calculatorNameEdit_, "TxtNomFic", "notitle", {3240, 840, 2055, 285});
+    label(objectName::kCalculatorFileNameLabel, tr("Name of the file (ti name)"),
+          {3240, 600, 2055, 255})
+        ->setFont(narrowFont);
+    line(calculatorNameEdit_, objectName::kCalculatorFileName, "notitle", {3240, 840, 2055, 285});
     calculatorNameEdit_->setMaxLength(static_cast<int>(kCalculatorFileNameLimit));
     calculatorNameEdit_->setValidator(new SingleLineValidator(calculatorNameEdit_));
-    label("Label1", "Number of screens :", {3240, 1320, 1935, 255});
-    result(screenCountField_, "TxtNbEcran", {3240, 1560, 2055, 285});
-    label("Label2", "size of the text:", {3240, 1920, 2055, 255});
-    result(textSizeField_, "TxtTailleTexte", {3240, 2160, 2055, 285});
-    label("Label3", "File's size (compile it before ):", {3240, 2520, 2055, 255})
+    label(objectName::kScreenCountLabel, tr("Number of screens :"), {3240, 1320, 1935, 255});
+    result(screenCountField_, objectName::kScreenCount, {3240, 1560, 2055, 285});
+    label(objectName::kTextSizeLabel, tr("size of the text:"), {3240, 1920, 2055, 255});
+    result(textSizeField_, objectName::kTextSize, {3240, 2160, 2055, 285});
+    label(objectName::kProgramSizeLabel, tr("File's size (compile it before ):"),
+          {3240, 2520, 2055, 255})
         ->setFont(narrowFont);
-    result(programSizeField_, "txtTailleFichier", {3240, 2760, 2055, 285});
+    result(programSizeField_, objectName::kProgramSize, {3240, 2760, 2055, 285});
 
     QWidget::setTabOrder(textEdit_, screenCountField_);
     QWidget::setTabOrder(screenCountField_, textSizeField_);
@@ -231,36 +241,36 @@ void MainWindow::createControls() {
 }
 
 void MainWindow::createMenus() {
-    QMenu* MnuFichier = menuBar()->addMenu(QStringLiteral("&File"));
-    MnuFichier->setObjectName(QStringLiteral("MnuFichier"));
-    addCommand(MnuFichier, "MnuNouveau", QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N),
-               [this] { newFile(); });
-    MnuFichier->addSeparator()->setObjectName(QStringLiteral("mnusep2"));
-    addCommand(MnuFichier, "MunOuvrir", QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
-               [this] { open(); });
-    addCommand(MnuFichier, "MnuImporter", QStringLiteral("&Import a text (without my header)"),
+    QMenu* fileMenu = menuBar()->addMenu(tr("&File"));
+    fileMenu->setObjectName(QLatin1String(objectName::kFileMenu));
+    addCommand(fileMenu, objectName::kNewAction, tr("&New"),
+               standardKey(QKeySequence::New, Qt::CTRL | Qt::Key_N), [this] { newFile(); });
+    fileMenu->addSeparator()->setObjectName(QLatin1String(objectName::kNewSeparator));
+    addCommand(fileMenu, objectName::kOpenAction, tr("&Open"),
+               standardKey(QKeySequence::Open, Qt::CTRL | Qt::Key_O), [this] { open(); });
+    addCommand(fileMenu, objectName::kImportAction, tr("&Import a text (without my header)"),
                QKeySequence(Qt::CTRL | Qt::Key_I), [this] { importText(); });
-    MnuFichier->addSeparator()->setObjectName(QStringLiteral("mnusep3"));
-    addCommand(MnuFichier, "MnuEnregistrer", QStringLiteral("&Save"),
-               QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); });
-    addCommand(MnuFichier, "MnuEnregistrerSous", QStringLiteral("Save &as"), {},
-               [this] { saveAs(); });
-    MnuFichier->addSeparator()->setObjectName(QStringLiteral("mnusep1"));
-    addCommand(MnuFichier, "MnuQuitter", QStringLiteral("&Quit"),
-               QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { quit(); });
+    fileMenu->addSeparator()->setObjectName(QLatin1String(objectName::kSaveSeparator));
+    addCommand(fileMenu, objectName::kSaveAction, tr("&Save"),
+               standardKey(QKeySequence::Save, Qt::CTRL | Qt::Key_S), [this] { save(); });
+    addCommand(fileMenu, objectName::kSaveAsAction, tr("Save &as"),
+               standardKey(QKeySequence::SaveAs, {}), [this] { saveAs(); });
+    fileMenu->addSeparator()->setObjectName(QLatin1String(objectName::kQuitSeparator));
+    addCommand(fileMenu, objectName::kQuitAction, tr("&Quit"),
+               standardKey(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q), [this] { quit(); });
 
-    QMenu* MunCompiller = menuBar()->addMenu(QStringLiteral("&Compile"));
-    MunCompiller->setObjectName(QStringLiteral("MunCompiller"));
-    addCommand(MunCompiller, "MunCompillerIon", QStringLiteral("&Compile for ion (ti83 and ti83+)"),
+    QMenu* compileMenu = menuBar()->addMenu(tr("&Compile"));
+    compileMenu->setObjectName(QLatin1String(objectName::kCompileMenu));
+    addCommand(compileMenu, objectName::kCompileAction, tr("&Compile for ion (ti83 and ti83+)"),
                QKeySequence(Qt::Key_F9), [this] { compileForIon(); });
-    addCommand(MunCompiller, "MnuPreview", QStringLiteral("&Preview"), QKeySequence(Qt::Key_F5),
+    addCommand(compileMenu, objectName::kPreviewAction, tr("&Preview"), QKeySequence(Qt::Key_F5),
                [this] { preview(); });
-    addCommand(MunCompiller, "mnuSendToCalculator", QStringLiteral("&Send to calculator…"),
+    addCommand(compileMenu, objectName::kSendAction, tr("&Send to calculator…"),
                QKeySequence(Qt::SHIFT | Qt::Key_F9), [this] { sendToCalculator(); });
 
-    QMenu* Mnuaide = menuBar()->addMenu(QStringLiteral("&?"));
-    Mnuaide->setObjectName(QStringLiteral("Mnuaide"));
-    addCommand(Mnuaide, "MunAproposde", QStringLiteral("&About..."), {}, [this] { about(); });
+    QMenu* helpMenu = menuBar()->addMenu(tr("&?"));
+    helpMenu->setObjectName(QLatin1String(objectName::kHelpMenu));
+    addCommand(helpMenu, objectName::kAboutAction, tr("&About..."), {}, [this] { about(); });
 }
 
 QAction* MainWindow::addCommand(QMenu* menu, const char* name, const QString& caption,
@@ -279,10 +289,6 @@ QAction* MainWindow::addCommand(QMenu* menu, const char* name, const QString& ca
 
 bool MainWindow::acceptsCommands() const {
     return isEnabled() && !reading_;
-}
-
-QString MainWindow::workingFolder() const {
-    return fileDialog_->InitDir;
 }
 
 void MainWindow::updateTextSize() {
@@ -315,7 +321,7 @@ bool MainWindow::maybeSave() {
 }
 
 // The one place that sets the document's file, its base name and the working folder, from
-// the path and name the file dialog gave. Which command changes which:
+// the path of the chosen file. Which command changes which:
 //   New      the file is cleared; base name and working folder stay.
 //   Open     all three, from the chosen file (FileUse::Document). A file that is not a
 //            Corvane document as it stands gives the working folder only (SourceOnly), and a
@@ -325,14 +331,13 @@ bool MainWindow::maybeSave() {
 //   Save As  all three, once the file has been written; a Save As that fails or is
 //            cancelled changes none of them.
 //   Save     none.
-void MainWindow::setCurrentFile(const QString& path, const QString& title, FileUse use) {
+void MainWindow::setCurrentFile(const QString& path, FileUse use) {
     documentPath_ = use == FileUse::Document ? path : QString();
     if (use == FileUse::None) {
         return;
     }
-    const ChosenFile chosen = splitChosenFile(path, title);
-    if (chosen.folder) {
-        fileDialog_->InitDir = *chosen.folder;
+    if (const std::optional<QString> folder = chosenFolder(path)) {
+        workingFolder_ = *folder;
     }
     if (use == FileUse::Document) {
         baseName_ = fromLibraryMessage(programBaseName(toLibraryPath(path)));
@@ -350,7 +355,7 @@ void MainWindow::newFile() {
     }
     textEdit_->clear();
     wrapAtWords(*textEdit_);
-    setCurrentFile({}, {}, FileUse::None);
+    setCurrentFile({}, FileUse::None);
     clearBuildResults();
     markUnmodified();
 }
@@ -359,26 +364,20 @@ void MainWindow::open() {
     if (!maybeSave()) {
         return;
     }
-    fileDialog_->DialogTitle = QStringLiteral("Open a text file (with my header)");
-    fileDialog_->Flags = FileDialog::kFileMustExist;
-    fileDialog_->FileName = QStringLiteral("*.txt");
-    if (!fileDialog_->ShowOpen()) {
-        return;
+    if (const std::optional<QString> path = fileDialog_->chooseOpen(
+            tr("Open a text file (with my header)"), workingFolder_, kTextFileFilters)) {
+        readIntoWindow(*path, FileKind::Document);
     }
-    readIntoWindow(FileKind::Document);
 }
 
 void MainWindow::importText() {
     if (!maybeSave()) {
         return;
     }
-    fileDialog_->DialogTitle = QStringLiteral("Import a text file");
-    fileDialog_->Flags = FileDialog::kFileMustExist;
-    fileDialog_->FileName = QStringLiteral("*.txt");
-    if (!fileDialog_->ShowOpen()) {
-        return;
+    if (const std::optional<QString> path =
+            fileDialog_->chooseOpen(tr("Import a text file"), workingFolder_, kTextFileFilters)) {
+        readIntoWindow(*path, FileKind::PlainText);
     }
-    readIntoWindow(FileKind::PlainText);
 }
 
 void MainWindow::openFile(const QString& path) {
@@ -389,16 +388,13 @@ void MainWindow::importFile(const QString& path) {
     readChosenFile(path, FileKind::PlainText);
 }
 
-// As if the dialog had returned `path`: the dialog's fields are what the read and the
-// working folder are taken from.
+// A file named elsewhere than in the dialog is read as the dialog's choice would be: by its
+// full path, in the platform's own separators.
 void MainWindow::readChosenFile(const QString& path, FileKind kind) {
     if (!maybeSave()) {
         return;
     }
-    const QFileInfo file(path);
-    fileDialog_->FileName = QDir::toNativeSeparators(file.absoluteFilePath());
-    fileDialog_->FileTitle = file.fileName();
-    readIntoWindow(kind);
+    readIntoWindow(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), kind);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -417,9 +413,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     openFile(urls.constFirst().toLocalFile());
 }
 
-void MainWindow::readIntoWindow(FileKind kind) {
-    const QString path = fileDialog_->FileName;
-    const QString title = fileDialog_->FileTitle;
+void MainWindow::readIntoWindow(const QString& path, FileKind kind) {
     // What cannot be read (a missing file, a folder, a named pipe, a device) is refused
     // before the window changes.
     if (const LineReader probe(toLibraryPath(path)); !probe.ok()) {
@@ -467,12 +461,12 @@ void MainWindow::readIntoWindow(FileKind kind) {
     markUnmodified();
 
     if (!outcome.ok && !outcome.pastEnd) {
-        setCurrentFile(path, title, FileUse::None);
+        setCurrentFile(path, FileUse::None);
         warn_(fromLibraryMessage(outcome.error), {});
         return;
     }
     if (!document) {
-        setCurrentFile(path, title, outcome.ok ? FileUse::SourceOnly : FileUse::None);
+        setCurrentFile(path, outcome.ok ? FileUse::SourceOnly : FileUse::None);
         return;
     }
     const QString misfit =
@@ -480,10 +474,10 @@ void MainWindow::readIntoWindow(FileKind kind) {
                         : QString::fromStdString(headerMisfit(programName.toStdU16String(),
                                                               calculatorFileName.toStdU16String()));
     if (misfit.isEmpty()) {
-        setCurrentFile(path, title, FileUse::Document);
+        setCurrentFile(path, FileUse::Document);
         return;
     }
-    setCurrentFile(path, title, outcome.ok ? FileUse::SourceOnly : FileUse::None);
+    setCurrentFile(path, outcome.ok ? FileUse::SourceOnly : FileUse::None);
     warn_(tr("%1 is not a Corvane document as it stands: %2.\n\nIt is shown as far as it "
              "fits, and it will be saved only through Save As, so that the file stays as it "
              "is. To read a plain text, every line of it into the text, use Import.")
@@ -512,18 +506,18 @@ bool MainWindow::saveAs() {
     if (!confirmUnencodable()) {
         return false;
     }
-    fileDialog_->DialogTitle = QStringLiteral("Save text file");
-    fileDialog_->Flags = FileDialog::kOverwritePrompt;
-    fileDialog_->FileName = suggestedFileName(programNameEdit_->text()) + QStringLiteral(".txt");
-    if (!fileDialog_->ShowSave()) {
+    const std::optional<QString> path = fileDialog_->chooseSave(
+        tr("Save text file"), workingFolder_,
+        suggestedFileName(programNameEdit_->text()) + QStringLiteral(".txt"));
+    if (!path) {
         return false;
     }
     QString error;
     {
         const BusyState busy(busy_, Hourglass::Application, true);
-        error = writeDocument(fileDialog_->FileName, true);
+        error = writeDocument(*path, true);
         if (error.isEmpty()) {
-            setCurrentFile(fileDialog_->FileName, fileDialog_->FileTitle, FileUse::Document);
+            setCurrentFile(*path, FileUse::Document);
         }
     }
     return reportSave(error);
@@ -661,7 +655,7 @@ void MainWindow::compileForIon() {
         failure = prepareToolChain_ ? prepareToolChain_() : QString();
         if (failure.isEmpty()) {
             const BuildRequest request = documentBuildRequest(
-                toLibraryPath(documentPath_), toLibraryPath(workingFolder()),
+                toLibraryPath(documentPath_), toLibraryPath(workingFolder_),
                 toLibraryPath(appFolder_), bytesFromEditor(programNameEdit_->text()),
                 bytesFromEditor(calculatorNameEdit_->text()));
             const BuildCollaborators with{processEvents_,
@@ -704,7 +698,7 @@ void MainWindow::preview() {
 }
 
 void MainWindow::sendToCalculator() {
-    sender_->send(deliveredTi83_, deliveredTi83Plus_, *fileDialog_);
+    sender_->send(deliveredTi83_, deliveredTi83Plus_, *fileDialog_, workingFolder_);
 }
 
 void MainWindow::afterSend() {

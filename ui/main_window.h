@@ -49,8 +49,9 @@ class MainWindow final : public QMainWindow {
 
     const QString& documentPath() const { return documentPath_; }
     const QString& baseName() const { return baseName_; }
-    // The working folder lives in the file dialog as its initial folder.
-    QString workingFolder() const;
+    // Where the file dialog opens and the build writes: the folder of the file last opened,
+    // imported or saved with Save As.
+    const QString& workingFolder() const { return workingFolder_; }
     // For commands that enter the busy state around their work.
     BusyIndicator& busyIndicator() { return busy_; }
     // The clock of the build's waits and the starter of the tool chain; the system's own
@@ -59,7 +60,7 @@ class MainWindow final : public QMainWindow {
     // How Send to calculator finds cables and asks for one; the real ones until replaced.
     void setLinkServices(CalculatorSender::Services services);
     bool sending() const { return sender_->sending(); }
-    // The file dialog's folder; the window starts in the program's folder until told otherwise.
+    // The first working folder; the window starts in the program's folder until told otherwise.
     void setWorkingFolder(const QString& folder);
     // Runs before each build once the document is saved, to make the tool chain folder ready;
     // a non-empty answer is shown as the build's failure and nothing is built.
@@ -111,10 +112,10 @@ class MainWindow final : public QMainWindow {
 
     // What a command makes of the file it names (see setCurrentFile).
     enum class FileUse { Document, SourceOnly, None };
-    void setCurrentFile(const QString& path, const QString& title, FileUse use);
+    void setCurrentFile(const QString& path, FileUse use);
 
     enum class FileKind { Document, PlainText };
-    void readIntoWindow(FileKind kind);
+    void readIntoWindow(const QString& path, FileKind kind);
     void readChosenFile(const QString& path, FileKind kind);
     bool confirmUnencodable();
     QString writeDocument(const QString& path, bool processEventsAfterHeader);
@@ -145,6 +146,7 @@ class MainWindow final : public QMainWindow {
 
     QString documentPath_;
     QString baseName_;
+    QString workingFolder_;
     // The programs the last successful build delivered; empty before one.
     QString deliveredTi83_;
     QString deliveredTi83Plus_;

@@ -6,6 +6,7 @@
 // with QT_QPA_PLATFORM=offscreen.
 #include "clock.h"
 #include "main_window.h"
+#include "object_names.h"
 #include "scripted_file_dialog.h"
 
 #include <QAction>
@@ -80,13 +81,15 @@ Run compile(const Scratch& scratch, int lines, bool fast) {
     window.show();
     window.open();
     script->answers.clear();
-    QAction* command = window.findChild<QAction*>(QStringLiteral("MunCompillerIon"));
+    QAction* command =
+        window.findChild<QAction*>(QLatin1String(corvane::objectName::kCompileAction));
     QElapsedTimer timer;
     timer.start();
     command->trigger();
     run.seconds = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
     run.ok = run.message.isEmpty() && window.isEnabled();
-    run.size = window.findChild<QLineEdit*>(QStringLiteral("txtTailleFichier"))->text();
+    run.size =
+        window.findChild<QLineEdit*>(QLatin1String(corvane::objectName::kProgramSize))->text();
     return run;
 }
 

@@ -6,6 +6,7 @@
 //   QT_QPA_PLATFORM=offscreen bench/preview_bench
 
 #include "main_window.h"
+#include "object_names.h"
 #include "preview_window.h"
 #include "scripted_file_dialog.h"
 
@@ -61,7 +62,7 @@ int main(int argc, char* argv[]) {
     corvane::MainWindow window(std::make_unique<corvane::ScriptedFileDialog>(),
                                QStringLiteral("/tmp"), [](const QString&, const QString&) {});
     window.show();
-    auto* text = window.findChild<QPlainTextEdit*>(QStringLiteral("TxtTexte"));
+    auto* text = window.findChild<QPlainTextEdit*>(QLatin1String(corvane::objectName::kText));
     text->setPlainText(documentText());
     text->setFocus();
     // In the middle of the text, so that the layout before and after the cursor both count.

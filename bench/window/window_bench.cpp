@@ -7,6 +7,7 @@
 //   QT_QPA_PLATFORM=offscreen bench/window_bench
 
 #include "main_window.h"
+#include "object_names.h"
 #include "scripted_file_dialog.h"
 
 #include <QApplication>
@@ -104,8 +105,8 @@ int main(int argc, char* argv[]) {
         [](const QString&, QMessageBox::StandardButtons) { return QMessageBox::Discard; });
     window.show();
     QApplication::processEvents();
-    auto* text = window.findChild<QPlainTextEdit*>(QStringLiteral("TxtTexte"));
-    auto* size = window.findChild<QLineEdit*>(QStringLiteral("TxtTailleTexte"));
+    auto* text = window.findChild<QPlainTextEdit*>(QLatin1String(corvane::objectName::kText));
+    auto* size = window.findChild<QLineEdit*>(QLatin1String(corvane::objectName::kTextSize));
 
     scripted.answers.push_back(path);
     QElapsedTimer timer;

@@ -97,8 +97,8 @@ class CompileEndToEndTest : public QObject {
 
         verifyProgram(out("story.83p"), CalculatorModel::TI83);
         verifyProgram(out("story.8xp"), CalculatorModel::TI83Plus);
-        QCOMPARE(w.line("TxtNbEcran")->text(), QStringLiteral("1"));
-        QCOMPARE(w.line("txtTailleFichier")->text(),
+        QCOMPARE(w.line(corvane::objectName::kScreenCount)->text(), QStringLiteral("1"));
+        QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(),
                  QString::number(QFileInfo(out("story.83p")).size()));
         std::string ett;
         for (const std::string& line : calculatorLines()) {
@@ -114,3 +114,4 @@ class CompileEndToEndTest : public QObject {
 
 QTEST_MAIN(CompileEndToEndTest)
 #include "compile_e2e_test.moc"
+#include "object_names.h"

@@ -9,38 +9,40 @@
 
 namespace corvane {
 
-// A dialog for tests: each show records the settings it was given and takes the next
-// scripted answer, a path or a cancel (std::nullopt). With no answer left it cancels.
+// A dialog for tests: each question records what it was asked and takes the next scripted
+// answer, a path or a cancel (std::nullopt). With no answer left it cancels.
 class ScriptedFileDialog final : public FileDialog {
   public:
     struct Shown {
         bool save = false;
         QString title;
-        int flags = 0;
-        QString fileName;
-        QString initDir;
+        QString folder;
+        QString proposedName; // empty for an open
         QString filter;
     };
 
     std::deque<std::optional<QString>> answers;
     std::vector<Shown> shown;
 
-    bool ShowOpen() override { return show(false); }
-    bool ShowSave() override { return show(true); }
+    std::optional<QString> chooseOpen(const QString& title, const QString& folder,
+                                      const QString& filters) override {
+        shown.push_back({false, title, folder, {}, filters});
+        return next();
+    }
+    std::optional<QString> chooseSave(const QString& title, const QString& folder,
+                                      const QString& proposedName) override {
+        shown.push_back({true, title, folder, proposedName, kTextFileFilters});
+        return next();
+    }
 
   private:
-    bool show(bool save) {
-        shown.push_back({save, DialogTitle, Flags, FileName, InitDir, Filter});
+    std::optional<QString> next() {
         if (answers.empty()) {
-            return false;
+            return std::nullopt;
         }
         const std::optional<QString> answer = answers.front();
         answers.pop_front();
-        if (!answer) {
-            return false;
-        }
-        accept(*answer);
-        return true;
+        return answer;
     }
 };
 

@@ -14,7 +14,7 @@ using corvane::test::Window;
 namespace {
 
 AboutDialog* openAbout(Window& w) {
-    w.window->findChild<QAction*>(QStringLiteral("MunAproposde"))->trigger();
+    w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kAboutAction))->trigger();
     for (QWidget* top : QApplication::topLevelWidgets()) {
         if (auto* about = qobject_cast<AboutDialog*>(top); about && about->isVisible()) {
             return about;
@@ -35,16 +35,22 @@ class AboutTest : public QObject {
         QVERIFY(about);
         QCOMPARE(about->windowTitle(), QStringLiteral("A propos de l'editeur de texte"));
         QCOMPARE(about->size(), QSize(382, 194));
-        QCOMPARE(about->findChild<QLabel*>(QStringLiteral("lblTitle"))->text(),
+        QCOMPARE(about->findChild<QLabel*>(QLatin1String(corvane::objectName::kAboutTitle))->text(),
                  QStringLiteral("Corvane"));
-        QCOMPARE(about->findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
-                 QStringLiteral("Version 0.6a"));
-        QVERIFY(!about->findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().isNull());
-        for (const char* contact : {"txtsite", "TxtMail", "TxtIcq"}) {
+        QCOMPARE(
+            about->findChild<QLabel*>(QLatin1String(corvane::objectName::kAboutVersion))->text(),
+            QStringLiteral("Version 0.6a"));
+        QVERIFY(!about->findChild<QLabel*>(QLatin1String(corvane::objectName::kAboutIcon))
+                     ->pixmap()
+                     .isNull());
+        for (const char* contact :
+             {corvane::objectName::kAboutSite, corvane::objectName::kAboutMail,
+              corvane::objectName::kAboutIcq}) {
             auto* field = about->findChild<QLineEdit*>(QString::fromLatin1(contact));
             QVERIFY2(field && field->isReadOnly() && !field->text().isEmpty(), contact);
         }
-        QVERIFY(about->findChild<QPushButton*>(QStringLiteral("cmdOK"))->isDefault());
+        QVERIFY(about->findChild<QPushButton*>(QLatin1String(corvane::objectName::kAboutOk))
+                    ->isDefault());
         QVERIFY(!about->parentWidget());
         about->close();
     }
@@ -66,16 +72,19 @@ class AboutTest : public QObject {
             QVERIFY(about);
             QVERIFY(QTest::qWaitForWindowActive(about));
             QVERIFY(!w.window->isEnabled());
-            QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdOK"));
+            QCOMPARE(QApplication::focusWidget()->objectName(),
+                     QLatin1String(corvane::objectName::kAboutOk));
 
             // While it is open the main window's shortcuts and menus do nothing.
             QTest::keySequence(w.window.get(), QKeySequence(Qt::CTRL | Qt::Key_N));
-            w.window->findChild<QAction*>(QStringLiteral("MnuNouveau"))->trigger();
+            w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kNewAction))
+                ->trigger();
             QCOMPARE(w.shownText(), QStringLiteral("kept"));
 
             if (how == QLatin1String("click")) {
-                QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("cmdOK")),
-                                  Qt::LeftButton);
+                QTest::mouseClick(
+                    about->findChild<QPushButton*>(QLatin1String(corvane::objectName::kAboutOk)),
+                    Qt::LeftButton);
             } else if (how == QLatin1String("enter")) {
                 QTest::keyClick(about, Qt::Key_Return);
             } else if (how == QLatin1String("escape")) {
@@ -102,3 +111,4 @@ class AboutTest : public QObject {
 
 QTEST_MAIN(AboutTest)
 #include "about_test.moc"
+#include "object_names.h"

@@ -90,7 +90,7 @@ class CompileCommandTest : public QObject {
         }
         Window w(f.app);
         useFastClock(w);
-        w.line("txtTailleFichier")->setText(QStringLiteral("earlier size"));
+        w.line(corvane::objectName::kProgramSize)->setText(QStringLiteral("earlier size"));
         compileNewDocument(w, f);
         verifyUsable(w);
 
@@ -98,15 +98,16 @@ class CompileCommandTest : public QObject {
         const QString program = f.workFile("story.83p");
         QCOMPARE(QFileInfo::exists(program), delivered);
         QCOMPARE(QFileInfo::exists(f.workFile("story.8xp")), delivered);
-        QCOMPARE(w.line("TxtNbEcran")->text(), QStringLiteral("1"));
+        QCOMPARE(w.line(corvane::objectName::kScreenCount)->text(), QStringLiteral("1"));
         if (delivered) {
             QCOMPARE(w.warnings, QStringList());
-            QCOMPARE(w.line("txtTailleFichier")->text(),
+            QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(),
                      QString::number(QFileInfo(program).size()));
         } else {
             QCOMPARE(w.warnings.size(), 1);
             QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
-            QCOMPARE(w.line("txtTailleFichier")->text(), QStringLiteral("earlier size"));
+            QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(),
+                     QStringLiteral("earlier size"));
         }
     }
 
@@ -135,7 +136,7 @@ class CompileCommandTest : public QObject {
         Window w(f.app);
         useFastClock(w);
         typeDocument(w);
-        w.line("TxtNomFic")->setText(QStringLiteral("my prog"));
+        w.line(corvane::objectName::kCalculatorFileName)->setText(QStringLiteral("my prog"));
         w.dialog->answers.push_back(f.workFile("story.txt"));
         w.window->compileForIon();
         QCOMPARE(w.warnings.size(), 1);
@@ -184,3 +185,4 @@ class CompileCommandTest : public QObject {
 
 QTEST_MAIN(CompileCommandTest)
 #include "compile_command_test.moc"
+#include "object_names.h"

@@ -6,6 +6,7 @@
 
 #include "driven_clock.h"
 #include "files.h"
+#include "object_names.h"
 #include "process_launcher.h"
 #include "read_only.h"
 #include "tool_chain.h"
@@ -69,7 +70,9 @@ class BusyWatch {
         looksWithoutHourglass += w_.window->cursor().shape() == Qt::WaitCursor ? 0 : 1;
         QTest::keySequence(w_.text(), QKeySequence(Qt::CTRL | Qt::Key_N));
         QTest::keyClick(w_.window.get(), Qt::Key_F9);
-        for (const char* name : {"MnuNouveau", "MunCompillerIon", "MnuEnregistrerSous"}) {
+        for (const char* name :
+             {corvane::objectName::kNewAction, corvane::objectName::kCompileAction,
+              corvane::objectName::kSaveAsAction}) {
             if (auto* action = w_.window->findChild<QAction*>(QString::fromLatin1(name))) {
                 action->trigger();
             }
@@ -83,8 +86,8 @@ class BusyWatch {
 // The document every build test types: one text line, the program and calculator names.
 inline void typeDocument(Window& w, const QString& text = QStringLiteral("Hello calculator")) {
     w.text()->setPlainText(text);
-    w.line("txtNomprog")->setText(QStringLiteral("My story"));
-    w.line("TxtNomFic")->setText(QStringLiteral("story"));
+    w.line(corvane::objectName::kProgramName)->setText(QStringLiteral("My story"));
+    w.line(corvane::objectName::kCalculatorFileName)->setText(QStringLiteral("story"));
 }
 
 } // namespace corvane::test

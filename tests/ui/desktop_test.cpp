@@ -65,7 +65,7 @@ class DesktopTest : public QObject {
         const bool imported = how == QLatin1String("import");
         QCOMPARE(w.shownText(), imported ? QStringLiteral("Dropped\ndrop\nFirst line\nSecond line")
                                          : QStringLiteral("First line\nSecond line"));
-        QCOMPARE(w.line("txtNomprog")->text(),
+        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(),
                  imported ? QStringLiteral("Notitle") : QStringLiteral("Dropped"));
         // An imported text is not the document's file: it is saved through Save As.
         QCOMPARE(w.window->documentPath(), imported ? QString() : QDir::toNativeSeparators(path));
@@ -125,3 +125,4 @@ class DesktopTest : public QObject {
 
 QTEST_MAIN(DesktopTest)
 #include "desktop_test.moc"
+#include "object_names.h"

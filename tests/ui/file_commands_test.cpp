@@ -55,8 +55,8 @@ class FileCommandsTest : public QObject {
         w.open(path);
         QCOMPARE(w.shownText(), shown);
         QCOMPARE(w.size(), size);
-        QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Prog"));
-        QCOMPARE(w.line("TxtNomFic")->text(), QStringLiteral("file"));
+        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(), QStringLiteral("Prog"));
+        QCOMPARE(w.line(corvane::objectName::kCalculatorFileName)->text(), QStringLiteral("file"));
         QVERIFY(QFile::remove(path));
         QVERIFY(w.window->save());
         QCOMPARE(readFile(path), file);
@@ -89,9 +89,9 @@ class FileCommandsTest : public QObject {
         w.open(older);
         w.open(path);
         QCOMPARE(w.dialog->shown.back().title, QStringLiteral("Open a text file (with my header)"));
-        QCOMPARE(w.dialog->shown.back().flags, FileDialog::kFileMustExist);
-        QCOMPARE(w.dialog->shown.back().fileName, QStringLiteral("*.txt"));
-        QCOMPARE(w.dialog->shown.back().initDir, dir.path());
+        QCOMPARE(w.dialog->shown.back().save, false);
+        QCOMPARE(w.dialog->shown.back().filter, corvane::kTextFileFilters);
+        QCOMPARE(w.dialog->shown.back().folder, dir.path());
         QCOMPARE(w.window->documentPath(), path);
         QCOMPARE(w.window->workingFolder(), dir.filePath(QStringLiteral("notes")));
         QCOMPARE(w.window->baseName(), baseName);
@@ -104,8 +104,10 @@ class FileCommandsTest : public QObject {
         QVERIFY(writeFile(path, "ABCDEFGHIJKLMNOPQRSTUVWXY\r\nabcdefghijkl\r\ntext\r\n"));
         Window w;
         w.open(path);
-        QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
-        QCOMPARE(w.line("TxtNomFic")->text(), QStringLiteral("abcdefgh"));
+        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(),
+                 QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+        QCOMPARE(w.line(corvane::objectName::kCalculatorFileName)->text(),
+                 QStringLiteral("abcdefgh"));
     }
 
     // A failed read keeps what was read and the values set before it, and the window
@@ -150,7 +152,7 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w.window->documentPath(), programName == "Kept" && !import ? earlier : QString());
         QCOMPARE(w.warnings.size(), import ? 0 : 1);
         QCOMPARE(w.shownText(), text);
-        QCOMPARE(w.line("txtNomprog")->text(), programName);
+        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(), programName);
         QCOMPARE(w.window->workingFolder(), dir.path());
         QCOMPARE(w.window->baseName(), QStringLiteral("earlier"));
         QVERIFY(w.window->isEnabled());
@@ -164,9 +166,9 @@ class FileCommandsTest : public QObject {
         Window w;
         w.import(path);
         QCOMPARE(w.dialog->shown.back().title, QStringLiteral("Import a text file"));
-        QCOMPARE(w.dialog->shown.back().flags, FileDialog::kFileMustExist);
+        QCOMPARE(w.dialog->shown.back().save, false);
         QCOMPARE(w.shownText(), QStringLiteral("Head1\nHead2\nbody"));
-        QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Notitle"));
+        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(), QStringLiteral("Notitle"));
         QCOMPARE(w.window->workingFolder(), dir.path());
         QVERIFY(noHourglass(*w.window));
     }
@@ -176,7 +178,7 @@ class FileCommandsTest : public QObject {
         const QString path = dir.filePath(QStringLiteral("chosen.txt"));
         Window w(dir.path());
         QTest::keyClicks(w.text(), QStringLiteral("Hi"));
-        w.line("txtNomprog")->setText(QStringLiteral("Story"));
+        w.line(corvane::objectName::kProgramName)->setText(QStringLiteral("Story"));
         w.window->newFile();
         QTest::keyClicks(w.text(), QStringLiteral("Hello"));
         w.dialog->answers.push_back(path);
@@ -184,8 +186,7 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
         QCOMPARE(w.dialog->shown[0].save, true);
         QCOMPARE(w.dialog->shown[0].title, QStringLiteral("Save text file"));
-        QCOMPARE(w.dialog->shown[0].flags, FileDialog::kOverwritePrompt);
-        QCOMPARE(w.dialog->shown[0].fileName, QStringLiteral("Story.txt"));
+        QCOMPARE(w.dialog->shown[0].proposedName, QStringLiteral("Story.txt"));
         QCOMPARE(readFile(path), QByteArray("Story\r\nnotitle\r\nHello\r\n"));
         QCOMPARE(w.window->documentPath(), path);
         QCOMPARE(w.window->baseName(), QStringLiteral("chosen"));
@@ -205,10 +206,10 @@ class FileCommandsTest : public QObject {
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("other")));
         const QString path = dir.filePath(QStringLiteral("other/elsewhere.txt"));
         Window w(dir.path());
-        w.line("txtNomprog")->clear();
+        w.line(corvane::objectName::kProgramName)->clear();
         w.dialog->answers.push_back(path);
         QVERIFY(w.window->saveAs());
-        QCOMPARE(w.dialog->shown[0].fileName, QStringLiteral(".txt"));
+        QCOMPARE(w.dialog->shown[0].proposedName, QStringLiteral(".txt"));
         QCOMPARE(w.window->workingFolder(), dir.filePath(QStringLiteral("other")));
         QCOMPARE(w.window->documentPath(), path);
         QCOMPARE(w.window->baseName(), QStringLiteral("elsewhere"));
@@ -254,15 +255,15 @@ class FileCommandsTest : public QObject {
         const QString path = dir.filePath(QStringLiteral("doc.txt"));
         QVERIFY(writeFile(path, "P\r\nF\r\ntext\r\n"));
         Window w;
-        w.line("TxtNbEcran")->setText(QStringLiteral("3"));
-        w.line("txtTailleFichier")->setText(QStringLiteral("1234"));
+        w.line(corvane::objectName::kScreenCount)->setText(QStringLiteral("3"));
+        w.line(corvane::objectName::kProgramSize)->setText(QStringLiteral("1234"));
         if (command == "new") {
             w.window->newFile();
         } else {
             command == "open" ? w.open(path) : w.import(path);
         }
-        QCOMPARE(w.line("TxtNbEcran")->text(), QString());
-        QCOMPARE(w.line("txtTailleFichier")->text(), QString());
+        QCOMPARE(w.line(corvane::objectName::kScreenCount)->text(), QString());
+        QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(), QString());
     }
 
     void saveAfterCancelledSaveAsWritesNothing() {
@@ -354,3 +355,4 @@ class FileCommandsTest : public QObject {
 
 QTEST_MAIN(FileCommandsTest)
 #include "file_commands_test.moc"
+#include "object_names.h"

@@ -59,7 +59,7 @@ class HostileWindowTest : public QObject {
         verifyUsable(w);
 
         w.warnings.clear();
-        w.line("TxtNomFic")->setText(QStringLiteral("hostile"));
+        w.line(corvane::objectName::kCalculatorFileName)->setText(QStringLiteral("hostile"));
         w.dialog->answers.push_back(f.workFile("saved.txt"));
         w.window->compileForIon();
         verifyUsable(w);
@@ -156,3 +156,4 @@ class HostileWindowTest : public QObject {
 
 QTEST_MAIN(HostileWindowTest)
 #include "hostile_window_test.moc"
+#include "object_names.h"

@@ -104,29 +104,22 @@ class PartsTest : public QObject {
     }
 
     void chosenFile_data() {
-        QTest::addColumn<QString>("fileName");
-        QTest::addColumn<QString>("fileTitle");
+        QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("folder");
         QTest::newRow("folder") << "C:\\notes\\story.txt"
-                                << "story.txt"
                                 << "C:\\notes";
         QTest::newRow("drive root") << "C:\\a.txt"
-                                    << "a.txt"
                                     << "C:";
         QTest::newRow("posix root") << "/a.txt"
-                                    << "a.txt"
                                     << "";
         QTest::newRow("no folder") << "a.txt"
-                                   << "a.txt"
                                    << "<none>";
     }
 
     void chosenFile() {
-        QFETCH(QString, fileName);
-        QFETCH(QString, fileTitle);
+        QFETCH(QString, path);
         QFETCH(QString, folder);
-        const ChosenFile chosen = splitChosenFile(fileName, fileTitle);
-        QCOMPARE(chosen.folder.value_or(QStringLiteral("<none>")), folder);
+        QCOMPARE(chosenFolder(path).value_or(QStringLiteral("<none>")), folder);
     }
 
     // Nested indications: the window comes back only when the outermost ends, and each

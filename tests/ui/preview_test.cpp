@@ -56,7 +56,7 @@ class PreviewTest : public QObject {
   private slots:
     void workedExampleScreenPixelForPixel() {
         Window w;
-        w.line("txtNomprog")->setText(QStringLiteral("Demo"));
+        w.line(corvane::objectName::kProgramName)->setText(QStringLiteral("Demo"));
         PreviewWindow* preview = openPreview(
             w, QStringLiteral("Hello world\nLine two\nBye\nThe quick brown fox jumps over"));
         QVERIFY(preview != nullptr);
@@ -114,7 +114,7 @@ class PreviewTest : public QObject {
         QCOMPARE(preview->screenIndex(), 1);
         QCOMPARE(preview->screens()[1][0].codes, std::string("Eleven"));
 
-        w.line("txtNomprog")->setText(QStringLiteral("New title"));
+        w.line(corvane::objectName::kProgramName)->setText(QStringLiteral("New title"));
         QVERIFY(refreshed.wait(1000));
         QCOMPARE(preview->titleCodes(), std::string("New title"));
         QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
@@ -166,7 +166,7 @@ class PreviewTest : public QObject {
     void savesOnePicturePerScreen() {
         QTemporaryDir folder;
         Window w;
-        w.line("TxtNomFic")->setText(QStringLiteral("story"));
+        w.line(corvane::objectName::kCalculatorFileName)->setText(QStringLiteral("story"));
         PreviewWindow* preview = openPreview(w, numberedLines(12));
         QVERIFY(preview != nullptr);
         QStringList questions;
@@ -263,4 +263,5 @@ class PreviewTest : public QObject {
 };
 
 QTEST_MAIN(PreviewTest)
+#include "object_names.h"
 #include "preview_test.moc"

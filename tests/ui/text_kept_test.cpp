@@ -79,9 +79,9 @@ class TextKeptTest : public QObject {
         if (change == "text" || change == "undone") {
             QTest::keyClicks(w.text(), QStringLiteral("!"));
         } else if (change == "name") {
-            w.line("txtNomprog")->setFocus();
-            w.line("txtNomprog")->end(false);
-            QTest::keyClicks(w.line("txtNomprog"), QStringLiteral("x"));
+            w.line(corvane::objectName::kProgramName)->setFocus();
+            w.line(corvane::objectName::kProgramName)->end(false);
+            QTest::keyClicks(w.line(corvane::objectName::kProgramName), QStringLiteral("x"));
         }
         if (change == "undone") {
             w.text()->undo();
@@ -142,7 +142,7 @@ class TextKeptTest : public QObject {
         w.dialog->answers.push_back(std::nullopt);
         QVERIFY(!w.window->save());
         QCOMPARE(w.dialog->shown.back().save, true);
-        QCOMPARE(w.dialog->shown.back().initDir, dir.filePath(QStringLiteral("notes")));
+        QCOMPARE(w.dialog->shown.back().folder, dir.filePath(QStringLiteral("notes")));
         QCOMPARE(readFile(plain), QByteArray("just\r\ntext\r\n"));
     }
 
@@ -212,7 +212,7 @@ class TextKeptTest : public QObject {
         QVERIFY(writeFile(path, content));
         Window w;
         w.open(path);
-        QCOMPARE(w.line("txtNomprog")->text(), programName);
+        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(), programName);
         QCOMPARE(w.shownText(), shown);
         QVERIFY(w.warnings.isEmpty());
         QVERIFY(w.window->save());
@@ -277,7 +277,7 @@ class TextKeptTest : public QObject {
         QVERIFY(writeFile(path, kDocument));
         Window w;
         w.open(path);
-        QLineEdit* name = w.line("txtNomprog");
+        QLineEdit* name = w.line(corvane::objectName::kProgramName);
         name->clear();
         name->setFocus();
         const QString given = QStringLiteral("ab\r\ncd\te\nf");
@@ -307,10 +307,10 @@ class TextKeptTest : public QObject {
         QVERIFY(writeFile(path, kDocument));
         Window w;
         w.open(path);
-        w.line("txtNomprog")->setText(QStringLiteral("Part 1/2"));
+        w.line(corvane::objectName::kProgramName)->setText(QStringLiteral("Part 1/2"));
         w.dialog->answers.push_back(dir.filePath(QStringLiteral("gone/Part 1/2.txt")));
         QVERIFY(!w.window->saveAs());
-        QCOMPARE(w.dialog->shown.back().fileName, QStringLiteral("Part 1-2.txt"));
+        QCOMPARE(w.dialog->shown.back().proposedName, QStringLiteral("Part 1-2.txt"));
         QCOMPARE(w.warnings.size(), 1);
         w.dialog->answers.push_back(std::nullopt);
         QVERIFY(!w.window->saveAs());
@@ -384,8 +384,6 @@ class TextKeptTest : public QObject {
         QTemporaryDir dir;
         QVERIFY(writeFile(dir.filePath(QStringLiteral("notes")), "x"));
         QtFileDialog dialog;
-        dialog.InitDir = dir.path();
-        dialog.Flags = QtFileDialog::kFileMustExist;
         QStringList filters;
         QTimer::singleShot(0, [&] {
             auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -394,10 +392,11 @@ class TextKeptTest : public QObject {
             shown->selectFile(QStringLiteral("notes"));
             static_cast<QDialog*>(shown)->accept();
         });
-        QVERIFY(dialog.ShowOpen());
+        const std::optional<QString> chosen =
+            dialog.chooseOpen(QStringLiteral("Open"), dir.path(), corvane::kTextFileFilters);
         QCOMPARE(filters, (QStringList{QStringLiteral("Text files (*.txt)"),
                                        QStringLiteral("All files (*)")}));
-        QCOMPARE(dialog.FileName, QDir::toNativeSeparators(dir.filePath(QStringLiteral("notes"))));
+        QCOMPARE(chosen, QDir::toNativeSeparators(dir.filePath(QStringLiteral("notes"))));
     }
 
     // A file name with accented letters appears in messages as it is.
@@ -474,4 +473,5 @@ class TextKeptTest : public QObject {
 };
 
 QTEST_MAIN(TextKeptTest)
+#include "object_names.h"
 #include "text_kept_test.moc"

@@ -4,6 +4,7 @@
 
 #include "files.h"
 #include "main_window.h"
+#include "object_names.h"
 #include "scripted_file_dialog.h"
 #include "text_box.h"
 
@@ -55,13 +56,13 @@ struct Window {
     template <typename T> T* field(const char* name) const {
         return window->findChild<T*>(QString::fromLatin1(name));
     }
-    TextBox* text() const { return field<TextBox>("TxtTexte"); }
+    TextBox* text() const { return field<TextBox>(corvane::objectName::kText); }
     // The text as the box holds it (toPlainText would turn no-break spaces into spaces).
     QString shownText() const {
         return text()->text().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     }
     QLineEdit* line(const char* name) const { return field<QLineEdit>(name); }
-    QString size() const { return line("TxtTailleTexte")->text(); }
+    QString size() const { return line(corvane::objectName::kTextSize)->text(); }
 
     // Open or Import the file at `path` through the scripted dialog.
     void open(const QString& path) {

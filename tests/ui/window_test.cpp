@@ -22,9 +22,12 @@ class WindowTest : public QObject {
         QCOMPARE(w.window->windowTitle(), QStringLiteral("Corvane[*]"));
         QVERIFY(!w.window->isWindowModified());
         QCOMPARE(w.shownText(), QString());
-        QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Notitle"));
-        QCOMPARE(w.line("TxtNomFic")->text(), QStringLiteral("notitle"));
-        for (const char* result : {"TxtNbEcran", "TxtTailleTexte", "txtTailleFichier"}) {
+        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(), QStringLiteral("Notitle"));
+        QCOMPARE(w.line(corvane::objectName::kCalculatorFileName)->text(),
+                 QStringLiteral("notitle"));
+        for (const char* result :
+             {corvane::objectName::kScreenCount, corvane::objectName::kTextSize,
+              corvane::objectName::kProgramSize}) {
             QVERIFY2(w.line(result)->text().isEmpty(), result);
             QVERIFY2(w.line(result)->isReadOnly(), result);
         }
@@ -86,14 +89,14 @@ class WindowTest : public QObject {
         w.window->newFile();
         QCOMPARE(w.shownText(), QString());
         QCOMPARE(w.size(), QStringLiteral("0"));
-        QCOMPARE(w.line("txtNomprog")->text(), QStringLiteral("Notitle"));
+        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(), QStringLiteral("Notitle"));
     }
 
     void typedNamesStopAtTheirLimits_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<int>("limit");
-        QTest::newRow("program name") << "txtNomprog" << 20;
-        QTest::newRow("calculator file name") << "TxtNomFic" << 8;
+        QTest::newRow("program name") << corvane::objectName::kProgramName << 20;
+        QTest::newRow("calculator file name") << corvane::objectName::kCalculatorFileName << 8;
     }
 
     void typedNamesStopAtTheirLimits() {
@@ -109,10 +112,12 @@ class WindowTest : public QObject {
     void tabMovesFocusInOrder() {
         Window w;
         QTest::keyClicks(w.text(), QStringLiteral("x"));
-        const QStringList order{
-            QStringLiteral("TxtNbEcran"),       QStringLiteral("TxtTailleTexte"),
-            QStringLiteral("txtTailleFichier"), QStringLiteral("txtNomprog"),
-            QStringLiteral("TxtNomFic"),        QStringLiteral("TxtTexte")};
+        const QStringList order{QLatin1String(corvane::objectName::kScreenCount),
+                                QLatin1String(corvane::objectName::kTextSize),
+                                QLatin1String(corvane::objectName::kProgramSize),
+                                QLatin1String(corvane::objectName::kProgramName),
+                                QLatin1String(corvane::objectName::kCalculatorFileName),
+                                QLatin1String(corvane::objectName::kText)};
         for (const QString& next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), next);
@@ -124,16 +129,17 @@ class WindowTest : public QObject {
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("dialogTitle");
-        QTest::newRow("Ctrl+N") << QKeySequence(Qt::CTRL | Qt::Key_N) << "MnuNouveau"
-                                << "";
-        QTest::newRow("Ctrl+O") << QKeySequence(Qt::CTRL | Qt::Key_O) << "MunOuvrir"
+        QTest::newRow("Ctrl+N") << QKeySequence(Qt::CTRL | Qt::Key_N)
+                                << corvane::objectName::kNewAction << "";
+        QTest::newRow("Ctrl+O") << QKeySequence(Qt::CTRL | Qt::Key_O)
+                                << corvane::objectName::kOpenAction
                                 << "Open a text file (with my header)";
-        QTest::newRow("Ctrl+I") << QKeySequence(Qt::CTRL | Qt::Key_I) << "MnuImporter"
-                                << "Import a text file";
-        QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S) << "MnuEnregistrer"
-                                << "Save text file";
+        QTest::newRow("Ctrl+I") << QKeySequence(Qt::CTRL | Qt::Key_I)
+                                << corvane::objectName::kImportAction << "Import a text file";
+        QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S)
+                                << corvane::objectName::kSaveAction << "Save text file";
         // A new document is saved before it is built: Save As asks for its file first.
-        QTest::newRow("F9") << QKeySequence(Qt::Key_F9) << "MunCompillerIon"
+        QTest::newRow("F9") << QKeySequence(Qt::Key_F9) << corvane::objectName::kCompileAction
                             << "Save text file";
     }
 
@@ -163,7 +169,7 @@ class WindowTest : public QObject {
             QCOMPARE(w.dialog->shown.size(), std::size_t{1});
             QCOMPARE(w.dialog->shown[0].title, dialogTitle);
         }
-        if (action == QLatin1String("MnuNouveau")) {
+        if (action == QLatin1String(corvane::objectName::kNewAction)) {
             QCOMPARE(w.shownText(), QString());
         }
         QVERIFY(w.window->isEnabled());
@@ -202,8 +208,8 @@ class WindowTest : public QObject {
     // The two long captions are shown whole in their labels.
     void labelsShowTheirWholeCaption_data() {
         QTest::addColumn<QString>("label");
-        QTest::newRow("calculator file name") << "Label5";
-        QTest::newRow("file's size") << "Label3";
+        QTest::newRow("calculator file name") << corvane::objectName::kCalculatorFileNameLabel;
+        QTest::newRow("file's size") << corvane::objectName::kProgramSizeLabel;
     }
 
     void labelsShowTheirWholeCaption() {
@@ -222,4 +228,5 @@ class WindowTest : public QObject {
 };
 
 QTEST_MAIN(WindowTest)
+#include "object_names.h"
 #include "window_test.moc"
