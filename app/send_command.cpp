@@ -1,7 +1,9 @@
 #include "send_command.h"
 
 #include "calculator_link.h"
+#include "send_checks.h"
 
+#include <filesystem>
 #include <ostream>
 
 namespace corvane {
@@ -34,6 +36,21 @@ CalculatorModel modelOfFile(const std::string& path) {
     return ti83 ? CalculatorModel::TI83 : CalculatorModel::TI83Plus;
 }
 
+// The path once: a message that starts with the file's name gets the path in its place, one
+// that names the path already is printed as it is, any other follows the path.
+void reportFailure(const std::string& path, const std::string& message, std::ostream& err) {
+    const std::string fileName = std::filesystem::path(path).filename().string();
+    err << "corvane: ";
+    if (message.find(path) != std::string::npos) {
+        err << message;
+    } else if (!fileName.empty() && message.starts_with(fileName)) {
+        err << path << std::string_view(message).substr(fileName.size());
+    } else {
+        err << path << ": " << message;
+    }
+    err << "\n";
+}
+
 } // namespace
 
 int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& err) {
@@ -64,7 +81,30 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
     } else if (ce) {
         // The CE has only its direct USB cable.
         cable.cable = link::Cable::DirectUsb;
-    } else {
+    }
+    if (options.files.empty()) {
+        err << "corvane: --send needs at least one program file.\n";
+        return 2;
+    }
+
+    // Every file is checked before a cable is opened, so that a file's own fault is never
+    // reported as a missing calculator.
+    int status = 0;
+    std::vector<std::string> files;
+    for (const std::string& path : options.files) {
+        link::SendResult refusal;
+        if (link::checkedProgram({path, cable, model.value_or(modelOfFile(path)), 5, ce},
+                                 refusal)) {
+            files.push_back(path);
+        } else {
+            status = 1;
+            reportFailure(path, refusal.message, err);
+        }
+    }
+    if (files.empty()) {
+        return status;
+    }
+    if (!options.cable && !ce) {
         const std::optional<link::Probed> found = link::probe();
         if (!found) {
             err << "corvane: no TI-83, TI-83 Plus or TI-84 Plus CE answered on a USB cable. Name "
@@ -81,14 +121,9 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
         model = model.value_or(found->model);
         ce = found->ce;
     }
-    if (options.files.empty()) {
-        err << "corvane: --send needs at least one program file.\n";
-        return 2;
-    }
 
-    int status = 0;
-    for (std::size_t i = 0; i < options.files.size(); ++i) {
-        const std::string& path = options.files[i];
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string& path = files[i];
         const CalculatorModel target = model.value_or(modelOfFile(path));
         const link::SendResult result = link::sendProgram({path, cable, target, 5, ce}, {});
         if (result.ok()) {
@@ -96,10 +131,10 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
             continue;
         }
         status = 1;
-        err << "corvane: " << path << ": " << result.message << "\n";
+        reportFailure(path, result.message, err);
         if (linkIsDown(result.failure)) {
-            for (std::size_t rest = i + 1; rest < options.files.size(); ++rest) {
-                err << "corvane: " << options.files[rest] << ": not sent.\n";
+            for (std::size_t rest = i + 1; rest < files.size(); ++rest) {
+                err << "corvane: " << files[rest] << ": not sent.\n";
             }
             break;
         }
