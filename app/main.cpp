@@ -9,9 +9,15 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QProcess>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #define NOMINMAX
@@ -40,10 +46,73 @@ QStringList argumentsOf(int argc, char* argv[]) {
     return arguments;
 }
 
+constexpr int kExitNoDisplay = 2;
+
+[[noreturn]] void exitForNoDisplay(const std::string& reason) {
+    std::cerr << "corvane: no display: " << reason << "; --compile and --send need none\n";
+    std::cerr.flush();
+    std::_Exit(kExitNoDisplay);
+}
+
+// Why no window can open, found before Qt is asked: on Linux, neither an X11 nor a Wayland
+// display is named and no other platform is chosen.
+std::string missingDisplay(int argc, char* argv[]) {
+#ifdef __linux__
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool platformNamed =
+        (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland")) ||
+        std::any_of(argv + 1, argv + argc,
+                    [](const char* argument) { return std::strcmp(argument, "-platform") == 0; });
+    if (!platformNamed && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        return "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    }
+#else
+    (void)argc;
+    (void)argv;
+#endif
+    return {};
+}
+
+// While the application object is made, Qt's messages wait here: a display that cannot be
+// reached ends in Qt's fatal message, which becomes one line and status 2; otherwise they are
+// handed on as they came.
+struct StartMessages {
+    static inline std::vector<std::pair<QtMsgType, QString>> held;
+    static inline QString lastWarning;
+    static inline QtMessageHandler previous = nullptr;
+
+    static void hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtFatalMsg) {
+            exitForNoDisplay(lastWarning.isEmpty() ? std::string("the window system cannot be "
+                                                                 "reached")
+                                                   : lastWarning.toStdString());
+        }
+        if (type == QtWarningMsg || type == QtCriticalMsg) {
+            lastWarning = text;
+        }
+        held.emplace_back(type, text);
+        (void)context;
+    }
+
+    static void release() {
+        qInstallMessageHandler(previous);
+        for (const auto& [type, text] : held) {
+            qt_message_output(type, QMessageLogContext(), text);
+        }
+        held.clear();
+    }
+};
+
 // The application object's arguments are the ones to use: on Windows they are read as
 // UTF-16, where argv holds them in the ANSI code page.
 int runWindow(int argc, char* argv[]) {
+    if (const std::string reason = missingDisplay(argc, argv); !reason.empty()) {
+        exitForNoDisplay(reason);
+    }
+    StartMessages::previous = qInstallMessageHandler(StartMessages::hold);
     QApplication application(argc, argv);
+    StartMessages::release();
     nameApplication();
     const CommandLine command = parseCommandLine(QCoreApplication::arguments());
     QGuiApplication::setDesktopFileName(kDesktopFileName);

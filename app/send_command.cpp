@@ -1,7 +1,9 @@
 #include "send_command.h"
 
 #include "calculator_link.h"
+#include "send_checks.h"
 
+#include <filesystem>
 #include <ostream>
 
 namespace corvane {
@@ -34,6 +36,21 @@ CalculatorModel modelOfFile(const std::string& path) {
     return ti83 ? CalculatorModel::TI83 : CalculatorModel::TI83Plus;
 }
 
+// The path once: a message that starts with the file's name gets the path in its place, one
+// that names the path already is printed as it is, any other follows the path.
+void reportFailure(const std::string& path, const std::string& message, std::ostream& err) {
+    const std::string fileName = std::filesystem::path(path).filename().string();
+    err << "corvane: ";
+    if (message.find(path) != std::string::npos) {
+        err << message;
+    } else if (!fileName.empty() && message.starts_with(fileName)) {
+        err << path << std::string_view(message).substr(fileName.size());
+    } else {
+        err << path << ": " << message;
+    }
+    err << "\n";
+}
+
 } // namespace
 
 int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& err) {
@@ -59,7 +76,29 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
             return 2;
         }
         cable.cable = *named;
-    } else {
+    }
+    if (options.files.empty()) {
+        err << "corvane: --send needs at least one program file.\n";
+        return 2;
+    }
+
+    // Every file is checked before a cable is opened, so that a file's own fault is never
+    // reported as a missing calculator.
+    int status = 0;
+    std::vector<std::string> files;
+    for (const std::string& path : options.files) {
+        link::SendResult refusal;
+        if (link::checkedProgram({path, cable, model.value_or(modelOfFile(path))}, refusal)) {
+            files.push_back(path);
+        } else {
+            status = 1;
+            reportFailure(path, refusal.message, err);
+        }
+    }
+    if (files.empty()) {
+        return status;
+    }
+    if (!options.cable) {
         const std::optional<link::Probed> found = link::probe();
         if (!found) {
             err << "corvane: no TI-83 or TI-83 Plus answered on a USB cable. Name the cable with "
@@ -74,14 +113,9 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
         cable = found->cable;
         model = model.value_or(found->model);
     }
-    if (options.files.empty()) {
-        err << "corvane: --send needs at least one program file.\n";
-        return 2;
-    }
 
-    int status = 0;
-    for (std::size_t i = 0; i < options.files.size(); ++i) {
-        const std::string& path = options.files[i];
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string& path = files[i];
         const CalculatorModel target = model.value_or(modelOfFile(path));
         const link::SendResult result = link::sendProgram({path, cable, target}, {});
         if (result.ok()) {
@@ -89,10 +123,10 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
             continue;
         }
         status = 1;
-        err << "corvane: " << path << ": " << result.message << "\n";
+        reportFailure(path, result.message, err);
         if (linkIsDown(result.failure)) {
-            for (std::size_t rest = i + 1; rest < options.files.size(); ++rest) {
-                err << "corvane: " << options.files[rest] << ": not sent.\n";
+            for (std::size_t rest = i + 1; rest < files.size(); ++rest) {
+                err << "corvane: " << files[rest] << ": not sent.\n";
             }
             break;
         }

@@ -3,6 +3,7 @@
 #include "send_checks.h"
 #include "system_error.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -60,6 +61,12 @@ std::optional<std::string> readProgramFile(const std::string& path, std::string&
     return bytes;
 }
 
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 } // namespace
 
 std::string noCableMessage(const CableChoice& choice) {
@@ -90,6 +97,18 @@ std::optional<tifile::ProgramFile> checkedProgram(const SendRequest& request, Se
     if (file.storedChecksum != file.computedChecksum) {
         return refuse(Failure::BadFile, fileName + " is damaged (its checksum does not match "
                                                    "its contents); nothing was sent.");
+    }
+    // The link library tells a program file by its name: any other extension is refused.
+    const std::string_view expected = factsOf(file.model).extension;
+    const std::string extension = std::filesystem::path(request.path).extension().string();
+    if (!equalsIgnoringCase(extension, expected)) {
+        const std::string renamed =
+            std::filesystem::path(request.path).stem().string() + std::string(expected);
+        return refuse(Failure::BadFile,
+                      fileName + " holds a " + std::string(factsOf(file.model).name) +
+                          " program, but only files named " + std::string(expected) +
+                          " can be sent as one; nothing was sent. Rename it to " + renamed +
+                          " and send that.");
     }
     if (file.model != request.model) {
         return refuse(

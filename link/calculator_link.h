@@ -40,9 +40,10 @@ enum class Failure {
     OtherModel,  // a program for the other calculator; refused before anything is sent
     NoCable,     // the cable could not be opened
     NoAnswer,    // no calculator answered within the time allowed
+    Unconfirmed, // every byte of the program went out, but the calculator never confirmed it
     Busy,        // the calculator answered that it is not ready
     OutOfMemory, // the calculator answered that it has no room for the program
-    Refused,     // the calculator answered that it skipped the program
+    Refused,     // the calculator skipped the program, or its user ended the transfer
     Cancelled,   // the user cancelled
     LinkError,   // any other error of the link
 };

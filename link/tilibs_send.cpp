@@ -31,6 +31,7 @@ CableModel cableModelOf(Cable cable) {
 // Packet commands of the calculators' link protocol that the result depends on.
 constexpr std::uint8_t kSkipOrExit = 0x36;
 constexpr std::uint8_t kData = 0x15;
+constexpr std::uint8_t kReasonExit = 0x01;
 constexpr std::uint8_t kReasonOutOfMemory = 0x03;
 
 // Error numbers of libticables and libticalcs (their error.h is not installed).
@@ -102,8 +103,14 @@ struct Transfer {
     std::uint8_t lastCommand = 0;
     bool skipped = false;
     int skipReason = -1;
-    bool programSent = false; // the packet with the program's bytes went out
+    bool programSent = false; // every byte of the packet with the program went out
+    bool answered = false;    // a packet from a calculator arrived
 };
+
+// Machine IDs a TI-83 or TI-83 Plus answers with.
+bool isCalculatorMachine(std::uint8_t machine) {
+    return machine == 0x73 || machine == 0x82 || machine == 0x83 || machine == 0x95;
+}
 
 thread_local Transfer* currentTransfer = nullptr;
 
@@ -138,10 +145,15 @@ void reportProgress() {
 int watchPackets(CalcHandle*, uint32_t, const CalcEventData* event, void* user) {
     auto* transfer = static_cast<Transfer*>(user);
     pollCancel(transfer);
-    if (event->type == CALC_EVENT_TYPE_AFTER_SEND_DBUS_PKT && event->retval == 0 &&
-        event->data.dbus_pkt.cmd == kData) {
-        transfer->programSent = true;
+    if (event->type == CALC_EVENT_TYPE_AFTER_SEND_DBUS_PKT && event->data.dbus_pkt.cmd == kData) {
+        // The library sends a packet in chunks of a twentieth and then the rest, which is
+        // empty when the length is a multiple of them; on some cables that empty write fails
+        // after every byte is out, which the count of chunks sent shows.
+        transfer->programSent =
+            event->retval == 0 ||
+            (transfer->update.max1 > 0 && transfer->update.cnt1 >= transfer->update.max1);
     } else if (event->type == CALC_EVENT_TYPE_AFTER_RECV_DBUS_PKT_HEADER && event->retval == 0) {
+        transfer->answered = transfer->answered || isCalculatorMachine(event->data.dbus_pkt.id);
         transfer->lastCommand = event->data.dbus_pkt.cmd;
         transfer->skipped = transfer->skipped || transfer->lastCommand == kSkipOrExit;
     } else if (event->type == CALC_EVENT_TYPE_AFTER_RECV_DBUS_PKT_DATA && event->retval == 0 &&
@@ -178,10 +190,18 @@ SendResult classify(int code, const Transfer& transfer, const SendRequest& reque
                           " bytes): it answered that it is out of memory. Delete or archive "
                           "some of its variables and send again.");
     }
-    if (code == kAbort && transfer.cancelRequested) {
-        return failed(Failure::Cancelled, "Sending " + program +
-                                              " was cancelled before it was complete; the "
-                                              "calculator did not accept it.");
+    // A cancel ends the send, whatever the wait it interrupted reports afterwards.
+    if (transfer.cancelRequested) {
+        return failed(Failure::Cancelled,
+                      transfer.programSent
+                          ? "Sending cancelled after all of " + program +
+                                " had gone out; look on the calculator whether it arrived."
+                          : std::string("Sending cancelled; nothing was stored."));
+    }
+    if (transfer.skipReason == kReasonExit) {
+        return failed(Failure::Refused, "The calculator ended the transfer (EXIT was pressed on "
+                                        "it); " +
+                                            program + " was not stored.");
     }
     if (transfer.skipped || code == kContentsRefused) {
         return failed(Failure::Refused,
@@ -193,28 +213,28 @@ SendResult classify(int code, const Transfer& transfer, const SendRequest& reque
         return failed(Failure::Busy, "The calculator is busy. Leave the program or menu it "
                                      "shows, go to its home screen and send again.");
     }
-    // Once the program's bytes are out, only the calculator knows whether it kept them.
-    const std::string unconfirmed =
-        transfer.programSent ? " All of " + program +
-                                   " had been sent, but the calculator did not confirm it: "
-                                   "look on the calculator whether it arrived."
-                             : "";
-    if (code == kReadTimeout || code == kWriteTimeout) {
-        return failed(Failure::NoAnswer,
-                      "No calculator answered within " + std::to_string(request.timeoutSeconds) +
-                          (request.timeoutSeconds == 1 ? " second" : " seconds") +
-                          ". Check that the calculator is switched on and shows its home "
-                          "screen, and that the cable is plugged in firmly at both ends." +
-                          unconfirmed);
-    }
     if (isCableOpenError(code)) {
         return failed(Failure::NoCable, noCableMessage(request.cable));
     }
     if (code == kCannotReadFile) {
         return failed(Failure::BadFile, request.path + " could not be read.");
     }
-    return failed(Failure::LinkError,
-                  "Sending " + program + " failed: " + libraryMessage(code) + unconfirmed);
+    // Once the program's bytes are out, only the calculator knows whether it kept them.
+    if (transfer.programSent) {
+        return failed(Failure::Unconfirmed,
+                      program + " was sent, but the calculator did not confirm it: look on the "
+                                "calculator whether it arrived.");
+    }
+    // Without a calculator at the other end the link reads silence or stray bytes; either
+    // way nobody answered.
+    if (code == kReadTimeout || code == kWriteTimeout || !transfer.answered) {
+        return failed(Failure::NoAnswer,
+                      "No calculator answered within " + std::to_string(request.timeoutSeconds) +
+                          (request.timeoutSeconds == 1 ? " second" : " seconds") +
+                          ". Check that the calculator is switched on and shows its home "
+                          "screen, and that the cable is plugged in firmly at both ends.");
+    }
+    return failed(Failure::LinkError, "Sending " + program + " failed: " + libraryMessage(code));
 }
 
 CalcModel calcModelFor(Cable cable, CalculatorModel model) {
@@ -280,6 +300,10 @@ SendResult sendProgram(const SendRequest& request, const SendEvents& events) {
             events.progress(0, file.body.size());
         }
         code = ticalcs_calc_send_var2(calc.get(), MODE_NORMAL, request.path.c_str());
+    }
+    // A cancel asked for while the library waited for an answer was never seen by it.
+    if (code != 0 && events.cancel != nullptr && events.cancel->load()) {
+        transfer.cancelRequested = true;
     }
     SendResult result = classify(code, transfer, request, program, file.body.size());
     if (result.ok() && events.progress) {

@@ -47,16 +47,18 @@ LayoutOutcome failure(std::string error) {
 
 } // namespace
 
-std::vector<std::string_view> cutTextLine(std::string_view line) {
-    std::vector<std::string_view> lines;
-    cutInto(line, lines);
-    return lines;
+std::vector<std::string> cutTextLine(std::string_view line) {
+    std::string spelling;
+    std::vector<std::string_view> pieces;
+    cutInto(spelledOut(line, spelling), pieces);
+    return {pieces.begin(), pieces.end()};
 }
 
 std::vector<std::string> layoutText(std::string_view text,
                                     std::vector<std::size_t>* firstLineOfEach) {
     std::vector<std::string> lines;
     std::vector<std::string_view> pieces;
+    std::string spelling;
     if (firstLineOfEach) {
         firstLineOfEach->clear();
     }
@@ -65,7 +67,7 @@ std::vector<std::string> layoutText(std::string_view text,
             firstLineOfEach->push_back(lines.size());
         }
         const std::size_t end = text.find_first_of("\r\n");
-        cutInto(text.substr(0, end), pieces);
+        cutInto(spelledOut(text.substr(0, end), spelling), pieces);
         for (const std::string_view piece : pieces) {
             lines.emplace_back(piece);
         }
@@ -98,6 +100,7 @@ LayoutOutcome layoutLines(const std::string& documentPath, const std::string& wo
     std::int64_t textLines = 0;
     std::string line;
     std::vector<std::string_view> pieces;
+    std::string spelling;
     do {
         ++textLines;
         if (textLines % kLinesPerEventRound == 0 && processEvents) {
@@ -106,7 +109,7 @@ LayoutOutcome layoutLines(const std::string& documentPath, const std::string& wo
         if (!document.readLine(line)) {
             return failure(document.error());
         }
-        cutInto(line, pieces);
+        cutInto(spelledOut(line, spelling), pieces);
         for (const std::string_view piece : pieces) {
             out.writeLine(piece);
         }

@@ -29,6 +29,35 @@ constexpr std::pair<std::uint8_t, std::uint8_t> kHighGlyphs[] = {
     {0xD1, 0xB4}, {0xF1, 0xB5}, {0xBF, 0xB9}, {0xA1, 0xBA}, {0xA0, 0x20},
 };
 
+// Typographic punctuation, which text from word processors and the web is full of, shown as
+// the calculator's nearest signs. A sign of one character goes through the map; the ellipsis
+// becomes three dots before the cut, so that the cut counts what is drawn.
+struct NearestSign {
+    std::uint8_t byte;
+    std::string_view shownAs;
+};
+constexpr NearestSign kNearestSigns[] = {
+    {0x82, "'"},   {0x91, "'"},  {0x92, "'"},  {0x8B, "'"},  {0x9B, "'"},  // ‚ ‘ ’ ‹ ›
+    {0x84, "\""},  {0x93, "\""}, {0x94, "\""}, {0xAB, "\""}, {0xBB, "\""}, // „ “ ” « »
+    {0x96, "-"},   {0x97, "-"},  {0x95, "-"},                              // – — •
+    {0x85, "..."},                                                         // …
+};
+
+// What the layout writes instead of a byte before the cut, empty for a byte kept as it is:
+// the signs longer than one character, and a tab as the space a user would type.
+constexpr std::array<std::string_view, 256> makeSpellings() {
+    std::array<std::string_view, 256> spellings{};
+    spellings['\t'] = " ";
+    for (const auto& [from, shownAs] : kNearestSigns) {
+        if (shownAs.size() > 1) {
+            spellings[from] = shownAs;
+        }
+    }
+    return spellings;
+}
+
+constexpr auto kSpellings = makeSpellings();
+
 // The map for one calculator: ASCII stays, except `[` (5Bh is θ there) and the control
 // bytes, which would draw unrelated glyphs (a tab becomes a space, the rest '?'); from 80h
 // up only the characters above have a glyph, every other byte becomes '?'. ß exists only
@@ -43,6 +72,11 @@ constexpr std::array<std::uint8_t, 256> makeMap(CalculatorModel model) {
     map['['] = 0xC1;
     for (const auto& [from, to] : kHighGlyphs) {
         map[from] = to;
+    }
+    for (const auto& [from, shownAs] : kNearestSigns) {
+        if (shownAs.size() == 1) {
+            map[from] = static_cast<std::uint8_t>(shownAs.front());
+        }
     }
     if (model == CalculatorModel::TI83Plus) {
         map[kSharpS] = 0xF4;
@@ -74,6 +108,23 @@ std::string mapped(std::string_view bytes, CalculatorModel model) {
 }
 
 } // namespace
+
+std::string_view spelledOut(std::string_view line, std::string& buffer) {
+    const auto spelled = [](char c) { return !kSpellings[static_cast<std::uint8_t>(c)].empty(); };
+    if (std::none_of(line.begin(), line.end(), spelled)) {
+        return line;
+    }
+    buffer.clear();
+    for (const char c : line) {
+        const std::string_view spelling = kSpellings[static_cast<std::uint8_t>(c)];
+        if (spelling.empty()) {
+            buffer += c;
+        } else {
+            buffer += spelling;
+        }
+    }
+    return buffer;
+}
 
 std::uint8_t calculatorCode(std::uint8_t ansi, CalculatorModel model) {
     return (model == CalculatorModel::TI83Plus ? kMapTi83Plus : kMapTi83)[ansi];

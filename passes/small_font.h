@@ -18,6 +18,11 @@ inline constexpr int kScreenHeight = 64;
 inline constexpr int kLineStartColumn = 1;
 inline constexpr int kLineWidthLimit = kScreenWidth - kLineStartColumn;
 
+// A text line as the calculator draws it, before the cut: a tab becomes a space (which the
+// source writer doubles, as wide as a typed space) and an ellipsis three dots. Returns `line`
+// itself when nothing changes, otherwise a view of `buffer`.
+std::string_view spelledOut(std::string_view line, std::string& buffer);
+
 // The calculator code that a byte of a string in the assembly source becomes through
 // ion.inc's character map. ion.inc holds the same map as `.charmap` lines; a test assembles
 // every byte through it and compares the two.

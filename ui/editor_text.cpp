@@ -48,8 +48,11 @@ template <typename Visit> void forEachUnencodable(const QString& text, Visit vis
 } // namespace
 
 QString lineForEditor(std::string_view bytes, TextEncoding encoding) {
+    // UTF-8 from other systems may spell an accented letter as the letter and a combining
+    // mark, which the code page cannot hold; composed, it is one character it can.
     if (encoding == TextEncoding::Utf8) {
-        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
+            .normalized(QString::NormalizationForm_C);
     }
     return QString::fromStdU16String(decodeAnsi(bytes));
 }

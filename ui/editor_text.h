@@ -10,7 +10,8 @@
 
 namespace corvane {
 
-// One line of a file, as the window shows it, decoded as the file's encoding says.
+// One line of a file, as the window shows it, decoded as the file's encoding says (UTF-8
+// composed to NFC).
 QString lineForEditor(std::string_view bytes, TextEncoding encoding = TextEncoding::CodePage);
 
 // A whole text whose lines end with CR LF, as the window shows it: one paragraph per line

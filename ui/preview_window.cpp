@@ -6,6 +6,7 @@
 #include "layout.h"
 #include "program_icon.h"
 #include "screen_picture.h"
+#include "small_font.h"
 #include "source_writer.h"
 #include "text_box.h"
 
@@ -271,14 +272,21 @@ int PreviewWindow::cursorScreen() const {
         return index_;
     }
     // The calculator line the cursor stands in: the paragraph's pieces up to the cursor.
+    // Columns count the characters drawn: a tab and an ellipsis are spelled out before the cut.
     const std::string blockText = bytesFromEditor(paragraph.text);
-    const auto column =
-        std::min<std::size_t>(static_cast<std::size_t>(paragraph.column), blockText.size());
+    std::string spelling;
+    const std::size_t drawnLength = spelledOut(blockText, spelling).size();
+    const std::size_t column =
+        spelledOut(std::string_view(blockText).substr(
+                       0, std::min<std::size_t>(static_cast<std::size_t>(paragraph.column),
+                                                blockText.size())),
+                   spelling)
+            .size();
     std::size_t line = firstLineOfEach_[block];
     std::size_t consumed = 0;
-    for (const std::string_view piece : cutTextLine(blockText)) {
+    for (const std::string& piece : cutTextLine(blockText)) {
         consumed += piece.size();
-        if (column < consumed || consumed == blockText.size()) {
+        if (column < consumed || consumed == drawnLength) {
             break;
         }
         ++line;

@@ -350,7 +350,9 @@ void TextBox::insertFromMimeData(const QMimeData* source) {
         return;
     }
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\u2028"));
-    QString text = source->text();
+    // Pasted text is composed as text read from UTF-8 files is (an accent typed as a
+    // combining mark becomes the accented letter).
+    QString text = source->text().normalized(QString::NormalizationForm_C);
     text.replace(lineBreak, QStringLiteral("\n"));
     QTextCursor cursor = textCursor();
     insertParagraphs(*this, cursor, text);

@@ -204,4 +204,24 @@ TEST_F(Asm83, TheTI83PlusRefusesCodePastC000hAndWarnsAboveTwentyFourKilobytes) {
     EXPECT_TRUE(fs::exists(folder / "long.83p"));
 }
 
+// A program whose data packet on the link (body, length word, six bytes of framing) would be a
+// multiple of twenty bytes gets one zero after its end; the sizes around it stay as they are.
+TEST_F(Asm83, PadsProgramsTheLinkWouldSendWithAnEmptyLastChunk) {
+    const std::pair<int, std::size_t> bodies[] = {
+        {2231, 2231}, {2232, 2233}, {2233, 2233}, {612, 612}, {632, 633}};
+    for (const auto& [size, written] : bodies) {
+        SCOPED_TRACE(size);
+        writeFile(folder / "fill.z80",
+                  "        .org 9D93h\r\n        .db 0BBh,6Dh\r\n        .fill " +
+                      std::to_string(size - 2) + ", 0C9h\r\n.end\r\n");
+        ASSERT_EQ(run("-D TI83P fill.z80 fill.8xp"), 0) << errors;
+        const auto parsed = corvane::tifile::parseProgramFile(readFile(folder / "fill.8xp"));
+        ASSERT_TRUE(parsed.file) << parsed.error;
+        EXPECT_EQ(parsed.file->body.size(), written);
+        EXPECT_EQ(parsed.file->body.substr(0, std::size_t(size)),
+                  "\xBB\x6D" + std::string(std::size_t(size - 2), '\xC9'));
+        EXPECT_EQ(parsed.file->body.substr(std::size_t(size)), std::string(written - size, '\0'));
+    }
+}
+
 } // namespace

@@ -107,6 +107,13 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
          "in/long\\.txt: it is not a Corvane document as it stands: its first line has 21 "
          "characters, more than the 20 its field holds\n"},
         {"UTF-8 text", {"--compile", "in/utf8.txt"}, 1, "", "in/utf8\\.txt: it is UTF-8 text[^]*"},
+        {"no display",
+         {},
+         2,
+         "",
+         "corvane: no display: neither DISPLAY nor WAYLAND_DISPLAY is set; --compile and "
+         "--send need none\n"},
+        {"no display for a document", {"in/story.txt"}, 2, "", "corvane: no display: [^\n]*\n"},
         {"several documents, the worst status",
          {"--compile", "in/story.txt", "in/missing.txt", "in/other.txt"},
          1,
@@ -140,6 +147,18 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
                                       delivered(root.file(folder + "/story.8xp")));
         }
     }
+}
+
+// A display that is named but cannot be reached ends the same way, with Qt's reason.
+TEST(CommandLine, AnUnreachableDisplayIsOneLine) {
+    test::RunOptions options;
+    options.environment = {{"DISPLAY", ":97"}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}};
+    const test::ProgramRun result = test::runProgram({kCorvane}, options);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_TRUE(std::regex_match(
+        result.err, std::regex("corvane: no display: [^\n]*:97; --compile and --send need none\n")))
+        << result.err;
 }
 
 // Each hostile document ends in programs or in one message and status 1, in time, and is left

@@ -35,12 +35,18 @@ TEST_P(SendCommandTest, ExitsZeroOnlyWhenEveryFileArrived) {
     const Row& row = GetParam();
     test::TempFolder folder;
     SendOptions options{{}, row.cable, row.model};
+    // A .txt file holds text, a "missing" one is not there, a .bin one holds a TI-83 Plus
+    // program.
     for (const std::string& file : row.files) {
         const std::string name = file.substr(0, file.find('.'));
         const bool ti83 = file.ends_with(".83p");
         const std::string body = ti83 ? std::string("\xC9", 1) : std::string("\xBB\x6D\xC9", 3);
         const auto model = ti83 ? CalculatorModel::TI83 : CalculatorModel::TI83Plus;
-        test::writeFile(folder.file(file), tifile::buildProgramFile(model, name, body).bytes);
+        if (file.ends_with(".txt")) {
+            test::writeFile(folder.file(file), "Once upon a time\r\n");
+        } else if (!file.starts_with("missing")) {
+            test::writeFile(folder.file(file), tifile::buildProgramFile(model, name, body).bytes);
+        }
         options.files.push_back(folder.file(file));
     }
     std::optional<test::StandIn> standIn;
@@ -51,6 +57,10 @@ TEST_P(SendCommandTest, ExitsZeroOnlyWhenEveryFileArrived) {
     std::ostringstream out, err;
     EXPECT_EQ(runSendCommand(options, out, err), row.status) << err.str();
     EXPECT_NE(err.str().find(row.errorPart), std::string::npos) << err.str();
+    for (const std::string& path : options.files) {
+        const std::size_t first = err.str().find(path);
+        EXPECT_EQ(err.str().find(path, first + 1), std::string::npos) << err.str();
+    }
     if (standIn) {
         std::vector<std::string> stored;
         for (const test::Stored& variable : standIn->finish()) {
@@ -81,6 +91,39 @@ const Row kRows[] = {
     {"UnknownModel", {"HELLO.8xp"}, "virtual", "84", nullptr, 2, {}, "--model must be 83 or 83p"},
     {"UnknownCable", {"HELLO.8xp"}, "parallel", "83p", nullptr, 2, {}, "--cable must be"},
     {"NoCalculatorOnUsb", {"HELLO.8xp"}, std::nullopt, "83p", nullptr, 1, {}, "--cable"},
+    // A file's own fault is named before any cable is looked for, with or without --cable.
+    {"MissingFile",
+     {"missing.8xp"},
+     std::nullopt,
+     std::nullopt,
+     nullptr,
+     1,
+     {},
+     "missing.8xp: cannot be read"},
+    {"TextFile",
+     {"story.txt"},
+     std::nullopt,
+     std::nullopt,
+     nullptr,
+     1,
+     {},
+     "story.txt cannot be sent"},
+    {"OtherModelWithoutCable",
+     {"HELLO.83p"},
+     std::nullopt,
+     "83p",
+     nullptr,
+     1,
+     {},
+     "HELLO.83p is a program for the TI-83,"},
+    {"ProgramWithAnotherExtension",
+     {"PROG.bin"},
+     "virtual",
+     std::nullopt,
+     nullptr,
+     1,
+     {},
+     "PROG.bin holds a TI-83 Plus program, but only files named .8xp can be sent"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, SendCommandTest, testing::ValuesIn(kRows),

@@ -4,12 +4,12 @@
 //   standin_calculator MODE [SECONDS]
 //
 // MODE says how it answers: store (accepts the variables), slow (accepts them after a second
-// of thought each), full (out of memory), skip (skips them), busy (not ready), silent (never
-// answers), mute (falls silent once the program's bytes have come). SECONDS bounds how long it
-// waits for the computer; after the computer's last packet it stays one second longer, as the
-// computer's end of the link reads nothing once this end has closed. It prints "ready" once its end
-// of the link is open, a line "stored NAME TYPE HEXBYTES" for each variable it stored, and "end"
-// when it closes.
+// of thought each), full (out of memory), skip (skips them), exit (its user ends the
+// transfer), busy (not ready), silent (never answers), mute (falls silent once the program's bytes
+// have come). SECONDS bounds how long it waits for the computer; after the computer's last packet
+// it stays one second longer, as the computer's end of the link reads nothing once this end has
+// closed. It prints "ready" once its end of the link is open, a line "stored NAME TYPE HEXBYTES"
+// for each variable it stored, and "end" when it closes.
 
 #include <algorithm>
 #include <chrono>
@@ -31,7 +31,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::uint8_t kRts = 0xC9, kAck = 0x56, kCts = 0x09, kData = 0x15, kEot = 0x92,
                        kReady = 0x68, kSkip = 0x36;
-constexpr std::uint8_t kReasonSkip = 0x02, kReasonOutOfMemory = 0x03;
+constexpr std::uint8_t kReasonExit = 0x01, kReasonSkip = 0x02, kReasonOutOfMemory = 0x03;
 
 struct Packet {
     std::uint8_t machine = 0;
@@ -150,8 +150,11 @@ void converse(Link& link, std::string_view mode, Clock::time_point deadline) {
                 name += static_cast<char>(packet.data[i]);
             }
             link.send(me, kAck);
-            if (mode == "full" || mode == "skip") {
-                link.send(me, kSkip, {mode == "full" ? kReasonOutOfMemory : kReasonSkip});
+            if (mode == "full" || mode == "skip" || mode == "exit") {
+                link.send(me, kSkip,
+                          {mode == "full"   ? kReasonOutOfMemory
+                           : mode == "exit" ? kReasonExit
+                                            : kReasonSkip});
             } else {
                 if (mode == "slow") {
                     std::this_thread::sleep_for(std::chrono::seconds(1));
@@ -178,8 +181,9 @@ void converse(Link& link, std::string_view mode, Clock::time_point deadline) {
 
 int main(int argc, char* argv[]) {
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: standin_calculator store|slow|full|skip|busy|silent|mute [SECONDS]\n");
+        std::fprintf(
+            stderr,
+            "usage: standin_calculator store|slow|full|skip|exit|busy|silent|mute [SECONDS]\n");
         return 2;
     }
     const std::string_view mode = argv[1];

@@ -1,6 +1,7 @@
 #include "files.h"
 #include "layout.h"
 #include "read_only.h"
+#include "small_font.h"
 #include "temp_folder.h"
 
 #include <gmock/gmock.h>
@@ -90,7 +91,15 @@ INSTANTIATE_TEST_SUITE_P(
                       Text{"SpacesCountOnce", "  leading and trailing spaces  ",
                            "  leading and trailing \r\nspaces  \r\n"},
                       Text{"LineFeedEndsALine", std::string(22, 'x') + "\n\tyz",
-                           std::string(22, 'x') + "\r\n\tyz\r\n"},
+                           std::string(22, 'x') + "\r\n yz\r\n"},
+                      // Three dots count three characters in the cut, and temp.ett holds them.
+                      Text{"EllipsisIsCutAsThreeDots", std::string(21, 'a') + "\x85",
+                           std::string(21, 'a') + "..\r\n.\r\n"},
+                      Text{"TypographicSignsStay",
+                           "\x93"
+                           "don\x92t go\x94 \x97 and",
+                           "\x93"
+                           "don\x92t go\x94 \x97 and\r\n"},
                       Text{"HighBytesAndQuotes", "\xA4\"\\\xFF", "\xA4\"\\\xFF\r\n"},
                       Text{"SeveralLines", "Hello world\r\nLine two\r\nBye",
                            "Hello world\r\nLine two\r\nBye\r\n"},
@@ -109,7 +118,7 @@ class LayoutWidth : public ::testing::TestWithParam<Split> {};
 // After the cut by 23 characters, a piece wider than the 95 pixels a line may take from pen
 // column 1 is split before the character that would pass them.
 TEST_P(LayoutWidth, SplitsPiecesTooWideForTheScreen) {
-    const std::vector<std::string_view> pieces = cutTextLine(GetParam().line);
+    const std::vector<std::string> pieces = cutTextLine(GetParam().line);
     std::vector<std::size_t> lengths;
     std::string joined;
     for (const std::string_view piece : pieces) {
@@ -117,7 +126,8 @@ TEST_P(LayoutWidth, SplitsPiecesTooWideForTheScreen) {
         joined += piece;
     }
     EXPECT_EQ(lengths, GetParam().pieces);
-    EXPECT_EQ(joined, GetParam().line);
+    std::string spelling;
+    EXPECT_EQ(joined, spelledOut(GetParam().line, spelling));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -133,7 +143,9 @@ INSTANTIATE_TEST_SUITE_P(
         Split{"CurrencySignCountsOne", std::string(15, 'm') + std::string(5, '\xA4'), {20}},
         Split{"WideAccentedCapitals", std::string(23, '\xD6'), {15, 8}},
         Split{"SharpSAtItsWiderWidth", std::string(23, '\xDF'), {19, 4}},
-        Split{"ControlBytesAreQuestionMarks", std::string(23, '\x01'), {23}}),
+        Split{"ControlBytesAreQuestionMarks", std::string(23, '\x01'), {23}},
+        // A tab is drawn as a typed space: two pixels, not one.
+        Split{"TabsAreAsWideAsTypedSpaces", std::string(15, 'm') + "i\t\t", {17, 1}}),
     [](const auto& info) { return info.param.name; });
 
 struct WholeText {

@@ -71,8 +71,7 @@ Compiled AppFolderCopy::compile(const std::string& programName,
 }
 
 std::vector<std::string> cutLine(const std::string& line) {
-    const std::vector<std::string_view> pieces = cutTextLine(line);
-    return {pieces.begin(), pieces.end()};
+    return cutTextLine(line);
 }
 
 std::string shownText(const std::string& calculatorLine, harness::Model model) {

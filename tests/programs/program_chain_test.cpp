@@ -213,6 +213,13 @@ const Document kLanguages[] = {
      ansi("Grüße"),
      {ansi("Grüße aus Köln: Äpfel, Öl, Übel"), ansi("Straße [B] ß"), ansi("ÄÖÜ äöü"),
       ansi("5 \x80, © 2024, Åse, Søren")}},
+    // Pasted from a word processor: quotes, dashes, bullets and the ellipsis.
+    {"typographic",
+     "\x93Quotes\x94",
+     {"She said \x93"
+      "don\x92t go\x94 \x97 and left\x85",
+      "\x91q\x92 \x82x\x84 \xABy\xBB \x8Bz\x9B", "\x95 item \x96 1\x96 2",
+      std::string(22, 'w') + "\x85"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Languages, WholeChain, ::testing::ValuesIn(kLanguages),

@@ -225,6 +225,16 @@ class PartsTest : public QObject {
         QCOMPARE(box.box.text(), keys.isEmpty() ? QString() : box.text);
     }
 
+    // Pasted text is composed: a letter and its combining accent become the accented letter,
+    // which the code page holds.
+    void pastedTextIsComposed() {
+        TextBox box;
+        box.show();
+        QApplication::clipboard()->setText(QStringLiteral("Cafe\u0301 A\u030A \u201Cx\u201D"));
+        box.paste();
+        QCOMPARE(box.text(), QStringLiteral("Caf\u00E9 \u00C5 \u201Cx\u201D"));
+    }
+
     // Copying, cutting or dragging a selection over a join gives no line break.
     void copyingLeavesJoinsOut() {
         BoxWithLongParagraph box;

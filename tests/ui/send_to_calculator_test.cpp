@@ -136,7 +136,7 @@ class SendToCalculatorTest : public QObject {
             QCOMPARE(calculator.finish().size(), std::size_t{0});
         }
         QCOMPARE(w.warnings.size(), 1);
-        QVERIFY2(w.warnings[0].contains(QStringLiteral("was cancelled")),
+        QVERIFY2(w.warnings[0].contains(QStringLiteral("Sending cancelled; nothing was stored")),
                  qPrintable(w.warnings[0]));
         // The waiting compile ran: a new document is saved first, and the scripted dialog cancels.
         QCOMPARE(w.dialog->shown.size(), std::size_t{2});

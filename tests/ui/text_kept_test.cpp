@@ -194,6 +194,9 @@ class TextKeptTest : public QObject {
         QTest::newRow("UTF-8") << QByteArray("Caf\xC3\xA9\nF\n\xE2\x82\xAC 5\n")
                                << QStringLiteral("Caf\u00E9") << QStringLiteral("\u20AC 5")
                                << QByteArray("Caf\xE9\r\nF\r\n\x80 5\r\n");
+        QTest::newRow("UTF-8 decomposed accents")
+            << QByteArray("Cafe\xCC\x81\nF\ne\xCC\x81te\xCC\x81\n") << QStringLiteral("Caf\u00E9")
+            << QStringLiteral("\u00E9t\u00E9") << QByteArray("Caf\xE9\r\nF\r\n\xE9t\xE9\r\n");
         QTest::newRow("UTF-8 byte order mark")
             << QByteArray("\xEF\xBB\xBFP\r\nF\r\nplain\r\n") << "P"
             << "plain" << QByteArray("P\r\nF\r\nplain\r\n");

@@ -356,7 +356,11 @@ AssemblyResult assemble(const AssemblyInput& input) {
             const CalculatorModel model = input.form == OutputForm::TI83Plus
                                               ? CalculatorModel::TI83Plus
                                               : CalculatorModel::TI83;
-            tifile::Built built = tifile::buildProgramFile(model, name, result.image);
+            std::string body = result.image;
+            if (tifile::needsLinkPadding(body.size()) && body.size() < tifile::maxBodySize()) {
+                body.push_back('\0');
+            }
+            tifile::Built built = tifile::buildProgramFile(model, name, body);
             if (built.error.empty()) {
                 result.output = std::move(built.bytes);
             } else {

@@ -92,6 +92,11 @@ std::size_t maxBodySize() {
     return kMaxWord - longest - 2;
 }
 
+bool needsLinkPadding(std::size_t bodySize) {
+    const std::size_t packet = bodySize + 2 + 6;
+    return packet >= 640 && packet % 20 == 0;
+}
+
 Built buildProgramFile(CalculatorModel model, std::string_view name, std::string_view body) {
     if (!isValidVariableName(name)) {
         return {{},

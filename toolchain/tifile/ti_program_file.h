@@ -23,6 +23,13 @@ struct Built {
     std::string error;
 };
 
+// Whether a program body of `bodySize` bytes should get one padding byte after its end. The
+// link library sends a variable's data (the body and its length word) with six bytes of
+// framing in twentieths, and when that is a multiple of twenty from 640 bytes up its last
+// write is empty, which some cables never complete: the calculator stores the program but
+// the computer reports a failure. A zero after the program's end is never run.
+bool needsLinkPadding(std::size_t bodySize);
+
 // The bytes of a .83p or .8xp file holding one protected program called `name` (already
 // valid and in capitals) whose body is `body` (for the TI-83 Plus starting with BB 6D).
 // The 42-byte comment names Corvane.
