@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 
 namespace corvane {
@@ -239,7 +239,8 @@ TEST(BasicParts, PartSizeOfEachKind) {
 
 TEST(BasicBuild, WritesBothKindsOrNothing) {
     test::TempFolder folder;
-    BasicBuildRequest request{documentOf("Price: 5\x80"), folder.path().string(), "demo", std::nullopt};
+    BasicBuildRequest request{documentOf("Price: 5\x80"), folder.path().string(), "demo",
+                              std::nullopt};
     const BasicBuildOutcome outcome = runBasicBuild(request);
     ASSERT_TRUE(outcome.ok) << outcome.message;
     ASSERT_EQ(outcome.delivered.size(), 2u);
