@@ -145,9 +145,9 @@ int runHeadless(int argc, char* argv[]) {
         std::cout << "corvane " << kVersion << '\n';
         return kExitDone;
     case CommandLine::Action::Compile:
-        return compileDocuments(
-            command.documents, command.outputFolder, findAppFolders(), std::cout, std::cerr,
-            command.reader ? ProgramKind::Reader : ProgramKind::IonProgram, command.partBytes);
+        return compileDocuments(command.documents, command.outputFolder, findAppFolders(),
+                                std::cout, std::cerr,
+                                {command.basic, command.reader, command.partSize});
     case CommandLine::Action::Send: {
         SendOptions send;
         for (const QString& program : command.programs) {
