@@ -87,6 +87,8 @@ class MainWindow final : public QMainWindow {
     void quit();
     // Compile for ion: builds the calculator programs from the saved document.
     void compileForIon();
+    // Compile as TI-BASIC: the TI-BASIC programs of the saved document, without the tool chain.
+    void compileAsBasic();
     // Preview: opens the window that shows the calculator's screens beside this one.
     void preview();
     // Send to calculator: the programs delivered last, or a program file the user picks.
@@ -154,6 +156,7 @@ class MainWindow final : public QMainWindow {
     std::unique_ptr<CalculatorSender> sender_;
     // Commands asked for during a transfer that run when it ends.
     bool compileAfterSend_ = false;
+    bool basicAfterSend_ = false;
     bool closeAfterSend_ = false;
 
     TextBox* textEdit_ = nullptr;
