@@ -42,176 +42,169 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
         const char* err;
     };
     const std::string version = std::string("corvane ") + kVersion + "\n";
-    const Form forms[] =
-        {{"help", {"--help"}, 0, "Usage: [^]*--compile[^]*--output[^]*--import[^]*", ""},
-         {"short help", {"-h"}, 0, "Usage: [^]*", ""},
-         {"version", {"--version"}, 0, version.c_str(), ""},
-         {"unknown option", {"--bogus"}, 2, "", "corvane: Unknown option 'bogus'.\n[^]*--help[^]*"},
-         {"compile without a document", {"--compile"}, 2, "", "[^]*at least one document[^]*"},
-         {"output without compile",
-          {"--output", "out", "in/story.txt"},
-          2,
-          "",
-          "[^]*--output goes only with --compile[^]*"},
-         {"output without a value",
-          {"--compile", "in/story.txt", "--output"},
-          2,
-          "",
-          "[^]*Missing value after '--output'[^]*"},
-         {"import with compile",
-          {"--compile", "in/story.txt", "--import", "in/story.txt"},
-          2,
-          "",
-          "[^]*--import[^]*"},
-         {"import with a file to open",
-          {"--import", "in/story.txt", "in/story.txt"},
-          2,
-          "",
-          "[^]*--import[^]*"},
-         {"output into a missing folder",
-          {"--compile", "in/story.txt", "--output", "nowhere"},
-          2,
-          "",
-          "nowhere: --output names no folder\n"},
-         {"one document",
-          {"--compile", "in/story.txt"},
-          0,
-          "/.*/in/story\\.83p: \\d+ bytes\n/.*/in/story\\.8xp: \\d+ bytes\n",
-          ""},
-         {"into another folder",
-          {"--compile", "in/story.txt", "--output", "out"},
-          0,
-          "/.*/out/story\\.83p: \\d+ bytes\n/.*/out/story\\.8xp: \\d+ bytes\n",
-          ""},
-         {"a missing document",
-          {"--compile", "in/missing.txt"},
-          1,
-          "",
-          "/.*/in/missing\\.txt: cannot be opened: No such file or directory\n"},
-         {"a folder given as document", {"--compile", "in"}, 1, "", "/.*/in: [^]+"},
-         {"an invalid calculator file name",
-          {"--compile", "in/9lives.txt"},
-          1,
-          "",
-          "in/9lives\\.txt: Compile for ion failed while checking the calculator file name:\n"
-          "The calculator file name \"9lives\" cannot be used[^]*"},
-         {"a name too short to name programs",
-          {"--compile", "in/.txt"},
-          1,
-          "",
-          "in/\\.txt: Compile for ion failed while naming the program files:\n[^]*"},
-         {"a header line longer than its field",
-          {"--compile", "in/long.txt"},
-          1,
-          "",
-          "in/long\\.txt: it is not a Corvane document as it stands: its first line has 21 "
-          "characters, more than the 20 its field holds\n"},
-         {"UTF-8 text", {"--compile", "in/utf8.txt"}, 1, "", "in/utf8\\.txt: it is UTF-8 text[^]*"},
-         {"a reader",
-          {"--compile", "--reader", "in/story.txt"},
-          0,
-          "/.*/in/story\\.83p: \\d+ bytes\n/.*/in/story\\.8xp: \\d+ bytes\n",
-          ""},
-         {"a reader in parts",
-          {"--compile", "--reader", "--part-size", "2000", "in/long-story.txt"},
-          0,
-          "/.*/in/long-story-1\\.83p: \\d+ bytes\n/.*/in/long-story-1\\.8xp: \\d+ bytes\n"
-          "/.*/in/long-story-2\\.83p: \\d+ bytes\n/.*/in/long-story-2\\.8xp: \\d+ bytes\n"
-          "(/.*/in/long-story-\\d\\.8(3|x)p: \\d+ bytes\n)*",
-          ""},
-         {"a part size too small",
-          {"--compile", "--reader", "--part-size", "1999", "in/story.txt"},
-          2,
-          "",
-          "[^]*--part-size takes a number of bytes from 2000 to \\d+[^]*"},
-         {"a part size that is no number",
-          {"--compile", "--reader", "--part-size", "16k", "in/story.txt"},
-          2,
-          "",
-          "[^]*--part-size needs a number of bytes[^]*"},
-         {"reader with basic",
-          {"--compile", "--basic", "--reader", "in/story.txt"},
-          2,
-          "",
-          "[^]*give one of them[^]*"},
-         {"reader without compile",
-          {"--reader", "in/story.txt"},
-          2,
-          "",
-          "[^]*--basic, --reader and --part-size go only with --compile[^]*"},
+    const Form forms[] = {
+        {"help", {"--help"}, 0, "Usage: [^]*--compile[^]*--output[^]*--import[^]*", ""},
+        {"short help", {"-h"}, 0, "Usage: [^]*", ""},
+        {"version", {"--version"}, 0, version.c_str(), ""},
+        {"unknown option", {"--bogus"}, 2, "", "corvane: Unknown option 'bogus'.\n[^]*--help[^]*"},
+        {"compile without a document", {"--compile"}, 2, "", "[^]*at least one document[^]*"},
+        {"output without compile",
+         {"--output", "out", "in/story.txt"},
          2,
          "",
-         "[^]*--part-size goes only with --basic or --reader[^]*"},
-               {"no display",
-                {},
-                2,
-                "",
-                "corvane: no display: neither DISPLAY nor WAYLAND_DISPLAY is set; --compile and "
-                "--send need none\n"},
-               {"no display for a document",
-                {"in/story.txt"},
-                2,
-                "",
-                "corvane: no display: [^\n]*\n"},
-               {"TI-BASIC programs",
-                {"--compile", "--basic", "in/story.txt"},
-                0,
-                "/.*/in/story-ce\\.8xp: \\d+ bytes\n/.*/in/story-84\\.8xp: \\d+ bytes\n",
-                ""},
-               {"TI-BASIC parts too small",
-                {"--compile", "--basic", "--part-size", "100", "in/story.txt"},
-                1,
-                "",
-                "in/story\\.txt: The part size must be between 2000 and 65505 bytes, not 100\\.\n"},
-               {"part size without --basic",
-                {"--compile", "--part-size", "3000", "in/story.txt"},
-                2,
-                "",
-                "corvane: --part-size goes only with --basic or --reader\\.\n[^]*"},
-               {"--basic without --compile",
-                {"--basic", "in/story.txt"},
-                2,
-                "",
-                "corvane: --basic, --reader and --part-size go only with --compile\\.\n[^]*"},
-               {"several documents, the worst status",
-                {"--compile", "in/story.txt", "in/missing.txt", "in/other.txt"},
-                1,
-                "/.*/in/story\\.83p: \\d+ bytes\n/.*/in/story\\.8xp: \\d+ bytes\n"
-                "/.*/in/other\\.83p: \\d+ bytes\n/.*/in/other\\.8xp: \\d+ bytes\n",
-                "/.*/in/missing\\.txt: [^\n]*\n"},
-};
-for (const Form& form : forms) {
-    SCOPED_TRACE(form.name);
-    TempFolder root;
-    std::filesystem::create_directories(root.path() / "in");
-    std::filesystem::create_directories(root.path() / "out");
-    const std::string document = "My story\r\nstory\r\nHello calculator\r\n";
-    writeFile(root.file("in/story.txt"), document);
-    writeFile(root.file("in/other.txt"), "Other\r\nother\r\nAnother text\r\n");
-    writeFile(root.file("in/9lives.txt"), "Nine\r\n9lives\r\nText\r\n");
-    writeFile(root.file("in/.txt"), "Short\r\nshort\r\nText\r\n");
-    writeFile(root.file("in/long.txt"), std::string(21, 'L') + "\r\nlong\r\nText\r\n");
-    writeFile(root.file("in/utf8.txt"), "Caf\xC3\xA9\r\ncafe\r\nText\r\n");
-    std::string longStory = "Long story\r\nlong\r\n";
-    for (int line = 0; line < 200; ++line) {
-        longStory += "A line of a longer story\r\n";
-    }
-    writeFile(root.file("in/long-story.txt"), longStory);
+         "[^]*--output goes only with --compile[^]*"},
+        {"output without a value",
+         {"--compile", "in/story.txt", "--output"},
+         2,
+         "",
+         "[^]*Missing value after '--output'[^]*"},
+        {"import with compile",
+         {"--compile", "in/story.txt", "--import", "in/story.txt"},
+         2,
+         "",
+         "[^]*--import[^]*"},
+        {"import with a file to open",
+         {"--import", "in/story.txt", "in/story.txt"},
+         2,
+         "",
+         "[^]*--import[^]*"},
+        {"output into a missing folder",
+         {"--compile", "in/story.txt", "--output", "nowhere"},
+         2,
+         "",
+         "nowhere: --output names no folder\n"},
+        {"one document",
+         {"--compile", "in/story.txt"},
+         0,
+         "/.*/in/story\\.83p: \\d+ bytes\n/.*/in/story\\.8xp: \\d+ bytes\n",
+         ""},
+        {"into another folder",
+         {"--compile", "in/story.txt", "--output", "out"},
+         0,
+         "/.*/out/story\\.83p: \\d+ bytes\n/.*/out/story\\.8xp: \\d+ bytes\n",
+         ""},
+        {"a missing document",
+         {"--compile", "in/missing.txt"},
+         1,
+         "",
+         "/.*/in/missing\\.txt: cannot be opened: No such file or directory\n"},
+        {"a folder given as document", {"--compile", "in"}, 1, "", "/.*/in: [^]+"},
+        {"an invalid calculator file name",
+         {"--compile", "in/9lives.txt"},
+         1,
+         "",
+         "in/9lives\\.txt: Compile for ion failed while checking the calculator file name:\n"
+         "The calculator file name \"9lives\" cannot be used[^]*"},
+        {"a name too short to name programs",
+         {"--compile", "in/.txt"},
+         1,
+         "",
+         "in/\\.txt: Compile for ion failed while naming the program files:\n[^]*"},
+        {"a header line longer than its field",
+         {"--compile", "in/long.txt"},
+         1,
+         "",
+         "in/long\\.txt: it is not a Corvane document as it stands: its first line has 21 "
+         "characters, more than the 20 its field holds\n"},
+        {"UTF-8 text", {"--compile", "in/utf8.txt"}, 1, "", "in/utf8\\.txt: it is UTF-8 text[^]*"},
+        {"a reader",
+         {"--compile", "--reader", "in/story.txt"},
+         0,
+         "/.*/in/story\\.83p: \\d+ bytes\n/.*/in/story\\.8xp: \\d+ bytes\n",
+         ""},
+        {"a reader in parts",
+         {"--compile", "--reader", "--part-size", "2000", "in/long-story.txt"},
+         0,
+         "/.*/in/long-story-1\\.83p: \\d+ bytes\n/.*/in/long-story-1\\.8xp: \\d+ bytes\n"
+         "/.*/in/long-story-2\\.83p: \\d+ bytes\n/.*/in/long-story-2\\.8xp: \\d+ bytes\n"
+         "(/.*/in/long-story-\\d\\.8(3|x)p: \\d+ bytes\n)*",
+         ""},
+        {"a part size too small",
+         {"--compile", "--reader", "--part-size", "1999", "in/story.txt"},
+         2,
+         "",
+         "[^]*--part-size takes a number of bytes from 2000 to \\d+[^]*"},
+        {"a part size that is no number",
+         {"--compile", "--reader", "--part-size", "16k", "in/story.txt"},
+         2,
+         "",
+         "[^]*--part-size needs a number of bytes[^]*"},
+        {"reader with basic",
+         {"--compile", "--basic", "--reader", "in/story.txt"},
+         2,
+         "",
+         "[^]*give one of them[^]*"},
+        {"reader without compile",
+         {"--reader", "in/story.txt"},
+         2,
+         "",
+         "[^]*--basic, --reader and --part-size go only with --compile[^]*"},
+        {"no display",
+         {},
+         2,
+         "",
+         "corvane: no display: neither DISPLAY nor WAYLAND_DISPLAY is set; --compile and "
+         "--send need none\n"},
+        {"no display for a document", {"in/story.txt"}, 2, "", "corvane: no display: [^\n]*\n"},
+        {"TI-BASIC programs",
+         {"--compile", "--basic", "in/story.txt"},
+         0,
+         "/.*/in/story-ce\\.8xp: \\d+ bytes\n/.*/in/story-84\\.8xp: \\d+ bytes\n",
+         ""},
+        {"TI-BASIC parts too small",
+         {"--compile", "--basic", "--part-size", "100", "in/story.txt"},
+         1,
+         "",
+         "in/story\\.txt: The part size must be between 2000 and 65505 bytes, not 100\\.\n"},
+        {"part size without --basic",
+         {"--compile", "--part-size", "3000", "in/story.txt"},
+         2,
+         "",
+         "corvane: --part-size goes only with --basic or --reader\\.\n[^]*"},
+        {"--basic without --compile",
+         {"--basic", "in/story.txt"},
+         2,
+         "",
+         "corvane: --basic, --reader and --part-size go only with --compile\\.\n[^]*"},
+        {"several documents, the worst status",
+         {"--compile", "in/story.txt", "in/missing.txt", "in/other.txt"},
+         1,
+         "/.*/in/story\\.83p: \\d+ bytes\n/.*/in/story\\.8xp: \\d+ bytes\n"
+         "/.*/in/other\\.83p: \\d+ bytes\n/.*/in/other\\.8xp: \\d+ bytes\n",
+         "/.*/in/missing\\.txt: [^\n]*\n"},
+    };
+    for (const Form& form : forms) {
+        SCOPED_TRACE(form.name);
+        TempFolder root;
+        std::filesystem::create_directories(root.path() / "in");
+        std::filesystem::create_directories(root.path() / "out");
+        const std::string document = "My story\r\nstory\r\nHello calculator\r\n";
+        writeFile(root.file("in/story.txt"), document);
+        writeFile(root.file("in/other.txt"), "Other\r\nother\r\nAnother text\r\n");
+        writeFile(root.file("in/9lives.txt"), "Nine\r\n9lives\r\nText\r\n");
+        writeFile(root.file("in/.txt"), "Short\r\nshort\r\nText\r\n");
+        writeFile(root.file("in/long.txt"), std::string(21, 'L') + "\r\nlong\r\nText\r\n");
+        writeFile(root.file("in/utf8.txt"), "Caf\xC3\xA9\r\ncafe\r\nText\r\n");
+        std::string longStory = "Long story\r\nlong\r\n";
+        for (int line = 0; line < 200; ++line) {
+            longStory += "A line of a longer story\r\n";
+        }
+        writeFile(root.file("in/long-story.txt"), longStory);
 
-    const test::ProgramRun result = corvane(form.arguments, root.path().string());
+        const test::ProgramRun result = corvane(form.arguments, root.path().string());
 
-    ASSERT_TRUE(result.finished);
-    EXPECT_EQ(result.exitStatus, form.status);
-    EXPECT_TRUE(std::regex_match(result.out, std::regex(form.out))) << result.out;
-    EXPECT_TRUE(std::regex_match(result.err, std::regex(form.err))) << result.err;
-    EXPECT_EQ(readFile(root.file("in/story.txt")), document) << "--compile never saves";
-    if (form.status == 0 && form.arguments.size() > 1 && form.arguments[1] != "--basic" &&
-        form.arguments[1] != "--reader") {
-        const std::string folder = form.arguments.size() == 4 ? "out" : "in";
-        EXPECT_EQ(result.out, delivered(root.file(folder + "/story.83p")) +
-                                  delivered(root.file(folder + "/story.8xp")));
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitStatus, form.status);
+        EXPECT_TRUE(std::regex_match(result.out, std::regex(form.out))) << result.out;
+        EXPECT_TRUE(std::regex_match(result.err, std::regex(form.err))) << result.err;
+        EXPECT_EQ(readFile(root.file("in/story.txt")), document) << "--compile never saves";
+        if (form.status == 0 && form.arguments.size() > 1 && form.arguments[1] != "--basic" &&
+            form.arguments[1] != "--reader") {
+            const std::string folder = form.arguments.size() == 4 ? "out" : "in";
+            EXPECT_EQ(result.out, delivered(root.file(folder + "/story.83p")) +
+                                      delivered(root.file(folder + "/story.8xp")));
+        }
     }
-}
 }
 
 // A display that is named but cannot be reached ends the same way, with Qt's reason.
