@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "build_command.h"
+
 #include <QCommandLineParser>
 
 namespace corvane {
@@ -25,6 +27,24 @@ struct Options {
                                              "instead of each document's folder."),
                               QStringLiteral("DIR")};
 
+    QCommandLineOption basic{
+        QStringLiteral("basic"),
+        QStringLiteral("With --compile: builds the TI-BASIC programs instead, NAME-ce.8xp for the "
+                       "TI-84 Plus CE and TI-83 Premium CE and NAME-84.8xp for the TI-84 Plus and "
+                       "TI-83 Plus; no tool chain runs.")};
+    QCommandLineOption reader{
+        QStringLiteral("reader"),
+        QStringLiteral("With --compile: builds reader programs (TI-83, TI-83 Plus, TI-84 Plus), "
+                       "which page both ways and run without a shell on the TI-83 Plus, as "
+                       "Compile as a reader does.")};
+    QCommandLineOption partSize{
+        QStringLiteral("part-size"),
+        QStringLiteral("With --compile --basic: splits a longer text into programs of at most "
+                       "BYTES (2000 to 65505; the TI-84 Plus programs stay within 12000). With "
+                       "--compile --reader: the most bytes of one reader program (2000 to what a "
+                       "cleared calculator holds; default 16000)."),
+        QStringLiteral("BYTES")};
+
     QCommandLineOption send{
         QStringLiteral("send"),
         QStringLiteral("Sends each program FILE (.83p, .8xp) to the calculator without a "
@@ -33,20 +53,25 @@ struct Options {
                              QStringLiteral("With --send: the cable, silverlink, grey, black, usb "
                                             "or virtual; without it the USB cables are searched."),
                              QStringLiteral("NAME")};
-    QCommandLineOption model{QStringLiteral("model"),
-                             QStringLiteral("With --send: the calculator, 83 or 83p; without it "
-                                            "each file goes as the model it was written for."),
-                             QStringLiteral("MODEL")};
+    QCommandLineOption model{
+        QStringLiteral("model"),
+        QStringLiteral(
+            "With --send: the calculator, 83, 83p or ce (TI-84 Plus CE, over usb); without it "
+            "each file goes as the model it was written for."),
+        QStringLiteral("MODEL")};
 
     void addTo(QCommandLineParser& parser) const {
         parser.setApplicationDescription(
             QStringLiteral("Turns text into TI-83 and TI-83 Plus programs for the ION shell."));
-        parser.addOptions({help, version, import, compile, output, send, cable, model});
+        parser.addOptions(
+            {help, version, import, compile, output, basic, reader, partSize, send, cable, model});
         parser.addPositionalArgument(
             QStringLiteral("FILE"),
             QStringLiteral("A document to open in the window (each further one in a window "
                            "of its own); with --compile, the documents to build."),
-            QStringLiteral("[FILE... | --compile DOCUMENT... [--output DIR]]"));
+            QStringLiteral(
+                "[FILE... | --compile [--basic | --reader] [--part-size BYTES] DOCUMENT... "
+                "[--output DIR]]"));
     }
 };
 
@@ -74,7 +99,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         command.action = CommandLine::Action::Version;
     } else if (parser.isSet(options.send)) {
         if (parser.isSet(options.compile) || parser.isSet(options.import) ||
-            parser.isSet(options.output)) {
+            parser.isSet(options.output) || parser.isSet(options.basic) ||
+            parser.isSet(options.reader) || parser.isSet(options.partSize)) {
             return bad(QStringLiteral("--send goes only with --cable and --model."));
         }
         if (files.isEmpty()) {
@@ -86,6 +112,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         command.model = parser.value(options.model);
     } else if (parser.isSet(options.cable) || parser.isSet(options.model)) {
         return bad(QStringLiteral("--cable and --model go only with --send."));
+    } else if (!parser.isSet(options.compile) &&
+               (parser.isSet(options.basic) || parser.isSet(options.reader) ||
+                parser.isSet(options.partSize))) {
+        return bad(QStringLiteral("--basic, --reader and --part-size go only with --compile."));
     } else if (parser.isSet(options.compile)) {
         if (parser.isSet(options.import)) {
             return bad(QStringLiteral("--import opens the window; it cannot go with --compile."));
@@ -98,6 +128,31 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         command.outputFolder = parser.value(options.output);
         if (parser.isSet(options.output) && command.outputFolder.isEmpty()) {
             return bad(QStringLiteral("--output needs a folder."));
+        }
+        command.basic = parser.isSet(options.basic);
+        command.reader = parser.isSet(options.reader);
+        if (command.basic && command.reader) {
+            return bad(QStringLiteral("--basic and --reader each choose the programs to build; "
+                                      "give one of them."));
+        }
+        if (parser.isSet(options.partSize)) {
+            if (!command.basic && !command.reader) {
+                return bad(QStringLiteral("--part-size goes only with --basic or --reader."));
+            }
+            bool number = false;
+            const qulonglong bytes = parser.value(options.partSize).toULongLong(&number);
+            if (!number) {
+                return bad(QStringLiteral("--part-size needs a number of bytes."));
+            }
+            const std::size_t limit = readerPartBytesLimit();
+            if (command.reader && (bytes < kReaderMinimumPartBytes || bytes > limit)) {
+                return bad(QStringLiteral("--part-size takes a number of bytes from %1 to %2 "
+                                          "for reader programs (what a cleared calculator "
+                                          "holds).")
+                               .arg(kReaderMinimumPartBytes)
+                               .arg(limit));
+            }
+            command.partSize = static_cast<std::size_t>(bytes);
         }
     } else if (parser.isSet(options.output)) {
         return bad(QStringLiteral("--output goes only with --compile."));

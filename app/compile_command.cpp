@@ -1,10 +1,13 @@
 #include "compile_command.h"
 
+#include "basic_build.h"
 #include "build_command.h"
 #include "clock.h"
 #include "command_line.h"
 #include "document_build.h"
+#include "path.h"
 #include "process_launcher.h"
+#include "unshown_characters.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,7 +26,7 @@ class DocumentBuild {
     DocumentBuild(const AppFolders& folders, std::ostream& out, std::ostream& err)
         : folders_(folders), out_(out), err_(err), launcher_(makeSystemLauncher()) {}
 
-    bool build(const QString& document, const QString& outputFolder) {
+    bool build(const QString& document, const QString& outputFolder, const CompileKind& kind) {
         const QFileInfo file(document);
         const QString working = outputFolder.isEmpty() ? file.absolutePath() : outputFolder;
         const DocumentFileRequest asked =
@@ -33,13 +36,21 @@ class DocumentBuild {
             // The reader's messages name the file themselves.
             return asked.refusalNamesFile ? fail(asked.refusal) : fail(document, asked.refusal);
         }
+        if (kind.basic) {
+            return buildBasic(document, *asked.request, kind.partSize);
+        }
         const QString toolChainProblem = refreshToolChain(folders_);
         if (!toolChainProblem.isEmpty()) {
             return fail(document, toolChainProblem.toLocal8Bit().toStdString());
         }
         BuildCollaborators with{{}, {}, clock_, *launcher_};
         with.fixedWaits = false;
-        const BuildOutcome outcome = runBuild(*asked.request, with);
+        BuildRequest request = *asked.request;
+        if (kind.reader) {
+            request.kind = ProgramKind::Reader;
+            request.partBytes = kind.partSize.value_or(kReaderDefaultPartBytes);
+        }
+        const BuildOutcome outcome = runBuild(request, with);
         if (!outcome.ok) {
             // The window keeps the rest of the tool chain's messages for its details button;
             // here they follow the message.
@@ -55,6 +66,34 @@ class DocumentBuild {
     }
 
   private:
+    bool buildBasic(const QString& document, const BuildRequest& asked,
+                    std::optional<std::size_t> partSize) {
+        ReadOutcome read = readDocumentFile(asked.documentPath);
+        if (!read.ok) {
+            return fail(read.error);
+        }
+        read.document.programName = asked.programName;
+        read.document.calculatorFileName = asked.calculatorFileName;
+        const BasicBuildOutcome outcome = runBasicBuild(
+            {std::move(read.document), asked.workingFolder, asked.baseName, partSize});
+        if (!outcome.ok) {
+            return fail(document, outcome.message);
+        }
+        if (!outcome.unshown.empty()) {
+            err_ << shown(document) << ": "
+                 << unshownCharactersWarning(
+                        std::u32string(outcome.unshown.begin(), outcome.unshown.end()))
+                 << '\n';
+            err_.flush();
+        }
+        for (const BasicProgramFile& program : outcome.delivered) {
+            out_ << joinPath(asked.workingFolder, program.fileName) << ": " << program.bytes.size()
+                 << " bytes\n";
+        }
+        out_.flush();
+        return true;
+    }
+
     bool fail(const QString& document, const std::string& message) {
         return fail(shown(document) + ": " + message);
     }
@@ -75,7 +114,8 @@ class DocumentBuild {
 } // namespace
 
 int compileDocuments(const QStringList& documents, const QString& outputFolder,
-                     const AppFolders& folders, std::ostream& out, std::ostream& err) {
+                     const AppFolders& folders, std::ostream& out, std::ostream& err,
+                     const CompileKind& kind) {
     QString output;
     if (!outputFolder.isEmpty()) {
         const QFileInfo folder(outputFolder);
@@ -88,7 +128,7 @@ int compileDocuments(const QStringList& documents, const QString& outputFolder,
     DocumentBuild builder(folders, out, err);
     int status = kExitDone;
     for (const QString& document : documents) {
-        if (!builder.build(document, output)) {
+        if (!builder.build(document, output, kind)) {
             status = kExitFailed;
         }
     }

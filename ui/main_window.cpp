@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "about_dialog.h"
+#include "basic_build.h"
 #include "build_command.h"
 #include "chosen_file.h"
 #include "desktop.h"
@@ -15,6 +16,7 @@
 #include "text_box.h"
 #include "text_loader.h"
 #include "twips.h"
+#include "unshown_characters.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -23,6 +25,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -263,6 +266,13 @@ void MainWindow::createMenus() {
     compileMenu->setObjectName(QLatin1String(objectName::kCompileMenu));
     addCommand(compileMenu, objectName::kCompileAction, tr("&Compile for ion (ti83 and ti83+)"),
                QKeySequence(Qt::Key_F9), [this] { compileForIon(); });
+    addCommand(compileMenu, objectName::kCompileReaderAction,
+               tr("Compile as a &reader (TI-83, TI-83 Plus, TI-84 Plus)"),
+               QKeySequence(Qt::CTRL | Qt::Key_F9), [this] { compileAsReader(); });
+    addCommand(compileMenu, objectName::kCompileBasicAction,
+               tr("Compile as &TI-BASIC (TI-84 Plus CE, TI-83 Premium CE, TI-84 Plus, TI-83 "
+                  "Plus)"),
+               QKeySequence(), [this] { compileAsBasic(); });
     addCommand(compileMenu, objectName::kPreviewAction, tr("&Preview"), QKeySequence(Qt::Key_F5),
                [this] { preview(); });
     addCommand(compileMenu, objectName::kSendAction, tr("&Send to calculator…"),
@@ -630,9 +640,43 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::compileForIon() {
+    buildPrograms(ProgramKind::IonProgram);
+}
+
+namespace {
+
+std::optional<std::size_t> choosePartSizeWithQt(QWidget* parent, std::size_t current,
+                                                std::size_t minimum, std::size_t maximum) {
+    bool ok = false;
+    const int bytes = QInputDialog::getInt(
+        parent, QStringLiteral("Compile as a reader"),
+        QStringLiteral("Largest program, in bytes (a longer text is split into parts):"),
+        static_cast<int>(current), static_cast<int>(minimum), static_cast<int>(maximum), 1000, &ok);
+    return ok ? std::optional<std::size_t>(static_cast<std::size_t>(bytes)) : std::nullopt;
+}
+
+} // namespace
+
+void MainWindow::compileAsReader() {
+    const std::size_t limit = readerPartBytesLimit();
+    const std::optional<std::size_t> bytes =
+        (choosePartSize_ ? choosePartSize_ : choosePartSizeWithQt)(
+            this, std::min(readerPartBytes_, limit), kReaderMinimumPartBytes, limit);
+    if (!bytes) {
+        return;
+    }
+    readerPartBytes_ = std::clamp(*bytes, kReaderMinimumPartBytes, limit);
+    if (preview_ != nullptr) {
+        preview_->setReaderPartBytes(readerPartBytes_);
+    }
+    buildPrograms(ProgramKind::Reader);
+}
+
+void MainWindow::buildPrograms(ProgramKind kind) {
     // The build rewrites the programs a transfer may be reading: it waits for the end.
     if (sending()) {
         compileAfterSend_ = true;
+        buildAfterSend_ = kind;
         return;
     }
     const AtScopeEnd closeIfAsked([this] {
@@ -654,10 +698,12 @@ void MainWindow::compileForIon() {
         }
         failure = prepareToolChain_ ? prepareToolChain_() : QString();
         if (failure.isEmpty()) {
-            const BuildRequest request = documentBuildRequest(
+            BuildRequest request = documentBuildRequest(
                 toLibraryPath(documentPath_), toLibraryPath(workingFolder_),
                 toLibraryPath(appFolder_), bytesFromEditor(programNameEdit_->text()),
                 bytesFromEditor(calculatorNameEdit_->text()));
+            request.kind = kind;
+            request.partBytes = readerPartBytes_;
             const BuildCollaborators with{processEvents_,
                                           [this](std::int64_t screens) {
                                               screenCountField_->setText(QString::number(screens));
@@ -667,6 +713,11 @@ void MainWindow::compileForIon() {
             for (const DeliveredProgram& program : outcome.delivered) {
                 (program.model == CalculatorModel::TI83 ? deliveredTi83_ : deliveredTi83Plus_) =
                     fromLibraryMessage(program.path);
+            }
+            // A text in parts gives several programs: Send asks which one to send.
+            if (outcome.delivered.size() > kModels.size()) {
+                deliveredTi83_.clear();
+                deliveredTi83Plus_.clear();
             }
             if (outcome.deliveredSize) {
                 programSizeField_->setText(QString::number(*outcome.deliveredSize));
@@ -681,9 +732,55 @@ void MainWindow::compileForIon() {
     }
 }
 
+void MainWindow::compileAsBasic() {
+    // The build rewrites the programs a transfer may be reading: it waits for the end.
+    if (sending()) {
+        basicAfterSend_ = true;
+        return;
+    }
+    const AtScopeEnd closeIfAsked([this] {
+        if (std::exchange(closeAfterBuild_, false)) {
+            close();
+        }
+    });
+    const FlagScope building(building_);
+    QString failure;
+    QString warning;
+    {
+        const BusyState busy(busy_, Hourglass::Window, true);
+        processEvents_();
+        if (!save()) {
+            return;
+        }
+        const std::string documentPath = toLibraryPath(documentPath_);
+        ReadOutcome read = readDocumentFile(documentPath);
+        if (!read.ok) {
+            failure = fromLibraryMessage(read.error);
+        } else {
+            read.document.programName = bytesFromEditor(programNameEdit_->text());
+            read.document.calculatorFileName = bytesFromEditor(calculatorNameEdit_->text());
+            const BasicBuildOutcome outcome =
+                runBasicBuild({std::move(read.document), toLibraryPath(workingFolder_),
+                               programBaseName(documentPath), std::nullopt});
+            failure = fromLibraryMessage(outcome.message);
+            if (outcome.ok && !outcome.unshown.empty()) {
+                warning = QString::fromStdString(unshownCharactersWarning(
+                    std::u32string(outcome.unshown.begin(), outcome.unshown.end())));
+            }
+        }
+    }
+    // Shown once the window is usable again, so that nothing waits behind the message.
+    if (!failure.isEmpty()) {
+        warn_(failure, {});
+    } else if (!warning.isEmpty()) {
+        warn_(warning, {});
+    }
+}
+
 void MainWindow::preview() {
     if (preview_ == nullptr) {
         preview_ = new PreviewWindow({textEdit_, programNameEdit_, calculatorNameEdit_}, this);
+        preview_->setReaderPartBytes(readerPartBytes_);
         preview_->resize(preview_->sizeHint());
         // Beside this window, but kept on the screen when there is no room to its right.
         const QRect screen = this->screen()->availableGeometry();
@@ -707,7 +804,10 @@ void MainWindow::afterSend() {
         close();
     } else if (compileAfterSend_) {
         compileAfterSend_ = false;
-        compileForIon();
+        buildPrograms(buildAfterSend_);
+    } else if (basicAfterSend_) {
+        basicAfterSend_ = false;
+        compileAsBasic();
     }
 }
 

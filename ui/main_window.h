@@ -1,5 +1,6 @@
 #pragma once
 
+#include "build_command.h"
 #include "busy_state.h"
 #include "calculator_sender.h"
 #include "clock.h"
@@ -11,6 +12,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -71,6 +73,11 @@ class MainWindow final : public QMainWindow {
     void importFile(const QString& path);
     // Replaces the message box that asks questions (tests answer them themselves).
     void setQuestionSink(QuestionSink ask) { ask_ = std::move(ask); }
+    // Asks for the reader's part size, offering `current` between `minimum` and `maximum`;
+    // nothing for a cancel. Qt's input dialog until replaced (tests answer themselves).
+    using PartSizeChooser = std::function<std::optional<std::size_t>(
+        QWidget* parent, std::size_t current, std::size_t minimum, std::size_t maximum)>;
+    void setPartSizeChooser(PartSizeChooser choose) { choosePartSize_ = std::move(choose); }
 
     // Before a command discards a document changed since it was last new, opened, imported
     // or saved, asks once whether to save it: Save runs Save (Save As without a file), and
@@ -87,6 +94,10 @@ class MainWindow final : public QMainWindow {
     void quit();
     // Compile for ion: builds the calculator programs from the saved document.
     void compileForIon();
+    // Compile as TI-BASIC: the TI-BASIC programs of the saved document, without the tool chain.
+    void compileAsBasic();
+    // Compile as a reader: asks for the part size, then builds reader programs likewise.
+    void compileAsReader();
     // Preview: opens the window that shows the calculator's screens beside this one.
     void preview();
     // Send to calculator: the programs delivered last, or a program file the user picks.
@@ -109,6 +120,7 @@ class MainWindow final : public QMainWindow {
                         const QKeySequence& shortcut, const std::function<void()>& handler);
     bool acceptsCommands() const;
     void afterSend();
+    void buildPrograms(ProgramKind kind);
 
     // What a command makes of the file it names (see setCurrentFile).
     enum class FileUse { Document, SourceOnly, None };
@@ -131,6 +143,10 @@ class MainWindow final : public QMainWindow {
     std::function<QString()> prepareToolChain_;
     WarningSink warn_;
     QuestionSink ask_;
+    PartSizeChooser choosePartSize_;
+    std::size_t readerPartBytes_ = kReaderDefaultPartBytes;
+    // The kind a build asked for during a transfer makes once the transfer has ended.
+    ProgramKind buildAfterSend_ = ProgramKind::IonProgram;
     std::function<void()> processEvents_;
     BusyIndicator busy_;
     // Set while Open or Import read a file with the window enabled: menu commands wait.
@@ -154,6 +170,7 @@ class MainWindow final : public QMainWindow {
     std::unique_ptr<CalculatorSender> sender_;
     // Commands asked for during a transfer that run when it ends.
     bool compileAfterSend_ = false;
+    bool basicAfterSend_ = false;
     bool closeAfterSend_ = false;
 
     TextBox* textEdit_ = nullptr;

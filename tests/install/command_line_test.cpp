@@ -107,6 +107,38 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
          "in/long\\.txt: it is not a Corvane document as it stands: its first line has 21 "
          "characters, more than the 20 its field holds\n"},
         {"UTF-8 text", {"--compile", "in/utf8.txt"}, 1, "", "in/utf8\\.txt: it is UTF-8 text[^]*"},
+        {"a reader",
+         {"--compile", "--reader", "in/story.txt"},
+         0,
+         "/.*/in/story\\.83p: \\d+ bytes\n/.*/in/story\\.8xp: \\d+ bytes\n",
+         ""},
+        {"a reader in parts",
+         {"--compile", "--reader", "--part-size", "2000", "in/long-story.txt"},
+         0,
+         "/.*/in/long-story-1\\.83p: \\d+ bytes\n/.*/in/long-story-1\\.8xp: \\d+ bytes\n"
+         "/.*/in/long-story-2\\.83p: \\d+ bytes\n/.*/in/long-story-2\\.8xp: \\d+ bytes\n"
+         "(/.*/in/long-story-\\d\\.8(3|x)p: \\d+ bytes\n)*",
+         ""},
+        {"a part size too small",
+         {"--compile", "--reader", "--part-size", "1999", "in/story.txt"},
+         2,
+         "",
+         "[^]*--part-size takes a number of bytes from 2000 to \\d+[^]*"},
+        {"a part size that is no number",
+         {"--compile", "--reader", "--part-size", "16k", "in/story.txt"},
+         2,
+         "",
+         "[^]*--part-size needs a number of bytes[^]*"},
+        {"reader with basic",
+         {"--compile", "--basic", "--reader", "in/story.txt"},
+         2,
+         "",
+         "[^]*give one of them[^]*"},
+        {"reader without compile",
+         {"--reader", "in/story.txt"},
+         2,
+         "",
+         "[^]*--basic, --reader and --part-size go only with --compile[^]*"},
         {"no display",
          {},
          2,
@@ -114,6 +146,26 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
          "corvane: no display: neither DISPLAY nor WAYLAND_DISPLAY is set; --compile and "
          "--send need none\n"},
         {"no display for a document", {"in/story.txt"}, 2, "", "corvane: no display: [^\n]*\n"},
+        {"TI-BASIC programs",
+         {"--compile", "--basic", "in/story.txt"},
+         0,
+         "/.*/in/story-ce\\.8xp: \\d+ bytes\n/.*/in/story-84\\.8xp: \\d+ bytes\n",
+         ""},
+        {"TI-BASIC parts too small",
+         {"--compile", "--basic", "--part-size", "100", "in/story.txt"},
+         1,
+         "",
+         "in/story\\.txt: The part size must be between 2000 and 65505 bytes, not 100\\.\n"},
+        {"part size without --basic",
+         {"--compile", "--part-size", "3000", "in/story.txt"},
+         2,
+         "",
+         "corvane: --part-size goes only with --basic or --reader\\.\n[^]*"},
+        {"--basic without --compile",
+         {"--basic", "in/story.txt"},
+         2,
+         "",
+         "corvane: --basic, --reader and --part-size go only with --compile\\.\n[^]*"},
         {"several documents, the worst status",
          {"--compile", "in/story.txt", "in/missing.txt", "in/other.txt"},
          1,
@@ -133,6 +185,11 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
         writeFile(root.file("in/.txt"), "Short\r\nshort\r\nText\r\n");
         writeFile(root.file("in/long.txt"), std::string(21, 'L') + "\r\nlong\r\nText\r\n");
         writeFile(root.file("in/utf8.txt"), "Caf\xC3\xA9\r\ncafe\r\nText\r\n");
+        std::string longStory = "Long story\r\nlong\r\n";
+        for (int line = 0; line < 200; ++line) {
+            longStory += "A line of a longer story\r\n";
+        }
+        writeFile(root.file("in/long-story.txt"), longStory);
 
         const test::ProgramRun result = corvane(form.arguments, root.path().string());
 
@@ -141,7 +198,8 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
         EXPECT_TRUE(std::regex_match(result.out, std::regex(form.out))) << result.out;
         EXPECT_TRUE(std::regex_match(result.err, std::regex(form.err))) << result.err;
         EXPECT_EQ(readFile(root.file("in/story.txt")), document) << "--compile never saves";
-        if (form.status == 0 && form.arguments.size() > 1) {
+        if (form.status == 0 && form.arguments.size() > 1 && form.arguments[1] != "--basic" &&
+            form.arguments[1] != "--reader") {
             const std::string folder = form.arguments.size() == 4 ? "out" : "in";
             EXPECT_EQ(result.out, delivered(root.file(folder + "/story.83p")) +
                                       delivered(root.file(folder + "/story.8xp")));
