@@ -19,7 +19,7 @@ inline std::string narrowString(const std::filesystem::path& path) {
 // A path that also converts to the narrow string the libraries take.
 struct FolderPath : std::filesystem::path {
     FolderPath() = default;
-    FolderPath(std::filesystem::path path) : std::filesystem::path(std::move(path)) {}
+    FolderPath(std::filesystem::path folder) : std::filesystem::path(std::move(folder)) {}
     operator std::string() const { return narrowString(*this); }
 };
 
