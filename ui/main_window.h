@@ -17,6 +17,7 @@ class QAction;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
+class QLabel;
 class QLineEdit;
 class QMenu;
 
@@ -89,8 +90,11 @@ class MainWindow final : public QMainWindow {
     void compileForIon();
     // Preview: opens the window that shows the calculator's screens beside this one.
     void preview();
-    // Send to calculator: the programs delivered last, or a program file the user picks.
+    // Send to calculator: this document's program, built first as Compile for ion does when
+    // the document changed since its last build in this window or was never built here.
     void sendToCalculator();
+    // Send a file: any program file the user picks.
+    void sendFile();
     void about();
 
   protected:
@@ -123,6 +127,10 @@ class MainWindow final : public QMainWindow {
     void showAsSaved();
     void markUnmodified();
     void clearBuildResults();
+    // Compile for ion's steps; true when both programs were delivered.
+    bool buildPrograms();
+    void showStatus(const QString& text);
+    void updateCaption();
 
     std::unique_ptr<FileDialog> fileDialog_;
     QString appFolder_;
@@ -162,7 +170,11 @@ class MainWindow final : public QMainWindow {
     QLineEdit* screenCountField_ = nullptr;
     QLineEdit* textSizeField_ = nullptr;
     QLineEdit* programSizeField_ = nullptr;
+    QLabel* statusLine_ = nullptr;
     PreviewWindow* preview_ = nullptr;
+    // The delivered programs are those of the document as it stands: built in this window
+    // since its last change, new, open or import.
+    bool programsCurrent_ = false;
 };
 
 } // namespace corvane

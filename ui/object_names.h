@@ -12,6 +12,7 @@ inline constexpr char kCalculatorFileName[] = "TxtNomFic";
 inline constexpr char kScreenCount[] = "TxtNbEcran";
 inline constexpr char kTextSize[] = "TxtTailleTexte";
 inline constexpr char kProgramSize[] = "txtTailleFichier";
+inline constexpr char kStatusLine[] = "lblStatus";
 
 inline constexpr char kScreenCountLabel[] = "Label1";
 inline constexpr char kTextSizeLabel[] = "Label2";
@@ -34,6 +35,7 @@ inline constexpr char kCompileMenu[] = "MunCompiller";
 inline constexpr char kCompileAction[] = "MunCompillerIon";
 inline constexpr char kPreviewAction[] = "MnuPreview";
 inline constexpr char kSendAction[] = "mnuSendToCalculator";
+inline constexpr char kSendFileAction[] = "mnuSendFile";
 
 inline constexpr char kHelpMenu[] = "Mnuaide";
 inline constexpr char kAboutAction[] = "MunAproposde";
