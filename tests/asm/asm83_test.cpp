@@ -1,6 +1,7 @@
 // asm83 run as a program, the way asm.bat runs it: its command line, the files it writes and
 // the files it must leave alone.
 #include "files.h"
+#include "source_writer.h"
 #include "temp_folder.h"
 
 #include <filesystem>
@@ -15,17 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kWorkedExample = "        .nolist\r\n"
-                                   "#include \"ion.inc\"\r\n"
-                                   "\t.list\r\n"
-                                   "#ifdef TI83P\r\n"
-                                   "        .org    progstart-2\r\n"
-                                   "        .db     $BB,$6D\r\n"
-                                   "#else\r\n"
-                                   "        .org    progstart\r\n"
-                                   "#endif\r\n"
-                                   "        ret\r\n"
-                                   "        jr      nc,debut\r\n"
+// The source writer's header, then what it writes for the worked example.
+const std::string kWorkedExample = std::string(corvane::kHeaderTemplate) +
                                    "\r\n"
                                    " .db \"Demo\",0\r\n"
                                    "debut:\r\n"

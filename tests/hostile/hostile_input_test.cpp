@@ -7,6 +7,7 @@
 #include "hostile_inputs.h"
 #include "hostile_support.h"
 #include "layout.h"
+#include "run_program.h"
 #include "source_writer.h"
 #include "temp_folder.h"
 #include "tool_chain.h"
@@ -106,13 +107,19 @@ TEST(HostileInput, Asm83EndsInAProgramOrInMessagesAndWritesNothingOnError) {
         SCOPED_TRACE(input.name);
         TempFolder folder;
         writeFile(folder.file("tmp.z80"), input.make());
+        RunOptions options;
+        options.folder = folder.path().string();
+        options.seconds = 60;
+        options.outputLimit = 1 << 16;
         const ProgramRun run = runProgram(
-            {appDir() / "asm83", "-I", appDir(), "tmp.z80", "tmp.83p"}, folder.path(), 60);
+            {(appDir() / "asm83").string(), "-I", appDir().string(), "tmp.z80", "tmp.83p"},
+            options);
+        const std::string output = run.out + run.err;
         ASSERT_TRUE(run.finished) << "asm83 did not end within a minute";
-        EXPECT_FALSE(run.signalled) << run.output;
-        EXPECT_TRUE(run.exitStatus == 0 || run.exitStatus == 1) << run.output;
+        EXPECT_FALSE(run.signalled) << output;
+        EXPECT_TRUE(run.exitStatus == 0 || run.exitStatus == 1) << output;
         if (run.exitStatus != 0) {
-            EXPECT_NE(run.output.find("error:"), std::string::npos) << run.output;
+            EXPECT_NE(output.find("error:"), std::string::npos) << output;
             EXPECT_FALSE(fs::exists(folder.file("tmp.83p")));
         } else {
             EXPECT_TRUE(fs::exists(folder.file("tmp.83p")));

@@ -3,7 +3,7 @@
 // another user. Every one delivers the same programs, and they show the text when run.
 #include "chain.h"
 #include "files.h"
-#include "run_support.h"
+#include "run_program.h"
 #include "temp_folder.h"
 #include "ti_program_file.h"
 
@@ -79,14 +79,14 @@ struct Copy {
 };
 
 TEST(InstalledCopy, BuildsAsAnUnprivilegedUserAndDeliversTheSamePrograms) {
-    const auto user = unprivilegedUser();
+    const auto user = test::unprivilegedUser();
     TempFolder root;
     fs::permissions(root.path(), fs::perms::owner_all | fs::perms::group_exec |
                                      fs::perms::others_exec | fs::perms::group_read |
                                      fs::perms::others_read);
     const fs::path prefix = root.path() / "prefix";
-    const RunResult install =
-        run({CMAKE_COMMAND, "--install", CORVANE_BINARY_DIR, "--prefix", prefix.string()});
+    const test::ProgramRun install = test::runProgram(
+        {CMAKE_COMMAND, "--install", CORVANE_BINARY_DIR, "--prefix", prefix.string()});
     ASSERT_EQ(install.exitStatus, 0) << install.out << install.err;
     makeReadOnly(prefix);
     copyPortable(root.path() / "portable");
@@ -113,7 +113,7 @@ TEST(InstalledCopy, BuildsAsAnUnprivilegedUserAndDeliversTheSamePrograms) {
         writeFile(work / "story.txt", document());
         setOwner(work / "story.txt", user);
 
-        RunOptions options;
+        test::RunOptions options;
         options.folder = work.string();
         options.user = user;
         options.environment = {{"HOME", home.string()},
@@ -121,7 +121,7 @@ TEST(InstalledCopy, BuildsAsAnUnprivilegedUserAndDeliversTheSamePrograms) {
                                {"DISPLAY", ""},
                                {"WAYLAND_DISPLAY", ""}};
         const std::string program = (root.path() / copy.program).string();
-        RunResult result = run({program, "--compile", "story.txt"}, options);
+        test::ProgramRun result = test::runProgram({program, "--compile", "story.txt"}, options);
         ASSERT_EQ(result.exitStatus, 0) << result.err;
         EXPECT_EQ(result.err, "");
         EXPECT_TRUE(fs::exists(root.path() / copy.toolChainFolder / "comp.bat"));
@@ -131,7 +131,7 @@ TEST(InstalledCopy, BuildsAsAnUnprivilegedUserAndDeliversTheSamePrograms) {
         const fs::path userScript = root.path() / copy.toolChainFolder / "asm.bat";
         if (copy.toolChainFolder != std::string("portable")) {
             writeFile(userScript, "#!/bin/sh\nexit 3\n");
-            result = run({program, "--compile", "story.txt"}, options);
+            result = test::runProgram({program, "--compile", "story.txt"}, options);
             ASSERT_EQ(result.exitStatus, 0) << result.err;
         }
 
@@ -147,11 +147,11 @@ TEST(InstalledCopy, BuildsAsAnUnprivilegedUserAndDeliversTheSamePrograms) {
         }
     }
     // The installed asm83 on its own finds the installed ion.inc.
-    RunOptions alone;
+    test::RunOptions alone;
     alone.folder = (root.path() / "work").string();
     alone.user = user;
-    const RunResult assembled =
-        run({(prefix / "bin/asm83").string(), "-D", "TI83P", "tmp.z80", "alone.8xp"}, alone);
+    const test::ProgramRun assembled = test::runProgram(
+        {(prefix / "bin/asm83").string(), "-D", "TI83P", "tmp.z80", "alone.8xp"}, alone);
     EXPECT_EQ(assembled.exitStatus, 0) << assembled.err;
     // Nothing was written into the installed tree.
     std::vector<std::string> installed;

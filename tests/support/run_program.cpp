@@ -1,5 +1,6 @@
-#include "run_support.h"
+#include "run_program.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -15,7 +16,7 @@
 
 extern char** environ;
 
-namespace corvane::install {
+namespace corvane::test {
 
 namespace {
 
@@ -52,7 +53,7 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings) {
 
 } // namespace
 
-RunResult run(const std::vector<std::string>& argv, const RunOptions& options) {
+ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& options) {
     std::vector<std::string> arguments = argv;
     std::vector<std::string> environment = environmentFor(options);
     const std::vector<char*> argp = pointersTo(arguments);
@@ -84,7 +85,7 @@ RunResult run(const std::vector<std::string>& argv, const RunOptions& options) {
     }
     ::close(out[1]);
     ::close(err[1]);
-    RunResult result;
+    ProgramRun result;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration<double>(options.seconds);
     pollfd streams[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
@@ -107,7 +108,9 @@ RunResult run(const std::vector<std::string>& argv, const RunOptions& options) {
             char buffer[4096];
             const ssize_t got = ::read(streams[i].fd, buffer, sizeof buffer);
             if (got > 0) {
-                texts[i]->append(buffer, static_cast<std::size_t>(got));
+                const std::size_t room =
+                    options.outputLimit - std::min(options.outputLimit, texts[i]->size());
+                texts[i]->append(buffer, std::min(room, static_cast<std::size_t>(got)));
             } else if (got == 0 || errno != EINTR) {
                 ::close(streams[i].fd);
                 streams[i].fd = -1;
@@ -135,4 +138,4 @@ std::pair<unsigned, unsigned> unprivilegedUser() {
     return {65534, 65534};
 }
 
-} // namespace corvane::install
+} // namespace corvane::test
