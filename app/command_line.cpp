@@ -25,6 +25,17 @@ struct Options {
                                              "instead of each document's folder."),
                               QStringLiteral("DIR")};
 
+    QCommandLineOption basic{
+        QStringLiteral("basic"),
+        QStringLiteral("With --compile: builds the TI-BASIC programs instead, NAME-ce.8xp for the "
+                       "TI-84 Plus CE and TI-83 Premium CE and NAME-84.8xp for the TI-84 Plus and "
+                       "TI-83 Plus; no tool chain runs.")};
+    QCommandLineOption partSize{
+        QStringLiteral("part-size"),
+        QStringLiteral("With --compile --basic: splits a longer text into programs of at most "
+                       "BYTES (2000 to 65505; the TI-84 Plus programs stay within 12000)."),
+        QStringLiteral("BYTES")};
+
     QCommandLineOption send{
         QStringLiteral("send"),
         QStringLiteral("Sends each program FILE (.83p, .8xp) to the calculator without a "
@@ -33,20 +44,24 @@ struct Options {
                              QStringLiteral("With --send: the cable, silverlink, grey, black, usb "
                                             "or virtual; without it the USB cables are searched."),
                              QStringLiteral("NAME")};
-    QCommandLineOption model{QStringLiteral("model"),
-                             QStringLiteral("With --send: the calculator, 83 or 83p; without it "
-                                            "each file goes as the model it was written for."),
-                             QStringLiteral("MODEL")};
+    QCommandLineOption model{
+        QStringLiteral("model"),
+        QStringLiteral(
+            "With --send: the calculator, 83, 83p or ce (TI-84 Plus CE, over usb); without it "
+            "each file goes as the model it was written for."),
+        QStringLiteral("MODEL")};
 
     void addTo(QCommandLineParser& parser) const {
         parser.setApplicationDescription(
             QStringLiteral("Turns text into TI-83 and TI-83 Plus programs for the ION shell."));
-        parser.addOptions({help, version, import, compile, output, send, cable, model});
+        parser.addOptions(
+            {help, version, import, compile, output, basic, partSize, send, cable, model});
         parser.addPositionalArgument(
             QStringLiteral("FILE"),
             QStringLiteral("A document to open in the window (each further one in a window "
                            "of its own); with --compile, the documents to build."),
-            QStringLiteral("[FILE... | --compile DOCUMENT... [--output DIR]]"));
+            QStringLiteral("[FILE... | --compile [--basic [--part-size BYTES]] DOCUMENT... "
+                           "[--output DIR]]"));
     }
 };
 
@@ -74,7 +89,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         command.action = CommandLine::Action::Version;
     } else if (parser.isSet(options.send)) {
         if (parser.isSet(options.compile) || parser.isSet(options.import) ||
-            parser.isSet(options.output)) {
+            parser.isSet(options.output) || parser.isSet(options.basic) ||
+            parser.isSet(options.partSize)) {
             return bad(QStringLiteral("--send goes only with --cable and --model."));
         }
         if (files.isEmpty()) {
@@ -86,6 +102,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         command.model = parser.value(options.model);
     } else if (parser.isSet(options.cable) || parser.isSet(options.model)) {
         return bad(QStringLiteral("--cable and --model go only with --send."));
+    } else if (!parser.isSet(options.compile) &&
+               (parser.isSet(options.basic) || parser.isSet(options.partSize))) {
+        return bad(QStringLiteral("--basic and --part-size go only with --compile."));
     } else if (parser.isSet(options.compile)) {
         if (parser.isSet(options.import)) {
             return bad(QStringLiteral("--import opens the window; it cannot go with --compile."));
@@ -98,6 +117,18 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         command.outputFolder = parser.value(options.output);
         if (parser.isSet(options.output) && command.outputFolder.isEmpty()) {
             return bad(QStringLiteral("--output needs a folder."));
+        }
+        command.basic = parser.isSet(options.basic);
+        if (parser.isSet(options.partSize)) {
+            if (!command.basic) {
+                return bad(QStringLiteral("--part-size goes only with --basic."));
+            }
+            bool number = false;
+            const qulonglong bytes = parser.value(options.partSize).toULongLong(&number);
+            if (!number) {
+                return bad(QStringLiteral("--part-size needs a number of bytes."));
+            }
+            command.partSize = static_cast<std::size_t>(bytes);
         }
     } else if (parser.isSet(options.output)) {
         return bad(QStringLiteral("--output goes only with --compile."));

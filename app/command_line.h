@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstddef>
+#include <optional>
 
 namespace corvane {
 
@@ -17,7 +19,7 @@ struct CommandLine {
         Window,         // corvane [FILE...] | corvane --import FILE
         Help,           // --help
         Version,        // --version
-        Compile,        // --compile DOCUMENT... [--output DIR]
+        Compile,        // --compile [--basic [--part-size BYTES]] DOCUMENT... [--output DIR]
         Send,           // --send FILE... [--cable NAME] [--model 83|83p]
         BadCommandLine, // `error` says why
     };
@@ -31,6 +33,8 @@ struct CommandLine {
     // Compile
     QStringList documents;
     QString outputFolder; // empty: each document's own folder
+    bool basic = false;   // the TI-BASIC programs instead of ION's
+    std::optional<std::size_t> partSize;
     // Send: the program files, and the cable and model when given (empty otherwise)
     QStringList programs;
     QString cable;

@@ -1,6 +1,7 @@
 #include "compile_command.h"
 
 #include "ansi_codec.h"
+#include "basic_build.h"
 #include "build_command.h"
 #include "clock.h"
 #include "command_line.h"
@@ -33,7 +34,7 @@ class DocumentBuild {
     DocumentBuild(const AppFolders& folders, std::ostream& out, std::ostream& err)
         : folders_(folders), out_(out), err_(err), launcher_(makeSystemLauncher()) {}
 
-    bool build(const QString& document, const QString& outputFolder) {
+    bool build(const QString& document, const QString& outputFolder, const CompileKind& kind) {
         const QFileInfo file(document);
         const QString working = outputFolder.isEmpty() ? file.absolutePath() : outputFolder;
         // A UTF-8 document is built from a copy in the code page, as the window would save it;
@@ -60,6 +61,9 @@ class DocumentBuild {
                                       " delivered in this call; nothing was built. Give the "
                                       "documents different names or build them with different "
                                       "--output folders.");
+        }
+        if (kind.basic) {
+            return buildBasic(document, *asked.request, kind.partSize);
         }
         const QString toolChainProblem = refreshToolChain(folders_);
         if (!toolChainProblem.isEmpty()) {
@@ -162,6 +166,34 @@ class DocumentBuild {
         }
     }
 
+    bool buildBasic(const QString& document, const BuildRequest& asked,
+                    std::optional<std::size_t> partSize) {
+        ReadOutcome read = readDocumentFile(asked.documentPath);
+        if (!read.ok) {
+            return fail(read.error);
+        }
+        read.document.programName = asked.programName;
+        read.document.calculatorFileName = asked.calculatorFileName;
+        const BasicBuildOutcome outcome = runBasicBuild(
+            {std::move(read.document), asked.workingFolder, asked.baseName, partSize});
+        if (!outcome.ok) {
+            return fail(document, outcome.message);
+        }
+        if (!outcome.unshown.empty()) {
+            err_ << shown(document) << ": "
+                 << unshownCharactersWarning(
+                        std::u32string(outcome.unshown.begin(), outcome.unshown.end()))
+                 << '\n';
+            err_.flush();
+        }
+        for (const BasicProgramFile& program : outcome.delivered) {
+            out_ << joinPath(asked.workingFolder, program.fileName) << ": " << program.bytes.size()
+                 << " bytes\n";
+        }
+        out_.flush();
+        return true;
+    }
+
     bool fail(const QString& document, const std::string& message) {
         return fail(shown(document) + ": " + message);
     }
@@ -183,7 +215,8 @@ class DocumentBuild {
 } // namespace
 
 int compileDocuments(const QStringList& documents, const QString& outputFolder,
-                     const AppFolders& folders, std::ostream& out, std::ostream& err) {
+                     const AppFolders& folders, std::ostream& out, std::ostream& err,
+                     const CompileKind& kind) {
     QString output;
     if (!outputFolder.isEmpty()) {
         const QFileInfo folder(outputFolder);
@@ -196,7 +229,7 @@ int compileDocuments(const QStringList& documents, const QString& outputFolder,
     DocumentBuild builder(folders, out, err);
     int status = kExitDone;
     for (const QString& document : documents) {
-        if (!builder.build(document, output)) {
+        if (!builder.build(document, output, kind)) {
             status = kExitFailed;
         }
     }

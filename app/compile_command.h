@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstddef>
+#include <optional>
 #include <ostream>
 
 namespace corvane {
@@ -13,7 +15,15 @@ namespace corvane {
 // folder. Prints each delivered program with its size on `out` and each failure as one message
 // on `err`. Returns kExitDone when every document gave both programs, kExitFailed when one did
 // not, kExitBadCommandLine when `outputFolder` is no folder.
+// With `basic`, each document gives its TI-BASIC programs instead (both kinds, their parts
+// at most `partSize` bytes when given), and no tool chain runs; characters the calculators
+// cannot show are named on `err`.
+struct CompileKind {
+    bool basic = false;
+    std::optional<std::size_t> partSize;
+};
 int compileDocuments(const QStringList& documents, const QString& outputFolder,
-                     const AppFolders& folders, std::ostream& out, std::ostream& err);
+                     const AppFolders& folders, std::ostream& out, std::ostream& err,
+                     const CompileKind& kind = {});
 
 } // namespace corvane

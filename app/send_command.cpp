@@ -59,8 +59,10 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
         return 1;
     }
     std::optional<CalculatorModel> model;
+    // The CE takes the TI-83 Plus's .8xp files.
+    bool ce = options.model && *options.model == "ce";
     if (options.model) {
-        model = modelFromName(*options.model);
+        model = ce ? CalculatorModel::TI83Plus : modelFromName(*options.model);
         if (!model) {
             err << "corvane: --model must be " << kSendModelValues << ", not \"" << *options.model
                 << "\".\n";
@@ -76,6 +78,9 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
             return 2;
         }
         cable.cable = *named;
+    } else if (ce) {
+        // The CE has only its direct USB cable.
+        cable.cable = link::Cable::DirectUsb;
     }
     if (options.files.empty()) {
         err << "corvane: --send needs at least one program file.\n";
@@ -88,7 +93,8 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
     std::vector<std::string> files;
     for (const std::string& path : options.files) {
         link::SendResult refusal;
-        if (link::checkedProgram({path, cable, model.value_or(modelOfFile(path))}, refusal)) {
+        if (link::checkedProgram({path, cable, model.value_or(modelOfFile(path)), 5, ce},
+                                 refusal)) {
             files.push_back(path);
         } else {
             status = 1;
@@ -98,10 +104,11 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
     if (files.empty()) {
         return status;
     }
-    if (!options.cable) {
+    if (!options.cable && !ce) {
         const std::optional<link::Probed> found = link::probe();
         if (!found) {
-            err << "corvane: no TI-83 or TI-83 Plus answered on a USB cable. Name the cable with "
+            err << "corvane: no TI-83, TI-83 Plus or TI-84 Plus CE answered on a USB cable. Name "
+                   "the cable with "
                    "--cable ("
                 << kSendCableValues << ") and the calculator with --model (" << kSendModelValues
                 << ").\n";
@@ -112,14 +119,15 @@ int runSendCommand(const SendOptions& options, std::ostream& out, std::ostream& 
         }
         cable = found->cable;
         model = model.value_or(found->model);
+        ce = found->ce;
     }
 
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string& path = files[i];
         const CalculatorModel target = model.value_or(modelOfFile(path));
-        const link::SendResult result = link::sendProgram({path, cable, target}, {});
+        const link::SendResult result = link::sendProgram({path, cable, target, 5, ce}, {});
         if (result.ok()) {
-            out << path << ": sent to the " << factsOf(target).name << ".\n";
+            out << path << ": sent to the " << link::calculatorTitle(target, ce) << ".\n";
             continue;
         }
         status = 1;

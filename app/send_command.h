@@ -13,12 +13,12 @@ namespace corvane {
 struct SendOptions {
     std::vector<std::string> files;
     std::optional<std::string> cable; // silverlink, grey, black, usb or virtual
-    std::optional<std::string> model; // 83 or 83p
+    std::optional<std::string> model; // 83, 83p or ce
 };
 
 // The values the options accept, for the parser's help text.
 inline constexpr const char* kSendCableValues = "silverlink, grey, black, usb or virtual";
-inline constexpr const char* kSendModelValues = "83 or 83p";
+inline constexpr const char* kSendModelValues = "83, 83p or ce";
 
 // Sends every file in order and reports each on `out`, failures on `err`. Without --cable the
 // USB cables are searched for a calculator; without --model each file goes as the model it

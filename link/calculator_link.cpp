@@ -23,7 +23,7 @@ constexpr std::array kCables{
     CableInfo{Cable::SilverLink, "silverlink", "SilverLink (USB)"},
     CableInfo{Cable::GreyLink, "grey", "Grey link (serial)"},
     CableInfo{Cable::BlackLink, "black", "Black link (serial)"},
-    CableInfo{Cable::DirectUsb, "usb", "Direct USB link (TI-84 Plus)"},
+    CableInfo{Cable::DirectUsb, "usb", "Direct USB link (TI-84 Plus, TI-84 Plus CE)"},
     CableInfo{Cable::Virtual, "virtual", "Virtual link (emulator)"},
 };
 
@@ -110,13 +110,26 @@ std::optional<tifile::ProgramFile> checkedProgram(const SendRequest& request, Se
                           " can be sent as one; nothing was sent. Rename it to " + renamed +
                           " and send that.");
     }
+    if (request.ce && request.cable.cable != Cable::DirectUsb) {
+        return refuse(Failure::OtherModel,
+                      "The TI-84 Plus CE takes programs over its direct USB cable only (" +
+                          std::string(cableTitle(Cable::DirectUsb)) + "), not the " +
+                          std::string(cableTitle(request.cable.cable)) + "; nothing was sent.");
+    }
+    if (request.ce && file.model == CalculatorModel::TI83Plus &&
+        file.body.starts_with("\xBB\x6D")) {
+        return refuse(Failure::OtherModel,
+                      fileName + " is an assembly program, which the TI-84 Plus CE does not run; "
+                                 "nothing was sent. Send the TI-BASIC program (-ce.8xp) instead.");
+    }
     if (file.model != request.model) {
-        return refuse(
-            Failure::OtherModel,
-            fileName + " is a program for the " + std::string(factsOf(file.model).name) +
-                ", but the calculator chosen is a " + std::string(factsOf(request.model).name) +
-                "; nothing was sent. Send the " + std::string(factsOf(request.model).extension) +
-                " program to a " + std::string(factsOf(request.model).name) + ".");
+        return refuse(Failure::OtherModel,
+                      fileName + " is a program for the " + std::string(factsOf(file.model).name) +
+                          ", but the calculator chosen is a " +
+                          std::string(calculatorTitle(request.model, request.ce)) +
+                          "; nothing was sent. Send the " +
+                          std::string(factsOf(request.model).extension) + " program to a " +
+                          std::string(calculatorTitle(request.model, request.ce)) + ".");
     }
     return file;
 }
@@ -141,6 +154,10 @@ std::optional<Cable> cableFromName(std::string_view name) {
         }
     }
     return std::nullopt;
+}
+
+std::string_view calculatorTitle(CalculatorModel model, bool ce) {
+    return ce ? "TI-84 Plus CE" : factsOf(model).name;
 }
 
 std::string_view deviceAccessHint() {

@@ -59,6 +59,9 @@ struct SendRequest {
     CableChoice cable;
     CalculatorModel model = CalculatorModel::TI83Plus;
     int timeoutSeconds = 5; // how long the calculator may take to answer
+    // A TI-84 Plus CE or TI-83 Premium CE: .8xp programs of tokens, over the direct USB cable
+    // only (the CE runs no assembly program).
+    bool ce = false;
 };
 
 struct SendEvents {
@@ -77,7 +80,18 @@ SendResult sendProgram(const SendRequest& request, const SendEvents& events);
 struct Probed {
     CableChoice cable;
     CalculatorModel model;
+    bool ce = false;
 };
+
+// "TI-83", "TI-83 Plus" or, for a CE, "TI-84 Plus CE".
+std::string_view calculatorTitle(CalculatorModel model, bool ce);
+
+// The link libraries' calculator and cable models a request opens, as their numbers.
+struct LibraryModels {
+    int calculator = 0;
+    int cable = 0;
+};
+LibraryModels libraryModels(const SendRequest& request);
 
 // On Linux, what lets a user open the cable's device; empty elsewhere.
 std::string_view deviceAccessHint();
@@ -85,7 +99,7 @@ std::string_view deviceAccessHint();
 // Why this build cannot send at all, for the user; empty where it can.
 std::string_view sendingUnavailable();
 
-// Looks for a TI cable plugged into USB with a TI-83 or TI-83 Plus answering on it.
+// Looks for a TI cable plugged into USB with a TI-83, TI-83 Plus or CE answering on it.
 std::optional<Probed> probe();
 
 } // namespace corvane::link

@@ -19,6 +19,10 @@ SendResult sendProgram(const SendRequest& request, const SendEvents&) {
     return {Failure::NoCable, std::string(sendingUnavailable())};
 }
 
+LibraryModels libraryModels(const SendRequest&) {
+    return {};
+}
+
 std::optional<Probed> probe() {
     return std::nullopt;
 }

@@ -237,12 +237,19 @@ SendResult classify(int code, const Transfer& transfer, const SendRequest& reque
     return failed(Failure::LinkError, "Sending " + program + " failed: " + libraryMessage(code));
 }
 
-CalcModel calcModelFor(Cable cable, CalculatorModel model) {
-    const CalcModel calc = model == CalculatorModel::TI83 ? CALC_TI83 : CALC_TI83P;
-    return cable == Cable::DirectUsb ? CALC_TI84P_USB : calc;
+CalcModel calcModelFor(const SendRequest& request) {
+    if (request.ce) {
+        return CALC_TI84PCE_USB;
+    }
+    const CalcModel calc = request.model == CalculatorModel::TI83 ? CALC_TI83 : CALC_TI83P;
+    return request.cable.cable == Cable::DirectUsb ? CALC_TI84P_USB : calc;
 }
 
 } // namespace
+
+LibraryModels libraryModels(const SendRequest& request) {
+    return {calcModelFor(request), cableModelOf(request.cable.cable)};
+}
 
 std::string_view sendingUnavailable() {
     return {};
@@ -281,11 +288,11 @@ SendResult sendProgram(const SendRequest& request, const SendEvents& events) {
     }
     ticables_options_set_timeout(cable.get(), static_cast<unsigned>(request.timeoutSeconds * 10));
     // The calculator handle detaches from the cable, so it goes first.
-    std::unique_ptr<CalcHandle, CalcDeleter> calc(
-        ticalcs_handle_new(calcModelFor(request.cable.cable, request.model)));
+    std::unique_ptr<CalcHandle, CalcDeleter> calc(ticalcs_handle_new(calcModelFor(request)));
     if (!calc) {
-        return failed(Failure::LinkError, "The link library cannot talk to a " +
-                                              std::string(factsOf(request.model).name) + ".");
+        return failed(Failure::LinkError,
+                      "The link library cannot talk to a " +
+                          std::string(calculatorTitle(request.model, request.ce)) + ".");
     }
     ticalcs_update_set(calc.get(), &transfer.update);
     ticalcs_calc_set_event_hook(calc.get(), watchPackets);
@@ -336,6 +343,8 @@ std::optional<Probed> probe() {
             found = Probed{choice, CalculatorModel::TI83};
         } else if (model == CALC_TI83P || model == CALC_TI84P || model == CALC_TI84P_USB) {
             found = Probed{choice, CalculatorModel::TI83Plus};
+        } else if (model == CALC_TI84PCE_USB || model == CALC_TI83PCE_USB) {
+            found = Probed{choice, CalculatorModel::TI83Plus, true};
         }
     }
     ticables_free_usb_devices(devices);

@@ -136,6 +136,26 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
          "corvane: no display: neither DISPLAY nor WAYLAND_DISPLAY is set; --compile and "
          "--send need none\n"},
         {"no display for a document", {"in/story.txt"}, 2, "", "corvane: no display: [^\n]*\n"},
+        {"TI-BASIC programs",
+         {"--compile", "--basic", "in/story.txt"},
+         0,
+         "/.*/in/story-ce\\.8xp: \\d+ bytes\n/.*/in/story-84\\.8xp: \\d+ bytes\n",
+         ""},
+        {"TI-BASIC parts too small",
+         {"--compile", "--basic", "--part-size", "100", "in/story.txt"},
+         1,
+         "",
+         "in/story\\.txt: The part size must be between 2000 and 65505 bytes, not 100\\.\n"},
+        {"part size without --basic",
+         {"--compile", "--part-size", "3000", "in/story.txt"},
+         2,
+         "",
+         "corvane: --part-size goes only with --basic\\.\n[^]*"},
+        {"--basic without --compile",
+         {"--basic", "in/story.txt"},
+         2,
+         "",
+         "corvane: --basic and --part-size go only with --compile\\.\n[^]*"},
         {"several documents, the worst status",
          {"--compile", "in/story.txt", "in/missing.txt", "in/other.txt"},
          1,
@@ -168,7 +188,7 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
         EXPECT_TRUE(std::regex_match(result.err, std::regex(form.err))) << result.err;
         EXPECT_EQ(readFile(root.file("in/story.txt")), document) << "--compile never saves";
         EXPECT_EQ(readFile(root.file("in/utf8.txt")), "Caf\xC3\xA9\r\ncafe\r\nText\r\n");
-        if (form.status == 0 && form.arguments.size() > 1) {
+        if (form.status == 0 && form.arguments.size() > 1 && form.arguments[1] != "--basic") {
             const std::string folder = form.arguments.size() == 4 ? "out" : "in";
             const std::string name = std::filesystem::path(form.arguments[1]).stem().string();
             EXPECT_EQ(result.out, delivered(root.file(folder + "/" + name + ".83p")) +

@@ -88,7 +88,7 @@ const Row kRows[] = {
      1,
      {"HELLO"},
      "WORLD.83p is a program for the TI-83,"},
-    {"UnknownModel", {"HELLO.8xp"}, "virtual", "84", nullptr, 2, {}, "--model must be 83 or 83p"},
+    {"UnknownModel", {"HELLO.8xp"}, "virtual", "84", nullptr, 2, {}, "--model must be 83, 83p or ce"},
     {"UnknownCable", {"HELLO.8xp"}, "parallel", "83p", nullptr, 2, {}, "--cable must be"},
     {"NoCalculatorOnUsb", {"HELLO.8xp"}, std::nullopt, "83p", nullptr, 1, {}, "--cable"},
     // A file's own fault is named before any cable is looked for, with or without --cable.

@@ -14,7 +14,8 @@ namespace {
 // File layout (all words little-endian). The file header is the same for every model but its
 // signature; the variable entry's header length is the model's.
 constexpr std::size_t kSignatureSize = 8;
-constexpr std::string_view kSignatureTail{"\x1A\x0A\x00", 3};
+constexpr std::string_view kSignatureTail{"\x1A\x0A", 2};
+constexpr std::size_t kOwnerByteOffset = 0x0A;
 constexpr std::size_t kCommentOffset = 0x0B;
 constexpr std::size_t kCommentSize = 42;
 constexpr std::size_t kDataLengthOffset = 0x35;
@@ -31,6 +32,7 @@ constexpr std::size_t kEntryHeaderLength = 0;
 constexpr std::size_t kEntryVarLength = 2;
 constexpr std::size_t kEntryType = 4;
 constexpr std::size_t kEntryName = 5;
+constexpr std::size_t kEntryVersion = 13;
 // The entry header without a version and a flag byte.
 constexpr std::size_t kShortEntryHeaderLength = 0x0B;
 
@@ -98,6 +100,11 @@ bool needsLinkPadding(std::size_t bodySize) {
 }
 
 Built buildProgramFile(CalculatorModel model, std::string_view name, std::string_view body) {
+    return buildProgramFile(model, name, body, EntryFields{});
+}
+
+Built buildProgramFile(CalculatorModel model, std::string_view name, std::string_view body,
+                       const EntryFields& fields) {
     if (!isValidVariableName(name)) {
         return {{},
                 "\"" + std::string(name) +
@@ -116,10 +123,10 @@ Built buildProgramFile(CalculatorModel model, std::string_view name, std::string
     const ModelFacts& facts = factsOf(model);
     putWord(data, facts.entryHeaderLength);
     putWord(data, varLength);
-    data.push_back(static_cast<char>(kProtectedProgramType));
+    data.push_back(static_cast<char>(fields.type));
     data += paddedName(name);
     if (facts.entryHeaderLength > kShortEntryHeaderLength) {
-        data.push_back('\0'); // version
+        data.push_back(static_cast<char>(fields.version));
         data.push_back('\0'); // flag: in RAM, not archived
     }
     putWord(data, varLength);
@@ -128,6 +135,7 @@ Built buildProgramFile(CalculatorModel model, std::string_view name, std::string
 
     std::string file(facts.signature);
     file += kSignatureTail;
+    file.push_back(static_cast<char>(fields.ownerByte));
     std::string comment(kComment);
     comment.resize(kCommentSize, '\0');
     file += comment;
@@ -182,6 +190,10 @@ Parsed parseProgramFile(std::string_view bytes) {
                     " does not match the variable-data length");
     }
     file.type = static_cast<std::uint8_t>(data[kEntryType]);
+    file.ownerByte = static_cast<std::uint8_t>(bytes[kOwnerByteOffset]);
+    if (facts->entryHeaderLength > kShortEntryHeaderLength) {
+        file.version = static_cast<std::uint8_t>(data[kEntryVersion]);
+    }
     const std::string_view name = data.substr(kEntryName, kNameSize);
     file.name = std::string(name.substr(0, name.find('\0')));
     file.body = std::string(data.substr(prefix + 2, bodyLength));

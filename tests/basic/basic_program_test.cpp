@@ -1,0 +1,285 @@
+#include "basic_build.h"
+#include "basic_interpreter.h"
+#include "files.h"
+#include "temp_folder.h"
+#include "ti_program_file.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+namespace corvane {
+namespace {
+
+std::vector<BasicToken> tokensOf(std::u16string_view text) {
+    return basicTextLines(text).front();
+}
+
+std::u16string shownText(std::span<const BasicToken> tokens) {
+    std::u16string text;
+    for (const BasicToken token : tokens) {
+        text.push_back(basicTokenCharacter(token));
+    }
+    return text;
+}
+
+TEST(BasicLayout, RowsBreakAtTheLastSpaceThatFits) {
+    const struct {
+        std::u16string line;
+        std::vector<std::u16string> rows;
+    } cases[] = {
+        {u"", {u""}},
+        {u"hello", {u"hello"}},
+        {u"hello world", {u"hello", u"world"}},
+        {u"abcdefghij", {u"abcde", u"fghij"}},
+        {u"abcdefghijkl", {u"abcde", u"fghij", u"kl"}},
+        {u"abcde fgh", {u"abcde", u"fgh"}},
+        {u"ab cdefghij", {u"ab", u"cdefg", u"hij"}},
+        {u"a b c d e f", {u"a b c", u"d e f"}},
+        {u"abcd  efg", {u"abcd ", u"efg"}},
+        {u" abcdefg", {u" abcd", u"efg"}},
+    };
+    for (const auto& [line, rows] : cases) {
+        std::vector<std::u16string> shown;
+        for (const auto& row : basicRows(tokensOf(line), 5)) {
+            shown.push_back(shownText(row));
+        }
+        EXPECT_EQ(shown, rows) << std::string(line.begin(), line.end());
+    }
+}
+
+TEST(BasicLayout, StatusRowIsRightAligned) {
+    EXPECT_EQ(shownText(basicStatusRow(0, 12, 40, 16)), u"           12/40");
+    EXPECT_EQ(shownText(basicStatusRow(2, 1, 3, 26)), u"                     2:1/3");
+}
+
+Document documentOf(std::string text) {
+    Document document;
+    document.programName = "Demo";
+    document.calculatorFileName = "demo";
+    document.text = std::move(text);
+    return document;
+}
+
+// A text of exactly three screens on either home screen: 7 text rows of 16 columns on the
+// monochrome models, 9 of 26 on the CE.
+std::string threeScreens(const HomeScreen& screen) {
+    std::string text;
+    for (int line = 1; line <= 3 * (screen.rows - 1); ++line) {
+        text += "Line " + std::to_string(line) + " \"q\"\r\n";
+    }
+    text.resize(text.size() - 2);
+    return text;
+}
+
+struct Script {
+    const char* name;
+    std::vector<int> keys;
+    std::vector<int> screensShown; // 1-based screen at each key
+};
+
+const Script kScripts[] = {
+    {"forward to the end, then ENTER",
+     {kKeyDown, kKeyRight, kKeyDown, kKeyRight, kKeyEnter},
+     {1, 2, 3, 3, 3}},
+    {"back to the start",
+     {kKeyDown, kKeyDown, kKeyUp, kKeyLeft, kKeyUp, kKeyClear},
+     {1, 2, 3, 2, 1, 1}},
+    {"ENTER pages forward", {kKeyEnter, kKeyEnter, kKeyEnter}, {1, 2, 3}},
+    {"CLEAR in the middle", {kKeyDown, kKeyClear}, {1, 2}},
+    {"other keys do nothing", {92, 21, 105 + 1, kKeyClear}, {1, 1, 1, 1}},
+};
+
+class BasicRunTest : public ::testing::TestWithParam<HomeScreen> {};
+
+TEST_P(BasicRunTest, KeyScriptsShowThePlannedScreens) {
+    const HomeScreen screen = GetParam();
+    const BasicKind kind = screen.rows == kColourHomeScreen.rows ? kBasicColour : kBasicMonochrome;
+    const Document document = documentOf(threeScreens(screen));
+    const BasicPlan plan = planBasicProgram(document, kind, kind.defaultPartSize);
+    ASSERT_EQ(plan.parts.size(), 1u);
+    ASSERT_EQ(plan.parts[0].screens.size(), 3u);
+    const BasicBuilt built = buildBasicPrograms(document, "demo", kind, kind.defaultPartSize);
+    ASSERT_EQ(built.files.size(), 1u) << built.error;
+    const auto parsed = tifile::parseProgramFile(built.files[0].bytes);
+    ASSERT_TRUE(parsed.file) << parsed.error;
+
+    for (const Script& script : kScripts) {
+        SCOPED_TRACE(script.name);
+        const test::BasicRun run = test::runBasicProgram(parsed.file->body, screen, script.keys);
+        ASSERT_TRUE(run.ended) << run.error;
+        ASSERT_EQ(run.screensAtKeys.size(), script.screensShown.size());
+        for (std::size_t i = 0; i < script.screensShown.size(); ++i) {
+            EXPECT_EQ(shownText(run.screensAtKeys[i]),
+                      shownText(plan.parts[0].screens[script.screensShown[i] - 1]))
+                << "key " << i;
+        }
+        EXPECT_EQ(run.finalScreen, std::vector<BasicToken>(screen.cells(), kBasicSpace));
+        EXPECT_FALSE(run.stringsLeft.contains(kTextVariable));
+        // Only the two documented real variables are touched.
+        for (const auto& [variable, value] : run.reals) {
+            EXPECT_TRUE(variable == kScreenVariable || variable == kKeyVariable) << variable;
+        }
+    }
+}
+
+TEST_P(BasicRunTest, EveryWindows1252CharacterShowsAsPlanned) {
+    const HomeScreen screen = GetParam();
+    const BasicKind kind = screen.rows == kColourHomeScreen.rows ? kBasicColour : kBasicMonochrome;
+    std::string text;
+    for (int byte = 1; byte < 256; ++byte) {
+        if (byte != '\r' && byte != '\n') {
+            text.push_back(static_cast<char>(byte));
+        }
+    }
+    const Document document = documentOf(text);
+    const BasicPlan plan = planBasicProgram(document, kind, kind.defaultPartSize);
+    ASSERT_EQ(plan.parts.size(), 1u);
+    // Every unshown character is named once and has no token; the others are not named.
+    for (const char16_t c : plan.unshown) {
+        EXPECT_TRUE(basicTokensFor(c).empty()) << static_cast<int>(c);
+    }
+    EXPECT_TRUE(plan.unshown.find(u'\u00E9') == std::u16string::npos);
+    EXPECT_TRUE(plan.unshown.find(u'\u20AC') != std::u16string::npos);
+
+    const BasicBuilt built = buildBasicPrograms(document, "demo", kind, kind.defaultPartSize);
+    ASSERT_EQ(built.files.size(), 1u) << built.error;
+    const auto parsed = tifile::parseProgramFile(built.files[0].bytes);
+    ASSERT_TRUE(parsed.file);
+    EXPECT_EQ(parsed.file->version, 3); // … and ß need the TI-83 Plus OS 1.16 tokens
+    std::vector<int> keys(plan.parts[0].screens.size() - 1, kKeyDown);
+    keys.push_back(kKeyEnter);
+    const test::BasicRun run = test::runBasicProgram(parsed.file->body, screen, keys);
+    ASSERT_TRUE(run.ended) << run.error;
+    for (std::size_t i = 0; i < plan.parts[0].screens.size(); ++i) {
+        EXPECT_EQ(run.screensAtKeys[i], plan.parts[0].screens[i]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(HomeScreens, BasicRunTest,
+                         ::testing::Values(kColourHomeScreen, kMonochromeHomeScreen),
+                         [](const auto& info) {
+                             return std::string(info.param.rows == 10 ? "Colour" : "Monochrome");
+                         });
+
+TEST(BasicParts, LongTextSplitsWithinTheSizeEveryLineOnceInOrder) {
+    std::string text;
+    constexpr int kLines = 900;
+    for (int line = 1; line <= kLines; ++line) {
+        text += "line " + std::to_string(line) + "\r\n";
+    }
+    text.resize(text.size() - 2);
+    const Document document = documentOf(text);
+    for (const BasicKind& kind : {kBasicColour, kBasicMonochrome}) {
+        SCOPED_TRACE(kind.fileSuffix);
+        constexpr std::size_t kPartSize = 3000;
+        const BasicBuilt built = buildBasicPrograms(document, "story", kind, kPartSize);
+        ASSERT_GT(built.files.size(), 2u) << built.error;
+        std::vector<std::u16string> lines;
+        const int count = static_cast<int>(built.files.size());
+        for (int part = 1; part <= count; ++part) {
+            const BasicProgramFile& file = built.files[static_cast<std::size_t>(part - 1)];
+            EXPECT_LE(file.programSize, kPartSize);
+            EXPECT_EQ(file.fileName,
+                      "story" + std::string(kind.fileSuffix) + "-" + std::to_string(part) + ".8xp");
+            EXPECT_EQ(file.variableName, "DEMO" + std::to_string(part));
+            const auto parsed = tifile::parseProgramFile(file.bytes);
+            ASSERT_TRUE(parsed.file);
+            EXPECT_EQ(parsed.file->name, file.variableName);
+            std::vector<int> keys(file.screenCount - 1, kKeyDown);
+            keys.push_back(kKeyEnter);
+            const test::BasicRun run = test::runBasicProgram(parsed.file->body, kind.screen, keys);
+            ASSERT_TRUE(run.ended) << run.error;
+            const auto columns = static_cast<std::size_t>(kind.screen.columns);
+            for (std::size_t s = 0; s < run.screensAtKeys.size(); ++s) {
+                const std::u16string shown = shownText(run.screensAtKeys[s]);
+                for (int row = 0; row + 1 < kind.screen.rows; ++row) {
+                    std::u16string line =
+                        shown.substr(static_cast<std::size_t>(row) * columns, columns);
+                    line.erase(line.find_last_not_of(u' ') + 1);
+                    if (!line.empty()) {
+                        lines.push_back(line);
+                    }
+                }
+                const std::string status = std::to_string(part) + ":" + std::to_string(s + 1) +
+                                           "/" + std::to_string(file.screenCount);
+                std::u16string last = shown.substr(shown.size() - columns);
+                last.erase(0, last.find_first_not_of(u' '));
+                EXPECT_EQ(last, std::u16string(status.begin(), status.end()));
+            }
+        }
+        ASSERT_EQ(lines.size(), static_cast<std::size_t>(kLines));
+        for (int line = 1; line <= kLines; ++line) {
+            const std::string expected = "line " + std::to_string(line);
+            EXPECT_EQ(lines[static_cast<std::size_t>(line - 1)],
+                      std::u16string(expected.begin(), expected.end()));
+        }
+    }
+}
+
+TEST(BasicParts, PartSizeOfEachKind) {
+    const struct {
+        std::optional<std::size_t> requested;
+        std::size_t colour; // 0: refused
+        std::size_t monochrome;
+    } rows[] = {
+        {std::nullopt, 65505, 10000}, {1999, 0, 0},          {2000, 2000, 2000},
+        {30000, 30000, 12000},        {65505, 65505, 12000}, {65506, 0, 0},
+    };
+    for (const auto& row : rows) {
+        std::string error;
+        EXPECT_EQ(basicPartSize(kBasicColour, row.requested, error).value_or(0), row.colour);
+        EXPECT_EQ(basicPartSize(kBasicMonochrome, row.requested, error).value_or(0),
+                  row.monochrome);
+        EXPECT_EQ(error.empty(), row.colour != 0) << error;
+    }
+}
+
+TEST(BasicBuild, WritesBothKindsOrNothing) {
+    test::TempFolder folder;
+    BasicBuildRequest request{documentOf("Price: 5\x80"), folder.path().string(), "demo",
+                              std::nullopt};
+    const BasicBuildOutcome outcome = runBasicBuild(request);
+    ASSERT_TRUE(outcome.ok) << outcome.message;
+    ASSERT_EQ(outcome.delivered.size(), 2u);
+    EXPECT_EQ(outcome.unshown, u"\u20AC");
+    for (const BasicProgramFile& file : outcome.delivered) {
+        EXPECT_EQ(test::readFile(folder.file(file.fileName)), file.bytes);
+    }
+    EXPECT_EQ(outcome.delivered[0].fileName, "demo-ce.8xp");
+    EXPECT_EQ(outcome.delivered[1].fileName, "demo-84.8xp");
+
+    test::TempFolder empty;
+    request.outputFolder = empty.path().string();
+    request.document.calculatorFileName = "9lives";
+    const BasicBuildOutcome refused = runBasicBuild(request);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.message.find("9LIVES"), std::string::npos) << refused.message;
+    EXPECT_TRUE(std::filesystem::is_empty(empty.path()));
+}
+
+// The worked example's two programs, byte for byte.
+TEST(BasicGolden, WorkedExample) {
+    const Document document =
+        documentOf("Hello world\r\nLine two\r\nBye\r\nThe quick brown fox jumps over");
+    for (const BasicKind& kind : {kBasicColour, kBasicMonochrome}) {
+        const BasicBuilt built = buildBasicPrograms(document, "demo", kind, kind.defaultPartSize);
+        ASSERT_EQ(built.files.size(), 1u) << built.error;
+        const std::string golden = std::string(CORVANE_GOLDEN_DIR) + "/" + built.files[0].fileName;
+        if (std::getenv("CORVANE_WRITE_GOLDEN")) {
+            test::writeFile(golden, built.files[0].bytes);
+        }
+        EXPECT_EQ(built.files[0].bytes, test::readFile(golden)) << golden;
+        const auto parsed = tifile::parseProgramFile(built.files[0].bytes);
+        ASSERT_TRUE(parsed.file);
+        EXPECT_EQ(parsed.file->type, tifile::kEditableProgramType);
+        EXPECT_EQ(parsed.file->version, 1); // lowercase letters
+        EXPECT_EQ(parsed.file->ownerByte, kind.screen.rows == 10 ? 0x0A : 0x00);
+        EXPECT_EQ(parsed.file->storedChecksum, parsed.file->computedChecksum);
+    }
+}
+
+} // namespace
+} // namespace corvane
