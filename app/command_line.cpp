@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "build_command.h"
+
 #include <QCommandLineParser>
 
 namespace corvane {
@@ -30,10 +32,17 @@ struct Options {
         QStringLiteral("With --compile: builds the TI-BASIC programs instead, NAME-ce.8xp for the "
                        "TI-84 Plus CE and TI-83 Premium CE and NAME-84.8xp for the TI-84 Plus and "
                        "TI-83 Plus; no tool chain runs.")};
+    QCommandLineOption reader{
+        QStringLiteral("reader"),
+        QStringLiteral("With --compile: builds reader programs (TI-83, TI-83 Plus, TI-84 Plus), "
+                       "which page both ways and run without a shell on the TI-83 Plus, as "
+                       "Compile as a reader does.")};
     QCommandLineOption partSize{
         QStringLiteral("part-size"),
         QStringLiteral("With --compile --basic: splits a longer text into programs of at most "
-                       "BYTES (2000 to 65505; the TI-84 Plus programs stay within 12000)."),
+                       "BYTES (2000 to 65505; the TI-84 Plus programs stay within 12000). With "
+                       "--compile --reader: the most bytes of one reader program (2000 to what a "
+                       "cleared calculator holds; default 16000)."),
         QStringLiteral("BYTES")};
 
     QCommandLineOption send{
@@ -55,13 +64,14 @@ struct Options {
         parser.setApplicationDescription(
             QStringLiteral("Turns text into TI-83 and TI-83 Plus programs for the ION shell."));
         parser.addOptions(
-            {help, version, import, compile, output, basic, partSize, send, cable, model});
+            {help, version, import, compile, output, basic, reader, partSize, send, cable, model});
         parser.addPositionalArgument(
             QStringLiteral("FILE"),
             QStringLiteral("A document to open in the window (each further one in a window "
                            "of its own); with --compile, the documents to build."),
-            QStringLiteral("[FILE... | --compile [--basic [--part-size BYTES]] DOCUMENT... "
-                           "[--output DIR]]"));
+            QStringLiteral(
+                "[FILE... | --compile [--basic | --reader] [--part-size BYTES] DOCUMENT... "
+                "[--output DIR]]"));
     }
 };
 
@@ -90,7 +100,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     } else if (parser.isSet(options.send)) {
         if (parser.isSet(options.compile) || parser.isSet(options.import) ||
             parser.isSet(options.output) || parser.isSet(options.basic) ||
-            parser.isSet(options.partSize)) {
+            parser.isSet(options.reader) || parser.isSet(options.partSize)) {
             return bad(QStringLiteral("--send goes only with --cable and --model."));
         }
         if (files.isEmpty()) {
@@ -103,8 +113,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     } else if (parser.isSet(options.cable) || parser.isSet(options.model)) {
         return bad(QStringLiteral("--cable and --model go only with --send."));
     } else if (!parser.isSet(options.compile) &&
-               (parser.isSet(options.basic) || parser.isSet(options.partSize))) {
-        return bad(QStringLiteral("--basic and --part-size go only with --compile."));
+               (parser.isSet(options.basic) || parser.isSet(options.reader) ||
+                parser.isSet(options.partSize))) {
+        return bad(QStringLiteral("--basic, --reader and --part-size go only with --compile."));
     } else if (parser.isSet(options.compile)) {
         if (parser.isSet(options.import)) {
             return bad(QStringLiteral("--import opens the window; it cannot go with --compile."));
@@ -119,14 +130,27 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             return bad(QStringLiteral("--output needs a folder."));
         }
         command.basic = parser.isSet(options.basic);
+        command.reader = parser.isSet(options.reader);
+        if (command.basic && command.reader) {
+            return bad(QStringLiteral("--basic and --reader each choose the programs to build; "
+                                      "give one of them."));
+        }
         if (parser.isSet(options.partSize)) {
-            if (!command.basic) {
-                return bad(QStringLiteral("--part-size goes only with --basic."));
+            if (!command.basic && !command.reader) {
+                return bad(QStringLiteral("--part-size goes only with --basic or --reader."));
             }
             bool number = false;
             const qulonglong bytes = parser.value(options.partSize).toULongLong(&number);
             if (!number) {
                 return bad(QStringLiteral("--part-size needs a number of bytes."));
+            }
+            const std::size_t limit = readerPartBytesLimit();
+            if (command.reader && (bytes < kReaderMinimumPartBytes || bytes > limit)) {
+                return bad(QStringLiteral("--part-size takes a number of bytes from %1 to %2 "
+                                          "for reader programs (what a cleared calculator "
+                                          "holds).")
+                               .arg(kReaderMinimumPartBytes)
+                               .arg(limit));
             }
             command.partSize = static_cast<std::size_t>(bytes);
         }

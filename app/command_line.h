@@ -16,11 +16,11 @@ inline constexpr int kExitBadCommandLine = 2;
 // command_line.cpp, the fields it reads here, and its handler in main.cpp.
 struct CommandLine {
     enum class Action {
-        Window,         // corvane [FILE...] | corvane --import FILE
-        Help,           // --help
-        Version,        // --version
-        Compile,        // --compile [--basic [--part-size BYTES]] DOCUMENT... [--output DIR]
-        Send,           // --send FILE... [--cable NAME] [--model 83|83p]
+        Window,  // corvane [FILE...] | corvane --import FILE
+        Help,    // --help
+        Version, // --version
+        Compile, // --compile [--basic | --reader] [--part-size BYTES] DOCUMENT... [--output DIR]
+        Send,    // --send FILE... [--cable NAME] [--model 83|83p]
         BadCommandLine, // `error` says why
     };
     Action action = Action::Window;
@@ -34,6 +34,7 @@ struct CommandLine {
     QStringList documents;
     QString outputFolder; // empty: each document's own folder
     bool basic = false;   // the TI-BASIC programs instead of ION's
+    bool reader = false;  // reader programs instead of ION's
     std::optional<std::size_t> partSize;
     // Send: the program files, and the cable and model when given (empty otherwise)
     QStringList programs;

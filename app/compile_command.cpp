@@ -71,7 +71,12 @@ class DocumentBuild {
         }
         BuildCollaborators with{{}, {}, clock_, *launcher_};
         with.fixedWaits = false;
-        const BuildOutcome outcome = runBuild(*asked.request, with);
+        BuildRequest request = *asked.request;
+        if (kind.reader) {
+            request.kind = ProgramKind::Reader;
+            request.partBytes = kind.partSize.value_or(kReaderDefaultPartBytes);
+        }
+        const BuildOutcome outcome = runBuild(request, with);
         if (!outcome.ok) {
             // The window keeps the rest of the tool chain's messages for its details button;
             // here they follow the message.

@@ -18,8 +18,11 @@ namespace corvane {
 // With `basic`, each document gives its TI-BASIC programs instead (both kinds, their parts
 // at most `partSize` bytes when given), and no tool chain runs; characters the calculators
 // cannot show are named on `err`.
+// With `reader`, each document gives reader programs instead, in parts of at most `partSize`
+// bytes (kReaderDefaultPartBytes when not given).
 struct CompileKind {
     bool basic = false;
+    bool reader = false;
     std::optional<std::size_t> partSize;
 };
 int compileDocuments(const QStringList& documents, const QString& outputFolder,

@@ -146,7 +146,8 @@ int runHeadless(int argc, char* argv[]) {
         return kExitDone;
     case CommandLine::Action::Compile:
         return compileDocuments(command.documents, command.outputFolder, findAppFolders(),
-                                std::cout, std::cerr, {command.basic, command.partSize});
+                                std::cout, std::cerr,
+                                {command.basic, command.reader, command.partSize});
     case CommandLine::Action::Send: {
         SendOptions send;
         for (const QString& program : command.programs) {

@@ -6,7 +6,10 @@
 #include "folder_identity.h"
 #include "folder_lock.h"
 #include "layout.h"
+#include "line_reader.h"
 #include "path.h"
+#include "program_parts.h"
+#include "reader_program.h"
 #include "source_writer.h"
 #include "system_error.h"
 #include "ti_program_file.h"
@@ -15,6 +18,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <utility>
 
 namespace corvane {
@@ -76,6 +80,12 @@ class BuildRun {
           lock_(appFile(std::string(kProgramFolderLockName))) {}
 
     BuildOutcome run() {
+        if (request_.kind == ProgramKind::Reader) {
+            outcome_.ok = checkName() && checkBaseName() && checkPartBytes() &&
+                          checkDocumentFile() && lockProgramFolder() && layOutLines() &&
+                          planParts() && buildParts() && releaseLock() && readSizes();
+            return std::move(outcome_);
+        }
         const bool done = checkName() && checkBaseName() && checkDocumentFile() &&
                           lockProgramFolder() && layOutLines() && checkFit() && writeSource() &&
                           bringSource() && firstWait() && writeCompBat() && startToolChain() &&
@@ -151,6 +161,67 @@ class BuildRun {
         }
     }
 
+    bool checkPartBytes() {
+        const std::size_t limit = readerPartBytesLimit();
+        return (request_.partBytes >= kReaderMinimumPartBytes && request_.partBytes <= limit) ||
+               fail(BuildStep::PartSize, "a part of " + std::to_string(request_.partBytes) +
+                                             " bytes was asked for; a part may have from " +
+                                             std::to_string(kReaderMinimumPartBytes) + " to " +
+                                             std::to_string(limit) +
+                                             " bytes (what a cleared calculator holds)");
+    }
+
+    // The reader's parts, from the calculator lines the layout pass wrote.
+    bool planParts() {
+        LineReader reader(workingFile("temp.ett"));
+        std::string line;
+        while (reader.ok() && lines_.size() < static_cast<std::size_t>(outcome_.lineCount) &&
+               reader.readLine(line)) {
+            lines_.push_back(line);
+        }
+        if (!reader.ok()) {
+            return fail(BuildStep::AssemblySource, reader.error());
+        }
+        ReaderPlan plan = planReaderParts(lines_, request_.programName, request_.partBytes);
+        if (!plan.error.empty()) {
+            return fail(BuildStep::AssemblySource, plan.error);
+        }
+        parts_ = std::move(plan.parts);
+        for (const ReaderPart& part : parts_) {
+            outcome_.screenCount += static_cast<std::int64_t>(part.screenCount());
+        }
+        if (with_.showScreenCount) {
+            with_.showScreenCount(outcome_.screenCount);
+        }
+        return true;
+    }
+
+    // Each part in turn through the tool chain, as the ION program goes; the fixed waits only
+    // before the first.
+    bool buildParts() {
+        for (const ReaderPart& part : parts_) {
+            events();
+            const std::string error =
+                writeFileAtomically(workingFile("tmp.z80"), readerSource(lines_, part));
+            if (!error.empty()) {
+                return fail(BuildStep::AssemblySource, error);
+            }
+            if (part.count > 1) {
+                partContext_ = " (part " + std::to_string(part.number) + " of " +
+                               std::to_string(part.count) + ")";
+            }
+            const bool built = bringSource() && firstWait() && writeCompBat() && startToolChain() &&
+                               awaitToolChain() &&
+                               deliver(CalculatorModel::TI83, BuildStep::DeliverTi83, part) &&
+                               deliver(CalculatorModel::TI83Plus, BuildStep::DeliverTi83Plus, part);
+            if (!built) {
+                return false;
+            }
+            fixedWaits_ = false;
+        }
+        return true;
+    }
+
     bool releaseLock() {
         lock_.unlock();
         return true;
@@ -192,7 +263,7 @@ class BuildRun {
     }
 
     bool firstWait() {
-        if (with_.fixedWaits) {
+        if (fixedWaits_) {
             waitUntil(with_.clock.seconds(), kWaitSeconds, {});
         }
         return true;
@@ -234,7 +305,7 @@ class BuildRun {
 
     // The fixed second wait, then as long as the tool chain still runs, up to the limit.
     bool awaitToolChain() {
-        if (with_.fixedWaits) {
+        if (fixedWaits_) {
             waitUntil(startReading_, kWaitSeconds, {});
         }
         waitUntil(startReading_, kToolChainLimitSeconds, [this] { return process_->running(); });
@@ -248,7 +319,7 @@ class BuildRun {
         return true;
     }
 
-    bool deliver(CalculatorModel model, BuildStep step) {
+    bool deliver(CalculatorModel model, BuildStep step, const ReaderPart& part = {}) {
         const std::string extension(factsOf(model).extension);
         const std::string produced = appFile("tmp" + extension);
         const Freshness state = freshness(produced, baseline_);
@@ -265,8 +336,10 @@ class BuildRun {
                                                      : ", so only the TI-83 program was delivered";
             return failWithLog(step, detail);
         }
-        const std::string delivered = workingFile(request_.baseName + extension);
-        const std::string error = deliverRenamed(produced, delivered);
+        const std::string delivered =
+            workingFile(partFileName(request_.baseName, "", part.number, extension));
+        const std::string error =
+            deliverRenamed(produced, delivered, partCalculatorName(calculatorName_, part.number));
         if (!error.empty()) {
             return fail(step, error);
         }
@@ -277,11 +350,12 @@ class BuildRun {
     // The program gets its calculator name in a copy beside `delivered`, which replaces
     // `delivered` only when complete: a program the tool chain left damaged never replaces an
     // earlier delivery.
-    std::string deliverRenamed(const std::string& produced, const std::string& delivered) const {
+    static std::string deliverRenamed(const std::string& produced, const std::string& delivered,
+                                      const std::string& calculatorName) {
         const std::string copy = delivered + ".part";
         std::string error = copyFileReplacing(produced, copy);
         if (error.empty()) {
-            error = tifile::renameProgramFile(copy, calculatorName_);
+            error = tifile::renameProgramFile(copy, calculatorName);
         }
         if (error.empty() && !replaceFile(copy, delivered)) {
             error = describeSystemError(delivered, "cannot be replaced");
@@ -367,7 +441,9 @@ class BuildRun {
     bool fail(BuildStep step, const std::string& detail) {
         outcome_.failedStep = step;
         outcome_.message =
-            "Compile for ion failed while " + std::string(describeStep(step)) + ":\n" + detail;
+            (request_.kind == ProgramKind::Reader ? "Compile as a reader" : "Compile for ion") +
+            std::string(" failed while ") + std::string(describeStep(step)) + partContext_ + ":\n" +
+            detail;
         return false;
     }
 
@@ -388,6 +464,10 @@ class BuildRun {
     FolderLock lock_;
     BuildOutcome outcome_;
     std::vector<DeliveredProgram> delivered_;
+    bool fixedWaits_ = with_.fixedWaits;
+    std::vector<std::string> lines_;
+    std::vector<ReaderPart> parts_;
+    std::string partContext_;
     fs::file_time_type baseline_;
     double startReading_ = 0;
     std::unique_ptr<RunningProcess> process_;
@@ -415,6 +495,8 @@ std::string_view describeStep(BuildStep step) {
         return "writing the assembly source";
     case BuildStep::CopySource:
         return "copying tmp.z80 into the program's folder";
+    case BuildStep::PartSize:
+        return "checking the part size";
     case BuildStep::WriteCompBat:
         return "writing comp.bat";
     case BuildStep::StartToolChain:
@@ -433,6 +515,14 @@ std::string_view describeStep(BuildStep step) {
 
 BuildOutcome runBuild(const BuildRequest& request, const BuildCollaborators& collaborators) {
     return BuildRun(request, collaborators).run();
+}
+
+std::size_t readerPartBytesLimit() {
+    std::int64_t limit = std::numeric_limits<std::int64_t>::max();
+    for (const ModelFacts& facts : kModels) {
+        limit = std::min(limit, freeRamForBody(facts.model, kCalculatorNameLength));
+    }
+    return static_cast<std::size_t>(limit);
 }
 
 std::string compBatContents(std::string_view appFolder) {

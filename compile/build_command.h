@@ -3,6 +3,7 @@
 #include "calculator_model.h"
 #include "clock.h"
 #include "process_launcher.h"
+#include "reader_program.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,10 @@
 namespace corvane {
 
 // What one "Compile for ion" needs once the document has been saved.
+// The kinds of program a build makes: the ION program that draws every line with its own
+// instructions, or the reader, a fixed routine paging through the text stored as data.
+enum class ProgramKind { IonProgram, Reader };
+
 struct BuildRequest {
     std::string documentPath;       // the saved document file
     std::string workingFolder;      // where temp.ett, tmp.z80 and the programs go
@@ -21,7 +26,14 @@ struct BuildRequest {
     std::string baseName;           // names the delivered programs
     std::string programName;        // the title ION lists
     std::string calculatorFileName; // the variable name on the calculator, any letter case
+    ProgramKind kind = ProgramKind::IonProgram;
+    // The most bytes one reader program may have; a longer text is split into parts.
+    std::size_t partBytes = kReaderDefaultPartBytes;
 };
+
+// The largest part size a reader build accepts: what a cleared calculator's RAM holds for a
+// program body, on the calculator that holds the least.
+std::size_t readerPartBytesLimit();
 
 struct BuildCollaborators {
     // Lets the window repaint; called during the passes, the waits and after the copies.
@@ -46,6 +58,7 @@ enum class BuildStep {
     CalculatorFit,
     AssemblySource,
     CopySource,
+    PartSize,
     WriteCompBat,
     StartToolChain,
     ToolChain,

@@ -133,6 +133,7 @@ QString refreshToolChain(const AppFolders& folders) {
     const std::pair<QString, QString> files[] = {
         {folders.installedScripts, QStringLiteral("asm.bat")},
         {folders.installedScripts, QStringLiteral("ion.inc")},
+        {folders.installedScripts, QStringLiteral("reader.inc")},
         {folders.installedPrograms, kAsm83},
     };
     for (const auto& [folder, name] : files) {

@@ -24,6 +24,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -271,6 +272,9 @@ void MainWindow::createMenus() {
     compileMenu->setObjectName(QLatin1String(objectName::kCompileMenu));
     addCommand(compileMenu, objectName::kCompileAction, tr("&Compile for ion (ti83 and ti83+)"),
                QKeySequence(Qt::Key_F9), [this] { compileForIon(); });
+    addCommand(compileMenu, objectName::kCompileReaderAction,
+               tr("Compile as a &reader (TI-83, TI-83 Plus, TI-84 Plus)"),
+               QKeySequence(Qt::CTRL | Qt::Key_F9), [this] { compileAsReader(); });
     addCommand(compileMenu, objectName::kPreviewAction, tr("&Preview"), QKeySequence(Qt::Key_F5),
                [this] { preview(); });
     addCommand(compileMenu, objectName::kSendAction, tr("&Send to calculator…"),
@@ -681,9 +685,43 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::compileForIon() {
+    buildPrograms(ProgramKind::IonProgram);
+}
+
+namespace {
+
+std::optional<std::size_t> choosePartSizeWithQt(QWidget* parent, std::size_t current,
+                                                std::size_t minimum, std::size_t maximum) {
+    bool ok = false;
+    const int bytes = QInputDialog::getInt(
+        parent, QStringLiteral("Compile as a reader"),
+        QStringLiteral("Largest program, in bytes (a longer text is split into parts):"),
+        static_cast<int>(current), static_cast<int>(minimum), static_cast<int>(maximum), 1000, &ok);
+    return ok ? std::optional<std::size_t>(static_cast<std::size_t>(bytes)) : std::nullopt;
+}
+
+} // namespace
+
+void MainWindow::compileAsReader() {
+    const std::size_t limit = readerPartBytesLimit();
+    const std::optional<std::size_t> bytes =
+        (choosePartSize_ ? choosePartSize_ : choosePartSizeWithQt)(
+            this, std::min(readerPartBytes_, limit), kReaderMinimumPartBytes, limit);
+    if (!bytes) {
+        return;
+    }
+    readerPartBytes_ = std::clamp(*bytes, kReaderMinimumPartBytes, limit);
+    if (preview_ != nullptr) {
+        preview_->setReaderPartBytes(readerPartBytes_);
+    }
+    buildPrograms(ProgramKind::Reader);
+}
+
+void MainWindow::buildPrograms(ProgramKind kind) {
     // The build rewrites the programs a transfer may be reading: it waits for the end.
     if (sending()) {
         compileAfterSend_ = true;
+        buildAfterSend_ = kind;
         return;
     }
     buildPrograms();
@@ -710,10 +748,12 @@ bool MainWindow::buildPrograms() {
         }
         failure = prepareToolChain_ ? prepareToolChain_() : QString();
         if (failure.isEmpty()) {
-            const BuildRequest request = documentBuildRequest(
+            BuildRequest request = documentBuildRequest(
                 toLibraryPath(documentPath_), toLibraryPath(workingFolder_),
                 toLibraryPath(appFolder_), bytesFromEditor(programNameEdit_->text()),
                 bytesFromEditor(calculatorNameEdit_->text()));
+            request.kind = kind;
+            request.partBytes = readerPartBytes_;
             const BuildCollaborators with{processEvents_,
                                           [this](std::int64_t screens) {
                                               screenCountField_->setText(QString::number(screens));
@@ -726,6 +766,11 @@ bool MainWindow::buildPrograms() {
                 (program.model == CalculatorModel::TI83 ? deliveredTi83_ : deliveredTi83Plus_) =
                     path;
                 names << QFileInfo(path).fileName();
+            }
+            // A text in parts gives several programs: Send asks which one to send.
+            if (outcome.delivered.size() > kModels.size()) {
+                deliveredTi83_.clear();
+                deliveredTi83Plus_.clear();
             }
             if (outcome.deliveredSize) {
                 programSizeField_->setText(QString::number(*outcome.deliveredSize));
@@ -763,6 +808,7 @@ bool MainWindow::buildPrograms() {
 void MainWindow::preview() {
     if (preview_ == nullptr) {
         preview_ = new PreviewWindow({textEdit_, programNameEdit_, calculatorNameEdit_}, this);
+        preview_->setReaderPartBytes(readerPartBytes_);
         preview_->resize(preview_->sizeHint());
         // Beside this window, but kept on the screen when there is no room to its right.
         const QRect screen = this->screen()->availableGeometry();
@@ -799,7 +845,7 @@ void MainWindow::afterSend() {
         close();
     } else if (compileAfterSend_) {
         compileAfterSend_ = false;
-        compileForIon();
+        buildPrograms(buildAfterSend_);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "build_command.h"
 #include "busy_state.h"
 #include "calculator_sender.h"
 #include "clock.h"
@@ -11,6 +12,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -72,6 +74,11 @@ class MainWindow final : public QMainWindow {
     void importFile(const QString& path);
     // Replaces the message box that asks questions (tests answer them themselves).
     void setQuestionSink(QuestionSink ask) { ask_ = std::move(ask); }
+    // Asks for the reader's part size, offering `current` between `minimum` and `maximum`;
+    // nothing for a cancel. Qt's input dialog until replaced (tests answer themselves).
+    using PartSizeChooser = std::function<std::optional<std::size_t>(
+        QWidget* parent, std::size_t current, std::size_t minimum, std::size_t maximum)>;
+    void setPartSizeChooser(PartSizeChooser choose) { choosePartSize_ = std::move(choose); }
 
     // Before a command discards a document changed since it was last new, opened, imported
     // or saved, asks once whether to save it: Save runs Save (Save As without a file), and
@@ -88,6 +95,8 @@ class MainWindow final : public QMainWindow {
     void quit();
     // Compile for ion: builds the calculator programs from the saved document.
     void compileForIon();
+    // Compile as a reader: asks for the part size, then builds reader programs likewise.
+    void compileAsReader();
     // Preview: opens the window that shows the calculator's screens beside this one.
     void preview();
     // Send to calculator: this document's program, built first as Compile for ion does when
@@ -113,6 +122,7 @@ class MainWindow final : public QMainWindow {
                         const QKeySequence& shortcut, const std::function<void()>& handler);
     bool acceptsCommands() const;
     void afterSend();
+    void buildPrograms(ProgramKind kind);
 
     // What a command makes of the file it names (see setCurrentFile).
     enum class FileUse { Document, SourceOnly, None };
@@ -139,6 +149,10 @@ class MainWindow final : public QMainWindow {
     std::function<QString()> prepareToolChain_;
     WarningSink warn_;
     QuestionSink ask_;
+    PartSizeChooser choosePartSize_;
+    std::size_t readerPartBytes_ = kReaderDefaultPartBytes;
+    // The kind a build asked for during a transfer makes once the transfer has ended.
+    ProgramKind buildAfterSend_ = ProgramKind::IonProgram;
     std::function<void()> processEvents_;
     BusyIndicator busy_;
     // Set while Open or Import read a file with the window enabled: menu commands wait.

@@ -10,6 +10,7 @@
 #include "source_writer.h"
 #include "text_box.h"
 
+#include <QButtonGroup>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -140,6 +141,19 @@ PreviewWindow::PreviewWindow(Sources sources, QWidget* parent)
     ti83PlusButton_->setChecked(true);
     connect(ti83Button_, &QRadioButton::toggled, this,
             [this](bool on) { setModel(on ? CalculatorModel::TI83 : CalculatorModel::TI83Plus); });
+    ionProgramButton_ = new QRadioButton(QStringLiteral("ION program"), this);
+    ionProgramButton_->setObjectName(QStringLiteral("ionProgram"));
+    ionProgramButton_->setChecked(true);
+    readerButton_ = new QRadioButton(QStringLiteral("Reader"), this);
+    readerButton_->setObjectName(QStringLiteral("reader"));
+    connect(readerButton_, &QRadioButton::toggled, this,
+            [this](bool on) { setKind(on ? Kind::Reader : Kind::IonProgram); });
+    auto* kinds = new QButtonGroup(this);
+    kinds->addButton(ionProgramButton_);
+    kinds->addButton(readerButton_);
+    auto* models = new QButtonGroup(this);
+    models->addButton(ti83Button_);
+    models->addButton(ti83PlusButton_);
     auto* save = new QPushButton(QStringLiteral("Save screens as PNG..."), this);
     save->setObjectName(QStringLiteral("savePng"));
     connect(save, &QPushButton::clicked, this, &PreviewWindow::saveScreens);
@@ -153,6 +167,9 @@ PreviewWindow::PreviewWindow(Sources sources, QWidget* parent)
     auto* options = new QHBoxLayout;
     options->addWidget(ti83Button_);
     options->addWidget(ti83PlusButton_);
+    options->addSpacing(12);
+    options->addWidget(ionProgramButton_);
+    options->addWidget(readerButton_);
     options->addStretch(1);
     options->addWidget(save);
     auto* layout = new QVBoxLayout(this);
@@ -209,6 +226,11 @@ void PreviewWindow::refresh() {
     followTimer_->stop();
     const std::string text = bytesFromEditor(sources_.text->text());
     lines_ = layoutText(text, &firstLineOfEach_);
+    if (kind_ == Kind::Reader) {
+        planReader();
+        screensChanged();
+        return;
+    }
     // The build's own check: a text it would refuse shows only the lines that fit, and its
     // message in red.
     const std::size_t nameLength = bytesFromEditor(sources_.programName->text()).size();
@@ -236,6 +258,74 @@ void PreviewWindow::refresh() {
     screensChanged();
 }
 
+// The reader has no line limit of its own: a long text becomes parts, as the build makes them.
+void PreviewWindow::planReader() {
+    linesShown_ = lines_.size();
+    const ReaderPlan plan =
+        planReaderParts(lines_, bytesFromEditor(sources_.programName->text()), readerPartBytes_);
+    const QLocale numbers(QLocale::English);
+    if (!plan.error.empty()) {
+        readerParts_ = {ReaderPart{0, 1, 0, lines_.size(), {}}};
+        linesLabel_->setText(QString::fromLocal8Bit(plan.error));
+        linesLabel_->setStyleSheet(QStringLiteral("color: red"));
+        return;
+    }
+    readerParts_ = plan.parts;
+    const QString lines = numbers.toString(qlonglong(lines_.size()));
+    linesLabel_->setText(readerParts_.size() == 1
+                             ? tr("%1 calculator lines; one reader program of %2 bytes")
+                                   .arg(lines, numbers.toString(qlonglong(
+                                                   readerProgramBytes(lines_, readerParts_[0]))))
+                             : tr("%1 calculator lines in %2 parts of at most %3 bytes")
+                                   .arg(lines, numbers.toString(qlonglong(readerParts_.size())),
+                                        numbers.toString(qlonglong(readerPartBytes_))));
+    linesLabel_->setStyleSheet(QString());
+}
+
+void PreviewWindow::setKind(Kind kind) {
+    if (kind == kind_) {
+        return;
+    }
+    kind_ = kind;
+    ionProgramButton_->setChecked(kind == Kind::IonProgram);
+    readerButton_->setChecked(kind == Kind::Reader);
+    followCursor_ = true;
+    refresh();
+}
+
+void PreviewWindow::setReaderPartBytes(std::size_t bytes) {
+    if (bytes != readerPartBytes_) {
+        readerPartBytes_ = bytes;
+        if (kind_ == Kind::Reader) {
+            refresh();
+        }
+    }
+}
+
+int PreviewWindow::screenCount() const {
+    if (kind_ == Kind::IonProgram) {
+        return static_cast<int>(screenCountFor(linesShown_));
+    }
+    std::size_t count = 0;
+    for (const ReaderPart& part : readerParts_) {
+        count += part.screenCount();
+    }
+    return static_cast<int>(count);
+}
+
+Screen PreviewWindow::screenAt(std::size_t index) const {
+    if (kind_ == Kind::IonProgram) {
+        return layOutScreen(lines_, linesShown_, index, model_);
+    }
+    for (const ReaderPart& part : readerParts_) {
+        if (index < part.screenCount()) {
+            return readerScreen(lines_, part, index, model_);
+        }
+        index -= part.screenCount();
+    }
+    return {};
+}
+
 void PreviewWindow::setModel(CalculatorModel model) {
     if (model == model_) {
         return;
@@ -248,7 +338,14 @@ void PreviewWindow::setModel(CalculatorModel model) {
 
 const std::vector<Screen>& PreviewWindow::screens() const {
     if (!screens_) {
-        screens_ = layOutScreens(lines_, linesShown_, model_);
+        if (kind_ == Kind::IonProgram) {
+            screens_ = layOutScreens(lines_, linesShown_, model_);
+        } else {
+            screens_.emplace();
+            for (int i = 0; i < screenCount(); ++i) {
+                screens_->push_back(screenAt(static_cast<std::size_t>(i)));
+            }
+        }
     }
     return *screens_;
 }
@@ -291,7 +388,8 @@ int PreviewWindow::cursorScreen() const {
         }
         ++line;
     }
-    return static_cast<int>(std::min(line, linesShown_) / kRowsPerScreen);
+    const std::size_t rows = kind_ == Kind::Reader ? kReaderRowsPerScreen : kRowsPerScreen;
+    return static_cast<int>(std::min(line, linesShown_) / rows);
 }
 
 void PreviewWindow::showScreen(int index) {
@@ -301,7 +399,18 @@ void PreviewWindow::showScreen(int index) {
 
 void PreviewWindow::showPage() {
     index_ = std::clamp(index_, 0, screenCount() - 1);
-    shown_ = layOutScreen(lines_, linesShown_, static_cast<std::size_t>(index_), model_);
+    shown_ = screenAt(static_cast<std::size_t>(index_));
+    if (kind_ == Kind::Reader) {
+        // Each part is listed under its own title ("Title 2/3").
+        auto screen = static_cast<std::size_t>(index_);
+        for (const ReaderPart& part : readerParts_) {
+            if (screen < part.screenCount()) {
+                title_ = shownTitle(part.title, model_);
+                break;
+            }
+            screen -= part.screenCount();
+        }
+    }
     view_->show(&shown_, title_);
     pageLabel_->setText(tr("Screen %1 of %2").arg(index_ + 1).arg(screenCount()));
     firstButton_->setEnabled(index_ > 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reader_program.h"
 #include "screen_model.h"
 
 #include <QImage>
@@ -21,8 +22,10 @@ class ScreenView;
 class TextBox;
 
 // The preview: the screens the program will show, drawn as the calculator draws them, one
-// at a time, following the main window's text while the user types. It lays the text out
-// in memory with the build's own layout and character map and writes no file.
+// at a time, following the main window's text while the user types. It shows either kind of
+// program: the ION program of Compile for ion, or the reader (nine lines a screen, a status
+// row, the text in parts when it is long). It lays the text out in memory with the build's
+// own layout and character map and writes no file.
 class PreviewWindow final : public QWidget {
     Q_OBJECT
 
@@ -48,9 +51,15 @@ class PreviewWindow final : public QWidget {
     // The dialogs of Save screens as PNG; Qt's own until replaced (tests script them).
     void setDialogs(FolderChooser chooseFolder, Confirmation confirm, WarningSink warn);
 
+    enum class Kind { IonProgram, Reader };
+
     CalculatorModel model() const { return model_; }
+    Kind kind() const { return kind_; }
     int screenIndex() const { return index_; }
-    int screenCount() const { return static_cast<int>(screenCountFor(linesShown_)); }
+    int screenCount() const;
+    // The reader's parts, as the build would make them with the part size given.
+    const std::vector<ReaderPart>& readerParts() const { return readerParts_; }
+    void setReaderPartBytes(std::size_t bytes);
     // Every screen, laid out when first asked for after a change.
     const std::vector<Screen>& screens() const;
     const std::string& titleCodes() const { return title_; }
@@ -62,6 +71,7 @@ class PreviewWindow final : public QWidget {
     // Lays the text out again now, instead of after the follow delay.
     void refresh();
     void setModel(CalculatorModel model);
+    void setKind(Kind kind);
     void showScreen(int index);
     void firstScreen() { showScreen(0); }
     void previousScreen() { showScreen(index_ - 1); }
@@ -83,12 +93,17 @@ class PreviewWindow final : public QWidget {
     void showPage();
     // The screen that holds the text cursor's line.
     int cursorScreen() const;
+    Screen screenAt(std::size_t index) const;
+    void planReader();
 
     Sources sources_;
     FolderChooser chooseFolder_;
     Confirmation confirm_;
     WarningSink warn_;
     CalculatorModel model_ = CalculatorModel::TI83Plus;
+    Kind kind_ = Kind::IonProgram;
+    std::size_t readerPartBytes_ = kReaderDefaultPartBytes;
+    std::vector<ReaderPart> readerParts_;
 
     std::vector<std::string> lines_;
     std::vector<std::size_t> firstLineOfEach_;
@@ -109,6 +124,8 @@ class PreviewWindow final : public QWidget {
     QPushButton* lastButton_ = nullptr;
     QRadioButton* ti83Button_ = nullptr;
     QRadioButton* ti83PlusButton_ = nullptr;
+    QRadioButton* ionProgramButton_ = nullptr;
+    QRadioButton* readerButton_ = nullptr;
 };
 
 } // namespace corvane

@@ -138,6 +138,53 @@ TEST(RealToolChain, AOneLineDocumentBuildsIntoBothProgramsWithTheirSize) {
     EXPECT_EQ(fs::file_size(scene.work / "story.83p"), fs::file_size(scene.app / "tmp.83p"));
 }
 
+// A reader build of a text too long for one part of the smallest size delivers one pair per
+// part, named story-1.83p ... under STORY1 ....
+TEST(RealToolChain, AReaderInPartsDeliversOnePairPerPart) {
+    Scene scene;
+    copyToolChain(scene.app);
+    scene.launcher = makeSystemLauncher();
+    DrivenClock fast(0.0, 5.0);
+    scene.useClock = &fast;
+    std::string document = "My story\r\nstory\r\n";
+    for (int line = 0; line < 300; ++line) {
+        document += "A line of the story, " + std::to_string(line) + "\r\n";
+    }
+    writeFile(scene.work / "story.txt", document);
+    scene.request.kind = ProgramKind::Reader;
+    scene.request.partBytes = kReaderMinimumPartBytes;
+
+    const BuildOutcome outcome = scene.build();
+
+    ASSERT_TRUE(outcome.ok) << outcome.message;
+    ASSERT_EQ(outcome.delivered.size() % 2, 0u);
+    const std::size_t parts = outcome.delivered.size() / 2;
+    ASSERT_GT(parts, 2u);
+    for (std::size_t part = 1; part <= parts; ++part) {
+        const std::string name = "STORY" + std::to_string(part);
+        const std::string file = "story-" + std::to_string(part);
+        expectDelivered(scene.work / (file + ".83p"), CalculatorModel::TI83, name);
+        expectDelivered(scene.work / (file + ".8xp"), CalculatorModel::TI83Plus, name);
+        EXPECT_LE(fs::file_size(scene.work / (file + ".8xp")), kReaderMinimumPartBytes + 80);
+    }
+    EXPECT_FALSE(fs::exists(scene.work / "story.8xp"));
+}
+
+TEST(BuildCommand, AReaderPartSizeOutsideItsLimitsIsRefused) {
+    for (const std::size_t bytes : {kReaderMinimumPartBytes - 1, readerPartBytesLimit() + 1}) {
+        Scene scene;
+        scene.request.kind = ProgramKind::Reader;
+        scene.request.partBytes = bytes;
+        const BuildOutcome outcome = scene.build();
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.failedStep, BuildStep::PartSize);
+        EXPECT_NE(outcome.message.find("Compile as a reader failed while checking the part size"),
+                  std::string::npos)
+            << outcome.message;
+        EXPECT_FALSE(fs::exists(scene.work / "temp.ett"));
+    }
+}
+
 // The program folder's name reaches the command interpreter twice: in its command line and in
 // comp.bat's "@cd" line. When CORVANE_KEEP_TOOLCHAIN_OUTPUT names a folder, the first case's
 // tmp.z80, tmp.83p and tmp.8xp are kept there, for a comparison with another system's.

@@ -151,7 +151,7 @@ bool Calculator::romCall(_z80_cpu_context* cpu, std::uint16_t routine, RunResult
         memory_[at.penCol] = static_cast<std::uint8_t>(std::min(column, 0xFF));
         z80ex_set_reg(cpu, regHL, static_cast<std::uint16_t>(hl + 1));
         screen_.push_back(std::move(drawn));
-        result.events.push_back({RomCall::VPutS});
+        result.events.push_back({RomCall::VPutS, 0, result.tStates});
     } else if (routine == at.getKey) {
         result.keyWaits.push_back(screen_);
         const std::uint8_t key = keys_.empty() ? kKeyEnter : keys_.front();
@@ -160,19 +160,19 @@ bool Calculator::romCall(_z80_cpu_context* cpu, std::uint16_t routine, RunResult
         }
         const std::uint16_t flags = z80ex_get_reg(cpu, regAF) & 0xFF;
         z80ex_set_reg(cpu, regAF, static_cast<std::uint16_t>((key << 8) | flags));
-        result.events.push_back({RomCall::GetKey, key});
+        result.events.push_back({RomCall::GetKey, key, result.tStates});
     } else if (routine == at.clrLcdFull) {
         screen_.clear();
-        result.events.push_back({RomCall::ClrLCDFull});
+        result.events.push_back({RomCall::ClrLCDFull, 0, result.tStates});
     } else if (routine == at.runIndicOff) {
-        result.events.push_back({RomCall::RunIndicOff});
+        result.events.push_back({RomCall::RunIndicOff, 0, result.tStates});
     } else {
         return false;
     }
     return true;
 }
 
-RunResult Calculator::run(std::uint64_t tStateBudget) {
+RunResult Calculator::run(std::uint64_t tStateBudget, Start start) {
     RunResult result;
     if (!loaded_) {
         result.failure = "no program loaded";
@@ -198,12 +198,23 @@ RunResult Calculator::run(std::uint64_t tStateBudget) {
     };
 
     // ION's loader: xor a (A = 0, carry reset, Z and P/V set), then call progstart+1.
+    // Asm(: the first byte at progstart, with A and the flags as the system left them.
     std::uint16_t sp = kStackTop - 2;
     memory_[sp] = kSentinel & 0xFF;
     memory_[sp + 1] = kSentinel >> 8;
     z80ex_set_reg(z, regSP, sp);
-    z80ex_set_reg(z, regAF, 0x0044);
-    z80ex_set_reg(z, regPC, static_cast<std::uint16_t>(at.progstart + 1));
+    constexpr std::uint16_t kCarry = 0x01;
+    switch (start) {
+    case Start::Ion:
+        z80ex_set_reg(z, regAF, 0x0044);
+        z80ex_set_reg(z, regPC, static_cast<std::uint16_t>(at.progstart + 1));
+        break;
+    case Start::AsmCarryReset:
+    case Start::AsmCarrySet:
+        z80ex_set_reg(z, regAF, start == Start::AsmCarrySet ? 0x5A00 | kCarry : 0x5A00);
+        z80ex_set_reg(z, regPC, at.progstart);
+        break;
+    }
     z80ex_set_reg(z, regIY, model_ == Model::TI83Plus ? 0x89F0 : 0x8567);
     z80ex_set_reg(z, regIFF1, 0);
     z80ex_set_reg(z, regIFF2, 0);

@@ -42,8 +42,14 @@ enum class RomCall { VPutS, GetKey, ClrLCDFull, RunIndicOff };
 
 struct RomEvent {
     RomCall call;
-    std::uint8_t key = 0; // the key _GetKey returned
+    std::uint8_t key = 0;      // the key _GetKey returned
+    std::uint64_t tStates = 0; // the program's own T-states up to this call
 };
+
+// How a program is started: by the ION shell (xor a, then call progstart+1), or by the TI-83
+// Plus's Asm( command, which runs the program's first byte at progstart; Asm( leaves the
+// carry flag as it was, so both states are tried.
+enum class Start { Ion, AsmCarryReset, AsmCarrySet };
 
 struct RunResult {
     std::string failure;          // empty when the program returned to its caller
@@ -71,8 +77,9 @@ class Calculator {
     // Keys _GetKey returns, in order; once they run out it returns ENTER.
     void scriptKeys(std::vector<std::uint8_t> keys) { keys_.assign(keys.begin(), keys.end()); }
 
-    // Starts the program as ION does: call progstart+1 with A = 0 and carry reset.
-    RunResult run(std::uint64_t tStateBudget = 200'000'000);
+    // Starts the program as ION does (call progstart+1 with A = 0 and carry reset), or as
+    // Asm( does (at progstart with the carry flag given), and runs it until it returns.
+    RunResult run(std::uint64_t tStateBudget = 200'000'000, Start start = Start::Ion);
 
     std::uint8_t peek(std::uint16_t address) const { return memory_[address]; }
 
@@ -92,7 +99,13 @@ class Calculator {
 };
 
 // Key codes _GetKey returns.
+inline constexpr std::uint8_t kKeyRight = 0x01;
+inline constexpr std::uint8_t kKeyLeft = 0x02;
+inline constexpr std::uint8_t kKeyUp = 0x03;
+inline constexpr std::uint8_t kKeyDown = 0x04;
 inline constexpr std::uint8_t kKeyEnter = 0x05;
 inline constexpr std::uint8_t kKeyClear = 0x09;
+inline constexpr std::uint8_t kKeyAdd = 0x80;
+inline constexpr std::uint8_t kKeySub = 0x81;
 
 } // namespace corvane::harness

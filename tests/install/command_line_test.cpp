@@ -129,6 +129,38 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
          "/.*/out/story\\.83p: \\d+ bytes\n/.*/out/story\\.8xp: \\d+ bytes\n",
          "in/b/story\\.txt: its programs would replace those that in/story\\.txt had delivered "
          "in this call; nothing was built[^]*"},
+        {"a reader",
+         {"--compile", "--reader", "in/story.txt"},
+         0,
+         "/.*/in/story\\.83p: \\d+ bytes\n/.*/in/story\\.8xp: \\d+ bytes\n",
+         ""},
+        {"a reader in parts",
+         {"--compile", "--reader", "--part-size", "2000", "in/long-story.txt"},
+         0,
+         "/.*/in/long-story-1\\.83p: \\d+ bytes\n/.*/in/long-story-1\\.8xp: \\d+ bytes\n"
+         "/.*/in/long-story-2\\.83p: \\d+ bytes\n/.*/in/long-story-2\\.8xp: \\d+ bytes\n"
+         "(/.*/in/long-story-\\d\\.8(3|x)p: \\d+ bytes\n)*",
+         ""},
+        {"a part size too small",
+         {"--compile", "--reader", "--part-size", "1999", "in/story.txt"},
+         2,
+         "",
+         "[^]*--part-size takes a number of bytes from 2000 to \\d+[^]*"},
+        {"a part size that is no number",
+         {"--compile", "--reader", "--part-size", "16k", "in/story.txt"},
+         2,
+         "",
+         "[^]*--part-size needs a number of bytes[^]*"},
+        {"reader with basic",
+         {"--compile", "--basic", "--reader", "in/story.txt"},
+         2,
+         "",
+         "[^]*give one of them[^]*"},
+        {"reader without compile",
+         {"--reader", "in/story.txt"},
+         2,
+         "",
+         "[^]*--basic, --reader and --part-size go only with --compile[^]*"},
         {"no display",
          {},
          2,
@@ -150,12 +182,12 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
          {"--compile", "--part-size", "3000", "in/story.txt"},
          2,
          "",
-         "corvane: --part-size goes only with --basic\\.\n[^]*"},
+         "corvane: --part-size goes only with --basic or --reader\\.\n[^]*"},
         {"--basic without --compile",
          {"--basic", "in/story.txt"},
          2,
          "",
-         "corvane: --basic and --part-size go only with --compile\\.\n[^]*"},
+         "corvane: --basic, --reader and --part-size go only with --compile\\.\n[^]*"},
         {"several documents, the worst status",
          {"--compile", "in/story.txt", "in/missing.txt", "in/other.txt"},
          1,
@@ -179,6 +211,11 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
         writeFile(root.file("in/signs.txt"), "Signs\r\nsigns\r\nBrand\x99 \xA9 \x93ok\x94\r\n");
         std::filesystem::create_directories(root.path() / "in/b");
         writeFile(root.file("in/b/story.txt"), document);
+        std::string longStory = "Long story\r\nlong\r\n";
+        for (int line = 0; line < 200; ++line) {
+            longStory += "A line of a longer story\r\n";
+        }
+        writeFile(root.file("in/long-story.txt"), longStory);
 
         const test::ProgramRun result = corvane(form.arguments, root.path().string());
 
@@ -188,7 +225,8 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
         EXPECT_TRUE(std::regex_match(result.err, std::regex(form.err))) << result.err;
         EXPECT_EQ(readFile(root.file("in/story.txt")), document) << "--compile never saves";
         EXPECT_EQ(readFile(root.file("in/utf8.txt")), "Caf\xC3\xA9\r\ncafe\r\nText\r\n");
-        if (form.status == 0 && form.arguments.size() > 1 && form.arguments[1] != "--basic") {
+        if (form.status == 0 && form.arguments.size() > 1 && form.arguments[1] != "--basic" &&
+            form.arguments[1] != "--reader") {
             const std::string folder = form.arguments.size() == 4 ? "out" : "in";
             const std::string name = std::filesystem::path(form.arguments[1]).stem().string();
             EXPECT_EQ(result.out, delivered(root.file(folder + "/" + name + ".83p")) +

@@ -67,7 +67,7 @@ void makeReadOnly(const fs::path& folder) {
 
 void copyPortable(const fs::path& to) {
     fs::create_directories(to);
-    for (const char* name : {"corvane", "asm83", "asm.bat", "ion.inc"}) {
+    for (const char* name : {"corvane", "asm83", "asm.bat", "ion.inc", "reader.inc"}) {
         fs::copy_file(fs::path(CORVANE_APP_DIR) / name, to / name);
     }
 }

@@ -60,6 +60,17 @@ Compiled AppFolderCopy::compile(const std::string& programName,
         compiled.error = "source: " + source.error;
         return compiled;
     }
+    return runAsmBat(compiled);
+}
+
+Compiled AppFolderCopy::assemble(const std::string& source) {
+    Compiled compiled;
+    compiled.folder = app_;
+    std::ofstream(app_ / "tmp.z80", std::ios::binary) << source;
+    return runAsmBat(compiled);
+}
+
+Compiled AppFolderCopy::runAsmBat(Compiled compiled) {
     // As the editor's runner does: the program folder is the current folder.
     const std::string command = "cd " + quoted(app_) + " && /bin/sh ./asm.bat";
     const int status = std::system(command.c_str());

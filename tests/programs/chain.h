@@ -23,7 +23,7 @@ struct Compiled {
     std::filesystem::path folder;
 };
 
-// A fresh folder holding copies of asm83, ion.inc and asm.bat from the build's program
+// A fresh folder holding copies of asm83, ion.inc, reader.inc and asm.bat from the build's program
 // folder; removed when the object goes.
 class AppFolderCopy {
   public:
@@ -35,9 +35,14 @@ class AppFolderCopy {
     // each followed by CR LF) and builds it there.
     Compiled compile(const std::string& programName, const std::vector<std::string>& textLines);
 
+    // Writes `source` as tmp.z80 and runs asm.bat on it there.
+    Compiled assemble(const std::string& source);
+
     const std::filesystem::path& folder() const { return app_; }
 
   private:
+    Compiled runAsmBat(Compiled compiled);
+
     test::TempFolder root_;
     std::filesystem::path app_;
 };

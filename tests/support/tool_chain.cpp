@@ -15,7 +15,7 @@ void copyToolChain(const fs::path& folder) {
 #else
     const char* const asm83 = "asm83";
 #endif
-    for (const char* name : {asm83, "ion.inc", "asm.bat"}) {
+    for (const char* name : {asm83, "ion.inc", "reader.inc", "asm.bat"}) {
         fs::copy_file(appDir() / name, folder / name, fs::copy_options::overwrite_existing);
     }
 }

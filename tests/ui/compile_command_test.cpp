@@ -163,6 +163,48 @@ class CompileCommandTest : public QObject {
         QVERIFY(noHourglass(*w.window));
     }
 
+    // Ctrl+F9 asks for the part size first: a cancel builds nothing, an answer builds reader
+    // programs under the same names as F9's, the size offered next time.
+    void compileAsReaderAsksThePartSize() {
+        Folders f;
+        Window w(f.app);
+        useFastClock(w);
+        typeDocument(w);
+        std::vector<std::size_t> offered;
+        std::pair<std::size_t, std::size_t> limits;
+        std::optional<std::size_t> answer;
+        w.window->setPartSizeChooser(
+            [&](QWidget*, std::size_t current, std::size_t minimum, std::size_t maximum) {
+                offered.push_back(current);
+                limits = {minimum, maximum};
+                return answer;
+            });
+        QTest::keyClick(w.window.get(), Qt::Key_F9, Qt::ControlModifier);
+        QCOMPARE(w.dialog->shown.size(), std::size_t{0});
+        QVERIFY(!QFileInfo::exists(f.workFile("story.txt")));
+
+        answer = 3000;
+        w.dialog->answers.push_back(f.workFile("story.txt"));
+        {
+            const QuietOutput quiet;
+            QTest::keyClick(w.window.get(), Qt::Key_F9, Qt::ControlModifier);
+        }
+        verifyUsable(w);
+        QCOMPARE(w.warnings, QStringList());
+        QCOMPARE(w.line("TxtNbEcran")->text(), QStringLiteral("1"));
+        const QByteArray program = readFile(f.workFile("story.8xp"));
+        // The reader starts with xor a after the BB 6D tokens (the body follows a 74-byte
+        // file and entry header).
+        QCOMPARE(program.mid(74, 4), QByteArray("\xBB\x6D\xAF\x30", 4));
+        QVERIFY(QFileInfo::exists(f.workFile("story.83p")));
+        answer.reset();
+        QTest::keyClick(w.window.get(), Qt::Key_F9, Qt::ControlModifier);
+        QCOMPARE(offered, (std::vector<std::size_t>{corvane::kReaderDefaultPartBytes,
+                                                    corvane::kReaderDefaultPartBytes, 3000}));
+        QCOMPARE(limits.first, corvane::kReaderMinimumPartBytes);
+        QCOMPARE(limits.second, corvane::readerPartBytesLimit());
+    }
+
     // A cancelled Save As ends the build silently: the user chose not to save.
     void cancelledSaveAsEndsTheBuild() {
         Folders f;

@@ -136,6 +136,38 @@ class PreviewTest : public QObject {
         QCOMPARE(preview->model(), CalculatorModel::TI83Plus);
     }
 
+    // The reader: nine lines and a status row a screen, the whole text in parts when long,
+    // each part under its own title; switching back shows the ION program again.
+    void switchesToTheReader() {
+        Window w;
+        w.line("txtNomprog")->setText(QStringLiteral("Book"));
+        PreviewWindow* preview = openPreview(w, numberedLines(1000));
+        QVERIFY(preview != nullptr);
+        const int ionScreens = preview->screenCount();
+        preview->findChild<QRadioButton*>(QStringLiteral("reader"))->click();
+        QCOMPARE(preview->kind(), PreviewWindow::Kind::Reader);
+        QCOMPARE(preview->screenCount(), 112); // 1000 lines, 9 a screen
+        const std::vector<corvane::ReaderPart>& parts = preview->readerParts();
+        QCOMPARE(parts.size(), std::size_t(1));
+        QCOMPARE(preview->screens()[0].size(), std::size_t(10));
+        QCOMPARE(preview->screens()[0][8].codes, std::string("Line  9"));
+        QCOMPARE(preview->screens()[0][9].codes, std::string("1/112"));
+        QCOMPARE(preview->titleCodes(), std::string("Book"));
+
+        preview->setReaderPartBytes(corvane::kReaderMinimumPartBytes);
+        QVERIFY(preview->readerParts().size() > 2);
+        QCOMPARE(preview->screenCount(), 112);
+        QTest::keyClick(preview, Qt::Key_End);
+        QCOMPARE(preview->titleCodes(), "Book " + std::to_string(preview->readerParts().size()) +
+                                            "/" + std::to_string(preview->readerParts().size()));
+        QCOMPARE(preview->screens().back().back().codes.front(),
+                 char('0' + preview->readerParts().size()));
+
+        preview->findChild<QRadioButton*>(QStringLiteral("ionProgram"))->click();
+        QCOMPARE(preview->screenCount(), ionScreens);
+        QCOMPARE(preview->model(), CalculatorModel::TI83Plus);
+    }
+
     void pagesWithKeysAndButtons() {
         Window w;
         PreviewWindow* preview = openPreview(w, numberedLines(25));

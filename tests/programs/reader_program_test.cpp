@@ -1,0 +1,264 @@
+#include "chain.h"
+#include "layout.h"
+#include "program_parts.h"
+#include "reader_program.h"
+
+#include <gtest/gtest.h>
+#include <numeric>
+
+namespace corvane::programs {
+namespace {
+
+using harness::Model;
+using harness::Start;
+
+struct Target {
+    Model model;
+    Start start;
+    const char* name;
+};
+
+constexpr Target kTargets[] = {
+    {Model::TI83, Start::Ion, "TI-83 under ION"},
+    {Model::TI83Plus, Start::Ion, "TI-83 Plus under ION"},
+    {Model::TI83Plus, Start::AsmCarryReset, "TI-83 Plus by Asm( with carry reset"},
+    {Model::TI83Plus, Start::AsmCarrySet, "TI-83 Plus by Asm( with carry set"},
+};
+
+struct Built {
+    std::vector<std::string> lines;
+    ReaderPart part;
+    std::string file83;
+    std::string file83Plus;
+};
+
+// The calculator lines of `text`, one part of them, assembled for both calculators.
+Built build(AppFolderCopy& app, const std::vector<std::string>& lines, const ReaderPart& part) {
+    const Compiled compiled = app.assemble(readerSource(lines, part));
+    EXPECT_EQ(compiled.exitStatus, 0) << compiled.log;
+    return {lines, part, compiled.file83.value_or(""), compiled.file83Plus.value_or("")};
+}
+
+ReaderPart wholeText(const std::vector<std::string>& lines, std::string title = "Story") {
+    return {0, 1, 0, lines.size(), std::move(title)};
+}
+
+harness::RunResult run(const Built& built, const Target& target, std::vector<std::uint8_t> keys,
+                       std::string& changedRam) {
+    harness::Calculator calculator(target.model);
+    const std::string& file = target.model == Model::TI83 ? built.file83 : built.file83Plus;
+    EXPECT_EQ(calculator.loadProgramFile(file), "");
+    calculator.scriptKeys(std::move(keys));
+    std::vector<std::uint8_t> before;
+    const std::uint16_t systemEnd = harness::progstart(target.model) - 2;
+    for (std::uint32_t at = 0x8000; at < systemEnd; ++at) {
+        before.push_back(calculator.peek(static_cast<std::uint16_t>(at)));
+    }
+    harness::RunResult result = calculator.run(200'000'000, target.start);
+    // The pen position is the only system RAM the program may leave changed.
+    const std::uint16_t pen = target.model == Model::TI83 ? 0x8252 : 0x86D7;
+    for (std::uint32_t at = 0x8000; at < systemEnd; ++at) {
+        if (at != pen && at != pen + 1u &&
+            calculator.peek(static_cast<std::uint16_t>(at)) != before[at - 0x8000]) {
+            changedRam = "RAM at " + std::to_string(at) + " changed";
+        }
+    }
+    return result;
+}
+
+// Every screen the program showed while it waited for a key equals the preview's screen.
+void expectScreens(const harness::RunResult& result, const Built& built,
+                   const std::vector<std::size_t>& shown, Model model) {
+    ASSERT_EQ(result.keyWaits.size(), shown.size());
+    for (std::size_t wait = 0; wait < shown.size(); ++wait) {
+        const Screen expected =
+            readerScreen(built.lines, built.part, shown[wait], model);
+        const harness::Screen& drawn = result.keyWaits[wait];
+        ASSERT_EQ(drawn.size(), expected.size()) << "wait " << wait;
+        for (std::size_t row = 0; row < drawn.size(); ++row) {
+            EXPECT_EQ((ScreenRow{drawn[row].row, drawn[row].column, drawn[row].text,
+                                 drawn[row].endColumn}),
+                      expected[row])
+                << "wait " << wait << ", row " << row;
+            EXPECT_LE(drawn[row].endColumn, harness::kScreenColumns);
+        }
+    }
+}
+
+// Runs the program to its end, checks the screens and that it left a clear screen, the run
+// indicator off as it found it, and no other system RAM changed.
+void expectRun(const Built& built, const Target& target, std::vector<std::uint8_t> keys,
+               const std::vector<std::size_t>& shown) {
+    std::string changedRam;
+    const harness::RunResult result = run(built, target, std::move(keys), changedRam);
+    ASSERT_EQ(result.failure, "");
+    EXPECT_EQ(changedRam, "");
+    EXPECT_TRUE(result.screen.empty());
+    ASSERT_FALSE(result.events.empty());
+    EXPECT_EQ(result.events.front().call, harness::RomCall::RunIndicOff);
+    EXPECT_EQ(result.events.back().call, harness::RomCall::ClrLCDFull);
+    expectScreens(result, built, shown, target.model);
+}
+
+std::vector<std::string> storyLines(int textLines) {
+    std::string text;
+    for (int i = 1; i <= textLines; ++i) {
+        text += "Line " + std::to_string(i) + ": a b  c\xA4" + "d\t\"q\" \xA0x\r\n";
+    }
+    text.pop_back();
+    text.pop_back();
+    return layoutText(text);
+}
+
+using harness::kKeyAdd;
+using harness::kKeyClear;
+using harness::kKeyDown;
+using harness::kKeyEnter;
+using harness::kKeyLeft;
+using harness::kKeyRight;
+using harness::kKeySub;
+using harness::kKeyUp;
+constexpr std::uint8_t kKeyZero = 0x8E;
+
+struct Script {
+    const char* name;
+    std::vector<std::uint8_t> keys;
+    std::vector<std::size_t> shown; // the screen shown at each key wait
+};
+
+TEST(ReaderProgram, KeyScriptsShowThePreviewsScreens) {
+    AppFolderCopy app;
+    const std::vector<std::string> lines = storyLines(20);
+    ASSERT_EQ(wholeText(lines).screenCount(), 4u);
+    const Built built = build(app, lines, wholeText(lines));
+    const Script scripts[] = {
+        {"next to the end",
+         {kKeyDown, kKeyRight, kKeyAdd, kKeyDown, kKeyRight, kKeyAdd, kKeyClear},
+         {0, 1, 2, 3, 3, 3, 3}},
+        {"back to the start",
+         {kKeyDown, kKeyDown, kKeyDown, kKeyUp, kKeyLeft, kKeySub, kKeyUp, kKeyClear},
+         {0, 1, 2, 3, 2, 1, 0, 0}},
+        {"Enter on the last screen quits",
+         {kKeyEnter, kKeyEnter, kKeyEnter, kKeyEnter},
+         {0, 1, 2, 3}},
+        {"Clear from the middle", {kKeyDown, kKeyDown, kKeyClear}, {0, 1, 2}},
+        {"other keys do nothing", {kKeyZero, kKeyDown, kKeyZero, kKeyClear}, {0, 0, 1, 1}},
+    };
+    for (const Target& target : kTargets) {
+        for (const Script& script : scripts) {
+            SCOPED_TRACE(std::string(target.name) + ": " + script.name);
+            expectRun(built, target, script.keys, script.shown);
+        }
+    }
+}
+
+std::vector<std::size_t> everyScreen(std::size_t count) {
+    std::vector<std::size_t> shown(count);
+    std::iota(shown.begin(), shown.end(), 0);
+    return shown;
+}
+
+// Body bytes of a program file on the TI-83 Plus.
+std::size_t bodySize(const std::string& file) {
+    const tifile::Parsed parsed = tifile::parseProgramFile(file);
+    return parsed.file ? parsed.file->body.size() : 0;
+}
+
+TEST(ReaderProgram, TheLargestTextOfOnePart) {
+    // Lines of 23 characters take 24 bytes each; fill the default part size exactly.
+    const std::string line = "The quick brown fox jum";
+    std::vector<std::string> lines(1, line);
+    const std::size_t fixed = readerProgramBytes(lines, wholeText(lines)) - 24;
+    lines.assign((kReaderDefaultPartBytes - fixed) / 24, line);
+    ReaderPlan plan = planReaderParts(lines, "Story", kReaderDefaultPartBytes);
+    ASSERT_EQ(plan.parts.size(), 1u);
+    EXPECT_EQ(plan.parts[0].number, 0);
+
+    AppFolderCopy app;
+    const Built built = build(app, lines, plan.parts[0]);
+    const std::size_t bytes = readerProgramBytes(lines, plan.parts[0]);
+    EXPECT_LE(bytes, kReaderDefaultPartBytes);
+    EXPECT_EQ(bodySize(built.file83Plus), bytes);
+    EXPECT_EQ(bodySize(built.file83), bytes - 2);
+    const std::size_t screens = plan.parts[0].screenCount();
+    for (const Target& target : kTargets) {
+        SCOPED_TRACE(target.name);
+        expectRun(built, target, std::vector<std::uint8_t>(screens, kKeyEnter),
+                  everyScreen(screens));
+    }
+
+    lines.push_back(line);
+    EXPECT_EQ(planReaderParts(lines, "Story", kReaderDefaultPartBytes).parts.size(), 2u);
+}
+
+TEST(ReaderProgram, AThreePartText) {
+    const std::vector<std::string> lines = storyLines(170);
+    const ReaderPlan plan = planReaderParts(lines, "Story", kReaderMinimumPartBytes);
+    ASSERT_EQ(plan.parts.size(), 3u);
+    std::size_t nextLine = 0;
+    AppFolderCopy app;
+    for (const ReaderPart& part : plan.parts) {
+        SCOPED_TRACE("part " + std::to_string(part.number));
+        EXPECT_EQ(part.count, 3);
+        EXPECT_EQ(part.firstLine, nextLine);
+        EXPECT_EQ(part.firstLine % kReaderRowsPerScreen, 0u);
+        EXPECT_EQ(part.title, "Story " + std::to_string(part.number) + "/3");
+        nextLine += part.lineCount;
+        const Built built = build(app, lines, part);
+        EXPECT_LE(bodySize(built.file83Plus), kReaderMinimumPartBytes);
+        EXPECT_EQ(harness::ionTitle(Model::TI83Plus,
+                                    tifile::parseProgramFile(built.file83Plus).file->body),
+                  part.title);
+        const std::size_t screens = part.screenCount();
+        expectRun(built, kTargets[1], std::vector<std::uint8_t>(screens, kKeyEnter),
+                  everyScreen(screens));
+    }
+    EXPECT_EQ(nextLine, lines.size());
+    EXPECT_EQ(partCalculatorName("STORY", 3), "STORY3");
+    EXPECT_EQ(partFileName("story", "", 3, ".8xp"), "story-3.8xp");
+}
+
+TEST(ReaderProgram, EveryCodeAndTheWidestCharacters) {
+    std::string text;
+    for (int byte = 0; byte < 256; ++byte) {
+        if (byte != '\r' && byte != '\n') {
+            text += static_cast<char>(byte);
+        }
+    }
+    for (const char wide : {'@', 'm', 'W', '#', '\xD6', '\xC4'}) {
+        text += "\r\n" + std::string(40, wide);
+    }
+    text += "\r\n" + std::string(40, ' ') + "\r\n" + std::string(40, '\xA4');
+    const std::vector<std::string> lines = layoutText(text);
+    AppFolderCopy app;
+    const Built built = build(app, lines, wholeText(lines));
+    const std::size_t screens = wholeText(lines).screenCount();
+    for (const Target& target : {kTargets[0], kTargets[1]}) {
+        SCOPED_TRACE(target.name);
+        expectRun(built, target, std::vector<std::uint8_t>(screens, kKeyEnter),
+                  everyScreen(screens));
+    }
+}
+
+TEST(ReaderProgram, DataPastTheCodeLimitIsPagedBothWays) {
+    const std::vector<std::string> lines(1000, "Data past the code end.");
+    const ReaderPart part = wholeText(lines);
+    ASSERT_GT(harness::progstart(Model::TI83Plus) + readerProgramBytes(lines, part), 0xC000u);
+    AppFolderCopy app;
+    const Built built = build(app, lines, part);
+    const std::size_t screens = part.screenCount();
+    std::vector<std::uint8_t> keys(screens - 1, kKeyDown);
+    keys.insert(keys.end(), screens - 1, kKeyUp);
+    keys.push_back(kKeyClear);
+    std::vector<std::size_t> shown = everyScreen(screens);
+    for (std::size_t back = screens - 1; back-- > 0;) {
+        shown.push_back(back);
+    }
+    for (const Target& target : {kTargets[1], kTargets[2]}) {
+        SCOPED_TRACE(target.name);
+        expectRun(built, target, keys, shown);
+    }
+}
+
+} // namespace
+} // namespace corvane::programs
