@@ -724,10 +724,10 @@ void MainWindow::buildPrograms(ProgramKind kind) {
         buildAfterSend_ = kind;
         return;
     }
-    buildPrograms();
+    makePrograms(kind);
 }
 
-bool MainWindow::buildPrograms() {
+bool MainWindow::makePrograms(ProgramKind kind) {
     const AtScopeEnd closeIfAsked([this] {
         if (std::exchange(closeAfterBuild_, false)) {
             close();
@@ -826,7 +826,7 @@ void MainWindow::sendToCalculator() {
     if (sending()) {
         return;
     }
-    if (!programsCurrent_ && !buildPrograms()) {
+    if (!programsCurrent_ && !makePrograms(ProgramKind::IonProgram)) {
         return;
     }
     sender_->send(deliveredTi83_, deliveredTi83Plus_, *fileDialog_, workingFolder_);

@@ -137,8 +137,8 @@ class MainWindow final : public QMainWindow {
     void showAsSaved();
     void markUnmodified();
     void clearBuildResults();
-    // Compile for ion's steps; true when both programs were delivered.
-    bool buildPrograms();
+    // A build's steps; true when its programs were delivered.
+    bool makePrograms(ProgramKind kind);
     void showStatus(const QString& text);
     void updateCaption();
 
