@@ -4,6 +4,9 @@ add_compile_options(-Wall -Wextra)
 if(CORVANE_WERROR)
   add_compile_options(-Werror)
 endif()
+if(CORVANE_STRICT_WARNINGS)
+  add_compile_options(-Wshadow -Wnull-dereference -Wformat=2)
+endif()
 # GCC 12 reports false -Wrestrict overlaps inside std::string's inlined copies at -O3
 # (GCC bug 105329); the warning says nothing about our code there.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)

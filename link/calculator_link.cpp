@@ -7,7 +7,6 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace corvane::link {
 
@@ -53,8 +52,12 @@ std::optional<std::string> readProgramFile(const std::string& path, std::string&
         return std::nullopt;
     }
     std::ifstream in(path, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.good() && !in.eof()) {
+    std::string bytes;
+    char block[4096];
+    while (in.read(block, sizeof block) || in.gcount() > 0) {
+        bytes.append(block, static_cast<std::size_t>(in.gcount()));
+    }
+    if (!in.eof()) {
         error = describeSystemError(path, "cannot be read");
         return std::nullopt;
     }

@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "about_dialog.h"
+#include "basic_build.h"
 #include "build_command.h"
 #include "chosen_file.h"
 #include "desktop.h"
@@ -275,6 +276,10 @@ void MainWindow::createMenus() {
     addCommand(compileMenu, objectName::kCompileReaderAction,
                tr("Compile as a &reader (TI-83, TI-83 Plus, TI-84 Plus)"),
                QKeySequence(Qt::CTRL | Qt::Key_F9), [this] { compileAsReader(); });
+    addCommand(compileMenu, objectName::kCompileBasicAction,
+               tr("Compile as &TI-BASIC (TI-84 Plus CE, TI-83 Premium CE, TI-84 Plus, TI-83 "
+                  "Plus)"),
+               QKeySequence(), [this] { compileAsBasic(); });
     addCommand(compileMenu, objectName::kPreviewAction, tr("&Preview"), QKeySequence(Qt::Key_F5),
                [this] { preview(); });
     addCommand(compileMenu, objectName::kSendAction, tr("&Send to calculator…"),
@@ -805,6 +810,51 @@ bool MainWindow::makePrograms(ProgramKind kind) {
     return programsCurrent_;
 }
 
+void MainWindow::compileAsBasic() {
+    // The build rewrites the programs a transfer may be reading: it waits for the end.
+    if (sending()) {
+        basicAfterSend_ = true;
+        return;
+    }
+    const AtScopeEnd closeIfAsked([this] {
+        if (std::exchange(closeAfterBuild_, false)) {
+            close();
+        }
+    });
+    const FlagScope building(building_);
+    QString failure;
+    QString warning;
+    {
+        const BusyState busy(busy_, Hourglass::Window, true);
+        processEvents_();
+        if (!save()) {
+            return;
+        }
+        const std::string documentPath = toLibraryPath(documentPath_);
+        ReadOutcome read = readDocumentFile(documentPath);
+        if (!read.ok) {
+            failure = fromLibraryMessage(read.error);
+        } else {
+            read.document.programName = bytesFromEditor(programNameEdit_->text());
+            read.document.calculatorFileName = bytesFromEditor(calculatorNameEdit_->text());
+            const BasicBuildOutcome outcome =
+                runBasicBuild({std::move(read.document), toLibraryPath(workingFolder_),
+                               programBaseName(documentPath), std::nullopt});
+            failure = fromLibraryMessage(outcome.message);
+            if (outcome.ok && !outcome.unshown.empty()) {
+                warning = QString::fromStdString(unshownCharactersWarning(
+                    std::u32string(outcome.unshown.begin(), outcome.unshown.end())));
+            }
+        }
+    }
+    // Shown once the window is usable again, so that nothing waits behind the message.
+    if (!failure.isEmpty()) {
+        warn_(failure, {});
+    } else if (!warning.isEmpty()) {
+        warn_(warning, {});
+    }
+}
+
 void MainWindow::preview() {
     if (preview_ == nullptr) {
         preview_ = new PreviewWindow({textEdit_, programNameEdit_, calculatorNameEdit_}, this);
@@ -846,6 +896,9 @@ void MainWindow::afterSend() {
     } else if (compileAfterSend_) {
         compileAfterSend_ = false;
         buildPrograms(buildAfterSend_);
+    } else if (basicAfterSend_) {
+        basicAfterSend_ = false;
+        compileAsBasic();
     }
 }
 

@@ -95,6 +95,8 @@ class MainWindow final : public QMainWindow {
     void quit();
     // Compile for ion: builds the calculator programs from the saved document.
     void compileForIon();
+    // Compile as TI-BASIC: the TI-BASIC programs of the saved document, without the tool chain.
+    void compileAsBasic();
     // Compile as a reader: asks for the part size, then builds reader programs likewise.
     void compileAsReader();
     // Preview: opens the window that shows the calculator's screens beside this one.
@@ -176,6 +178,7 @@ class MainWindow final : public QMainWindow {
     std::unique_ptr<CalculatorSender> sender_;
     // Commands asked for during a transfer that run when it ends.
     bool compileAfterSend_ = false;
+    bool basicAfterSend_ = false;
     bool closeAfterSend_ = false;
 
     TextBox* textEdit_ = nullptr;

@@ -33,6 +33,7 @@ inline constexpr char kQuitSeparator[] = "mnusep1";
 
 inline constexpr char kCompileMenu[] = "MunCompiller";
 inline constexpr char kCompileAction[] = "MunCompillerIon";
+inline constexpr char kCompileBasicAction[] = "compileBasicAction";
 inline constexpr char kCompileReaderAction[] = "mnuCompileReader";
 inline constexpr char kPreviewAction[] = "MnuPreview";
 inline constexpr char kSendAction[] = "mnuSendToCalculator";

@@ -371,9 +371,9 @@ QMimeData* TextBox::createMimeDataFromSelection() const {
             c = QLatin1Char(' ');
         }
     }
-    auto* data = new QMimeData;
-    data->setText(text);
-    return data;
+    auto* mime = new QMimeData;
+    mime->setText(text);
+    return mime;
 }
 
 void wrapAtWords(QPlainTextEdit& box) {

@@ -160,9 +160,7 @@ TEST_P(Corpus, AssemblesAsAnnotated) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Asm, Corpus, testing::ValuesIn(corpusCases()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             return info.param;
-                         });
+                         [](const testing::TestParamInfo<std::string>& row) { return row.param; });
 
 // The source writer's golden sources, with ion.inc, assemble to the bytes they gave before
 // expressions were evaluated left to right (written/NAME.FORM.hex), and without a warning:

@@ -144,7 +144,7 @@ TEST_P(LauncherRun, RunsTheScriptDetachedAndReportsHowItEnded) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, LauncherRun, ::testing::ValuesIn(kScripts),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(Launcher, RefusesWhatItCannotCarryOut) {
     struct Case {

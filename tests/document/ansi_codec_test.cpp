@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         Unmappable{"LoneHighSurrogate", std::u16string{u'a', char16_t(0xD83D), u'b'}, "a?b"},
         Unmappable{"LoneLowSurrogateAtTheEnd", std::u16string{u'a', char16_t(0xDE00)}, "a?"},
         Unmappable{"LineSeparatorMark", u"\u240A", "?"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 } // namespace
 } // namespace corvane

@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundTrip{"EmptyLines", "\r\n\r\na\r\n\r\n", "\r\n\r\na\r\n\r\n"},
                       RoundTrip{"LoneBreaksComeBackAsCrLf", "a\nb\rc\n", "a\r\nb\r\nc\r\n"},
                       RoundTrip{"HighBytes", "\x80\xA4\xFF\t\"\\", "\x80\xA4\xFF\t\"\\"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 TEST(DocumentFile, ReplacesALongerFileCompletely) {
     TempFolder folder;
@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                   std::string(25, 'N'), std::string(12, 'c'), "t"},
         ShortFile{"LastLineWithoutBreak", "P\r\nc\r\nx\r\ny", true, "P", "c", "x\r\ny"},
         ShortFile{"CarriageReturnsOnly", "P\rc\rx\r", true, "P", "c", "x"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 struct PlainFile {
     const char* name;
@@ -148,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlainFile{"AsciiOnly", "plain", true, "plain"},
         PlainFile{"DocumentFile", "P\r\nc\r\nHello\r\n", true, "P\r\nc\r\nHello"},
         PlainFile{"OnlyABreak", "\r\n", true, ""}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 // Events come before the 20th, 40th, ... text line, after the lines before it were delivered.
 struct Cadence {

@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Lines{"EmptyLines", "\r\n\r\n", {"", ""}},
                       Lines{"CrLfAcrossTheBuffer", kLong + "\r\nz", {kLong, "z"}},
                       Lines{"LineLongerThanTheBuffer", kLong + kLong + "\r", {kLong + kLong}}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 TEST(LineWriter, EndsEveryLineWithCrLfAndReplacesTheFile) {
     TempFolder folder;

@@ -201,8 +201,8 @@ TEST_P(Harness, FailsProgramsThatWouldMisbehave) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModels, Harness, ::testing::Values(Model::TI83, Model::TI83Plus),
-                         [](const auto& info) {
-                             return info.param == Model::TI83 ? "TI83" : "TI83Plus";
+                         [](const auto& row) {
+                             return row.param == Model::TI83 ? "TI83" : "TI83Plus";
                          });
 
 TEST(Harness83Plus, RefusesCodeAtOrAboveC000AndDirectRomCalls) {

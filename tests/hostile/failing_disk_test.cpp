@@ -87,7 +87,7 @@ class FullDisk : public ::testing::TestWithParam<DiskKind> {
 INSTANTIATE_TEST_SUITE_P(Disks, FullDisk,
                          ::testing::Values(DiskKind{"Tmpfs", true},
                                            DiskKind{"FileSizeLimit", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_P(FullDisk, ASaveThatDoesNotFitLeavesThePreviousDocumentWhole) {
     const std::string path = (disk() / "story.txt").string();

@@ -127,7 +127,7 @@ const Row kRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, SendCommandTest, testing::ValuesIn(kRows),
-                         [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<Row>& row) { return row.param.name; });
 
 } // namespace
 } // namespace corvane

@@ -124,7 +124,7 @@ TEST_P(SendTest, StandInReceivesOrSaysWhy) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SendTest, testing::ValuesIn(kRows),
-                         [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<Row>& row) { return row.param.name; });
 
 // The library does not look at the cancel flag while it waits for an answer; a cancel then
 // still ends the send as cancelled, not as a calculator that did not answer.

@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "Hello world\r\nLine two\r\nBye\r\n"},
                       Text{"TooWideForTheScreen", std::string(23, 'm') + "\r\nok",
                            std::string(15, 'm') + "\r\n" + std::string(8, 'm') + "\r\nok\r\n"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 struct Split {
     const char* name;
@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
         Split{"ControlBytesAreQuestionMarks", std::string(23, '\x01'), {23}},
         // A tab is drawn as a typed space: two pixels, not one.
         Split{"TabsAreAsWideAsTypedSpaces", std::string(15, 'm') + "i\t\t", {17, 1}}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 struct WholeText {
     const char* name;
@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WholeText{"Fox",
                                 "The quick brown fox jumps over\r\n" + std::string(16, 'm'),
                                 {"The quick brown fox jum", "ps over", std::string(15, 'm'), "m"}}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 TEST(Layout, AddsToTheLineCountItIsGiven) {
     TempFolder folder;
@@ -245,7 +245,7 @@ INSTANTIATE_TEST_SUITE_P(Files, LayoutShortFile,
                          ::testing::Values(ShortFile{"Empty", ""}, ShortFile{"OneLine", "P\r\n"},
                                            ShortFile{"HeaderOnly", "P\r\nc\r\n"},
                                            ShortFile{"HeaderWithoutLastBreak", "P\r\nc"}),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& row) { return row.param.name; });
 
 TEST(Layout, MissingDocumentFailsNamingIt) {
     TempFolder folder;

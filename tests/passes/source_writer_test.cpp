@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Documents, SourceGolden,
                                                   "worked_example.z80"},
                                            Golden{"TwelveLines", twelveLines(),
                                                   "twelve_lines.z80"}),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& row) { return row.param.name; });
 
 TEST(HeaderTemplate, GivesTheTi83PlusTokenInHex) {
     EXPECT_THAT(std::string(kHeaderTemplate), HasSubstr("\r\n        .db     $BB,$6D\r\n"));
@@ -243,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DataLine{"OnlyAQuote", "\"", "    .db 34,0"},
                       DataLine{"QuoteCannotEndTheString", "\", 0 \\ halt \\ .db \"",
                                "    .db 34,\",  0  \\  halt  \\  .db  \",34,0"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 struct Title {
     const char* name;
@@ -269,7 +269,7 @@ INSTANTIATE_TEST_SUITE_P(
                             " .db \"" + std::string(30, 'N') + "\",0"},
                       Title{"Backslash", "a\\b", " .db \"a\\b\",0"},
                       Title{"Quotes", "\"Q\" x", " .db 34,\"Q\",34,\" x\",0"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 // Events: once at the start of each full screen, then once before each data line; the
 // screen count is known before any of them.

@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                 u"\u03B1\u03B2\u03B3\u03B4\u03B5\u03B6\u03B7\u03B8\u03B9\u03BA\u03BB\u03BC\u03BD",
                 "13 characters show as ? on the calculator: \u03B1 \u03B2 \u03B3 \u03B4 \u03B5 "
                 "\u03B6 \u03B7 \u03B8 \u03B9 \u03BA \u03BB \u03BC \u2026"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 } // namespace
 } // namespace corvane

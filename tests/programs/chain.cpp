@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <sys/wait.h>
 
 namespace corvane::programs {
@@ -20,7 +20,9 @@ std::optional<std::string> readIfThere(const fs::path& path) {
     if (!in) {
         return std::nullopt;
     }
-    return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 std::string quoted(const fs::path& path) {

@@ -91,8 +91,8 @@ TEST_P(IonInclude, MapsEveryByteOfStringsAsTheEditorDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModels, IonInclude, ::testing::Values(Model::TI83, Model::TI83Plus),
-                         [](const auto& info) {
-                             return info.param == Model::TI83 ? "TI83" : "TI83Plus";
+                         [](const auto& row) {
+                             return row.param == Model::TI83 ? "TI83" : "TI83Plus";
                          });
 
 } // namespace

@@ -181,7 +181,7 @@ const Document kDocuments[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Documents, WholeChain, ::testing::ValuesIn(kDocuments),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& row) { return row.param.name; });
 
 // Windows-1252 text from UTF-8 source text: the characters used here (U+0000 to U+00FF)
 // have the same value in both.
@@ -223,7 +223,7 @@ const Document kLanguages[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Languages, WholeChain, ::testing::ValuesIn(kLanguages),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& row) { return row.param.name; });
 
 TEST(CalculatorLimit, CodeReachingC000IsRefusedForTheTI83PlusOnly) {
     // About twelve bytes of code per line: a thousand lines reach past C000h.

@@ -1,7 +1,7 @@
 #include "files.h"
 
 #include <fstream>
-#include <iterator>
+#include <sstream>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -11,7 +11,11 @@ namespace corvane::test {
 
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream bytes;
+    if (in) {
+        bytes << in.rdbuf();
+    }
+    return bytes.str();
 }
 
 bool writeFile(const std::filesystem::path& path, std::string_view bytes) {

@@ -9,7 +9,7 @@ namespace corvane::test {
 // does only on POSIX (on Windows its native string is wide).
 struct FolderPath : std::filesystem::path {
     FolderPath() = default;
-    FolderPath(std::filesystem::path path) : std::filesystem::path(std::move(path)) {}
+    FolderPath(std::filesystem::path folder) : std::filesystem::path(std::move(folder)) {}
     operator std::string() const { return string(); }
 };
 

@@ -163,6 +163,38 @@ class CompileCommandTest : public QObject {
         QVERIFY(noHourglass(*w.window));
     }
 
+    // Compile as TI-BASIC saves, runs no tool chain, and delivers both programs beside the
+    // document, or says why not and delivers none.
+    void compileAsBasic_data() {
+        QTest::addColumn<QString>("calculatorName");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("delivers") << QStringLiteral("story") << QString();
+        QTest::newRow("invalid name")
+            << QStringLiteral("my prog") << QStringLiteral("1 to 8 letters A-Z or digits 0-9");
+    }
+
+    void compileAsBasic() {
+        QFETCH(QString, calculatorName);
+        QFETCH(QString, said);
+        Folders f;
+        Window w(f.app);
+        typeDocument(w);
+        w.line(corvane::objectName::kCalculatorFileName)->setText(calculatorName);
+        w.dialog->answers.push_back(f.workFile("story.txt"));
+        const BusyWatch watch(w);
+        w.window->compileAsBasic();
+        QCOMPARE(watch.looksWithoutHourglass, 0);
+        verifyUsable(w);
+        const bool delivered = said.isEmpty();
+        QCOMPARE(QFileInfo::exists(f.workFile("story-ce.8xp")), delivered);
+        QCOMPARE(QFileInfo::exists(f.workFile("story-84.8xp")), delivered);
+        QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
+        QCOMPARE(w.warnings.size(), delivered ? 0 : 1);
+        if (!delivered) {
+            QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
+        }
+    }
+
     // Ctrl+F9 asks for the part size first: a cancel builds nothing, an answer builds reader
     // programs under the same names as F9's, the size offered next time.
     void compileAsReaderAsksThePartSize() {

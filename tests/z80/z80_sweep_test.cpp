@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SweepPage{"fd", {0xFD}, false, {}, 252},
                       SweepPage{"ddcb", {0xDD, 0xCB}, true, indexedBitDuplicates(), 200},
                       SweepPage{"fdcb", {0xFD, 0xCB}, true, indexedBitDuplicates(), 200}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace corvane::z80::test

@@ -242,7 +242,7 @@ INSTANTIATE_TEST_SUITE_P(Z80, OpcodePage,
                                            Page{"ed", &kEdPage}, Page{"dd", &kDdPage},
                                            Page{"fd", &kFdPage}, Page{"ddcb", &kDdcbPage},
                                            Page{"fdcb", &kFdcbPage}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // The ways source is written: letter case, spaces, expressions, symbols, the two-operand
 // spelling of the 8-bit operations, parentheses that do or do not make an operand indirect.
