@@ -46,6 +46,8 @@ namespace {
 // The client area the controls are laid out for, below the menu bar.
 constexpr int kClientWidthTwips = 5385;
 constexpr int kClientHeightTwips = 4740;
+// The status line under the controls, by which the window is taller.
+constexpr int kStatusLineTwips = 285;
 
 void showWarningBox(const QString& message, const QString& details) {
     // No parent: the main window may be disabled by a busy command, and a dialog owned by a
@@ -119,7 +121,7 @@ MainWindow::MainWindow(std::unique_ptr<FileDialog> dialog, const QString& appFol
     createControls();
     createMenus();
     setFixedSize(twips(kClientWidthTwips),
-                 twips(kClientHeightTwips) + menuBar()->sizeHint().height());
+                 twips(kClientHeightTwips + kStatusLineTwips) + menuBar()->sizeHint().height());
     workingFolder_ = appFolder;
     setLinkServices({});
     setAcceptDrops(true);
@@ -157,7 +159,7 @@ void MainWindow::createControls() {
                    Qt::WindowCloseButtonHint);
 
     auto* client = new QWidget(this);
-    client->setFixedSize(twips(kClientWidthTwips), twips(kClientHeightTwips));
+    client->setFixedSize(twips(kClientWidthTwips), twips(kClientHeightTwips + kStatusLineTwips));
     // The labels' captions were measured for a small dialog font; at the desktop's usual
     // size the longest ones would be cut.
     QFont dialogFont = client->font();
@@ -222,6 +224,8 @@ void MainWindow::createControls() {
           {3240, 2520, 2055, 255})
         ->setFont(narrowFont);
     result(programSizeField_, objectName::kProgramSize, {3240, 2760, 2055, 285});
+    statusLine_ = label(objectName::kStatusLine, QString(),
+                        {60, kClientHeightTwips, kClientWidthTwips - 120, kStatusLineTwips});
 
     QWidget::setTabOrder(textEdit_, screenCountField_);
     QWidget::setTabOrder(screenCountField_, textSizeField_);
@@ -233,11 +237,14 @@ void MainWindow::createControls() {
     // Connected last, so that setting up the box does not count as a change of its text.
     connect(textEdit_->document(), &QTextDocument::contentsChanged, this,
             &MainWindow::updateTextSize);
+    connect(textEdit_->document(), &QTextDocument::contentsChanged, this,
+            [this] { programsCurrent_ = false; });
     connect(textEdit_->document(), &QTextDocument::modificationChanged, this,
             &MainWindow::updateModified);
     for (QLineEdit* name : {programNameEdit_, calculatorNameEdit_}) {
         connect(name, &QLineEdit::textEdited, this, [this] {
             namesEdited_ = true;
+            programsCurrent_ = false;
             updateModified();
         });
     }
@@ -277,6 +284,8 @@ void MainWindow::createMenus() {
                [this] { preview(); });
     addCommand(compileMenu, objectName::kSendAction, tr("&Send to calculator…"),
                QKeySequence(Qt::SHIFT | Qt::Key_F9), [this] { sendToCalculator(); });
+    addCommand(compileMenu, objectName::kSendFileAction, tr("Send a &file…"), {},
+               [this] { sendFile(); });
 
     QMenu* helpMenu = menuBar()->addMenu(tr("&?"));
     helpMenu->setObjectName(QLatin1String(objectName::kHelpMenu));
@@ -342,7 +351,11 @@ bool MainWindow::maybeSave() {
 //            cancelled changes none of them.
 //   Save     none.
 void MainWindow::setCurrentFile(const QString& path, FileUse use) {
+    if (documentPath_ != path || use != FileUse::Document) {
+        programsCurrent_ = false;
+    }
     documentPath_ = use == FileUse::Document ? path : QString();
+    updateCaption();
     if (use == FileUse::None) {
         return;
     }
@@ -357,7 +370,38 @@ void MainWindow::setCurrentFile(const QString& path, FileUse use) {
 void MainWindow::clearBuildResults() {
     screenCountField_->clear();
     programSizeField_->clear();
+    showStatus({});
+    programsCurrent_ = false;
 }
+
+void MainWindow::showStatus(const QString& text) {
+    statusLine_->setText(text);
+    statusLine_->setToolTip(text);
+}
+
+// As Qt's own application example names its document: "story.txt[*] - Corvane".
+void MainWindow::updateCaption() {
+    setWindowTitle(documentPath_.isEmpty()
+                       ? tr("Corvane[*]")
+                       : tr("%1[*] - Corvane").arg(QFileInfo(documentPath_).fileName()));
+}
+
+namespace {
+
+// A folder as the user knows it: the home folder as "~".
+QString shortFolder(const QString& path) {
+    const QString folder = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
+    const QString home = QDir::toNativeSeparators(QDir::homePath());
+    if (folder == home) {
+        return QStringLiteral("~");
+    }
+    if (folder.startsWith(home + QDir::separator())) {
+        return QStringLiteral("~") + folder.mid(home.size());
+    }
+    return folder;
+}
+
+} // namespace
 
 void MainWindow::newFile() {
     if (!maybeSave()) {
@@ -604,7 +648,13 @@ bool MainWindow::reportSave(const QString& error) {
     if (error.isEmpty()) {
         return true;
     }
-    warn_(tr("The document was not saved; its text is still in the window.\n\n%1").arg(error), {});
+    // During Compile for ion the user learns why the build did not happen, and the way out.
+    const QString why =
+        building_ ? tr("Compile for ion was cancelled because the document was not saved; its "
+                       "text is still in the window. Use Save As to save it in a folder you can "
+                       "write to, then compile again.\n\n%1")
+                  : tr("The document was not saved; its text is still in the window.\n\n%1");
+    warn_(why.arg(error), {});
     return false;
 }
 
@@ -679,6 +729,10 @@ void MainWindow::buildPrograms(ProgramKind kind) {
         buildAfterSend_ = kind;
         return;
     }
+    makePrograms(kind);
+}
+
+bool MainWindow::makePrograms(ProgramKind kind) {
     const AtScopeEnd closeIfAsked([this] {
         if (std::exchange(closeAfterBuild_, false)) {
             close();
@@ -694,7 +748,8 @@ void MainWindow::buildPrograms(ProgramKind kind) {
         // The build works on the document as saved; a save that failed or was cancelled
         // has already said so, and nothing of the build happens.
         if (!save()) {
-            return;
+            showStatus(tr("Compile for ion was cancelled: the document was not saved."));
+            return false;
         }
         failure = prepareToolChain_ ? prepareToolChain_() : QString();
         if (failure.isEmpty()) {
@@ -710,9 +765,12 @@ void MainWindow::buildPrograms(ProgramKind kind) {
                                           },
                                           *clock_, *launcher_};
             const BuildOutcome outcome = runBuild(request, with);
+            QStringList names;
             for (const DeliveredProgram& program : outcome.delivered) {
+                const QString path = fromLibraryMessage(program.path);
                 (program.model == CalculatorModel::TI83 ? deliveredTi83_ : deliveredTi83Plus_) =
-                    fromLibraryMessage(program.path);
+                    path;
+                names << QFileInfo(path).fileName();
             }
             // A text in parts gives several programs: Send asks which one to send.
             if (outcome.delivered.size() > kModels.size()) {
@@ -724,12 +782,32 @@ void MainWindow::buildPrograms(ProgramKind kind) {
             }
             failure = fromLibraryMessage(outcome.message);
             details = fromLibraryMessage(outcome.details);
+            if (failure.isEmpty() && !outcome.delivered.empty()) {
+                QString status =
+                    tr("%1 saved in %2")
+                        .arg(names.join(tr(" and ")),
+                             shortFolder(fromLibraryMessage(outcome.delivered.front().path)));
+                const std::string unshown = unshownCharactersWarning(unshownCharacters(
+                    (programNameEdit_->text() + QLatin1Char('\n') + textEdit_->text())
+                        .toStdU16String(),
+                    ionProgramCanShow));
+                if (!unshown.empty()) {
+                    status += QStringLiteral(". ") + QString::fromStdString(unshown);
+                }
+                showStatus(status);
+                programsCurrent_ = !isWindowModified();
+            }
         }
     }
     // Shown once the window is usable again, so that nothing waits behind the message.
     if (!failure.isEmpty()) {
+        programSizeField_->clear();
+        programsCurrent_ = false;
+        showStatus(tr("No program was made."));
         warn_(failure, details);
+        return false;
     }
+    return programsCurrent_;
 }
 
 void MainWindow::compileAsBasic() {
@@ -795,7 +873,20 @@ void MainWindow::preview() {
 }
 
 void MainWindow::sendToCalculator() {
+    if (sending()) {
+        return;
+    }
+    if (!programsCurrent_ && !makePrograms(ProgramKind::IonProgram)) {
+        return;
+    }
     sender_->send(deliveredTi83_, deliveredTi83Plus_, *fileDialog_, workingFolder_);
+}
+
+void MainWindow::sendFile() {
+    if (sending()) {
+        return;
+    }
+    sender_->send({}, {}, *fileDialog_, workingFolder_);
 }
 
 void MainWindow::afterSend() {

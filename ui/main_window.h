@@ -19,6 +19,7 @@ class QAction;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
+class QLabel;
 class QLineEdit;
 class QMenu;
 
@@ -100,8 +101,11 @@ class MainWindow final : public QMainWindow {
     void compileAsReader();
     // Preview: opens the window that shows the calculator's screens beside this one.
     void preview();
-    // Send to calculator: the programs delivered last, or a program file the user picks.
+    // Send to calculator: this document's program, built first as Compile for ion does when
+    // the document changed since its last build in this window or was never built here.
     void sendToCalculator();
+    // Send a file: any program file the user picks.
+    void sendFile();
     void about();
 
   protected:
@@ -135,6 +139,10 @@ class MainWindow final : public QMainWindow {
     void showAsSaved();
     void markUnmodified();
     void clearBuildResults();
+    // A build's steps; true when its programs were delivered.
+    bool makePrograms(ProgramKind kind);
+    void showStatus(const QString& text);
+    void updateCaption();
 
     std::unique_ptr<FileDialog> fileDialog_;
     QString appFolder_;
@@ -179,7 +187,11 @@ class MainWindow final : public QMainWindow {
     QLineEdit* screenCountField_ = nullptr;
     QLineEdit* textSizeField_ = nullptr;
     QLineEdit* programSizeField_ = nullptr;
+    QLabel* statusLine_ = nullptr;
     PreviewWindow* preview_ = nullptr;
+    // The delivered programs are those of the document as it stands: built in this window
+    // since its last change, new, open or import.
+    bool programsCurrent_ = false;
 };
 
 } // namespace corvane

@@ -12,6 +12,7 @@ inline constexpr char kCalculatorFileName[] = "TxtNomFic";
 inline constexpr char kScreenCount[] = "TxtNbEcran";
 inline constexpr char kTextSize[] = "TxtTailleTexte";
 inline constexpr char kProgramSize[] = "txtTailleFichier";
+inline constexpr char kStatusLine[] = "lblStatus";
 
 inline constexpr char kScreenCountLabel[] = "Label1";
 inline constexpr char kTextSizeLabel[] = "Label2";
@@ -36,6 +37,7 @@ inline constexpr char kCompileBasicAction[] = "compileBasicAction";
 inline constexpr char kCompileReaderAction[] = "mnuCompileReader";
 inline constexpr char kPreviewAction[] = "MnuPreview";
 inline constexpr char kSendAction[] = "mnuSendToCalculator";
+inline constexpr char kSendFileAction[] = "mnuSendFile";
 
 inline constexpr char kHelpMenu[] = "Mnuaide";
 inline constexpr char kAboutAction[] = "MunAproposde";

@@ -160,8 +160,8 @@ TEST_P(BasicRunTest, EveryWindows1252CharacterShowsAsPlanned) {
 
 INSTANTIATE_TEST_SUITE_P(HomeScreens, BasicRunTest,
                          ::testing::Values(kColourHomeScreen, kMonochromeHomeScreen),
-                         [](const auto& info) {
-                             return std::string(info.param.rows == 10 ? "Colour" : "Monochrome");
+                         [](const auto& row) {
+                             return std::string(row.param.rows == 10 ? "Colour" : "Monochrome");
                          });
 
 TEST(BasicParts, LongTextSplitsWithinTheSizeEveryLineOnceInOrder) {

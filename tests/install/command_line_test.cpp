@@ -106,7 +106,29 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
          "",
          "in/long\\.txt: it is not a Corvane document as it stands: its first line has 21 "
          "characters, more than the 20 its field holds\n"},
-        {"UTF-8 text", {"--compile", "in/utf8.txt"}, 1, "", "in/utf8\\.txt: it is UTF-8 text[^]*"},
+        // UTF-8 is read as Open reads it and built from the code page, the file unchanged.
+        {"UTF-8 text",
+         {"--compile", "in/utf8.txt"},
+         0,
+         "/.*/in/utf8\\.83p: \\d+ bytes\n/.*/in/utf8\\.8xp: \\d+ bytes\n",
+         ""},
+        {"UTF-8 text the code page cannot hold",
+         {"--compile", "in/greek.txt"},
+         1,
+         "",
+         "in/greek\\.txt: it is UTF-8 text, and a Corvane document cannot store these "
+         "characters: \u03B1 \u03B2\\. [^]*"},
+        {"characters the calculator shows as ?",
+         {"--compile", "in/signs.txt"},
+         0,
+         "[^]*signs\\.8xp: \\d+ bytes\n",
+         "in/signs\\.txt: warning: 2 characters show as \\? on the calculator: \u2122 \u00A9\n"},
+        {"two documents delivering the same programs",
+         {"--compile", "in/story.txt", "in/b/story.txt", "--output", "out"},
+         1,
+         "/.*/out/story\\.83p: \\d+ bytes\n/.*/out/story\\.8xp: \\d+ bytes\n",
+         "in/b/story\\.txt: its programs would replace those that in/story\\.txt had delivered "
+         "in this call; nothing was built[^]*"},
         {"a reader",
          {"--compile", "--reader", "in/story.txt"},
          0,
@@ -185,6 +207,10 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
         writeFile(root.file("in/.txt"), "Short\r\nshort\r\nText\r\n");
         writeFile(root.file("in/long.txt"), std::string(21, 'L') + "\r\nlong\r\nText\r\n");
         writeFile(root.file("in/utf8.txt"), "Caf\xC3\xA9\r\ncafe\r\nText\r\n");
+        writeFile(root.file("in/greek.txt"), "Greek\r\ngreek\r\n\xCE\xB1\xCE\xB2\xCE\xB1\r\n");
+        writeFile(root.file("in/signs.txt"), "Signs\r\nsigns\r\nBrand\x99 \xA9 \x93ok\x94\r\n");
+        std::filesystem::create_directories(root.path() / "in/b");
+        writeFile(root.file("in/b/story.txt"), document);
         std::string longStory = "Long story\r\nlong\r\n";
         for (int line = 0; line < 200; ++line) {
             longStory += "A line of a longer story\r\n";
@@ -198,11 +224,13 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
         EXPECT_TRUE(std::regex_match(result.out, std::regex(form.out))) << result.out;
         EXPECT_TRUE(std::regex_match(result.err, std::regex(form.err))) << result.err;
         EXPECT_EQ(readFile(root.file("in/story.txt")), document) << "--compile never saves";
+        EXPECT_EQ(readFile(root.file("in/utf8.txt")), "Caf\xC3\xA9\r\ncafe\r\nText\r\n");
         if (form.status == 0 && form.arguments.size() > 1 && form.arguments[1] != "--basic" &&
             form.arguments[1] != "--reader") {
             const std::string folder = form.arguments.size() == 4 ? "out" : "in";
-            EXPECT_EQ(result.out, delivered(root.file(folder + "/story.83p")) +
-                                      delivered(root.file(folder + "/story.8xp")));
+            const std::string name = std::filesystem::path(form.arguments[1]).stem().string();
+            EXPECT_EQ(result.out, delivered(root.file(folder + "/" + name + ".83p")) +
+                                      delivered(root.file(folder + "/" + name + ".8xp")));
         }
     }
 }

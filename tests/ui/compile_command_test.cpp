@@ -4,7 +4,9 @@
 
 #include "compile_fixture.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTimer>
 #include <fcntl.h>
 #include <unistd.h>
@@ -103,11 +105,20 @@ class CompileCommandTest : public QObject {
             QCOMPARE(w.warnings, QStringList());
             QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(),
                      QString::number(QFileInfo(program).size()));
+            // Where the programs went, and which document this window holds.
+            QCOMPARE(w.window->findChild<QLabel*>(QLatin1String(corvane::objectName::kStatusLine))
+                         ->text(),
+                     QStringLiteral("story.83p and story.8xp saved in %1")
+                         .arg(QDir::toNativeSeparators(QFileInfo(program).absolutePath())));
+            QCOMPARE(w.window->windowTitle(), QStringLiteral("story.txt[*] - Corvane"));
         } else {
             QCOMPARE(w.warnings.size(), 1);
             QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
-            QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(),
-                     QStringLiteral("earlier size"));
+            // A failed build clears the size of programs it did not make, and says so.
+            QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(), QString());
+            QCOMPARE(w.window->findChild<QLabel*>(QLatin1String(corvane::objectName::kStatusLine))
+                         ->text(),
+                     QStringLiteral("No program was made."));
         }
     }
 

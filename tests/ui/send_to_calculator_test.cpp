@@ -80,8 +80,9 @@ class SendToCalculatorTest : public QObject {
         test::StandIn calculator(standIn.toStdString(), 4);
         QVERIFY(calculator.ready());
 
-        QTest::keySequence(w.text(), QKeySequence(Qt::SHIFT | Qt::Key_F9));
-        // Nothing delivered yet: the program is asked for, with the programs' filter.
+        w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kSendFileAction))
+            ->trigger();
+        // Send a file asks for the program, with the programs' filter.
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
         QCOMPARE(w.dialog->shown[0].title, QStringLiteral("Send a program to the calculator"));
         QCOMPARE(w.dialog->shown[0].filter, QStringLiteral("Calculator programs (*.83p *.8xp)"));
@@ -118,7 +119,7 @@ class SendToCalculatorTest : public QObject {
             // and takes effect with the program's first bytes.
             test::StandIn calculator("slow", 4);
             QVERIFY(calculator.ready());
-            w.window->sendToCalculator();
+            w.window->sendFile();
             QVERIFY(w.window->sending());
             QProgressDialog* progress = progressOf(w);
             QVERIFY(progress != nullptr);
@@ -146,7 +147,7 @@ class SendToCalculatorTest : public QObject {
         test::StandIn calculator("store", 4);
         QVERIFY(calculator.ready());
         w.dialog->answers.push_back(program);
-        w.window->sendToCalculator();
+        w.window->sendFile();
         waitForTheEnd(w);
         QCOMPARE(calculator.finish().size(), std::size_t{1});
         QCOMPARE(chooserCalls, 1);
@@ -176,6 +177,34 @@ class SendToCalculatorTest : public QObject {
         QCOMPARE(stored.size(), std::size_t{1});
         QCOMPARE(stored[0].name, "STORY");
         QCOMPARE(stored[0].type, int{tifile::kProtectedProgramType});
+    }
+
+    // After F9 on one document and Open of another, Send builds the open one first and sends
+    // its program, not the one built before.
+    void sendsTheOpenDocumentsProgram() {
+        Folders folders;
+        Window w(folders.app);
+        useFastClock(w);
+        typeDocument(w);
+        w.dialog->answers.push_back(folders.workFile("story.txt"));
+        QTest::keySequence(w.text(), QKeySequence(Qt::Key_F9));
+        QCOMPARE(w.warnings, QStringList());
+        const QString other = folders.workFile("other.txt");
+        QVERIFY(writeFile(other, QByteArray("Other\r\nother\r\nAnother text\r\n")));
+        w.open(other);
+
+        int chooserCalls = 0;
+        w.window->setLinkServices(virtualLink(CalculatorModel::TI83, chooserCalls));
+        test::StandIn calculator("store", 4);
+        QVERIFY(calculator.ready());
+        QTest::keySequence(w.text(), QKeySequence(Qt::SHIFT | Qt::Key_F9));
+        waitForTheEnd(w);
+        const std::vector<test::Stored> stored = calculator.finish();
+
+        QVERIFY2(w.warnings.isEmpty(), qPrintable(w.warnings.join(QLatin1Char('\n'))));
+        QVERIFY(QFileInfo::exists(folders.workFile("other.83p")));
+        QCOMPARE(stored.size(), std::size_t{1});
+        QCOMPARE(stored[0].name, "OTHER");
     }
 
     void connectionDialogOffersCablesAndModels() {
