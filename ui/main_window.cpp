@@ -17,6 +17,7 @@
 #include "text_loader.h"
 #include "twips.h"
 #include "unshown_characters.h"
+#include "window_placement.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -31,6 +32,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -38,6 +42,7 @@
 #include <QValidator>
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace corvane {
 
@@ -110,6 +115,52 @@ class FlagScope {
     bool& flag_;
 };
 
+// Where the fields column starts: the controls from here on stay at the window's right.
+constexpr int kFieldsColumnTwips = 3240;
+
+// The window's client area: at its opening size every control stands where it was placed;
+// a larger window gives the extra room to the text box, keeps the fields column at the right
+// and the status line at the bottom.
+class StretchingClient final : public QWidget {
+  public:
+    StretchingClient(QSize opening, QWidget* parent) : QWidget(parent), opening_(opening) {
+        setMinimumSize(opening);
+    }
+
+    // Notes every control's place at the opening size.
+    void placed(QWidget* text, QWidget* statusLine, int fieldsColumn) {
+        text_ = text;
+        statusLine_ = statusLine;
+        fieldsColumn_ = fieldsColumn;
+        for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            places_.push_back({control, control->geometry()});
+        }
+    }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        const int wider = std::max(0, width() - opening_.width());
+        const int taller = std::max(0, height() - opening_.height());
+        for (const auto& [control, place] : places_) {
+            if (control == text_) {
+                control->setGeometry(place.adjusted(0, 0, wider, taller));
+            } else if (control == statusLine_) {
+                control->setGeometry(place.translated(0, taller).adjusted(0, 0, wider, 0));
+            } else if (place.x() >= fieldsColumn_) {
+                control->setGeometry(place.translated(wider, 0));
+            }
+        }
+    }
+
+  private:
+    QSize opening_;
+    QWidget* text_ = nullptr;
+    QWidget* statusLine_ = nullptr;
+    int fieldsColumn_ = 0;
+    std::vector<std::pair<QWidget*, QRect>> places_;
+};
+
 } // namespace
 
 MainWindow::MainWindow(std::unique_ptr<FileDialog> dialog, const QString& appFolder,
@@ -120,8 +171,26 @@ MainWindow::MainWindow(std::unique_ptr<FileDialog> dialog, const QString& appFol
       processEvents_(pendingEventsProcessor()), busy_(*this) {
     createControls();
     createMenus();
-    setFixedSize(twips(kClientWidthTwips),
-                 twips(kClientHeightTwips + kStatusLineTwips) + menuBar()->sizeHint().height());
+    // Opens at the size its controls were placed for, which is also the smallest it goes.
+    const QSize opening(twips(kClientWidthTwips), twips(kClientHeightTwips + kStatusLineTwips) +
+                                                      menuBar()->sizeHint().height());
+    setMinimumSize(opening);
+    resize(opening);
+    // Read once: windows this one opens are told their own place.
+    if (const QList<QByteArray> at = qgetenv(kPositionVariable).split(','); at.size() == 2) {
+        move(at[0].toInt(), at[1].toInt());
+    }
+    qunsetenv(kPositionVariable);
+    openWindow_ = [](const QString& path, QPoint at) {
+        QProcess process;
+        process.setProgram(QCoreApplication::applicationFilePath());
+        process.setArguments({path});
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(kPositionVariable),
+                           QStringLiteral("%1,%2").arg(at.x()).arg(at.y()));
+        process.setProcessEnvironment(environment);
+        process.startDetached();
+    };
     workingFolder_ = appFolder;
     setLinkServices({});
     setAcceptDrops(true);
@@ -153,13 +222,8 @@ void MainWindow::createControls() {
     setObjectName(QLatin1String(objectName::kMainWindow));
     setWindowTitle(tr("Corvane[*]"));
     setWindowIcon(programIcon());
-    // A fixed border with minimise and close only: the window cannot be resized or maximised.
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-
-    auto* client = new QWidget(this);
-    client->setFixedSize(twips(kClientWidthTwips), twips(kClientHeightTwips + kStatusLineTwips));
+    auto* client = new StretchingClient(
+        QSize(twips(kClientWidthTwips), twips(kClientHeightTwips + kStatusLineTwips)), this);
     // The labels' captions were measured for a small dialog font; at the desktop's usual
     // size the longest ones would be cut.
     QFont dialogFont = client->font();
@@ -206,7 +270,8 @@ void MainWindow::createControls() {
     textEdit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     textEdit_->setTabChangesFocus(true);
 
-    label(objectName::kProgramNameLabel, tr("Name (for ion) :"), {3240, 0, 2055, 255});
+    label(objectName::kProgramNameLabel, tr("Name (for ion) :"),
+          {kFieldsColumnTwips, 0, 2055, 255});
     line(programNameEdit_, objectName::kProgramName, "Notitle", {3240, 240, 2055, 285});
     programNameEdit_->setMaxLength(static_cast<int>(kProgramNameLimit));
     programNameEdit_->setValidator(new SingleLineValidator(programNameEdit_));
@@ -226,6 +291,7 @@ void MainWindow::createControls() {
     result(programSizeField_, objectName::kProgramSize, {3240, 2760, 2055, 285});
     statusLine_ = label(objectName::kStatusLine, QString(),
                         {60, kClientHeightTwips, kClientWidthTwips - 120, kStatusLineTwips});
+    client->placed(textEdit_, statusLine_, twips(kFieldsColumnTwips));
 
     QWidget::setTabOrder(textEdit_, screenCountField_);
     QWidget::setTabOrder(screenCountField_, textSizeField_);
@@ -464,7 +530,26 @@ void MainWindow::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
+    // The first file opens here; each further one in a window of its own, as on the command
+    // line, each a step further down and to the right.
     openFile(urls.constFirst().toLocalFile());
+    QRect frame = frameGeometry();
+    for (const QUrl& url : urls.mid(1)) {
+        if (url.isLocalFile()) {
+            frame.moveTopLeft(positionAfter(frame));
+            openWindow_(url.toLocalFile(), frame.topLeft());
+        }
+    }
+}
+
+QPoint MainWindow::furtherWindowPosition() const {
+    return positionAfter(frameGeometry());
+}
+
+QPoint MainWindow::positionAfter(QRect frame) const {
+    // A title bar's height, so that the title of the window under it stays in sight.
+    return cascadedFrom(frame, std::max(32, frameGeometry().height() - geometry().height()),
+                        screen()->availableGeometry());
 }
 
 void MainWindow::readIntoWindow(const QString& path, FileKind kind) {
@@ -511,6 +596,8 @@ void MainWindow::readIntoWindow(const QString& path, FileKind kind) {
         if (outcome.ok) {
             text.dropFinalLineBreak();
         }
+        // The preview follows the cursor: a text just read is seen from its first screen.
+        textEdit_->moveCursor(QTextCursor::Start);
     }
     markUnmodified();
 
@@ -686,6 +773,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (about_) {
         about_->close();
     }
+    // The preview shows this window's text; it goes with it.
+    if (preview_ != nullptr) {
+        preview_->close();
+    }
     event->accept();
 }
 
@@ -856,20 +947,37 @@ void MainWindow::compileAsBasic() {
 }
 
 void MainWindow::preview() {
+    if (preview_ != nullptr && preview_->isVisible()) {
+        preview_->close();
+        return;
+    }
     if (preview_ == nullptr) {
-        preview_ = new PreviewWindow({textEdit_, programNameEdit_, calculatorNameEdit_}, this);
+        preview_ = new PreviewWindow(
+            {textEdit_, programNameEdit_, calculatorNameEdit_, [this] { return workingFolder_; }},
+            this);
         preview_->setReaderPartBytes(readerPartBytes_);
         preview_->resize(preview_->sizeHint());
-        // Beside this window, but kept on the screen when there is no room to its right.
-        const QRect screen = this->screen()->availableGeometry();
-        QRect placed(frameGeometry().topRight() + QPoint(8, 0), preview_->frameGeometry().size());
-        placed.moveRight(std::min(placed.right(), screen.right()));
-        placed.moveLeft(std::max(placed.left(), screen.left()));
-        preview_->move(placed.topLeft());
+        // F5, F9, Save and Quit work from the preview as from this window.
+        for (const char* name : {objectName::kPreviewAction, objectName::kCompileAction,
+                                 objectName::kSaveAction, objectName::kQuitAction}) {
+            preview_->addAction(findChild<QAction*>(QLatin1String(name)));
+        }
+        connect(preview_, &PreviewWindow::screensSaved, this, [this](const QStringList& paths) {
+            const QString folder = shortFolder(paths.constFirst());
+            showStatus(paths.size() == 1
+                           ? tr("1 PNG picture saved in %1").arg(folder)
+                           : tr("%1 PNG pictures saved in %2").arg(paths.size()).arg(folder));
+        });
+        placePreview();
     }
     preview_->show();
     preview_->raise();
     preview_->activateWindow();
+}
+
+void MainWindow::placePreview() {
+    preview_->move(besideWindow(frameGeometry(), preview_->frameGeometry().size(),
+                                screen()->availableGeometry()));
 }
 
 void MainWindow::sendToCalculator() {

@@ -72,6 +72,15 @@ class MainWindow final : public QMainWindow {
     // dropped on the window), after asking about unsaved changes as they do.
     void openFile(const QString& path);
     void importFile(const QString& path);
+    // Opens a file in a window of its own, whose top left corner is at `at`: a new Corvane
+    // process until replaced (tests note what would open).
+    using WindowOpener = std::function<void(const QString& path, QPoint at)>;
+    void setWindowOpener(WindowOpener open) { openWindow_ = std::move(open); }
+    // The environment variable through which a window opened by another learns where to
+    // stand ("x,y"), so that it does not open exactly over the one that opened it.
+    static constexpr char kPositionVariable[] = "CORVANE_WINDOW_POSITION";
+    // Where a further window opens: down and to the right of this one, on the screen.
+    QPoint furtherWindowPosition() const;
     // Replaces the message box that asks questions (tests answer them themselves).
     void setQuestionSink(QuestionSink ask) { ask_ = std::move(ask); }
     // Asks for the reader's part size, offering `current` between `minimum` and `maximum`;
@@ -142,6 +151,8 @@ class MainWindow final : public QMainWindow {
     // A build's steps; true when its programs were delivered.
     bool makePrograms(ProgramKind kind);
     void showStatus(const QString& text);
+    void placePreview();
+    QPoint positionAfter(QRect frame) const;
     void updateCaption();
 
     std::unique_ptr<FileDialog> fileDialog_;
@@ -156,6 +167,7 @@ class MainWindow final : public QMainWindow {
     // The kind a build asked for during a transfer makes once the transfer has ended.
     ProgramKind buildAfterSend_ = ProgramKind::IonProgram;
     std::function<void()> processEvents_;
+    WindowOpener openWindow_;
     BusyIndicator busy_;
     // Set while Open or Import read a file with the window enabled: menu commands wait.
     bool reading_ = false;

@@ -36,8 +36,8 @@ namespace {
 constexpr int kTitleGap = 2;
 constexpr int kViewRows = kGlyphRows + kTitleGap + kScreenHeight;
 
-QString chooseFolderWithQt(QWidget* parent) {
-    return QFileDialog::getExistingDirectory(parent, QStringLiteral("Save screens as PNG"));
+QString chooseFolderWithQt(QWidget* parent, const QString& start) {
+    return QFileDialog::getExistingDirectory(parent, QStringLiteral("Save screens as PNG"), start);
 }
 
 bool confirmWithQt(QWidget* parent, const QString& question) {
@@ -154,6 +154,11 @@ PreviewWindow::PreviewWindow(Sources sources, QWidget* parent)
     auto* models = new QButtonGroup(this);
     models->addButton(ti83Button_);
     models->addButton(ti83PlusButton_);
+    // Escape and Ctrl+W close the preview, as they close a dialog or a document's window.
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this, &QWidget::close);
+    }
     auto* save = new QPushButton(QStringLiteral("Save screens as PNG..."), this);
     save->setObjectName(QStringLiteral("savePng"));
     connect(save, &QPushButton::clicked, this, &PreviewWindow::saveScreens);
@@ -420,19 +425,18 @@ void PreviewWindow::showPage() {
 }
 
 bool PreviewWindow::saveScreens() {
-    const QString folder = chooseFolder_(this);
+    const QString folder =
+        chooseFolder_(this, sources_.documentFolder ? sources_.documentFolder() : QString());
     if (folder.isEmpty()) {
         return false;
     }
     const QString stem = sources_.calculatorFileName->text().isEmpty()
                              ? QStringLiteral("screen")
                              : sources_.calculatorFileName->text();
-    const int digits = static_cast<int>(QString::number(screenCount()).size());
     QStringList paths;
     QStringList existing;
     for (int i = 1; i <= screenCount(); ++i) {
-        paths << QDir(folder).filePath(
-            QStringLiteral("%1-%2.png").arg(stem).arg(i, digits, 10, QLatin1Char('0')));
+        paths << QDir(folder).filePath(QStringLiteral("%1-%2.png").arg(stem).arg(i));
         if (QFileInfo::exists(paths.back())) {
             existing << QFileInfo(paths.back()).fileName();
         }
@@ -460,6 +464,7 @@ bool PreviewWindow::saveScreens() {
             return false;
         }
     }
+    emit screensSaved(paths);
     return true;
 }
 

@@ -35,9 +35,12 @@ class PreviewWindow final : public QWidget {
         const TextBox* text;
         const QLineEdit* programName;
         const QLineEdit* calculatorFileName;
+        // The document's folder, where the choice of a folder for pictures starts.
+        std::function<QString()> documentFolder;
     };
-    // Asks for the folder the pictures go to; an empty answer is a cancel.
-    using FolderChooser = std::function<QString(QWidget* parent)>;
+    // Asks for the folder the pictures go to, starting in the one given; an empty answer is
+    // a cancel.
+    using FolderChooser = std::function<QString(QWidget* parent, const QString& start)>;
     // Asks a yes-or-no question; true for yes.
     using Confirmation = std::function<bool(QWidget* parent, const QString& question)>;
     using WarningSink = std::function<void(const QString& message)>;
@@ -77,10 +80,13 @@ class PreviewWindow final : public QWidget {
     void previousScreen() { showScreen(index_ - 1); }
     void nextScreen() { showScreen(index_ + 1); }
     void lastScreen() { showScreen(screenCount() - 1); }
-    // Save screens as PNG: one picture per screen, at the zoom, in a folder the user chooses.
+    // Save screens as PNG: one picture per screen, at the zoom, in a folder the user chooses,
+    // named after the calculator file name and the screen's number: story-1.png, story-2.png...
     bool saveScreens();
 
   signals:
+    // Every picture of Save screens as PNG was written, to these paths.
+    void screensSaved(const QStringList& paths);
     // The screens were laid out again and the shown one repainted.
     void refreshed();
 

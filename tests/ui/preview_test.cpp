@@ -9,12 +9,15 @@
 #include "screen_picture.h"
 #include "small_font.h"
 #include "window_fixture.h"
+#include "window_placement.h"
 
+#include <QAction>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -195,31 +198,150 @@ class PreviewTest : public QObject {
         QCOMPARE(preview->screenIndex(), 1);
     }
 
+    // The preview closes on its own keys, and the main window's commands work from it.
+    void keysInThePreview_data() {
+        QTest::addColumn<QKeySequence>("key");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("stillShown");
+        using namespace corvane::objectName;
+        QTest::newRow("Escape closes") << QKeySequence(Qt::Key_Escape) << QString() << false;
+        QTest::newRow("Ctrl+W closes") << QKeySequence(Qt::CTRL | Qt::Key_W) << QString() << false;
+        QTest::newRow("F5 closes") << QKeySequence(Qt::Key_F5) << QString(kPreviewAction) << false;
+        QTest::newRow("F9 compiles") << QKeySequence(Qt::Key_F9) << QString(kCompileAction) << true;
+        QTest::newRow("Ctrl+S saves")
+            << QKeySequence(Qt::CTRL | Qt::Key_S) << QString(kSaveAction) << true;
+        QTest::newRow("Ctrl+Q quits")
+            << QKeySequence(Qt::CTRL | Qt::Key_Q) << QString(kQuitAction) << false;
+    }
+
+    void keysInThePreview() {
+        QFETCH(QKeySequence, key);
+        QFETCH(QString, command);
+        QFETCH(bool, stillShown);
+        Window w;
+        PreviewWindow* preview = openPreview(w, QStringLiteral("text"));
+        QVERIFY(preview != nullptr && preview->isVisible());
+        std::unique_ptr<QSignalSpy> ran;
+        if (!command.isEmpty()) {
+            ran = std::make_unique<QSignalSpy>(w.window->findChild<QAction*>(command),
+                                               &QAction::triggered);
+        }
+        QTest::keySequence(preview, key);
+        QCOMPARE(preview->isVisible(), stillShown);
+        if (ran) {
+            QCOMPARE(ran->size(), 1);
+        }
+        if (!preview->isVisible() && w.window->isVisible()) {
+            // F5 in the main window shows it again.
+            QTest::keyClick(w.window.get(), Qt::Key_F5);
+            QVERIFY(preview->isVisible());
+        }
+    }
+
+    // The preview opens beside the main window, covering none of it where the screen has
+    // room on either side, and stays on the screen where it has none.
+    void opensBesideTheMainWindow_data() {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("room on the right") << QRect(0, 0, 360, 380) << QPoint(368, 0);
+        QTest::newRow("room on the left only") << QRect(1500, 50, 360, 380) << QPoint(1092, 50);
+        QTest::newRow("room on neither side") << QRect(300, 0, 1400, 380) << QPoint(1520, 0);
+        QTest::newRow("kept above the bottom") << QRect(0, 900, 360, 380) << QPoint(368, 780);
+    }
+
+    void opensBesideTheMainWindow() {
+        QFETCH(QRect, main);
+        QFETCH(QPoint, expected);
+        const QRect screen(0, 0, 1920, 1080);
+        QCOMPARE(corvane::besideWindow(main, QSize(400, 300), screen), expected);
+        // A real preview, on the tests' screen: beside the window where both fit.
+        Window w;
+        PreviewWindow* preview = openPreview(w, QStringLiteral("text"));
+        QVERIFY(preview != nullptr);
+        const QRect available = w.window->screen()->availableGeometry();
+        const QRect mainFrame = w.window->frameGeometry();
+        QVERIFY(preview->frameGeometry().left() >= available.left());
+        QVERIFY(!preview->frameGeometry().intersects(mainFrame) ||
+                mainFrame.width() + preview->frameGeometry().width() + 16 > available.width());
+    }
+
+    // A text just opened or imported is previewed from its first screen.
+    void aReadTextIsPreviewedFromItsStart_data() {
+        QTest::addColumn<bool>("document");
+        QTest::newRow("Open") << true;
+        QTest::newRow("Import") << false;
+    }
+
+    void aReadTextIsPreviewedFromItsStart() {
+        QFETCH(bool, document);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("story.txt"));
+        QByteArray bytes = document ? "Story\r\nstory\r\n" : "";
+        bytes += numberedLines(40).toLatin1().replace('\n', "\r\n") + "\r\n";
+        QVERIFY(corvane::test::writeFile(path, bytes));
+        Window w;
+        if (document) {
+            w.window->openFile(path);
+        } else {
+            w.window->importFile(path);
+        }
+        QCOMPARE(w.text()->textCursor().position(), 0);
+        QTest::keyClick(w.window.get(), Qt::Key_F5);
+        auto* preview = w.window->findChild<PreviewWindow*>();
+        QVERIFY(preview != nullptr);
+        QVERIFY(preview->screenCount() > 1);
+        QCOMPARE(preview->screenIndex(), 0);
+    }
+
+    // One naming rule for any count: name-1.png ... name-10.png, never padded; the folder
+    // asked for starts in the document's folder; the status line says what was written.
     void savesOnePicturePerScreen() {
         QTemporaryDir folder;
         Window w;
+        const QString imported = folder.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(corvane::test::writeFile(imported, "x\r\n"));
+        w.window->importFile(imported);
         w.line(corvane::objectName::kCalculatorFileName)->setText(QStringLiteral("story"));
-        PreviewWindow* preview = openPreview(w, numberedLines(12));
+        PreviewWindow* preview = openPreview(w, numberedLines(120));
         QVERIFY(preview != nullptr);
+        const int count = preview->screenCount();
+        QVERIFY(count >= 10);
         QStringList questions;
+        QStringList starts;
         bool replace = false;
         QStringList warnings;
-        preview->setDialogs([&](QWidget*) { return folder.path(); },
-                            [&](QWidget*, const QString& question) {
-                                questions << question;
-                                return replace;
-                            },
-                            [&](const QString& message) { warnings << message; });
+        preview->setDialogs(
+            [&](QWidget*, const QString& start) {
+                starts << start;
+                return folder.path();
+            },
+            [&](QWidget*, const QString& question) {
+                questions << question;
+                return replace;
+            },
+            [&](const QString& message) { warnings << message; });
         QVERIFY(preview->saveScreens());
+        QCOMPARE(QDir(starts.value(0)), QDir(folder.path()));
         const QDir saved(folder.path());
-        QCOMPARE(saved.entryList(QDir::Files), (QStringList{"story-1.png", "story-2.png"}));
-        for (int i = 0; i < 2; ++i) {
+        QStringList expected;
+        for (int i = 1; i <= count; ++i) {
+            expected << QStringLiteral("story-%1.png").arg(i);
+        }
+        QStringList written = saved.entryList({QStringLiteral("*.png")}, QDir::Files);
+        std::sort(written.begin(), written.end());
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(written, expected);
+        for (int i : {0, count - 1}) {
             const QImage picture(saved.filePath(QStringLiteral("story-%1.png").arg(i + 1)));
             QCOMPARE(picture.convertToFormat(QImage::Format_RGB32),
                      corvane::screenPicture(preview->screens()[std::size_t(i)], preview->zoom())
                          .convertToFormat(QImage::Format_RGB32));
         }
         QVERIFY(questions.isEmpty());
+        const auto* status = w.field<QLabel>(corvane::objectName::kStatusLine);
+        QCOMPARE(status->text(), QStringLiteral("%1 PNG pictures saved in %2")
+                                     .arg(count)
+                                     .arg(QDir::toNativeSeparators(folder.path())));
 
         // Pictures already there are replaced only when the user says so.
         const QByteArray before = corvane::test::readFile(saved.filePath("story-1.png"));
@@ -232,6 +354,8 @@ class PreviewTest : public QObject {
         replace = true;
         QVERIFY(preview->saveScreens());
         QVERIFY(corvane::test::readFile(saved.filePath("story-1.png")) != before);
+        QCOMPARE(status->text(), QStringLiteral("1 PNG picture saved in %1")
+                                     .arg(QDir::toNativeSeparators(folder.path())));
         QVERIFY(warnings.isEmpty());
     }
 
@@ -279,14 +403,14 @@ class PreviewTest : public QObject {
         QVERIFY(preview != nullptr);
         QStringList warnings;
         const QString missing = folder.filePath(QStringLiteral("gone"));
-        preview->setDialogs([&](QWidget*) { return missing; },
+        preview->setDialogs([&](QWidget*, const QString&) { return missing; },
                             [](QWidget*, const QString&) { return true; },
                             [&](const QString& message) { warnings << message; });
         QVERIFY(!preview->saveScreens());
         QCOMPARE(warnings.size(), 1);
         QVERIFY(warnings[0].contains(QDir::toNativeSeparators(missing)));
         // A cancelled choice does nothing and says nothing.
-        preview->setDialogs([](QWidget*) { return QString(); },
+        preview->setDialogs([](QWidget*, const QString&) { return QString(); },
                             [](QWidget*, const QString&) { return true; },
                             [&](const QString& message) { warnings << message; });
         QVERIFY(!preview->saveScreens());

@@ -1,15 +1,23 @@
 // The main window: its start state, the text-size counter, the name limits, the focus
 // order, the shortcuts and the busy state.
 
+#include "files.h"
 #include "source_writer.h"
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMimeData>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QUrl>
+#include <vector>
 
 using corvane::BusyState;
 using corvane::Hourglass;
+using corvane::MainWindow;
 using corvane::test::noHourglass;
 using corvane::test::Window;
 
@@ -39,15 +47,132 @@ class WindowTest : public QObject {
         QVERIFY(noHourglass(*w.window));
     }
 
-    void fixedLayout() {
+    void layout() {
         Window w;
-        QCOMPARE(w.window->minimumSize(), w.window->maximumSize());
         // The original controls' 316 pixels and the status line's 19 under them.
         QCOMPARE(w.window->centralWidget()->size(), QSize(359, 335));
-        QVERIFY(!(w.window->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(w.window->size(), w.window->minimumSize());
+        QVERIFY(!(w.window->windowFlags() & Qt::MSWindowsFixedSizeDialogHint));
         QVERIFY(!w.window->windowIcon().isNull());
         QCOMPARE(w.text()->font().family(), QStringLiteral("Courier New"));
         QCOMPARE(w.text()->font().pointSizeF(), 9.75);
+    }
+
+    // A larger window gives its room to the text box; the fields keep their column at the
+    // right and the status line stays at the bottom. It never gets smaller than it opened.
+    void resizing_data() {
+        QTest::addColumn<QSize>("grow");
+        QTest::addColumn<QSize>("expectedGrowth");
+        QTest::newRow("wider") << QSize(200, 0) << QSize(200, 0);
+        QTest::newRow("taller") << QSize(0, 150) << QSize(0, 150);
+        QTest::newRow("both") << QSize(300, 200) << QSize(300, 200);
+        QTest::newRow("smaller than it opened") << QSize(-50, -40) << QSize(0, 0);
+    }
+
+    void resizing() {
+        QFETCH(QSize, grow);
+        QFETCH(QSize, expectedGrowth);
+        Window w;
+        QWidget* client = w.window->centralWidget();
+        std::vector<std::pair<QWidget*, QRect>> opening;
+        for (QWidget* control : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            opening.emplace_back(control, control->geometry());
+        }
+        w.window->resize(w.window->size() + grow);
+        QCOMPARE(client->size(), QSize(359, 335) + expectedGrowth);
+        const int dx = expectedGrowth.width();
+        const int dy = expectedGrowth.height();
+        for (const auto& [control, was] : opening) {
+            const QRect now = control->geometry();
+            if (control == w.text()) {
+                QCOMPARE(now, was.adjusted(0, 0, dx, dy));
+            } else if (control->objectName() == QLatin1String(corvane::objectName::kStatusLine)) {
+                QCOMPARE(now, was.translated(0, dy).adjusted(0, 0, dx, 0));
+            } else {
+                QCOMPARE(now, was.translated(dx, 0));
+                QVERIFY(now.left() >= w.text()->geometry().right());
+            }
+        }
+    }
+
+    void maximising() {
+        Window w;
+        w.window->showMaximized();
+        QTRY_VERIFY(w.window->width() > 359);
+        QVERIFY(w.text()->width() > w.window->width() / 2);
+    }
+
+    // The first dropped file opens here, after the question about unsaved changes; each
+    // further one in a window of its own, each a step down and to the right of the last.
+    void droppingFiles_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("unsaved");
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<bool>("firstOpensHere");
+        QTest::newRow("one file") << 1 << false << QMessageBox::Discard << true;
+        QTest::newRow("three files") << 3 << false << QMessageBox::Discard << true;
+        QTest::newRow("unsaved, discarded") << 2 << true << QMessageBox::Discard << true;
+        QTest::newRow("unsaved, cancelled") << 2 << true << QMessageBox::Cancel << false;
+    }
+
+    void droppingFiles() {
+        QFETCH(int, count);
+        QFETCH(bool, unsaved);
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(bool, firstOpensHere);
+        QTemporaryDir folder;
+        QList<QUrl> urls;
+        for (int i = 1; i <= count; ++i) {
+            const QString path = folder.filePath(QStringLiteral("story%1.txt").arg(i));
+            QVERIFY(corvane::test::writeFile(
+                path, QStringLiteral("Story\r\nstory\r\nText %1\r\n").arg(i).toLatin1()));
+            urls << QUrl::fromLocalFile(path);
+        }
+        Window w;
+        QStringList opened;
+        std::vector<QPoint> places;
+        w.window->setWindowOpener([&](const QString& path, QPoint at) {
+            opened << path;
+            places.push_back(at);
+        });
+        if (unsaved) {
+            QTest::keyClicks(w.text(), QStringLiteral("typed"));
+        }
+        w.answers.push_back(answer);
+        QMimeData data;
+        data.setUrls(urls);
+        const QPoint where = w.window->rect().center();
+        QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.window.get(), &drop);
+        QCOMPARE(w.questions.size(), unsaved ? 1 : 0);
+        QCOMPARE(w.shownText(),
+                 firstOpensHere ? QStringLiteral("Text 1") : QStringLiteral("typed"));
+        QCOMPARE(opened.size(), count - 1);
+        QPoint previous = w.window->frameGeometry().topLeft();
+        for (int i = 0; i < opened.size(); ++i) {
+            QCOMPARE(QFileInfo(opened[i]).fileName(), QStringLiteral("story%1.txt").arg(i + 2));
+            QVERIFY(places[std::size_t(i)].x() > previous.x());
+            QVERIFY(places[std::size_t(i)].y() > previous.y());
+            previous = places[std::size_t(i)];
+        }
+    }
+
+    // A window opened by another stands where it was told, and tells the next one a place
+    // offset from its own, on the screen.
+    void aFurtherWindowIsOffset() {
+        Window first;
+        const QPoint next = first.window->furtherWindowPosition();
+        QVERIFY(next != first.window->frameGeometry().topLeft());
+        qputenv(MainWindow::kPositionVariable,
+                QStringLiteral("%1,%2").arg(next.x()).arg(next.y()).toLatin1());
+        Window second;
+        QVERIFY(!qEnvironmentVariableIsSet(MainWindow::kPositionVariable));
+        QCOMPARE(second.window->frameGeometry().topLeft(), next);
+        QVERIFY(second.window->screen()->availableGeometry().contains(
+            second.window->furtherWindowPosition()));
     }
 
     void counter_data() {
