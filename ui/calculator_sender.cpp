@@ -31,6 +31,10 @@ class WaitCursor {
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// The model box's entry for the TI-84 Plus CE, which is no row of the model table: its programs
+// are TI-83 Plus files and it takes them over its direct USB cable only.
+constexpr int kCeEntry = -1;
+
 } // namespace
 
 std::optional<link::Probed> chooseConnection(QWidget* parent, const link::Probed& proposed) {
@@ -50,7 +54,18 @@ std::optional<link::Probed> chooseConnection(QWidget* parent, const link::Probed
     for (const ModelFacts& facts : kModels) {
         models->addItem(text(facts.name), static_cast<int>(facts.model));
     }
-    models->setCurrentIndex(models->findData(static_cast<int>(proposed.model)));
+    models->addItem(text(link::calculatorTitle(CalculatorModel::TI83Plus, true)), kCeEntry);
+    models->setCurrentIndex(
+        models->findData(proposed.ce ? kCeEntry : static_cast<int>(proposed.model)));
+    const auto followModel = [cables, models] {
+        const bool ce = models->currentData().toInt() == kCeEntry;
+        if (ce) {
+            cables->setCurrentIndex(cables->findData(static_cast<int>(link::Cable::DirectUsb)));
+        }
+        cables->setEnabled(!ce);
+    };
+    followModel();
+    QObject::connect(models, &QComboBox::currentIndexChanged, &dialog, followModel);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -63,8 +78,11 @@ std::optional<link::Probed> chooseConnection(QWidget* parent, const link::Probed
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return link::Probed{{static_cast<link::Cable>(cables->currentData().toInt()), 1},
-                        static_cast<CalculatorModel>(models->currentData().toInt())};
+    const link::CableChoice cable{static_cast<link::Cable>(cables->currentData().toInt()), 1};
+    if (models->currentData().toInt() == kCeEntry) {
+        return link::Probed{cable, CalculatorModel::TI83Plus, true};
+    }
+    return link::Probed{cable, static_cast<CalculatorModel>(models->currentData().toInt())};
 }
 
 CalculatorSender::CalculatorSender(QWidget& window, WarningSink warn, Services services)
@@ -95,8 +113,11 @@ void CalculatorSender::send(const QString& ti83, const QString& ti83Plus, FileDi
     if (!chosen) {
         return;
     }
-    const std::optional<QString> path =
-        programFile(chosen->model == CalculatorModel::TI83 ? ti83 : ti83Plus, dialog, folder);
+    // The programs Compile for ion delivers are no programs for the CE: its file is asked for.
+    const QString delivered = chosen->ce                               ? QString()
+                              : chosen->model == CalculatorModel::TI83 ? ti83
+                                                                       : ti83Plus;
+    const std::optional<QString> path = programFile(delivered, dialog, folder);
     if (path) {
         start(*path, *chosen);
     }
@@ -129,7 +150,8 @@ void CalculatorSender::start(const QString& path, const link::Probed& connection
     program_ = QFileInfo(path).fileName();
     cancel_ = false;
     progress_ = new QProgressDialog(
-        QStringLiteral("Sending %1 to the %2…").arg(program_, text(factsOf(connection.model).name)),
+        QStringLiteral("Sending %1 to the %2…")
+            .arg(program_, text(link::calculatorTitle(connection.model, connection.ce))),
         QStringLiteral("Cancel"), 0, 100, &window_);
     progress_->setObjectName(QStringLiteral("sendProgress"));
     progress_->setWindowTitle(QStringLiteral("Send to calculator"));
@@ -147,7 +169,8 @@ void CalculatorSender::start(const QString& path, const link::Probed& connection
         }
     });
 
-    const link::SendRequest request{toLibraryPath(path), connection.cable, connection.model};
+    const link::SendRequest request{toLibraryPath(path), connection.cable, connection.model, 5,
+                                    connection.ce};
     thread_ = QThread::create([this, request] {
         link::SendEvents events;
         events.cancel = &cancel_;

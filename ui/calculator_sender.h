@@ -17,7 +17,8 @@ namespace corvane {
 
 class FileDialog;
 
-// Asks the user for the cable and the calculator, proposing `proposed`; empty on Cancel.
+// Asks the user for the cable and the calculator, proposing `proposed`; empty on Cancel. The
+// TI-84 Plus CE is offered with its direct USB cable only.
 std::optional<link::Probed> chooseConnection(QWidget* parent, const link::Probed& proposed);
 
 // The "Send to calculator" command: finds or asks for the cable and the calculator (the
@@ -42,7 +43,7 @@ class CalculatorSender final : public QObject {
 
     // Sends the program for the chosen calculator among `ti83` and `ti83Plus` (the files the
     // window delivered last, empty when none), or asks for a file through `dialog`, opened in
-    // `folder`.
+    // `folder`; for a CE the file is always asked for.
     void send(const QString& ti83, const QString& ti83Plus, FileDialog& dialog,
               const QString& folder);
     bool sending() const { return thread_ != nullptr; }

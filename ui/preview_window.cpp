@@ -62,16 +62,24 @@ class ScreenView final : public QWidget {
     }
 
     void show(const Screen* screen, const std::string& title) {
-        screen_ = screen;
         // Drawn once here at one pixel per pixel; the paint only scales them.
         screenImage_ = screenPicture(*screen, 1);
         titleImage_ = titlePicture(title, 1);
         update();
     }
 
-    int zoom() const { return std::max(1, std::min(width() / kScreenWidth, height() / kViewRows)); }
+    // A home screen: no shell lists it, so no title above it.
+    void showHome(QImage screen) {
+        screenImage_ = std::move(screen);
+        titleImage_ = QImage();
+        update();
+    }
 
-    QImage screenImage() const { return screenPicture(*screen_, zoom()); }
+    int zoom() const {
+        const int titleRows = titleImage_.isNull() ? 0 : kGlyphRows + kTitleGap;
+        return std::max(1, std::min(width() / screenImage_.width(),
+                                    height() / (screenImage_.height() + titleRows)));
+    }
 
     QSize sizeHint() const override {
         return {kScreenWidth * PreviewWindow::kDefaultZoom,
@@ -81,17 +89,19 @@ class ScreenView final : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         const int z = zoom();
-        const QPoint origin((width() - kScreenWidth * z) / 2, (height() - kViewRows * z) / 2);
+        const int titleRows = titleImage_.isNull() ? 0 : kGlyphRows + kTitleGap;
+        const QPoint origin((width() - screenImage_.width() * z) / 2,
+                            (height() - (screenImage_.height() + titleRows) * z) / 2);
         QPainter painter(this);
         // Without smooth transformation every screen pixel becomes a sharp z x z square.
-        painter.drawImage(QRect(origin, titleImage_.size() * z), titleImage_);
-        painter.drawImage(
-            QRect(origin + QPoint(0, (kGlyphRows + kTitleGap) * z), screenImage_.size() * z),
-            screenImage_);
+        if (!titleImage_.isNull()) {
+            painter.drawImage(QRect(origin, titleImage_.size() * z), titleImage_);
+        }
+        painter.drawImage(QRect(origin + QPoint(0, titleRows * z), screenImage_.size() * z),
+                          screenImage_);
     }
 
   private:
-    const Screen* screen_ = nullptr;
     QImage screenImage_;
     QImage titleImage_;
 };
@@ -146,11 +156,26 @@ PreviewWindow::PreviewWindow(Sources sources, QWidget* parent)
     ionProgramButton_->setChecked(true);
     readerButton_ = new QRadioButton(QStringLiteral("Reader"), this);
     readerButton_->setObjectName(QStringLiteral("reader"));
-    connect(readerButton_, &QRadioButton::toggled, this,
-            [this](bool on) { setKind(on ? Kind::Reader : Kind::IonProgram); });
+    colourHomeButton_ = new QRadioButton(QStringLiteral("TI-BASIC (CE)"), this);
+    colourHomeButton_->setObjectName(QStringLiteral("colourHome"));
+    monochromeHomeButton_ = new QRadioButton(QStringLiteral("TI-BASIC (TI-84 Plus)"), this);
+    monochromeHomeButton_->setObjectName(QStringLiteral("monochromeHome"));
+    const auto kindButton = [this](QRadioButton* choice, Kind kind) {
+        connect(choice, &QRadioButton::toggled, this, [this, kind](bool on) {
+            if (on) {
+                setKind(kind);
+            }
+        });
+    };
+    kindButton(ionProgramButton_, Kind::IonProgram);
+    kindButton(readerButton_, Kind::Reader);
+    kindButton(colourHomeButton_, Kind::ColourHome);
+    kindButton(monochromeHomeButton_, Kind::MonochromeHome);
     auto* kinds = new QButtonGroup(this);
     kinds->addButton(ionProgramButton_);
     kinds->addButton(readerButton_);
+    kinds->addButton(colourHomeButton_);
+    kinds->addButton(monochromeHomeButton_);
     auto* models = new QButtonGroup(this);
     models->addButton(ti83Button_);
     models->addButton(ti83PlusButton_);
@@ -175,6 +200,8 @@ PreviewWindow::PreviewWindow(Sources sources, QWidget* parent)
     options->addSpacing(12);
     options->addWidget(ionProgramButton_);
     options->addWidget(readerButton_);
+    options->addWidget(colourHomeButton_);
+    options->addWidget(monochromeHomeButton_);
     options->addStretch(1);
     options->addWidget(save);
     auto* layout = new QVBoxLayout(this);
@@ -211,7 +238,17 @@ int PreviewWindow::zoom() const {
 }
 
 QImage PreviewWindow::picture() const {
-    return view_->screenImage();
+    return pictureAt(static_cast<std::size_t>(index_), zoom());
+}
+
+QImage PreviewWindow::pictureAt(std::size_t index, int zoom) const {
+    if (homeScreens()) {
+        return homeScreenPicture(
+            homeScreenAt(index),
+            kind_ == Kind::ColourHome ? kColourHomeScreen : kMonochromeHomeScreen, zoom);
+    }
+    return screenPicture(index == static_cast<std::size_t>(index_) ? shown_ : screens()[index],
+                         zoom);
 }
 
 void PreviewWindow::textChanged() {
@@ -233,6 +270,11 @@ void PreviewWindow::refresh() {
     lines_ = layoutText(text, &firstLineOfEach_);
     if (kind_ == Kind::Reader) {
         planReader();
+        screensChanged();
+        return;
+    }
+    if (homeScreens()) {
+        planBasic();
         screensChanged();
         return;
     }
@@ -287,6 +329,39 @@ void PreviewWindow::planReader() {
     linesLabel_->setStyleSheet(QString());
 }
 
+// The home screens as the TI-BASIC build lays them out, in parts of the default size.
+void PreviewWindow::planBasic() {
+    const BasicKind& kind = kind_ == Kind::ColourHome ? kBasicColour : kBasicMonochrome;
+    basicPlan_ = planBasicProgram({bytesFromEditor(sources_.programName->text()),
+                                   bytesFromEditor(sources_.calculatorFileName->text()),
+                                   bytesFromEditor(sources_.text->text())},
+                                  kind, kind.defaultPartSize);
+    const QLocale numbers(QLocale::English);
+    if (!basicPlan_.error.empty()) {
+        linesLabel_->setText(QString::fromLocal8Bit(basicPlan_.error));
+        linesLabel_->setStyleSheet(QStringLiteral("color: red"));
+        return;
+    }
+    linesLabel_->setText(basicPlan_.parts.size() == 1
+                             ? tr("One TI-BASIC program for a home screen of %1 x %2")
+                                   .arg(kind.screen.rows)
+                                   .arg(kind.screen.columns)
+                             : tr("%1 TI-BASIC parts of at most %2 bytes")
+                                   .arg(numbers.toString(qlonglong(basicPlan_.parts.size())),
+                                        numbers.toString(qlonglong(kind.defaultPartSize))));
+    linesLabel_->setStyleSheet(QString());
+}
+
+std::span<const BasicToken> PreviewWindow::homeScreenAt(std::size_t index) const {
+    for (const BasicPart& part : basicPlan_.parts) {
+        if (index < part.screens.size()) {
+            return part.screens[index];
+        }
+        index -= part.screens.size();
+    }
+    return {};
+}
+
 void PreviewWindow::setKind(Kind kind) {
     if (kind == kind_) {
         return;
@@ -294,6 +369,12 @@ void PreviewWindow::setKind(Kind kind) {
     kind_ = kind;
     ionProgramButton_->setChecked(kind == Kind::IonProgram);
     readerButton_->setChecked(kind == Kind::Reader);
+    colourHomeButton_->setChecked(kind == Kind::ColourHome);
+    monochromeHomeButton_->setChecked(kind == Kind::MonochromeHome);
+    // The home screens are the same on every model of their kind.
+    ti83Button_->setEnabled(!homeScreens());
+    ti83PlusButton_->setEnabled(!homeScreens());
+    basicPlan_ = {};
     followCursor_ = true;
     refresh();
 }
@@ -312,6 +393,13 @@ int PreviewWindow::screenCount() const {
         return static_cast<int>(screenCountFor(linesShown_));
     }
     std::size_t count = 0;
+    if (homeScreens()) {
+        for (const BasicPart& part : basicPlan_.parts) {
+            count += part.screens.size();
+        }
+        // A text the build refuses shows one empty screen.
+        return static_cast<int>(std::max<std::size_t>(count, 1));
+    }
     for (const ReaderPart& part : readerParts_) {
         count += part.screenCount();
     }
@@ -343,7 +431,9 @@ void PreviewWindow::setModel(CalculatorModel model) {
 
 const std::vector<Screen>& PreviewWindow::screens() const {
     if (!screens_) {
-        if (kind_ == Kind::IonProgram) {
+        if (homeScreens()) {
+            screens_.emplace();
+        } else if (kind_ == Kind::IonProgram) {
             screens_ = layOutScreens(lines_, linesShown_, model_);
         } else {
             screens_.emplace();
@@ -368,6 +458,9 @@ void PreviewWindow::screensChanged() {
 }
 
 int PreviewWindow::cursorScreen() const {
+    if (homeScreens()) {
+        return index_;
+    }
     const TextBox::CursorParagraph paragraph = sources_.text->cursorParagraph();
     const auto block = static_cast<std::size_t>(paragraph.number);
     if (block >= firstLineOfEach_.size()) {
@@ -404,7 +497,11 @@ void PreviewWindow::showScreen(int index) {
 
 void PreviewWindow::showPage() {
     index_ = std::clamp(index_, 0, screenCount() - 1);
-    shown_ = screenAt(static_cast<std::size_t>(index_));
+    if (homeScreens()) {
+        view_->showHome(pictureAt(static_cast<std::size_t>(index_), 1));
+    } else {
+        shown_ = screenAt(static_cast<std::size_t>(index_));
+    }
     if (kind_ == Kind::Reader) {
         // Each part is listed under its own title ("Title 2/3").
         auto screen = static_cast<std::size_t>(index_);
@@ -416,7 +513,9 @@ void PreviewWindow::showPage() {
             screen -= part.screenCount();
         }
     }
-    view_->show(&shown_, title_);
+    if (!homeScreens()) {
+        view_->show(&shown_, title_);
+    }
     pageLabel_->setText(tr("Screen %1 of %2").arg(index_ + 1).arg(screenCount()));
     firstButton_->setEnabled(index_ > 0);
     previousButton_->setEnabled(index_ > 0);
@@ -451,10 +550,9 @@ bool PreviewWindow::saveScreens() {
         const QString& path = paths[i];
         // Written beside the picture and renamed over it when complete.
         QSaveFile file(path);
-        const bool written =
-            file.open(QIODevice::WriteOnly) &&
-            screenPicture(screens()[static_cast<std::size_t>(i)], z).save(&file, "PNG") &&
-            file.commit();
+        const bool written = file.open(QIODevice::WriteOnly) &&
+                             pictureAt(static_cast<std::size_t>(i), z).save(&file, "PNG") &&
+                             file.commit();
         if (!written) {
             warn_(tr("The screens were not all saved: %1 could not be written (%2). %3 of %4 "
                      "pictures were written.")

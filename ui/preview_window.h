@@ -1,5 +1,6 @@
 #pragma once
 
+#include "basic_build.h"
 #include "reader_program.h"
 #include "screen_model.h"
 
@@ -7,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,8 +26,9 @@ class TextBox;
 // The preview: the screens the program will show, drawn as the calculator draws them, one
 // at a time, following the main window's text while the user types. It shows either kind of
 // program: the ION program of Compile for ion, or the reader (nine lines a screen, a status
-// row, the text in parts when it is long). It lays the text out in memory with the build's
-// own layout and character map and writes no file.
+// row, the text in parts when it is long), or the TI-BASIC program on the colour or the
+// monochrome models' home screen (a fixed grid of characters). It lays the text out in memory with
+// the build's own layout and character map and writes no file.
 class PreviewWindow final : public QWidget {
     Q_OBJECT
 
@@ -54,7 +57,7 @@ class PreviewWindow final : public QWidget {
     // The dialogs of Save screens as PNG; Qt's own until replaced (tests script them).
     void setDialogs(FolderChooser chooseFolder, Confirmation confirm, WarningSink warn);
 
-    enum class Kind { IonProgram, Reader };
+    enum class Kind { IonProgram, Reader, ColourHome, MonochromeHome };
 
     CalculatorModel model() const { return model_; }
     Kind kind() const { return kind_; }
@@ -63,7 +66,10 @@ class PreviewWindow final : public QWidget {
     // The reader's parts, as the build would make them with the part size given.
     const std::vector<ReaderPart>& readerParts() const { return readerParts_; }
     void setReaderPartBytes(std::size_t bytes);
-    // Every screen, laid out when first asked for after a change.
+    // The TI-BASIC program's plan for the home-screen kinds; empty for the others.
+    const BasicPlan& basicPlan() const { return basicPlan_; }
+    // Every screen, laid out when first asked for after a change; empty for the home-screen
+    // kinds, whose screens are the plan's.
     const std::vector<Screen>& screens() const;
     const std::string& titleCodes() const { return title_; }
     int zoom() const;
@@ -101,6 +107,11 @@ class PreviewWindow final : public QWidget {
     int cursorScreen() const;
     Screen screenAt(std::size_t index) const;
     void planReader();
+    void planBasic();
+    bool homeScreens() const { return kind_ == Kind::ColourHome || kind_ == Kind::MonochromeHome; }
+    // The tokens of the home screen `index` of the plan, across its parts.
+    std::span<const BasicToken> homeScreenAt(std::size_t index) const;
+    QImage pictureAt(std::size_t index, int zoom) const;
 
     Sources sources_;
     FolderChooser chooseFolder_;
@@ -110,6 +121,7 @@ class PreviewWindow final : public QWidget {
     Kind kind_ = Kind::IonProgram;
     std::size_t readerPartBytes_ = kReaderDefaultPartBytes;
     std::vector<ReaderPart> readerParts_;
+    BasicPlan basicPlan_;
 
     std::vector<std::string> lines_;
     std::vector<std::size_t> firstLineOfEach_;
@@ -132,6 +144,8 @@ class PreviewWindow final : public QWidget {
     QRadioButton* ti83PlusButton_ = nullptr;
     QRadioButton* ionProgramButton_ = nullptr;
     QRadioButton* readerButton_ = nullptr;
+    QRadioButton* colourHomeButton_ = nullptr;
+    QRadioButton* monochromeHomeButton_ = nullptr;
 };
 
 } // namespace corvane

@@ -71,8 +71,7 @@ void expectScreens(const harness::RunResult& result, const Built& built,
                    const std::vector<std::size_t>& shown, Model model) {
     ASSERT_EQ(result.keyWaits.size(), shown.size());
     for (std::size_t wait = 0; wait < shown.size(); ++wait) {
-        const Screen expected =
-            readerScreen(built.lines, built.part, shown[wait], model);
+        const Screen expected = readerScreen(built.lines, built.part, shown[wait], model);
         const harness::Screen& drawn = result.keyWaits[wait];
         ASSERT_EQ(drawn.size(), expected.size()) << "wait " << wait;
         for (std::size_t row = 0; row < drawn.size(); ++row) {

@@ -171,6 +171,82 @@ class PreviewTest : public QObject {
         QCOMPARE(preview->model(), CalculatorModel::TI83Plus);
     }
 
+    // The TI-BASIC program's home screens: a fixed grid of cells, the colour screen in its
+    // proportions; a cell shows ink exactly where the plan holds a character other than a
+    // space, the status row included, on every screen reached by paging.
+    void drawsTheHomeScreensOfThePlan_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QSize>("screenPixels");
+        QTest::addColumn<QRect>("grid"); // the cells' area: left, top, cell width and height
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QString>("lastStatus");
+        QTest::newRow("colour") << "colourHome" << QSize(320, 240) << QRect(4, 0, 12, 24) << 10
+                                << 26 << "4/4";
+        QTest::newRow("monochrome")
+            << "monochromeHome" << QSize(96, 64) << QRect(0, 0, 6, 8) << 8 << 16 << "5/5";
+    }
+
+    void drawsTheHomeScreensOfThePlan() {
+        QFETCH(QString, kind);
+        QFETCH(QSize, screenPixels);
+        QFETCH(QRect, grid);
+        QFETCH(int, rows);
+        QFETCH(int, columns);
+        QFETCH(QString, lastStatus);
+        Window w;
+        PreviewWindow* preview = openPreview(
+            w, numberedLines(30) + QStringLiteral("\nA line long enough to be broken at a space"));
+        QVERIFY(preview != nullptr);
+        preview->findChild<QRadioButton*>(kind)->click();
+        const corvane::BasicPlan& plan = preview->basicPlan();
+        QCOMPARE(plan.parts.size(), std::size_t(1));
+        const auto& screens = plan.parts[0].screens;
+        QCOMPARE(preview->screenCount(), static_cast<int>(screens.size()));
+        QCOMPARE(preview->screenIndex(), 0);
+
+        for (std::size_t index = 0; index < screens.size(); ++index) {
+            QCOMPARE(preview->screenIndex(), static_cast<int>(index));
+            const QImage picture = preview->picture().convertToFormat(QImage::Format_RGB32);
+            const int z = preview->zoom();
+            QCOMPARE(picture.size(), screenPixels * z);
+            const std::vector<corvane::BasicToken>& tokens = screens[index];
+            QCOMPARE(tokens.size(), std::size_t(rows * columns));
+            for (int row = 0; row < rows; ++row) {
+                for (int column = 0; column < columns; ++column) {
+                    bool inked = false;
+                    for (int y = 0; y < grid.height() * z && !inked; ++y) {
+                        for (int x = 0; x < grid.width() * z && !inked; ++x) {
+                            inked = picture.pixel((grid.left() + column * grid.width()) * z + x,
+                                                  (grid.top() + row * grid.height()) * z + y) ==
+                                    corvane::kScreenInk;
+                        }
+                    }
+                    const corvane::BasicToken token =
+                        tokens[static_cast<std::size_t>(row * columns + column)];
+                    QVERIFY2(inked == (token != corvane::kBasicSpace),
+                             qPrintable(QStringLiteral("screen %1, row %2, column %3")
+                                            .arg(index + 1)
+                                            .arg(row + 1)
+                                            .arg(column + 1)));
+                }
+            }
+            QTest::keyClick(preview, Qt::Key_PageDown);
+        }
+        // The last screen's status row, as the plan holds it.
+        QCOMPARE(preview->screenIndex(), static_cast<int>(screens.size()) - 1);
+        QString status;
+        for (int column = 0; column < columns; ++column) {
+            status += QChar(corvane::basicTokenCharacter(
+                screens.back()[static_cast<std::size_t>((rows - 1) * columns + column)]));
+        }
+        QCOMPARE(status.trimmed(), lastStatus);
+
+        preview->findChild<QRadioButton*>(QStringLiteral("ionProgram"))->click();
+        QCOMPARE(preview->kind(), PreviewWindow::Kind::IonProgram);
+        QCOMPARE(preview->picture().size(), QSize(96, 64) * preview->zoom());
+    }
+
     void pagesWithKeysAndButtons() {
         Window w;
         PreviewWindow* preview = openPreview(w, numberedLines(25));

@@ -207,30 +207,97 @@ class SendToCalculatorTest : public QObject {
         QCOMPARE(stored[0].name, "OTHER");
     }
 
+    void connectionDialogOffersCablesAndModels_data() {
+        QTest::addColumn<bool>("ceProposed");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<link::Cable>("cable");
+        QTest::addColumn<bool>("ce");
+        QTest::newRow("TI-83 over the grey link")
+            << false << "TI-83" << link::Cable::GreyLink << false;
+        QTest::newRow("the CE takes its direct USB cable")
+            << false << "TI-84 Plus CE" << link::Cable::DirectUsb << true;
+        QTest::newRow("a CE proposed, the TI-83 Plus chosen")
+            << true << "TI-83 Plus" << link::Cable::GreyLink << false;
+    }
+
     void connectionDialogOffersCablesAndModels() {
+        QFETCH(bool, ceProposed);
+        QFETCH(QString, model);
+        QFETCH(link::Cable, cable);
+        QFETCH(bool, ce);
         QWidget parent;
-        const auto answer = [](bool accept) {
-            QTimer::singleShot(0, [accept] {
+        const auto answer = [&](bool accept) {
+            QTimer::singleShot(0, [&, accept] {
                 auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
                 QVERIFY(dialog != nullptr);
                 auto* cables = dialog->findChild<QComboBox*>(QStringLiteral("cableBox"));
                 auto* models = dialog->findChild<QComboBox*>(QStringLiteral("modelBox"));
                 QCOMPARE(cables->count(), 4);
-                QCOMPARE(cables->currentText(), QStringLiteral("Black link (serial)"));
-                cables->setCurrentIndex(cables->findText(QStringLiteral("Grey link (serial)")));
-                models->setCurrentIndex(models->findText(QStringLiteral("TI-83")));
+                QCOMPARE(models->count(), 3);
+                QCOMPARE(models->currentText(), ceProposed ? QStringLiteral("TI-84 Plus CE")
+                                                           : QStringLiteral("TI-83 Plus"));
+                QCOMPARE(static_cast<link::Cable>(cables->currentData().toInt()),
+                         ceProposed ? link::Cable::DirectUsb : link::Cable::BlackLink);
+                QCOMPARE(cables->isEnabled(), !ceProposed);
+                models->setCurrentIndex(models->findText(model));
+                if (cables->isEnabled()) {
+                    cables->setCurrentIndex(cables->findText(QStringLiteral("Grey link (serial)")));
+                }
+                // The CE's only cable cannot be changed while it is chosen.
+                QCOMPARE(cables->isEnabled(), !ce);
                 auto* buttons = dialog->findChild<QDialogButtonBox*>();
                 buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
             });
         };
-        const link::Probed proposed{{link::Cable::BlackLink, 1}, CalculatorModel::TI83Plus};
+        const link::Probed proposed{
+            {ceProposed ? link::Cable::DirectUsb : link::Cable::BlackLink, 1},
+            CalculatorModel::TI83Plus,
+            ceProposed};
         answer(true);
         const std::optional<link::Probed> chosen = chooseConnection(&parent, proposed);
         QVERIFY(chosen.has_value());
-        QCOMPARE(chosen->cable.cable, link::Cable::GreyLink);
-        QCOMPARE(chosen->model, CalculatorModel::TI83);
+        QCOMPARE(chosen->cable.cable, cable);
+        QCOMPARE(chosen->model,
+                 model == "TI-83" ? CalculatorModel::TI83 : CalculatorModel::TI83Plus);
+        QCOMPARE(chosen->ce, ce);
         answer(false);
         QVERIFY(!chooseConnection(&parent, proposed).has_value());
+    }
+
+    // Nothing reaches the cable for a file the CE cannot take; the file is asked for even when
+    // Compile for ion has delivered one.
+    void theCeRefusesOtherProgramsBeforeTheCable_data() {
+        QTest::addColumn<CalculatorModel>("fileModel");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("an assembly program")
+            << CalculatorModel::TI83Plus << "HELLO.8xp is an assembly program";
+        QTest::newRow("a TI-83 program") << CalculatorModel::TI83 << "TI-84 Plus CE";
+    }
+
+    void theCeRefusesOtherProgramsBeforeTheCable() {
+        QFETCH(CalculatorModel, fileModel);
+        QFETCH(QString, message);
+        QTemporaryDir folder;
+        Window w;
+        CalculatorSender::Services services;
+        services.probe = [] { return std::optional<link::Probed>(); };
+        services.choose = [](QWidget*, const link::Probed&) {
+            return std::optional<link::Probed>(
+                {{link::Cable::DirectUsb, 1}, CalculatorModel::TI83Plus, true});
+        };
+        w.window->setLinkServices(services);
+        w.dialog->answers.push_back(writeProgram(folder, fileModel));
+
+        w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kSendFileAction))
+            ->trigger();
+        waitForTheEnd(w);
+
+        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+        QCOMPARE(w.warnings.size(), 1);
+        QVERIFY2(w.warnings[0].contains(message), qPrintable(w.warnings[0]));
+        QVERIFY(w.warnings[0].contains(QStringLiteral("nothing was sent")));
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(noHourglass(*w.window));
     }
 };
 
