@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QProcess>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +19,9 @@
 #include <vector>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 #endif
 
@@ -121,9 +122,7 @@ int runWindow(int argc, char* argv[]) {
     window.setWorkingFolder(folders.firstWorkingFolder);
     window.setToolChainPreparation([folders] { return refreshToolChain(folders); });
     window.show();
-    for (const QString& other : command.openFiles.mid(1)) {
-        QProcess::startDetached(QCoreApplication::applicationFilePath(), {other});
-    }
+    window.openInFurtherWindows(command.openFiles.mid(1));
     if (!command.openFiles.isEmpty()) {
         window.openFile(command.openFiles.constFirst());
     } else if (!command.importFile.isEmpty()) {

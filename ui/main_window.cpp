@@ -533,12 +533,20 @@ void MainWindow::dropEvent(QDropEvent* event) {
     // The first file opens here; each further one in a window of its own, as on the command
     // line, each a step further down and to the right.
     openFile(urls.constFirst().toLocalFile());
-    QRect frame = frameGeometry();
+    QStringList further;
     for (const QUrl& url : urls.mid(1)) {
         if (url.isLocalFile()) {
-            frame.moveTopLeft(positionAfter(frame));
-            openWindow_(url.toLocalFile(), frame.topLeft());
+            further << url.toLocalFile();
         }
+    }
+    openInFurtherWindows(further);
+}
+
+void MainWindow::openInFurtherWindows(const QStringList& paths) {
+    QRect frame = frameGeometry();
+    for (const QString& path : paths) {
+        frame.moveTopLeft(positionAfter(frame));
+        openWindow_(path, frame.topLeft());
     }
 }
 

@@ -81,6 +81,9 @@ class MainWindow final : public QMainWindow {
     static constexpr char kPositionVariable[] = "CORVANE_WINDOW_POSITION";
     // Where a further window opens: down and to the right of this one, on the screen.
     QPoint furtherWindowPosition() const;
+    // Opens each file in a window of its own, each a step further down and to the right
+    // (further files dropped on the window or named on the command line).
+    void openInFurtherWindows(const QStringList& paths);
     // Replaces the message box that asks questions (tests answer them themselves).
     void setQuestionSink(QuestionSink ask) { ask_ = std::move(ask); }
     // Asks for the reader's part size, offering `current` between `minimum` and `maximum`;
