@@ -1,6 +1,7 @@
 #include "reader_program.h"
 
 #include "program_parts.h"
+#include "source_writer.h"
 
 #include <algorithm>
 
@@ -170,17 +171,9 @@ std::string readerSource(const std::vector<std::string>& calculatorLines, const 
     const std::string prefix = statusPrefix(part.number);
     const std::string suffix = statusSuffix(part.screenCount());
     const std::size_t lastRows = part.lineCount - (part.screenCount() - 1) * kReaderRowsPerScreen;
-    std::string out = "        .nolist\r\n"
-                      "#include \"ion.inc\"\r\n"
-                      "\t.list\r\n"
-                      "#ifdef TI83P\r\n"
-                      "        .org    progstart-2\r\n"
-                      "        .db     $BB,$6D\r\n"
-                      "#else\r\n"
-                      "        .org    progstart\r\n"
-                      "#endif\r\n"
-                      "        xor     a\r\n"
-                      "        jr      nc,rd_start\r\n";
+    std::string out(kIonProgramOrigin);
+    out += "        xor     a\r\n"
+           "        jr      nc,rd_start\r\n";
     out += " .db " + quotedString(part.title) + "\r\n";
     out += "#include \"reader.inc\"\r\n";
     out += "rd_screens = " + std::to_string(part.screenCount()) + "\r\n";

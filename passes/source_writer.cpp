@@ -10,17 +10,22 @@
 namespace corvane {
 
 // Line 6 gives the TI-83 Plus token as $BB,$6D: a bare 6D would be decimal 6 to the assembler.
-const std::string_view kHeaderTemplate = "        .nolist\r\n"
-                                         "#include \"ion.inc\"\r\n"
-                                         "\t.list\r\n"
-                                         "#ifdef TI83P\r\n"
-                                         "        .org    progstart-2\r\n"
-                                         "        .db     $BB,$6D\r\n"
-                                         "#else\r\n"
-                                         "        .org    progstart\r\n"
-                                         "#endif\r\n"
-                                         "        ret\r\n"
-                                         "        jr      nc,debut\r\n";
+namespace {
+constexpr std::string_view kIonHeader = "        .nolist\r\n"
+                                        "#include \"ion.inc\"\r\n"
+                                        "\t.list\r\n"
+                                        "#ifdef TI83P\r\n"
+                                        "        .org    progstart-2\r\n"
+                                        "        .db     $BB,$6D\r\n"
+                                        "#else\r\n"
+                                        "        .org    progstart\r\n"
+                                        "#endif\r\n"
+                                        "        ret\r\n"
+                                        "        jr      nc,debut\r\n";
+} // namespace
+
+const std::string_view kHeaderTemplate = kIonHeader;
+const std::string_view kIonProgramOrigin = kIonHeader.substr(0, kIonHeader.find("        ret\r\n"));
 
 namespace {
 

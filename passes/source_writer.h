@@ -10,6 +10,9 @@ namespace corvane {
 
 // The fixed start of every assembly source Corvane writes.
 extern const std::string_view kHeaderTemplate;
+// The start of every ION program's source, up to its first instruction: the include, and the
+// origin with the TI-83 Plus token before it on that model.
+extern const std::string_view kIonProgramOrigin;
 
 // The program shows the calculator lines ten to a screen and waits for a key after each.
 inline constexpr int kRowsPerScreen = 10;
