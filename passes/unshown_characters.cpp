@@ -92,7 +92,10 @@ std::string unshownCharactersWarning(std::u32string_view characters) {
 }
 
 bool ionProgramCanShow(char32_t character) {
-    if (character == '\r' || character == '\n' || character == '?') {
+    // Line ends are no characters, however the text holds them (the window's text box ends its
+    // paragraphs with U+2029).
+    if (character == '\r' || character == '\n' || character == u'\u2028' ||
+        character == u'\u2029' || character == '?') {
         return true;
     }
     if (character > 0xFFFF) {

@@ -23,6 +23,7 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, UnshownCharacters,
     ::testing::Values(
         Unshown{"PlainText", u"Hello, calculator? [x] \t\r\n", ""},
+        Unshown{"ParagraphsOfTheTextBox", u"One\u2029two\u2028three", ""},
         Unshown{"AccentsAndInvertedMarks", u"\u00BFD\u00F3nde? \u00C9lise \u00A1s\u00ED!", ""},
         Unshown{"TypographicPunctuation",
                 u"She said \u201Cdon\u2019t go\u201D \u2014 and left\u2026 \u2022 \u00AB\u00BB",
