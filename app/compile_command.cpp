@@ -196,7 +196,7 @@ class DocumentBuild {
             return fail(document, outcome.message);
         }
         if (!outcome.unshown.empty()) {
-            err_ << shown(document) << ": "
+            err_ << shown(document) << ": warning: "
                  << unshownCharactersWarning(
                         std::u32string(outcome.unshown.begin(), outcome.unshown.end()))
                  << '\n';
