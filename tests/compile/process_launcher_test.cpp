@@ -1,13 +1,49 @@
 #include "build_command.h"
+#include "clock.h"
+#include "files.h"
 #include "process_launcher.h"
-#include "stand_ins.h"
+#include "temp_folder.h"
 
+#include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <thread>
 #include <vector>
+
+#ifndef _WIN32
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 namespace corvane::test {
 namespace {
+
+namespace fs = std::filesystem;
+
+// The build's waits are pinned on a driven clock; the system's clock counts and pauses in
+// real seconds.
+TEST(SteadyClock, CountsAndPausesInRealSeconds) {
+    SteadyClock clock;
+    const auto realStart = std::chrono::steady_clock::now();
+    const double start = clock.seconds();
+    clock.pause(0.05);
+    const double counted = clock.seconds() - start;
+    const std::chrono::duration<double> real = std::chrono::steady_clock::now() - realStart;
+    EXPECT_GE(counted, 0.05);
+    EXPECT_LE(counted, real.count());
+}
+
+#ifndef _WIN32
+// True once the process has ended (a zombie waiting for its parent counts as ended).
+bool processGone(pid_t pid) {
+    if (::kill(pid, 0) != 0) {
+        return true;
+    }
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
+}
+#endif
 
 // Real processes end in their own time: wait for them, but never for ever.
 template <typename Condition> bool eventually(Condition condition) {

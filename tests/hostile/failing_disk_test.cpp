@@ -1,20 +1,12 @@
 // Full disks, read-only files and folders, a vanished working folder, and tool chains that
 // misbehave: each ends in a clear error, and the document file stays whole.
-#include "build_command.h"
 #include "document_file.h"
-#include "driven_clock.h"
-#include "files.h"
 #include "full_disk.h"
 #include "hostile_support.h"
-#include "layout.h"
-#include "source_writer.h"
-#include "temp_folder.h"
-#include "tool_chain.h"
+#include "scene.h"
 
-#include <gtest/gtest.h>
 #include <sstream>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace corvane::test {
 namespace {
@@ -35,18 +27,9 @@ std::string documentBytes(const Document& document) {
            "\r\n";
 }
 
-// A build that never starts a process: the tests here end it before the tool chain.
-class NoLauncher final : public ProcessLauncher {
-  public:
-    LaunchOutcome start(const std::string& batchPath) override {
-        return {nullptr, "not started: " + batchPath};
-    }
-};
-
-std::string build(const std::string& document, const std::string& work, const std::string& app,
-                  ProcessLauncher& launcher, Clock& clock) {
-    const BuildRequest request{document, work, app, "story", "Story", "story"};
-    const BuildOutcome outcome = runBuild(request, BuildCollaborators{{}, {}, clock, launcher});
+// How the scene's build ended, as a child can answer it; it ends before the tool chain.
+std::string buildIn(Scene& scene) {
+    const BuildOutcome outcome = scene.build();
     return outcome.ok ? "ok"
                       : std::string(describeStep(outcome.failedStep)) + ": " + outcome.message;
 }
@@ -78,9 +61,8 @@ class FullDisk : public ::testing::TestWithParam<DiskKind> {
         return inChild(GetParam().mount ? ChildLimits{} : ChildLimits{kSmallDisk, false}, body);
     }
 
-    TempFolder root_;
-
   private:
+    TempFolder root_;
     std::unique_ptr<SmallDisk> small_;
 };
 
@@ -98,10 +80,9 @@ TEST_P(FullDisk, ASaveThatDoesNotFitLeavesThePreviousDocumentWhole) {
         }
         return writeDocumentFile(path, documentOf(4 * kSmallDisk));
     });
-    EXPECT_NE(answer.find(path), std::string::npos) << answer;
-    EXPECT_NE(answer.find("cannot be written"), std::string::npos) << answer;
+    EXPECT_NE(answer.find(path + ": cannot be written"), std::string::npos) << answer;
     EXPECT_EQ(readFile(path), documentBytes(previous));
-    EXPECT_EQ(namesIn(disk()), std::vector<std::string>{"story.txt"}) << "a partial file stayed";
+    EXPECT_EQ(filesIn(disk()).size(), 1u) << "a partial file stayed";
 }
 
 TEST_P(FullDisk, ThePassesAndTheBuildStopAtTheFileThatDidNotFit) {
@@ -118,140 +99,94 @@ TEST_P(FullDisk, ThePassesAndTheBuildStopAtTheFileThatDidNotFit) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string document = root_.file("story.txt");
-        const Document content = documentOf(c.textBytes);
-        writeFile(document, documentBytes(content));
+        Scene scene;
+        const std::string document = documentBytes(documentOf(c.textBytes));
+        writeFile(scene.request.documentPath, document);
         const fs::path work = disk() / "work";
         fs::create_directories(work);
-        const std::string answer = onFullDisk([&] {
-            NoLauncher launcher;
-            DrivenClock clock(1.0);
-            return build(document, work.string(), work.string(), launcher, clock);
-        });
+        scene.request.workingFolder = scene.request.appFolder = work.string();
+        const std::string answer = onFullDisk([&] { return buildIn(scene); });
         EXPECT_TRUE(answer.starts_with(c.says)) << answer;
         EXPECT_NE(answer.find("cannot be written"), std::string::npos) << answer;
-        EXPECT_EQ(readFile(document), documentBytes(content));
+        EXPECT_EQ(readFile(scene.request.documentPath), document);
         fs::remove_all(work);
     }
 }
+
 // Root writes read-only files unless it gives up that right; the child does.
 const ChildLimits kObeyModes{std::nullopt, true};
 
 // A read-only document is refused and kept; a writable one in a folder that allows no new
 // file is written in place.
 TEST(ReadOnly, AReadOnlyDocumentIsKeptAndOneInAReadOnlyFolderWrittenInPlace) {
-    struct Case {
-        const char* name;
-        bool readOnlyFile;
-        bool readOnlyFolder;
-    };
-    const Case cases[] = {{"read-only document", true, false},
-                          {"read-only folder", false, true},
-                          {"both", true, true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [readOnlyFile, readOnlyFolder] :
+         {std::pair{true, false}, {false, true}, {true, true}}) {
+        SCOPED_TRACE(::testing::Message()
+                     << "file " << readOnlyFile << ", folder " << readOnlyFolder);
         TempFolder folder;
         const std::string path = folder.file("story.txt");
         const Document previous{"Story", "story", "Once"};
         const Document next{"New", "new", "text"};
         ASSERT_EQ(writeDocumentFile(path, previous), "");
-        if (c.readOnlyFile) {
+        if (readOnlyFile) {
             fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
         }
-        if (c.readOnlyFolder) {
+        if (readOnlyFolder) {
             fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
         }
         const std::string answer =
             inChild(kObeyModes, [&] { return writeDocumentFile(path, next) + "|"; });
         fs::permissions(folder.path(), fs::perms::owner_all);
-        if (c.readOnlyFile) {
-            EXPECT_NE(answer.find(path), std::string::npos) << answer;
-            EXPECT_EQ(readFile(path), documentBytes(previous));
-        } else {
-            EXPECT_EQ(answer, "|");
-            EXPECT_EQ(readFile(path), documentBytes(next));
-        }
-        EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"story.txt"});
+        EXPECT_TRUE(readOnlyFile ? answer.find(path) != std::string::npos : answer == "|")
+            << answer;
+        EXPECT_EQ(readFile(path), documentBytes(readOnlyFile ? previous : next));
+        EXPECT_EQ(filesIn(folder.path()).size(), 1u);
     }
 }
 
 TEST(ReadOnly, TheBuildNamesTheFolderItCannotWriteIn) {
     struct Case {
         const char* name;
-        std::function<void(const fs::path& work, const fs::path& app)> breakIt;
+        std::function<void(const Scene&)> breakIt;
         const char* step;
         const char* says;
     };
+    const auto readOnly = [](const fs::path& folder) {
+        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    };
     const Case cases[] = {
-        {"read-only working folder",
-         [](const fs::path& work, const fs::path&) {
-             fs::permissions(work, fs::perms::owner_read | fs::perms::owner_exec);
-         },
+        {"read-only working folder", [&](const Scene& s) { readOnly(s.work); },
          "cutting the text into calculator lines", "temp.ett"},
-        {"vanished working folder",
-         [](const fs::path& work, const fs::path&) { fs::remove_all(work); },
+        {"vanished working folder", [](const Scene& s) { fs::remove_all(s.work); },
          "cutting the text into calculator lines", "temp.ett"},
-        {"unwritable program folder",
-         [](const fs::path&, const fs::path& app) {
-             fs::permissions(app, fs::perms::owner_read | fs::perms::owner_exec);
-         },
+        {"unwritable program folder", [&](const Scene& s) { readOnly(s.app); },
          "copying tmp.z80 into the program's folder", "tmp.z80"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TempFolder root;
-        const std::string document = root.file("story.txt");
-        writeFile(document, "Story\r\nstory\r\nHello\r\n");
-        const fs::path work = root.path() / "work";
-        const fs::path app = root.path() / "app";
-        fs::create_directories(work);
-        fs::create_directories(app);
-        c.breakIt(work, app);
-        const std::string answer = inChild(kObeyModes, [&] {
-            NoLauncher launcher;
-            DrivenClock clock(1.0);
-            return build(document, work.string(), app.string(), launcher, clock);
-        });
+        Scene scene;
+        scene.saveDocumentAs(scene.root.path() / "story.txt");
+        const std::string document = readFile(scene.request.documentPath);
+        c.breakIt(scene);
+        const std::string answer = inChild(kObeyModes, [&] { return buildIn(scene); });
         EXPECT_TRUE(answer.starts_with(c.step)) << answer;
         EXPECT_NE(answer.find(c.says), std::string::npos) << answer;
-        EXPECT_EQ(readFile(document), "Story\r\nstory\r\nHello\r\n");
+        EXPECT_EQ(readFile(scene.request.documentPath), document);
     }
 }
 
-// Builds with the real launcher and tool chain in a program folder of the test's own.
-class RealToolChain : public ::testing::Test {
-  protected:
-    RealToolChain() {
-        fs::create_directories(work());
-        copyToolChain(app());
-        writeFile(document(), "Story\r\nstory\r\nHello\r\n");
-    }
-    fs::path work() const { return root_.path() / "work"; }
-    fs::path app() const { return root_.path() / "app"; }
-    std::string document() const { return root_.file("story.txt"); }
-
-    BuildOutcome buildNow() {
-        DrivenClock clock(0.0, kFastSpeed);
-        auto launcher = makeSystemLauncher();
-        const BuildRequest request{document(), work().string(), app().string(),
-                                   "story",    "Story",         "story"};
-        return runBuild(request, BuildCollaborators{{}, {}, clock, *launcher});
-    }
-
-  private:
-    TempFolder root_;
-};
-
 // A tool chain that writes 64 MB into asm.log and fails: the message quotes the start of it,
 // its details a little more, and the build does not take the rest into memory.
-TEST_F(RealToolChain, AToolChainThatWritesMegabytesIsQuotedOnlyInPart) {
-    writeFile((app() / "asm.bat").string(),
+TEST(RealToolChain, AToolChainThatWritesMegabytesIsQuotedOnlyInPart) {
+    Scene scene;
+    scene.useRealToolChain(kFastSpeed);
+    writeFile(scene.app / "asm.bat",
               "yes 'tmp.z80:1: error: said again and again' | head -c 67108864 >asm.log\n"
               "exit 1\n");
     const std::string answer = inChild({}, [&] {
         rusage before{};
         ::getrusage(RUSAGE_SELF, &before);
-        const BuildOutcome outcome = buildNow();
+        const BuildOutcome outcome = scene.build();
         rusage after{};
         ::getrusage(RUSAGE_SELF, &after);
         return std::to_string(after.ru_maxrss - before.ru_maxrss) + "\n" +

@@ -2,29 +2,14 @@
 
 #include "full_disk.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
-#include <csignal>
-#include <fcntl.h>
+#include <cstdio>
 #include <linux/capability.h>
-#include <poll.h>
 #include <stdexcept>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace corvane::test {
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 namespace {
 
@@ -45,30 +30,6 @@ void dropFileModeOverrides() {
     ::syscall(SYS_capset, &header, data);
 }
 
-void writeAll(int descriptor, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = ::write(descriptor, bytes.data() + done, bytes.size() - done);
-        if (wrote <= 0 && errno != EINTR) {
-            return;
-        }
-        done += wrote > 0 ? static_cast<std::size_t>(wrote) : 0;
-    }
-}
-
-std::string readAll(int descriptor) {
-    std::string bytes;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
-        if (got > 0) {
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        } else if (got == 0 || errno != EINTR) {
-            return bytes;
-        }
-    }
-}
-
 } // namespace
 
 std::string inChild(const ChildLimits& limits, const std::function<std::string()>& body) {
@@ -86,12 +47,20 @@ std::string inChild(const ChildLimits& limits, const std::function<std::string()
         if (limits.obeyFileModes) {
             dropFileModeOverrides();
         }
-        writeAll(channel[1], body());
+        const std::string answer = body();
+        std::FILE* out = ::fdopen(channel[1], "w");
+        std::fwrite(answer.data(), 1, answer.size(), out);
+        std::fclose(out);
         ::_exit(0);
     }
     ::close(channel[1]);
-    std::string answer = readAll(channel[0]);
-    ::close(channel[0]);
+    std::FILE* in = ::fdopen(channel[0], "r");
+    std::string answer;
+    char block[4096];
+    for (std::size_t got = 0; (got = std::fread(block, 1, sizeof block, in)) > 0;) {
+        answer.append(block, got);
+    }
+    std::fclose(in);
     int status = 0;
     ::waitpid(child, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {

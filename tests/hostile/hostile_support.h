@@ -1,21 +1,13 @@
 #pragma once
 
-// What the hostile tests share: child processes that run with a small disk or without root's
-// right to ignore file modes.
+// Child processes that run with a small disk or without root's right to ignore file modes.
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace corvane::test {
-
-namespace fs = std::filesystem;
-
-// The names in `folder`, sorted.
-std::vector<std::string> namesIn(const fs::path& folder);
 
 struct ChildLimits {
     // Files may not grow past this (writes beyond fail with EFBIG; SIGXFSZ is ignored).
