@@ -34,70 +34,59 @@ inline std::string programBytes(CalculatorModel model) {
     return tifile::buildProgramFile(model, "TMP", body).bytes;
 }
 
-// A tool chain that runs for `runsFor` seconds of the driven clock.
-struct FakeToolChain {
+// A tool chain that runs for `runsFor` seconds of the driven clock, and records what the build
+// did with it.
+struct FakeToolChain final : ProcessLauncher {
+    explicit FakeToolChain(DrivenClock& drivenBy) : clock(drivenBy) {}
+
+    class Process final : public RunningProcess {
+      public:
+        explicit Process(FakeToolChain& chain)
+            : chain_(chain), endAt_(chain.clock.now() + chain.runsFor) {}
+        bool running() override {
+            if (!ended_ && chain_.clock.now() >= endAt_) {
+                ended_ = true;
+                if (chain_.atEnd) {
+                    chain_.atEnd();
+                }
+            }
+            return !ended_;
+        }
+        std::optional<int> exitStatus() override {
+            return ended_ ? std::optional<int>(chain_.exitStatus) : std::nullopt;
+        }
+        void stop() override { chain_.stopped = ended_ = true; }
+
+      private:
+        FakeToolChain& chain_;
+        double endAt_;
+        bool ended_ = false;
+    };
+
+    LaunchOutcome start(const std::string& path) override {
+        ++starts;
+        startedAt = clock.now();
+        batchPath = path;
+        if (atStart) {
+            atStart();
+        }
+        if (!startError.empty()) {
+            return {nullptr, startError};
+        }
+        return {std::make_unique<Process>(*this), ""};
+    }
+
+    DrivenClock& clock;
     std::function<void()> atStart;
     std::function<void()> atEnd;
     double runsFor = 0;
     int exitStatus = 0;
     // When set, the tool chain cannot be started and the launcher says this.
     std::string startError;
-    // What the build did with it.
     int starts = 0;
     double startedAt = NAN;
     bool stopped = false;
     std::string batchPath;
-};
-
-class FakeProcess final : public RunningProcess {
-  public:
-    FakeProcess(DrivenClock& clock, FakeToolChain& chain)
-        : clock_(clock), chain_(chain), endAt_(clock.now() + chain.runsFor) {}
-    bool running() override {
-        if (!ended_ && clock_.now() >= endAt_) {
-            ended_ = true;
-            if (chain_.atEnd) {
-                chain_.atEnd();
-            }
-        }
-        return !ended_;
-    }
-    std::optional<int> exitStatus() override {
-        return ended_ ? std::optional<int>(chain_.exitStatus) : std::nullopt;
-    }
-    void stop() override {
-        chain_.stopped = true;
-        ended_ = true;
-    }
-
-  private:
-    DrivenClock& clock_;
-    FakeToolChain& chain_;
-    double endAt_;
-    bool ended_ = false;
-};
-
-class FakeLauncher final : public ProcessLauncher {
-  public:
-    FakeLauncher(DrivenClock& clock, FakeToolChain& chain) : clock_(clock), chain_(chain) {}
-    LaunchOutcome start(const std::string& batchPath) override {
-        ++chain_.starts;
-        chain_.startedAt = clock_.now();
-        chain_.batchPath = batchPath;
-        if (chain_.atStart) {
-            chain_.atStart();
-        }
-        LaunchOutcome outcome;
-        if (chain_.startError.empty()) {
-            outcome.process = std::make_unique<FakeProcess>(clock_, chain_);
-        }
-        outcome.error = chain_.startError;
-        return outcome;
-    }
-
-  private:
-    DrivenClock& clock_;
-    FakeToolChain& chain_;
 };
 
 // Moves a file's time an hour back, as if an earlier build had left it.
@@ -144,7 +133,8 @@ struct Scene {
     // time; five by default, as asm83 may be a sanitizer build on a busy machine.
     void useRealToolChain(double speed = 5.0) {
         copyToolChain(app);
-        launcher = makeSystemLauncher();
+        systemLauncher = makeSystemLauncher();
+        launcher = systemLauncher.get();
         realPaced = std::make_unique<DrivenClock>(0.0, speed);
         useClock = realPaced.get();
     }
@@ -173,8 +163,9 @@ struct Scene {
     std::unique_ptr<DrivenClock> realPaced;
     Clock* useClock = &clock;
     bool fixedWaits = true;
-    FakeToolChain chain;
-    std::unique_ptr<ProcessLauncher> launcher = std::make_unique<FakeLauncher>(clock, chain);
+    FakeToolChain chain{clock};
+    ProcessLauncher* launcher = &chain;
+    std::unique_ptr<ProcessLauncher> systemLauncher;
     // The program folder's lock, held as another editor would.
     std::unique_ptr<FolderLock> otherEditor;
     int events = 0;

@@ -9,15 +9,9 @@
 #include <sys/stat.h>
 #include <vector>
 
-namespace corvane {
+namespace corvane::test {
 namespace {
 
-using test::createFileLink;
-using test::isFileLink;
-using test::readFile;
-using test::ReadOnly;
-using test::TempFolder;
-using test::writeFile;
 using ::testing::HasSubstr;
 
 struct RoundTrip {
@@ -261,4 +255,4 @@ TEST(DocumentFile, NewFileFollowsTheUmaskAndAReplacedFileKeepsItsMode) {
 #endif
 
 } // namespace
-} // namespace corvane
+} // namespace corvane::test
