@@ -55,7 +55,7 @@ TEST(FolderLock, TwoEditorsBuildingFromOneProgramFolderEachDeliverTheirOwnText) 
     const std::string texts[] = {"FIRSTTEXT", "SECONDTEXT"};
     Scene* const editors[] = {&first, &second};
     for (int e = 0; e < 2; ++e) {
-        editors[e]->useRealToolChain(kFastSpeed);
+        editors[e]->useRealToolChain();
         writeFile(editors[e]->work / "story.txt", "Story\r\nstory\r\n" + texts[e] + "\r\n");
     }
     second.request.appFolder = first.request.appFolder;

@@ -130,8 +130,9 @@ struct Scene {
     }
 
     // The real tool chain in the program folder, on a clock `speed` times faster than real
-    // time; five by default, as asm83 may be a sanitizer build on a busy machine.
-    void useRealToolChain(double speed = 5.0) {
+    // time: the tool chain's limit of a minute stays six seconds, time enough for a sanitizer
+    // build of asm83 on a busy machine, or for wine to start a process.
+    void useRealToolChain(double speed = 10.0) {
         copyToolChain(app);
         systemLauncher = makeSystemLauncher();
         launcher = systemLauncher.get();
