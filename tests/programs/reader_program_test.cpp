@@ -42,10 +42,21 @@ ReaderPart wholeText(const std::vector<std::string>& lines, std::string title = 
     return {0, 1, 0, lines.size(), std::move(title)};
 }
 
+std::vector<std::size_t> everyScreen(std::size_t count) {
+    std::vector<std::size_t> shown(count);
+    std::iota(shown.begin(), shown.end(), 0);
+    return shown;
+}
+
 // Runs the program with `keys` to its end and checks that it ends cleanly, changes no system RAM
 // but the pen position, and shows at each key wait the preview's screen of the index in `shown`.
-void expectRun(const Built& built, const Target& target, std::vector<std::uint8_t> keys,
-               const std::vector<std::size_t>& shown) {
+// Without keys, ENTER pages through every screen.
+void expectRun(const Built& built, const Target& target, std::vector<std::uint8_t> keys = {},
+               std::vector<std::size_t> shown = {}) {
+    if (keys.empty()) {
+        shown = everyScreen(built.part.screenCount());
+        keys.assign(shown.size(), harness::kKeyEnter);
+    }
     harness::Calculator calculator(target.model);
     ASSERT_EQ(
         calculator.loadProgramFile(target.model == Model::TI83 ? built.file83 : built.file83Plus),
@@ -90,18 +101,16 @@ using harness::kKeyAdd, harness::kKeyClear, harness::kKeyDown, harness::kKeyEnte
     harness::kKeyLeft, harness::kKeyRight, harness::kKeySub, harness::kKeyUp;
 constexpr std::uint8_t kKeyZero = 0x8E;
 
-struct Script {
-    const char* name;
-    std::vector<std::uint8_t> keys;
-    std::vector<std::size_t> shown; // the screen shown at each key wait
-};
-
 TEST(ReaderProgram, KeyScriptsShowThePreviewsScreens) {
     AppFolderCopy app;
     const std::vector<std::string> lines = storyLines(20);
     ASSERT_EQ(wholeText(lines).screenCount(), 4u);
     const Built built = build(app, lines, wholeText(lines));
-    const Script scripts[] = {
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> keys;
+        std::vector<std::size_t> shown; // the screen shown at each key wait
+    } scripts[] = {
         {"next to the end",
          {kKeyDown, kKeyRight, kKeyAdd, kKeyDown, kKeyRight, kKeyAdd, kKeyClear},
          {0, 1, 2, 3, 3, 3, 3}},
@@ -115,17 +124,11 @@ TEST(ReaderProgram, KeyScriptsShowThePreviewsScreens) {
         {"other keys do nothing", {kKeyZero, kKeyDown, kKeyZero, kKeyClear}, {0, 0, 1, 1}},
     };
     for (const Target& target : kTargets) {
-        for (const Script& script : scripts) {
+        for (const auto& script : scripts) {
             SCOPED_TRACE(std::string(target.name) + ": " + script.name);
             expectRun(built, target, script.keys, script.shown);
         }
     }
-}
-
-std::vector<std::size_t> everyScreen(std::size_t count) {
-    std::vector<std::size_t> shown(count);
-    std::iota(shown.begin(), shown.end(), 0);
-    return shown;
 }
 
 // Body bytes of a program file on the TI-83 Plus.
@@ -150,11 +153,9 @@ TEST(ReaderProgram, TheLargestTextOfOnePart) {
     EXPECT_LE(bytes, kReaderDefaultPartBytes);
     EXPECT_EQ(bodySize(built.file83Plus), bytes);
     EXPECT_EQ(bodySize(built.file83), bytes - 2);
-    const std::size_t screens = plan.parts[0].screenCount();
     for (const Target& target : kTargets) {
         SCOPED_TRACE(target.name);
-        expectRun(built, target, std::vector<std::uint8_t>(screens, kKeyEnter),
-                  everyScreen(screens));
+        expectRun(built, target);
     }
 
     lines.push_back(line);
@@ -179,9 +180,7 @@ TEST(ReaderProgram, AThreePartText) {
         EXPECT_EQ(harness::ionTitle(Model::TI83Plus,
                                     tifile::parseProgramFile(built.file83Plus).file->body),
                   part.title);
-        const std::size_t screens = part.screenCount();
-        expectRun(built, kTargets[1], std::vector<std::uint8_t>(screens, kKeyEnter),
-                  everyScreen(screens));
+        expectRun(built, kTargets[1]);
     }
     EXPECT_EQ(nextLine, lines.size());
 }
@@ -200,11 +199,9 @@ TEST(ReaderProgram, EveryCodeAndTheWidestCharacters) {
     const std::vector<std::string> lines = layoutText(text);
     AppFolderCopy app;
     const Built built = build(app, lines, wholeText(lines));
-    const std::size_t screens = wholeText(lines).screenCount();
     for (const Target& target : {kTargets[0], kTargets[1]}) {
         SCOPED_TRACE(target.name);
-        expectRun(built, target, std::vector<std::uint8_t>(screens, kKeyEnter),
-                  everyScreen(screens));
+        expectRun(built, target);
     }
 }
 
