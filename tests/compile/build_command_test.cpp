@@ -276,8 +276,7 @@ TEST(RunBuild, AFailingStepEndsTheBuildAndSaysWhy) {
         }
         EXPECT_FALSE(fs::exists(scene.work / "story.83p.part"));
         EXPECT_FALSE(fs::exists(scene.work / "story.8xp"));
-        const bool reachedToolChain = c.step >= BuildStep::StartToolChain;
-        EXPECT_EQ(scene.chain.starts, reachedToolChain ? 1 : 0);
+        EXPECT_EQ(scene.chain.starts, c.step >= BuildStep::StartToolChain ? 1 : 0);
         if (c.step < BuildStep::LineLayout) {
             EXPECT_EQ(filesIn(scene.work), before) << "nothing is written";
         }
