@@ -46,6 +46,10 @@ void compileNewDocument(Window& w, const Folders& f) {
     QCOMPARE(watch.looksWithoutHourglass, 0);
 }
 
+QString statusLine(const Window& w) {
+    return w.window->findChild<QLabel*>(QLatin1String(corvane::objectName::kStatusLine))->text();
+}
+
 void verifyUsable(const Window& w) {
     QVERIFY(w.window->isEnabled());
     QVERIFY(noHourglass(*w.window));
@@ -59,77 +63,48 @@ class CompileCommandTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // One build that delivers and one that fails; each failing step is pinned in the build
-    // command's own tests.
-    void standInToolChains_data() {
-        QTest::addColumn<QByteArray>("script"); // empty: the real asm.bat
-        QTest::addColumn<bool>("delivered");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("finishes at once") << QByteArray() << true << QString();
-        QTest::newRow("fails, earlier outputs left")
-            << QByteArray("echo 'tmp.z80:7: error: no label lng3' >asm.log\nexit 1\n") << false
-            << QStringLiteral("no label lng3");
+    // The real tool chain: the programs land beside the document, wherever the window
+    // started, and the window says where and which document it holds.
+    void aBuildDeliversBesideTheDocument() {
+        Folders f;
+        Window w(f.app);
+        useFastClock(w);
+        compileNewDocument(w, f);
+        verifyUsable(w);
+        QCOMPARE(w.warnings, QStringList());
+        const QString program = f.workFile("story.83p");
+        QVERIFY(QFileInfo::exists(f.workFile("story.8xp")));
+        QCOMPARE(w.line(corvane::objectName::kScreenCount)->text(), QStringLiteral("1"));
+        QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(),
+                 QString::number(QFileInfo(program).size()));
+        QCOMPARE(statusLine(w), QStringLiteral("story.83p and story.8xp saved in %1")
+                                    .arg(QDir::toNativeSeparators(f.work)));
+        QCOMPARE(w.window->windowTitle(), QStringLiteral("story.txt[*] - Corvane"));
     }
 
-    void standInToolChains() {
-        QFETCH(QByteArray, script);
-        QFETCH(bool, delivered);
-        QFETCH(QString, said);
+    // A failed build delivers none of the programs an earlier build left, clears the size of
+    // programs it did not make, and says why: a long asm.log's first lines in the warning,
+    // the rest in the box's details. Each failing step is pinned in the build command's tests.
+    void aFailedBuildDeliversNothingAndSaysWhy() {
         Folders f;
-        if (!script.isEmpty()) {
-            f.standIn(script);
-        }
-        if (!delivered) {
-            // Programs of an earlier build, which a failed build must not deliver.
-            QVERIFY(writeFile(f.appFile("tmp.83p"), "earlier"));
-            QVERIFY(writeFile(f.appFile("tmp.8xp"), "earlier"));
-            const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
-            for (const char* name : {"tmp.83p", "tmp.8xp"}) {
-                QFile file(f.appFile(name));
-                QVERIFY(file.open(QIODevice::ReadWrite) &&
-                        file.setFileTime(old, QFileDevice::FileModificationTime));
-            }
+        f.standIn("for i in $(seq 30); do echo \"tmp.z80:$i: error: no\"; done >asm.log\nexit 1\n");
+        const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
+        for (const char* name : {"tmp.83p", "tmp.8xp"}) {
+            QVERIFY(writeFile(f.appFile(name), "earlier"));
+            QFile file(f.appFile(name));
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(old, QFileDevice::FileModificationTime));
         }
         Window w(f.app);
         useFastClock(w);
         w.line(corvane::objectName::kProgramSize)->setText(QStringLiteral("earlier size"));
         compileNewDocument(w, f);
         verifyUsable(w);
-
-        // Programs land beside the document, wherever the window started.
-        const QString program = f.workFile("story.83p");
-        QCOMPARE(QFileInfo::exists(program), delivered);
-        QCOMPARE(QFileInfo::exists(f.workFile("story.8xp")), delivered);
+        QVERIFY(!QFileInfo::exists(f.workFile("story.83p")));
+        QVERIFY(!QFileInfo::exists(f.workFile("story.8xp")));
         QCOMPARE(w.line(corvane::objectName::kScreenCount)->text(), QStringLiteral("1"));
-        if (delivered) {
-            QCOMPARE(w.warnings, QStringList());
-            QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(),
-                     QString::number(QFileInfo(program).size()));
-            // Where the programs went, and which document this window holds.
-            QCOMPARE(w.window->findChild<QLabel*>(QLatin1String(corvane::objectName::kStatusLine))
-                         ->text(),
-                     QStringLiteral("story.83p and story.8xp saved in %1")
-                         .arg(QDir::toNativeSeparators(QFileInfo(program).absolutePath())));
-            QCOMPARE(w.window->windowTitle(), QStringLiteral("story.txt[*] - Corvane"));
-        } else {
-            QCOMPARE(w.warnings.size(), 1);
-            QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
-            // A failed build clears the size of programs it did not make, and says so.
-            QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(), QString());
-            QCOMPARE(w.window->findChild<QLabel*>(QLatin1String(corvane::objectName::kStatusLine))
-                         ->text(),
-                     QStringLiteral("No program was made."));
-        }
-    }
-
-    // A long asm.log: the warning quotes its first lines, the rest goes to the box's details.
-    void longAsmLogGoesToTheDetails() {
-        Folders f;
-        f.standIn("for i in $(seq 30); do echo \"tmp.z80:$i: error: no\"; done >asm.log\nexit 1\n");
-        Window w(f.app);
-        useFastClock(w);
-        compileNewDocument(w, f);
-        verifyUsable(w);
+        QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(), QString());
+        QCOMPARE(statusLine(w), QStringLiteral("No program was made."));
         QCOMPARE(w.warnings.size(), 1);
         QVERIFY2(w.warnings[0].contains(QStringLiteral("tmp.z80:20: error")),
                  qPrintable(w.warnings[0]));
@@ -140,58 +115,44 @@ class CompileCommandTest : public QObject {
         QVERIFY(w.warningDetails[0].contains(QStringLiteral("tmp.z80:30: error")));
     }
 
-    // The name is checked after the save and before anything of the build is written; the
-    // name rule itself is pinned in the build command's tests.
-    void invalidCalculatorFileName() {
+    // Compile as TI-BASIC saves, runs no tool chain, and delivers both programs beside the
+    // document. An invalid calculator file name stops either build after the save and
+    // before anything of it is written; the name rule itself is pinned in the build
+    // command's tests.
+    void savedThenBuiltOrStoppedByTheName_data() {
+        QTest::addColumn<bool>("basic");
+        QTest::addColumn<QString>("calculatorName");
+        QTest::newRow("as TI-BASIC") << true << QStringLiteral("story");
+        QTest::newRow("as TI-BASIC, invalid name") << true << QStringLiteral("my prog");
+        QTest::newRow("for ion, invalid name") << false << QStringLiteral("my prog");
+    }
+
+    void savedThenBuiltOrStoppedByTheName() {
+        QFETCH(bool, basic);
+        QFETCH(QString, calculatorName);
         Folders f;
         Window w(f.app);
         useFastClock(w);
         typeDocument(w);
-        w.line(corvane::objectName::kCalculatorFileName)->setText(QStringLiteral("my prog"));
+        w.line(corvane::objectName::kCalculatorFileName)->setText(calculatorName);
         w.dialog->answers.push_back(f.workFile("story.txt"));
-        w.window->compileForIon();
-        QCOMPARE(w.warnings.size(), 1);
-        QVERIFY2(w.warnings[0].contains(
-                     QStringLiteral("1 to 8 letters A-Z or digits 0-9, starting with a letter")),
-                 qPrintable(w.warnings[0]));
+        const BusyWatch watch(w);
+        basic ? w.window->compileAsBasic() : w.window->compileForIon();
+        QCOMPARE(watch.looksWithoutHourglass, 0);
+        verifyUsable(w);
         QVERIFY(QFileInfo::exists(f.workFile("story.txt")));
+        const bool delivered = calculatorName == QLatin1String("story");
+        QCOMPARE(QFileInfo::exists(f.workFile("story-ce.8xp")), delivered);
+        QCOMPARE(QFileInfo::exists(f.workFile("story-84.8xp")), delivered);
         for (const char* name : {"temp.ett", "tmp.z80", "story.83p"}) {
             QVERIFY2(!QFileInfo::exists(f.workFile(name)), name);
         }
         QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
-    }
-
-    // Compile as TI-BASIC saves, runs no tool chain, and delivers both programs beside the
-    // document, or says why not and delivers none.
-    void compileAsBasic_data() {
-        QTest::addColumn<QString>("calculatorName");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("delivers") << QStringLiteral("story") << QString();
-        QTest::newRow("invalid name")
-            << QStringLiteral("my prog") << QStringLiteral("1 to 8 letters A-Z or digits 0-9");
-    }
-
-    void compileAsBasic() {
-        QFETCH(QString, calculatorName);
-        QFETCH(QString, said);
-        Folders f;
-        Window w(f.app);
-        typeDocument(w);
-        w.line(corvane::objectName::kCalculatorFileName)->setText(calculatorName);
-        w.dialog->answers.push_back(f.workFile("story.txt"));
-        const BusyWatch watch(w);
-        w.window->compileAsBasic();
-        QCOMPARE(watch.looksWithoutHourglass, 0);
-        verifyUsable(w);
-        const bool delivered = said.isEmpty();
-        QCOMPARE(QFileInfo::exists(f.workFile("story-ce.8xp")), delivered);
-        QCOMPARE(QFileInfo::exists(f.workFile("story-84.8xp")), delivered);
-        QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
         QCOMPARE(w.warnings.size(), delivered ? 0 : 1);
         if (!delivered) {
-            QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
+            QVERIFY2(w.warnings[0].contains(QStringLiteral(
+                         "1 to 8 letters A-Z or digits 0-9, starting with a letter")),
+                     qPrintable(w.warnings[0]));
         }
     }
 
