@@ -219,6 +219,26 @@ class CompileCommandTest : public QObject {
         QVERIFY(w.window->isEnabled());
         QVERIFY(noHourglass(*w.window));
     }
+
+    // A tool chain folder that cannot be made ready stops the build with its message.
+    void aToolChainFolderThatCannotBeMadeReadyStopsTheBuildWithItsMessage() {
+        Folders f;
+        Window w(f.app);
+        int preparations = 0;
+        const QString said =
+            QStringLiteral("The tool chain folder /x cannot be created: Permission denied");
+        w.window->setToolChainPreparation([&] {
+            ++preparations;
+            return said;
+        });
+        typeDocument(w);
+        w.dialog->answers.push_back(f.workFile("story.txt"));
+        w.window->compileForIon();
+        QCOMPARE(preparations, 1);
+        QCOMPARE(w.warnings, QStringList{said});
+        QVERIFY(!QFileInfo::exists(f.workFile("temp.ett")));
+        verifyUsable(w);
+    }
 };
 
 QTEST_MAIN(CompileCommandTest)

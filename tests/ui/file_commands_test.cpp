@@ -1,10 +1,14 @@
-// New, Open, Import, Save and Save As through a scripted file dialog, on real files.
+// New, Open, Import, Save and Save As through a scripted file dialog, on real files, and
+// files dropped on the window or given by path as the desktop and the command line do.
 
 #include "window_fixture.h"
 
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <optional>
 
 using corvane::test::noHourglass;
@@ -24,6 +28,24 @@ void showBuildResults(const Window& w) {
 void verifyBuildResultsCleared(const Window& w) {
     QCOMPARE(w.line(objectName::kScreenCount)->text(), QString());
     QCOMPARE(w.line(objectName::kProgramSize)->text(), QString());
+}
+
+const QByteArray kDocument = "Dropped\r\ndrop\r\nFirst line\r\nSecond line\r\n";
+
+// Sends a drag of `path` over `target` and, when it is accepted, the drop.
+bool drop(QWidget* target, const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    data.setText(path);
+    const QPoint where = target->rect().center();
+    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent dropped(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &dropped);
+    return dropped.isAccepted();
 }
 
 } // namespace
@@ -223,6 +245,64 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w.window->documentPath(), path);
         QCOMPARE(w.window->baseName(), QString());
         QCOMPARE(readFile(path), QByteArray("\r\nF\r\ntext\r\n"));
+    }
+
+    void aFileDroppedOrGivenByPathOpensAsOpenDoes_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("dropped on the window") << "drop";
+        // The text box leaves files to the window rather than pasting their names.
+        QTest::newRow("dropped on the text") << "drop on text";
+        QTest::newRow("given to open") << "open";
+        QTest::newRow("given to import") << "import";
+    }
+
+    void aFileDroppedOrGivenByPathOpensAsOpenDoes() {
+        QFETCH(QString, how);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("story.txt"));
+        QVERIFY(writeFile(path, kDocument));
+        Window w;
+
+        if (how == QLatin1String("drop")) {
+            QVERIFY(drop(w.window.get(), path));
+        } else if (how == QLatin1String("drop on text")) {
+            QVERIFY(drop(w.text()->viewport(), path));
+        } else if (how == QLatin1String("open")) {
+            w.window->openFile(path);
+        } else {
+            w.window->importFile(path);
+        }
+
+        const bool imported = how == QLatin1String("import");
+        QCOMPARE(w.shownText(), imported ? QStringLiteral("Dropped\ndrop\nFirst line\nSecond line")
+                                         : QStringLiteral("First line\nSecond line"));
+        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(),
+                 imported ? QStringLiteral("Notitle") : QStringLiteral("Dropped"));
+        // An imported text is not the document's file: it is saved through Save As.
+        QCOMPARE(w.window->documentPath(), imported ? QString() : QDir::toNativeSeparators(path));
+        QCOMPARE(w.window->workingFolder(), QDir::toNativeSeparators(folder.path()));
+        QCOMPARE(w.warnings, QStringList());
+    }
+
+    // A path from the command line or a drop may name anything: what cannot be read is
+    // refused with its reason, and the window keeps its document.
+    void aPathThatCannotBeReadIsRefusedAndTheWindowKeepsItsDocument() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("story.txt"));
+        QVERIFY(writeFile(path, kDocument));
+        Window w;
+        w.window->openFile(path);
+
+        w.window->openFile(folder.filePath(QStringLiteral("missing.txt")));
+        drop(w.window.get(), folder.path());
+
+        QCOMPARE(w.warnings.size(), 2);
+        QVERIFY2(w.warnings[0].contains(QStringLiteral("missing.txt: cannot be opened")),
+                 qPrintable(w.warnings[0]));
+        QVERIFY2(w.warnings[1].contains(QDir::toNativeSeparators(folder.path())),
+                 qPrintable(w.warnings[1]));
+        QCOMPARE(w.shownText(), QStringLiteral("First line\nSecond line"));
+        QCOMPARE(w.window->documentPath(), QDir::toNativeSeparators(path));
     }
 
     // During a long read the window processes events before every 20th line; the counter
