@@ -1,21 +1,28 @@
-// Compile for ion through the window with stand-in tool chains on a fast clock: what is
-// delivered, what the user is told, and that the window stays busy to the end and is
-// usable afterwards.
+// The compile commands through the window with stand-in tool chains on a fast clock: what is
+// delivered, what the user is told, and that the window stays busy to the end and is usable
+// afterwards; also on files the editor did not write, on disks that fill up and on folders
+// that refuse or vanish: no crash, no hang, nothing the user owns half-written, every failure
+// said once.
 
 #include "compile_fixture.h"
+#include "full_disk.h"
+#include "hostile_inputs.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 using namespace corvane::test;
+namespace objectName = corvane::objectName;
 
 namespace {
 
-// The tool chain's output goes where the editor's own does: away from the test log.
+// The tool chain's output, and the warnings of keys the busy window refuses, go away from
+// the test log.
 class QuietOutput {
   public:
     QuietOutput() : saved_(::dup(STDOUT_FILENO)) {
@@ -34,7 +41,8 @@ class QuietOutput {
     int saved_;
 };
 
-// Runs F9's handler on a new document saved as work/story.txt, with a watch on the window.
+// Runs F9's handler on a new document saved as work/story.txt, with a watch on the window,
+// which keeps the text and asks nothing more.
 void compileNewDocument(Window& w, const Folders& f) {
     typeDocument(w);
     w.dialog->answers.push_back(f.workFile("story.txt"));
@@ -44,18 +52,26 @@ void compileNewDocument(Window& w, const Folders& f) {
     QVERIFY(watch.looks > 0);
     QCOMPARE(watch.enabledLooks, 0);
     QCOMPARE(watch.looksWithoutHourglass, 0);
-}
-
-QString statusLine(const Window& w) {
-    return w.window->findChild<QLabel*>(QLatin1String(corvane::objectName::kStatusLine))->text();
-}
-
-void verifyUsable(const Window& w) {
-    QVERIFY(w.window->isEnabled());
-    QVERIFY(noHourglass(*w.window));
     QCOMPARE(w.shownText(), QStringLiteral("Hello calculator"));
     QCOMPARE(w.dialog->shown.size(), std::size_t{1});
 }
+
+QString statusLine(const Window& w) {
+    return w.window->findChild<QLabel*>(QLatin1String(objectName::kStatusLine))->text();
+}
+
+// The window is enabled, without the hourglass, and a character typed into the box lands.
+void verifyUsable(Window& w) {
+    QVERIFY(w.window->isEnabled());
+    QVERIFY(noHourglass(*w.window));
+    QVERIFY(!w.text()->isReadOnly());
+    w.text()->moveCursor(QTextCursor::End);
+    const int before = w.text()->document()->characterCount();
+    QTest::keyClick(w.text(), Qt::Key_Q);
+    QCOMPARE(w.text()->document()->characterCount(), before + 1);
+}
+
+const QByteArray kOldDocument = "Old\r\nold\r\nThe earlier text\r\n";
 
 } // namespace
 
@@ -81,8 +97,8 @@ class CompileCommandTest : public QObject {
         QCOMPARE(w.warnings, QStringList());
         const QString program = f.workFile("story.83p");
         QVERIFY(QFileInfo::exists(f.workFile("story.8xp")));
-        QCOMPARE(w.line(corvane::objectName::kScreenCount)->text(), QStringLiteral("1"));
-        QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(),
+        QCOMPARE(w.line(objectName::kScreenCount)->text(), QStringLiteral("1"));
+        QCOMPARE(w.line(objectName::kProgramSize)->text(),
                  QString::number(QFileInfo(program).size()));
         QCOMPARE(statusLine(w), QStringLiteral("story.83p and story.8xp saved in %1")
                                     .arg(QDir::toNativeSeparators(f.work)));
@@ -104,13 +120,13 @@ class CompileCommandTest : public QObject {
         }
         Window w(f.app);
         useFastClock(w);
-        w.line(corvane::objectName::kProgramSize)->setText(QStringLiteral("earlier size"));
+        w.line(objectName::kProgramSize)->setText(QStringLiteral("earlier size"));
         compileNewDocument(w, f);
         verifyUsable(w);
         QVERIFY(!QFileInfo::exists(f.workFile("story.83p")));
         QVERIFY(!QFileInfo::exists(f.workFile("story.8xp")));
-        QCOMPARE(w.line(corvane::objectName::kScreenCount)->text(), QStringLiteral("1"));
-        QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(), QString());
+        QCOMPARE(w.line(objectName::kScreenCount)->text(), QStringLiteral("1"));
+        QCOMPARE(w.line(objectName::kProgramSize)->text(), QString());
         QCOMPARE(statusLine(w), QStringLiteral("No program was made."));
         QCOMPARE(w.warnings.size(), 1);
         QVERIFY2(w.warnings[0].contains(QStringLiteral("tmp.z80:20: error")),
@@ -122,43 +138,115 @@ class CompileCommandTest : public QObject {
         QVERIFY(w.warningDetails[0].contains(QStringLiteral("tmp.z80:30: error")));
     }
 
-    // Compile as TI-BASIC saves, runs no tool chain, and delivers both programs beside the
-    // document. An invalid calculator file name stops either build after the save and
-    // before anything of it is written; the name rule itself is pinned in the build
-    // command's tests.
-    void savedThenBuiltOrStoppedByTheName_data() {
-        QTest::addColumn<bool>("basic");
-        QTest::addColumn<QString>("calculatorName");
-        QTest::newRow("as TI-BASIC") << true << QStringLiteral("story");
-        QTest::newRow("as TI-BASIC, invalid name") << true << QStringLiteral("my prog");
-        QTest::newRow("for ion, invalid name") << false << QStringLiteral("my prog");
+    // F9 on an opened document that stops before its end: the save fails (the disk fills up,
+    // the file is unwritable, its folder, the working folder, is gone), the tool chain folder
+    // cannot be made ready, the calculator file name is invalid, or the disk fills up while
+    // the build writes. The earlier document file is whole, the failure is said once, nothing
+    // of the build is delivered, and the window is usable. The libraries' tests pin the rules
+    // and the other folders that refuse.
+    void aBuildThatStopsDeliversNothing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("said");
+        const QString unsaved = QStringLiteral("was not saved");
+        QTest::newRow("disk full at the save") << "full disk" << unsaved;
+        QTest::newRow("read-only document") << "read-only" << unsaved;
+        QTest::newRow("vanished working folder") << "vanish" << unsaved;
+        QTest::newRow("tool chain folder not ready")
+            << "tool chain"
+            << QStringLiteral("The tool chain folder /x cannot be created: Permission denied");
+        QTest::newRow("invalid calculator file name")
+            << "name" << QStringLiteral("1 to 8 letters A-Z or digits 0-9, starting with a letter");
+        // The limit leaves room for the short document but not for its assembly source.
+        QTest::newRow("disk full at the build")
+            << "full disk" << QStringLiteral("failed while writing the assembly source");
     }
 
-    void savedThenBuiltOrStoppedByTheName() {
-        QFETCH(bool, basic);
+    void aBuildThatStopsDeliversNothing() {
+        QFETCH(QString, how);
+        QFETCH(QString, said);
+        const bool unsaved = said == QLatin1String("was not saved");
+        Folders f;
+        const QString document = f.workFile("story.txt");
+        QVERIFY(writeFile(document, kOldDocument));
+        Window w(f.app);
+        useFastClock(w);
+        w.open(document);
+        const QString text(unsaved ? 5000 : 10, QLatin1Char('x'));
+        w.text()->setPlainText(text);
+        int preparations = 0;
+        if (how == "tool chain") {
+            w.window->setToolChainPreparation([&] {
+                ++preparations;
+                return said;
+            });
+        }
+        if (how == "name") {
+            w.line(objectName::kCalculatorFileName)->setText(QStringLiteral("my prog"));
+        }
+
+        std::optional<FileSizeLimit> fullDisk;
+        std::optional<ReadOnly> locked;
+        if (how == "vanish") {
+            QVERIFY(QDir(f.work).removeRecursively());
+        } else if (how == "read-only") {
+            locked.emplace(document);
+            if (!locked->engaged()) {
+                QSKIP("no way to make a file unwritable here");
+            }
+        } else if (how == "full disk") {
+            fullDisk.emplace(300);
+        }
+        w.window->compileForIon();
+        fullDisk.reset();
+        locked.reset();
+        QCOMPARE(w.warnings.size(), 1);
+        QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
+        QCOMPARE(preparations, how == "tool chain" ? 1 : 0);
+        if (unsaved) {
+            QVERIFY2(w.warnings[0].contains(document), qPrintable(w.warnings[0]));
+            QCOMPARE(readFile(document), how == "vanish" ? QByteArray() : kOldDocument);
+        } else {
+            QVERIFY(readFile(document).endsWith(text.toLatin1() + "\r\n"));
+        }
+        if (said != QLatin1String("failed while writing the assembly source")) {
+            for (const char* name : {"temp.ett", "tmp.z80"}) {
+                QVERIFY2(!QFileInfo::exists(f.workFile(name)), name);
+            }
+            QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
+        }
+        QVERIFY(!QFileInfo::exists(f.workFile("story.83p")));
+        QCOMPARE(w.text()->toPlainText(), text);
+        verifyUsable(w);
+    }
+
+    // Compile as TI-BASIC saves, runs no tool chain, and delivers both programs beside the
+    // document, or, with an invalid calculator file name, says so and delivers none.
+    void compileAsBasic_data() {
+        QTest::addColumn<QString>("calculatorName");
+        QTest::newRow("delivers") << QStringLiteral("story");
+        QTest::newRow("invalid name") << QStringLiteral("my prog");
+    }
+
+    void compileAsBasic() {
         QFETCH(QString, calculatorName);
         Folders f;
         Window w(f.app);
-        useFastClock(w);
         typeDocument(w);
-        w.line(corvane::objectName::kCalculatorFileName)->setText(calculatorName);
+        w.line(objectName::kCalculatorFileName)->setText(calculatorName);
         w.dialog->answers.push_back(f.workFile("story.txt"));
         const BusyWatch watch(w);
-        basic ? w.window->compileAsBasic() : w.window->compileForIon();
+        w.window->compileAsBasic();
         QCOMPARE(watch.looksWithoutHourglass, 0);
+        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
         verifyUsable(w);
         QVERIFY(QFileInfo::exists(f.workFile("story.txt")));
         const bool delivered = calculatorName == QLatin1String("story");
         QCOMPARE(QFileInfo::exists(f.workFile("story-ce.8xp")), delivered);
         QCOMPARE(QFileInfo::exists(f.workFile("story-84.8xp")), delivered);
-        for (const char* name : {"temp.ett", "tmp.z80", "story.83p"}) {
-            QVERIFY2(!QFileInfo::exists(f.workFile(name)), name);
-        }
         QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
         QCOMPARE(w.warnings.size(), delivered ? 0 : 1);
         if (!delivered) {
-            QVERIFY2(w.warnings[0].contains(QStringLiteral(
-                         "1 to 8 letters A-Z or digits 0-9, starting with a letter")),
+            QVERIFY2(w.warnings[0].contains(QStringLiteral("1 to 8 letters A-Z or digits 0-9")),
                      qPrintable(w.warnings[0]));
         }
     }
@@ -216,28 +304,46 @@ class CompileCommandTest : public QObject {
         QVERIFY(w.dialog->shown[0].save);
         QCOMPARE(w.warnings, QStringList());
         QVERIFY(!QFileInfo::exists(f.appFile("temp.ett")));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
+        verifyUsable(w);
     }
 
-    // A tool chain folder that cannot be made ready stops the build with its message.
-    void aToolChainFolderThatCannotBeMadeReadyStopsTheBuildWithItsMessage() {
+    // Two of the hostile inputs the libraries take, through the window.
+    void hostileFiles_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        for (const char* name : {"NUL bytes", "LF-only line ends"}) {
+            QTest::newRow(name) << QByteArray::fromStdString(hostileInput(name).make());
+        }
+    }
+
+    // Open and Import leave the file as it is; Compile saves the imported text through
+    // Save As, as it has no file, and builds it with the real tool chain.
+    void hostileFiles() {
+        QFETCH(QByteArray, bytes);
         Folders f;
+        const QString path = f.workFile("hostile.txt");
+        QVERIFY(writeFile(path, bytes));
         Window w(f.app);
-        int preparations = 0;
-        const QString said =
-            QStringLiteral("The tool chain folder /x cannot be created: Permission denied");
-        w.window->setToolChainPreparation([&] {
-            ++preparations;
-            return said;
-        });
-        typeDocument(w);
-        w.dialog->answers.push_back(f.workFile("story.txt"));
-        w.window->compileForIon();
-        QCOMPARE(preparations, 1);
-        QCOMPARE(w.warnings, QStringList{said});
-        QVERIFY(!QFileInfo::exists(f.workFile("temp.ett")));
+        useFastClock(w);
+
+        w.open(path);
+        QCOMPARE(readFile(path), bytes);
         verifyUsable(w);
+
+        w.import(path);
+        QCOMPARE(w.window->documentPath(), QString());
+        QCOMPARE(readFile(path), bytes);
+        verifyUsable(w);
+
+        w.warnings.clear();
+        w.line(objectName::kCalculatorFileName)->setText(QStringLiteral("hostile"));
+        w.dialog->answers.push_back(f.workFile("saved.txt"));
+        w.window->compileForIon();
+        verifyUsable(w);
+        QCOMPARE(readFile(path), bytes);
+        QCOMPARE(w.window->documentPath(), f.workFile("saved.txt"));
+        QVERIFY(QFileInfo::exists(f.workFile("saved.83p")));
+        QVERIFY(QFileInfo::exists(f.workFile("saved.8xp")));
+        QCOMPARE(w.warnings, QStringList());
     }
 };
 
