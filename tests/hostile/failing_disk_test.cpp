@@ -1,5 +1,5 @@
-// Full disks, read-only files and folders, and a tool chain that misbehaves: each ends in a clear
-// error, and the document file stays whole.
+// Full disks, read-only files and folders, a vanished working folder, and a tool chain that
+// misbehaves: each ends in a clear error, and the document file stays whole.
 #include "document_file.h"
 #include "full_disk.h"
 #include "scene.h"
@@ -205,15 +205,22 @@ TEST(ReadOnly, AReadOnlyDocumentIsKeptAndOneInAReadOnlyFolderWrittenInPlace) {
     }
 }
 
-TEST(ReadOnly, TheBuildNamesTheWorkingFolderItCannotWriteIn) {
-    Scene scene;
-    scene.saveDocumentAs(scene.root.path() / "story.txt");
-    const std::string document = readFile(scene.request.documentPath);
-    fs::permissions(scene.work, fs::perms::owner_read | fs::perms::owner_exec);
-    const std::string answer = inChild([&] { return buildIn(scene); }, 0, true);
-    EXPECT_TRUE(answer.starts_with("cutting the text into calculator lines")) << answer;
-    EXPECT_NE(answer.find("temp.ett"), std::string::npos) << answer;
-    EXPECT_EQ(readFile(scene.request.documentPath), document);
+TEST(ReadOnly, TheBuildNamesAWorkingFolderItCannotWriteInOrThatVanished) {
+    for (const bool vanished : {false, true}) {
+        SCOPED_TRACE(vanished ? "vanished" : "read-only");
+        Scene scene;
+        scene.saveDocumentAs(scene.root.path() / "story.txt");
+        const std::string document = readFile(scene.request.documentPath);
+        if (vanished) {
+            fs::remove_all(scene.work);
+        } else {
+            fs::permissions(scene.work, fs::perms::owner_read | fs::perms::owner_exec);
+        }
+        const std::string answer = inChild([&] { return buildIn(scene); }, 0, true);
+        EXPECT_TRUE(answer.starts_with("cutting the text into calculator lines")) << answer;
+        EXPECT_NE(answer.find("temp.ett"), std::string::npos) << answer;
+        EXPECT_EQ(readFile(scene.request.documentPath), document);
+    }
 }
 
 // A tool chain that writes 64 MB into asm.log and fails: the message quotes the start of it,
