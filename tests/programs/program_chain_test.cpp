@@ -1,3 +1,4 @@
+#include "ansi_codec.h"
 #include "calculator_fit.h"
 #include "chain.h"
 #include "layout.h"
@@ -124,36 +125,26 @@ const Document kDocuments[] = {
 INSTANTIATE_TEST_SUITE_P(Documents, WholeChain, ::testing::ValuesIn(kDocuments),
                          [](const auto& row) { return row.param.name; });
 
-// Windows-1252 text from UTF-8 source text: the characters used here (U+0000 to U+00FF)
-// have the same value in both.
-std::string ansi(std::string_view utf8) {
-    std::string bytes;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        if (byte >= 0xC2 && byte <= 0xC3 && i + 1 < utf8.size()) {
-            bytes.push_back(static_cast<char>(((byte & 0x03) << 6) | (utf8[++i] & 0x3F)));
-        } else {
-            bytes.push_back(static_cast<char>(byte));
-        }
-    }
-    return bytes;
+// Windows-1252 text, as a document holds it.
+std::string ansi(std::u16string_view text) {
+    return encodeAnsi(text);
 }
 
 // Typed accented text, brackets, inverted marks and characters the calculator has no glyph
 // for (œ, €, ©, Å, ø: each shows '?').
 const Document kLanguages[] = {
     {"french",
-     ansi("Élise à l'école"),
-     {ansi("À l'école, Élise a reçu un cadeau."), ansi("Ça coûte [cher] : où ? Ève, Noël, maïs"),
-      ansi("ÂÊÎÔÛ âêîôû ÈÉËÏÜ"), ansi("èéëïü ÀÁ àá"), "c\x9Cur \x9C"}},
+     ansi(u"Élise à l'école"),
+     {ansi(u"À l'école, Élise a reçu un cadeau."), ansi(u"Ça coûte [cher] : où ? Ève, Noël, maïs"),
+      ansi(u"ÂÊÎÔÛ âêîôû ÈÉËÏÜ"), ansi(u"èéëïü ÀÁ àá"), "c\x9Cur \x9C"}},
     {"spanish",
-     ansi("Año"),
-     {ansi("¿Dónde está el niño?"), ansi("¡Qué año! Ñandú, pingüino"), ansi("ÁÉÍÓÚ áéíóú"),
-      ansi("ÌÒÙ ìòù Ç ç")}},
+     ansi(u"Año"),
+     {ansi(u"¿Dónde está el niño?"), ansi(u"¡Qué año! Ñandú, pingüino"), ansi(u"ÁÉÍÓÚ áéíóú"),
+      ansi(u"ÌÒÙ ìòù Ç ç")}},
     {"german",
-     ansi("Grüße"),
-     {ansi("Grüße aus Köln: Äpfel, Öl, Übel"), ansi("Straße [B] ß"), ansi("ÄÖÜ äöü"),
-      ansi("5 \x80, © 2024, Åse, Søren")}},
+     ansi(u"Grüße"),
+     {ansi(u"Grüße aus Köln: Äpfel, Öl, Übel"), ansi(u"Straße [B] ß"), ansi(u"ÄÖÜ äöü"),
+      ansi(u"5 \u20AC, © 2024, Åse, Søren")}},
     // Pasted from a word processor: quotes, dashes, bullets and the ellipsis.
     {"typographic",
      "\x93Quotes\x94",
