@@ -100,12 +100,12 @@ struct Scene {
         fs::create_directories(app);
         fs::create_directories(work);
         writeFile(work / "story.txt", "My story\r\nstory\r\nHello calculator\r\n");
-        request.documentPath = narrowPath(work / "story.txt");
-        request.workingFolder = narrowPath(work);
-        request.appFolder = narrowPath(app);
-        request.baseName = "story";
-        request.programName = "My story";
-        request.calculatorFileName = "story";
+        request = {narrowPath(work / "story.txt"),
+                   narrowPath(work),
+                   narrowPath(app),
+                   "story",
+                   "My story",
+                   "story"};
     }
 
     // The document saved under another file name.
@@ -185,12 +185,17 @@ inline std::set<std::pair<std::string, std::uintmax_t>> filesIn(const fs::path& 
     return files;
 }
 
-inline void expectDelivered(const fs::path& path, CalculatorModel model, const std::string& name) {
-    const tifile::Parsed parsed = tifile::parseProgramFile(readFile(path));
-    ASSERT_TRUE(parsed.file) << path << ": " << parsed.error;
-    EXPECT_EQ(parsed.file->model, model);
-    EXPECT_EQ(parsed.file->name, name);
-    EXPECT_EQ(parsed.file->storedChecksum, parsed.file->computedChecksum);
+// `base`.83p and `base`.8xp: whole programs for their calculators, named `name`.
+inline void expectDelivered(const fs::path& base, const std::string& name) {
+    for (const CalculatorModel model : {CalculatorModel::TI83, CalculatorModel::TI83Plus}) {
+        fs::path path = base;
+        path += model == CalculatorModel::TI83 ? ".83p" : ".8xp";
+        const tifile::Parsed parsed = tifile::parseProgramFile(readFile(path));
+        ASSERT_TRUE(parsed.file) << path << ": " << parsed.error;
+        EXPECT_EQ(parsed.file->model, model);
+        EXPECT_EQ(parsed.file->name, name);
+        EXPECT_EQ(parsed.file->storedChecksum, parsed.file->computedChecksum);
+    }
 }
 
 } // namespace corvane::test
