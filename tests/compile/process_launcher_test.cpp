@@ -122,7 +122,6 @@ struct ScriptCase {
 constexpr const char* kAppFolder = "app folder (x86)";
 constexpr const char* kLineEnd = "\r\n";
 const ScriptCase kScripts[] = {
-    {"ExitsZero", "@exit /b 0\r\n", 0},
     {"ExitsThree", "@exit /b 3\r\n", 3},
     {"WritesWhere", "@cd > where.txt\r\n", 0},
 };
@@ -132,7 +131,6 @@ constexpr int kStoppedStatus = 1;
 constexpr const char* kAppFolder = "app folder";
 constexpr const char* kLineEnd = "\n";
 const ScriptCase kScripts[] = {
-    {"ExitsZero", "exit 0", 0},
     {"ExitsThree", "exit 3", 3},
     {"Killed", "kill -TERM $$", 128 + SIGTERM},
     // Its input is empty, never the editor's terminal.
