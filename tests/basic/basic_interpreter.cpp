@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 
 namespace corvane::test {
@@ -40,18 +41,14 @@ std::vector<std::vector<BasicToken>> programLines(std::string_view bytes) {
     return lines;
 }
 
+// A number, or a string of tokens.
 struct Value {
-    bool isString = false;
     double number = 0;
-    std::vector<BasicToken> text;
+    std::optional<std::vector<BasicToken>> text;
 };
 
-Value numberValue(double number) {
-    return {false, number, {}};
-}
-
 double number(const Value& value) {
-    if (value.isString) {
+    if (value.text) {
         throw Failure("ERR:DATA TYPE: a string where a number belongs");
     }
     return value.number;
@@ -84,8 +81,8 @@ class Machine {
         }
         run_.finalScreen = cells_;
         run_.reals = reals_;
-        for (const auto& entry : strings_) {
-            run_.stringsLeft[entry.first] = true;
+        if (str1_) {
+            run_.stringsLeft[tStr1] = true;
         }
         run_.ended = true;
     }
@@ -128,7 +125,7 @@ class Machine {
             accept(tClose);
         } else if (accept(tDelVar)) {
             expect(tStr1);
-            strings_.erase(tStr1);
+            str1_.reset();
         } else {
             const Value value = expression();
             if (accept(tStore)) {
@@ -142,8 +139,8 @@ class Machine {
     void store(const Value& value) {
         const BasicToken target = peek();
         ++pos_;
-        if (target == tStr1 && value.isString) {
-            strings_[target] = value.text;
+        if (target == tStr1 && value.text) {
+            str1_ = value.text;
         } else if (target == tStr1) {
             throw Failure("ERR:DATA TYPE: a number stored to Str1");
         } else if (isRealVariable(target)) {
@@ -158,12 +155,12 @@ class Machine {
             throw Failure("ERR:DOMAIN: Output( at " + std::to_string(row) + "," +
                           std::to_string(column));
         }
-        if (!value.isString) {
+        if (!value.text) {
             throw Failure("Output( of a number: the program only draws strings");
         }
         // Wraps to the next row's first column; cut at the last row's end, never scrolls.
         auto cell = static_cast<std::size_t>((row - 1) * screen_.columns + column - 1);
-        for (const BasicToken token : value.text) {
+        for (const BasicToken token : *value.text) {
             if (cell < cells_.size()) {
                 cells_[cell++] = token;
             }
@@ -183,13 +180,13 @@ class Machine {
             ++pos_;
             const double a = number(left);
             const double b = number(expression(level + 1));
-            left = numberValue(op == tOr    ? a != 0 || b != 0
-                               : op == tEq  ? a == b
-                               : op == tLt  ? a < b
-                               : op == tGt  ? a > b
-                               : op == tAdd ? a + b
-                               : op == tSub ? a - b
-                                            : a * b);
+            left.number = op == tOr    ? a != 0 || b != 0
+                          : op == tEq  ? a == b
+                          : op == tLt  ? a < b
+                          : op == tGt  ? a > b
+                          : op == tAdd ? a + b
+                          : op == tSub ? a - b
+                                       : a * b;
         }
         return left;
     }
@@ -201,11 +198,11 @@ class Machine {
             while (peek() >= 0x30 && peek() <= 0x39) {
                 value = value * 10 + ((*line_)[pos_++] - 0x30);
             }
-            return numberValue(value);
+            return {value, {}};
         }
         ++pos_;
         if (isRealVariable(token)) {
-            return numberValue(reals_.contains(token) ? reals_[token] : 0);
+            return {reals_.contains(token) ? reals_[token] : 0, {}};
         }
         if (token == tOpen) {
             Value inner = expression();
@@ -213,26 +210,26 @@ class Machine {
             return inner;
         }
         if (token == tGetKey) {
-            return numberValue(readKey());
+            return {static_cast<double>(readKey()), {}};
         }
         if (token == tQuote) {
-            Value text{true, 0, {}};
+            Value text{0, std::vector<BasicToken>()};
             while (pos_ < line_->size() && peek() != tQuote && peek() != tStore) {
                 // A string holds only the character tokens of the sheet's tables.
                 if (basicTokenCharacter(peek()) == u'?' && peek() != 0xAF) {
                     throw Failure("a string holds token " + std::to_string(peek()) +
                                   ", which shows no single character");
                 }
-                text.text.push_back((*line_)[pos_++]);
+                text.text->push_back((*line_)[pos_++]);
             }
             accept(tQuote);
             return text;
         }
         if (token == tStr1) {
-            if (!strings_.contains(tStr1)) {
+            if (!str1_) {
                 throw Failure("ERR:UNDEFINED: Str1");
             }
-            return {true, 0, strings_[tStr1]};
+            return {0, str1_};
         }
         if (token == tSubstr) {
             const Value source = expression();
@@ -241,15 +238,13 @@ class Machine {
             expect(tComma);
             const int length = integer(expression());
             accept(tClose);
-            if (!source.isString || start < 1 || length < 1 ||
-                static_cast<std::size_t>(start - 1 + length) > source.text.size()) {
+            if (!source.text || start < 1 || length < 1 ||
+                static_cast<std::size_t>(start - 1 + length) > source.text->size()) {
                 throw Failure("ERR:DOMAIN: sub( from " + std::to_string(start) + " for " +
                               std::to_string(length));
             }
-            return {
-                true,
-                0,
-                {source.text.begin() + (start - 1), source.text.begin() + (start - 1 + length)}};
+            const auto first = source.text->begin() + (start - 1);
+            return {0, std::vector<BasicToken>(first, first + length)};
         }
         throw Failure("unknown token " + std::to_string(token) + " in an expression");
     }
@@ -294,7 +289,7 @@ class Machine {
     std::size_t pos_ = 0;
     std::vector<std::size_t> loops_;
     std::map<BasicToken, double> reals_;
-    std::map<BasicToken, std::vector<BasicToken>> strings_;
+    std::optional<std::vector<BasicToken>> str1_;
     std::size_t nextKey_ = 0;
     bool zeroGiven_ = false;
 };
