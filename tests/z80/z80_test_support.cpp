@@ -1,110 +1,15 @@
 #include "z80_test_support.h"
 
 #include <array>
-#include <ascii.h>
-#include <cctype>
 #include <cstdio>
-#include <map>
-#include <optional>
+#include <expression.h>
+#include <lexer.h>
 #include <regex>
 #include <z80ex/z80ex_dasm.h>
 
 namespace corvane::z80::test {
 
 namespace {
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-struct Parser {
-    std::string_view s;
-    std::size_t pos = 0;
-    bool known = true;
-
-    void skipSpace() {
-        while (pos < s.size() && s[pos] == ' ') {
-            ++pos;
-        }
-    }
-
-    // A number (decimal, or hexadecimal as 0x.. or ..h), a character literal or a symbol.
-    std::optional<std::int64_t> atom() {
-        if (s[pos] == '\'' && pos + 2 < s.size() && s[pos + 2] == '\'') {
-            pos += 3;
-            return static_cast<unsigned char>(s[pos - 2]);
-        }
-        std::size_t end = pos;
-        while (end < s.size() &&
-               (std::isalnum(static_cast<unsigned char>(s[end])) != 0 || s[end] == '_')) {
-            ++end;
-        }
-        std::string word(s.substr(pos, end - pos));
-        for (char& c : word) {
-            c = ascii::toUpper(c);
-        }
-        pos = end;
-        if (!word.empty() && std::isdigit(static_cast<unsigned char>(word[0])) != 0) {
-            const bool suffix = word.back() == 'H';
-            const bool hexadecimal = suffix || word.rfind("0X", 0) == 0;
-            std::size_t used = 0;
-            const std::int64_t value = std::stoll(word, &used, hexadecimal ? 16 : 10);
-            return used + (suffix ? 1 : 0) == word.size() ? std::optional(value) : std::nullopt;
-        }
-        static const std::map<std::string, std::int64_t> kSymbols{
-            {"LABEL", 0x9D95}, {"IXTABLE", 0x4000}, {"FWD", 0}};
-        const auto it = kSymbols.find(word);
-        if (it == kSymbols.end()) {
-            return std::nullopt;
-        }
-        known = known && word != "FWD";
-        return it->second;
-    }
-
-    std::optional<std::int64_t> term() {
-        skipSpace();
-        if (pos >= s.size()) {
-            return std::nullopt;
-        }
-        const char c = s[pos];
-        if (c == '+' || c == '-') {
-            ++pos;
-            const auto v = term();
-            return v ? std::optional(c == '-' ? -*v : *v) : std::nullopt;
-        }
-        if (c != '(') {
-            return atom();
-        }
-        ++pos;
-        const auto v = sum();
-        skipSpace();
-        if (!v || pos >= s.size() || s[pos] != ')') {
-            return std::nullopt;
-        }
-        ++pos;
-        return v;
-    }
-
-    std::optional<std::int64_t> sum() {
-        auto total = term();
-        for (skipSpace(); total && pos < s.size() && (s[pos] == '+' || s[pos] == '-');
-             skipSpace()) {
-            const char op = s[pos++];
-            const auto next = term();
-            if (!next) {
-                return std::nullopt;
-            }
-            *total += op == '+' ? *next : -*next;
-        }
-        return total;
-    }
-};
 
 Z80EX_BYTE readByte(Z80EX_WORD address, void* user) {
     const auto* image = static_cast<const std::pair<const Bytes*, std::uint16_t>*>(user);
@@ -127,9 +32,12 @@ std::string canonical(std::string text) {
             text = usual;
         }
     }
-    // "(IX+-2)" -> "(IX-2)", "(IX+0)" -> "(IX)".
-    text = std::regex_replace(text, std::regex(R"(\+-)"), "-");
-    text = std::regex_replace(text, std::regex(R"(\+0\))"), ")");
+    // "RST 0x28" -> "RST 028h", "(IX+-2)" -> "(IX-2)", "(IX+0)" -> "(IX)".
+    static const std::regex kHex("0x([0-9A-F]+)");
+    static const std::regex kMinus(R"(\+-)");
+    static const std::regex kZero(R"(\+0\))");
+    text = std::regex_replace(
+        std::regex_replace(std::regex_replace(text, kHex, "0$1h"), kMinus, "-"), kZero, ")");
     // The DDCB/FDCB forms that also copy the result into a register read "LD B,RLC (IX+5)"
     // and "LD A,SET 3,(IY-2)"; the source writes them "RLC B,(IX+5)" and "SET 3,(IY-2),A".
     static const std::regex kCopy("LD ([A-Z]+),(RLC|RRC|RL|RR|SLA|SRA|SLL|SRL|RES|SET) (.*)");
@@ -146,18 +54,15 @@ std::string canonical(std::string text) {
 } // namespace
 
 Value evaluate(std::string_view expression) {
-    Parser parser{expression};
-    const auto v = parser.sum();
-    parser.skipSpace();
-    Value value;
-    if (!v || parser.pos != expression.size()) {
-        value.ok = false;
-        value.error = "cannot evaluate '" + std::string(expression) + "'";
-        return value;
-    }
-    value.known = parser.known;
-    value.number = parser.known ? *v : 0;
-    return value;
+    static const asm83::SymbolTable symbols = [] {
+        asm83::SymbolTable table;
+        table.define("label", 0x9D95, 0);
+        table.define("ixtable", 0x4000, 0);
+        return table;
+    }();
+    static const asm83::CharMap map = asm83::identityCharMap();
+    return asm83::evaluateExpression(
+        expression, asm83::ExpressionContext{symbols, kOrigin, false, map, nullptr});
 }
 
 Value evaluateUnknown(std::string_view) {
@@ -167,25 +72,13 @@ Value evaluateUnknown(std::string_view) {
 }
 
 Encoding encodeLine(std::string_view line, std::uint16_t address, const Evaluate& evaluator) {
-    line = trim(line);
+    line = asm83::trim(line);
     const std::size_t space = line.find_first_of(" \t");
-    std::vector<std::string> operands;
-    const std::string_view rest = space == std::string_view::npos ? "" : trim(line.substr(space));
-    int depth = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == ',' && depth == 0) {
-            operands.emplace_back(trim(rest.substr(start, i - start)));
-            start = i + 1;
-        } else if (rest[i] == '(' || rest[i] == ')') {
-            depth += rest[i] == '(' ? 1 : -1;
-        } else if (rest[i] == '\'' && i + 2 < rest.size() && rest[i + 2] == '\'') {
-            i += 2;
-        }
-    }
+    std::vector<std::string_view> split;
     if (space != std::string_view::npos) {
-        operands.emplace_back(trim(rest.substr(start)));
+        asm83::splitOperands(line.substr(space), split);
     }
+    const std::vector<std::string> operands(split.begin(), split.end());
     return encodeInstruction(line.substr(0, space), operands, address, evaluator);
 }
 

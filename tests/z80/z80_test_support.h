@@ -14,9 +14,8 @@ using Bytes = std::vector<std::uint8_t>;
 // Where instructions are placed, so that relative jumps have a home.
 inline constexpr std::uint16_t kOrigin = 0x8000;
 
-// A small evaluator standing in for the assembler's: decimal, 0x.. and ..h numbers, character
-// literals, parentheses, unary and binary + and -, and a few symbols: `label` (9D95h),
-// `ixtable` (4000h), `fwd` (not known yet) and `bad` (an error).
+// The assembler's evaluator in an early pass, where undefined symbols such as `fwd` are not
+// known yet, with two symbols: `label` (9D95h) and `ixtable` (4000h).
 Value evaluate(std::string_view expression);
 
 // An evaluator for which no value is known yet, as in the first pass.
