@@ -7,6 +7,7 @@
 #include "ti_program_file.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 #include <ostream>
 #include <sstream>
 
@@ -15,18 +16,23 @@ namespace {
 
 struct Row {
     const char* name;
-    std::vector<std::string> files; // in the test's folder
+    const char* files; // in the test's folder, separated by spaces
     std::optional<std::string> cable;
     std::optional<std::string> model;
     const char* standIn; // how the stand-in answers; none when null
     int status;
-    std::vector<std::string> stored;
+    const char* stored; // the names it stored, separated by spaces
     const char* errorPart;
 };
 
 // Rows print as their names in test listings.
 void PrintTo(const Row& row, std::ostream* out) {
     *out << row.name;
+}
+
+std::vector<std::string> words(const char* text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
 class SendCommandTest : public testing::TestWithParam<Row> {};
@@ -37,7 +43,7 @@ TEST_P(SendCommandTest, ExitsZeroOnlyWhenEveryFileArrived) {
     SendOptions options{{}, row.cable, row.model};
     // A .txt file holds text, a "missing" one is not there, a .bin one holds a TI-83 Plus
     // program.
-    for (const std::string& file : row.files) {
+    for (const std::string& file : words(row.files)) {
         const std::string name = file.substr(0, file.find('.'));
         const bool ti83 = file.ends_with(".83p");
         const std::string body = ti83 ? std::string("\xC9", 1) : std::string("\xBB\x6D\xC9", 3);
@@ -66,70 +72,25 @@ TEST_P(SendCommandTest, ExitsZeroOnlyWhenEveryFileArrived) {
         for (const test::Stored& variable : standIn->finish()) {
             stored.push_back(variable.name);
         }
-        EXPECT_EQ(stored, row.stored);
+        EXPECT_EQ(stored, words(row.stored));
     }
 }
 
+const auto none = std::nullopt;
 const Row kRows[] = {
-    {"EveryFileArrives",
-     {"HELLO.8xp", "WORLD.8xp"},
-     "virtual",
-     "83p",
-     "store",
-     0,
-     {"HELLO", "WORLD"},
-     ""},
-    {"ModelFromTheFile", {"HELLO.83p"}, "virtual", std::nullopt, "store", 0, {"HELLO"}, ""},
-    {"OneRefused",
-     {"HELLO.8xp", "WORLD.83p"},
-     "virtual",
-     "83p",
-     "store",
-     1,
-     {"HELLO"},
+    {"EveryFileArrives", "HELLO.8xp WORLD.8xp", "virtual", "83p", "store", 0, "HELLO WORLD", ""},
+    {"ModelFromTheFile", "HELLO.83p", "virtual", none, "store", 0, "HELLO", ""},
+    {"OneRefused", "HELLO.8xp WORLD.83p", "virtual", "83p", "store", 1, "HELLO",
      "WORLD.83p is a program for the TI-83,"},
-    {"UnknownModel",
-     {"HELLO.8xp"},
-     "virtual",
-     "84",
-     nullptr,
-     2,
-     {},
-     "--model must be 83, 83p or ce"},
-    {"UnknownCable", {"HELLO.8xp"}, "parallel", "83p", nullptr, 2, {}, "--cable must be"},
-    {"NoCalculatorOnUsb", {"HELLO.8xp"}, std::nullopt, "83p", nullptr, 1, {}, "--cable"},
+    {"UnknownModel", "HELLO.8xp", "virtual", "84", nullptr, 2, "", "--model must be 83, 83p or ce"},
+    {"UnknownCable", "HELLO.8xp", "parallel", "83p", nullptr, 2, "", "--cable must be"},
+    {"NoCalculatorOnUsb", "HELLO.8xp", none, "83p", nullptr, 1, "", "--cable"},
     // A file's own fault is named before any cable is looked for, with or without --cable.
-    {"MissingFile",
-     {"missing.8xp"},
-     std::nullopt,
-     std::nullopt,
-     nullptr,
-     1,
-     {},
-     "missing.8xp: cannot be read"},
-    {"TextFile",
-     {"story.txt"},
-     std::nullopt,
-     std::nullopt,
-     nullptr,
-     1,
-     {},
-     "story.txt cannot be sent"},
-    {"OtherModelWithoutCable",
-     {"HELLO.83p"},
-     std::nullopt,
-     "83p",
-     nullptr,
-     1,
-     {},
+    {"MissingFile", "missing.8xp", none, none, nullptr, 1, "", "missing.8xp: cannot be read"},
+    {"TextFile", "story.txt", none, none, nullptr, 1, "", "story.txt cannot be sent"},
+    {"OtherModelWithoutCable", "HELLO.83p", none, "83p", nullptr, 1, "",
      "HELLO.83p is a program for the TI-83,"},
-    {"ProgramWithAnotherExtension",
-     {"PROG.bin"},
-     "virtual",
-     std::nullopt,
-     nullptr,
-     1,
-     {},
+    {"ProgramWithAnotherExtension", "PROG.bin", "virtual", none, nullptr, 1, "",
      "PROG.bin holds a TI-83 Plus program, but only files named .8xp can be sent"},
 };
 

@@ -84,8 +84,10 @@ TEST_P(SendTest, StandInReceivesOrSaysWhy) {
     const std::string path = writeProgram(folder, row.fileModel, row.size, body);
 
     // A stand-in that falls silent must outlast the library's wait, which counts the sending
-    // process's processor time and so stretches on a loaded machine; it is hung up afterwards.
+    // process's processor time and so stretches on a loaded machine; it is hung up afterwards,
+    // as is one the send never spoke to.
     const bool silent = row.failure == Failure::NoAnswer || row.failure == Failure::Unconfirmed;
+    const bool hangUp = silent || row.failure == Failure::OtherModel;
     test::StandIn standIn(row.standIn, silent ? 60 : 4);
     ASSERT_TRUE(standIn.ready());
     std::atomic<bool> cancel = false;
@@ -101,7 +103,7 @@ TEST_P(SendTest, StandInReceivesOrSaysWhy) {
     const auto start = std::chrono::steady_clock::now();
     const SendResult result = sendProgram({path, {Cable::Virtual, 1}, row.chosenModel, 1}, events);
     const auto took = std::chrono::steady_clock::now() - start;
-    if (silent) {
+    if (hangUp) {
         standIn.hangUp();
     }
     const std::vector<test::Stored> stored = standIn.finish();
@@ -159,6 +161,7 @@ TEST(SendNobody, OnTheVirtualLinkIsNoAnswer) {
     EXPECT_NE(result.message.find("No calculator answered"), std::string::npos) << result.message;
 }
 
+// Files and choices the send refuses before it opens a link, the TI-84 Plus CE's included.
 TEST(SendWithoutLink, RefusesBeforeOpeningAnything) {
     TempFolder folder;
     std::string body;
@@ -167,21 +170,45 @@ TEST(SendWithoutLink, RefusesBeforeOpeningAnything) {
     damaged.back() = static_cast<char>(damaged.back() + 1);
     test::writeFile(folder.file("DAMAGED.83p"), damaged);
     test::writeFile(folder.file("text.83p"), "not a program");
+    const std::string basic = folder.file("story-ce.8xp");
+    tifile::EntryFields fields;
+    fields.type = tifile::kEditableProgramType;
+    test::writeFile(basic,
+                    tifile::buildProgramFile(Model::TI83Plus, "STORY", "\xE1\x3F", fields).bytes);
+    const std::string assembly = folder.file("story.8xp");
+    test::writeFile(assembly,
+                    tifile::buildProgramFile(Model::TI83Plus, "STORY", "\xBB\x6D\xC9").bytes);
 
     struct Case {
         std::string path;
         CableChoice cable;
+        bool ce;
         Failure failure;
         const char* messagePart;
     } cases[] = {
-        {folder.file("missing.83p"), {Cable::Virtual, 1}, Failure::BadFile, "missing.83p"},
-        {folder.file("text.83p"), {Cable::Virtual, 1}, Failure::BadFile, "text.83p cannot be sent"},
-        {folder.file("DAMAGED.83p"), {Cable::Virtual, 1}, Failure::BadFile, "checksum"},
-        {program, {Cable::SilverLink, 4}, Failure::NoCable, "69-libticables2-8.rules"},
+        {folder.file("missing.83p"), {Cable::Virtual, 1}, false, Failure::BadFile, "missing.83p"},
+        {folder.file("text.83p"),
+         {Cable::Virtual, 1},
+         false,
+         Failure::BadFile,
+         "text.83p cannot be sent"},
+        {folder.file("DAMAGED.83p"), {Cable::Virtual, 1}, false, Failure::BadFile, "checksum"},
+        {program, {Cable::SilverLink, 4}, false, Failure::NoCable, "69-libticables2-8.rules"},
+        {basic, {Cable::SilverLink, 4}, true, Failure::OtherModel, "direct USB cable only"},
+        {basic, {Cable::Virtual, 1}, true, Failure::OtherModel, "direct USB cable only"},
+        {assembly, {Cable::DirectUsb, 4}, true, Failure::OtherModel, "assembly program"},
+        {program,
+         {Cable::DirectUsb, 4},
+         true,
+         Failure::OtherModel,
+         "the calculator chosen is a TI-84 Plus CE"},
+        // A sound TI-BASIC program passes the checks and reaches the cable, which is not there.
+        {basic, {Cable::DirectUsb, 4}, true, Failure::NoCable, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        const SendResult result = sendProgram({c.path, c.cable, Model::TI83, 1}, {});
+        const SendResult result =
+            sendProgram({c.path, c.cable, c.ce ? Model::TI83Plus : Model::TI83, 1, c.ce}, {});
         EXPECT_EQ(result.failure, c.failure) << result.message;
         EXPECT_NE(result.message.find(c.messagePart), std::string::npos) << result.message;
     }

@@ -58,24 +58,20 @@ class SendToCalculatorTest : public QObject {
   private slots:
     void oneMessagePerFailure_data() {
         QTest::addColumn<QString>("standIn");
-        QTest::addColumn<bool>("ti83Chosen");
         QTest::addColumn<QString>("message");
-        QTest::newRow("arrives") << "store" << false << "";
-        QTest::newRow("out of memory") << "full" << false << "out of memory";
-        QTest::newRow("busy") << "busy" << false << "The calculator is busy";
-        QTest::newRow("program for the other model")
-            << "store" << true << "HELLO.8xp is a program for the TI-83 Plus";
+        QTest::newRow("arrives") << "store"
+                                 << "";
+        QTest::newRow("out of memory") << "full"
+                                       << "out of memory";
     }
 
     void oneMessagePerFailure() {
         QFETCH(QString, standIn);
-        QFETCH(bool, ti83Chosen);
         QFETCH(QString, message);
         QTemporaryDir folder;
         Window w;
         int chooserCalls = 0;
-        w.window->setLinkServices(virtualLink(
-            ti83Chosen ? CalculatorModel::TI83 : CalculatorModel::TI83Plus, chooserCalls));
+        w.window->setLinkServices(virtualLink(CalculatorModel::TI83Plus, chooserCalls));
         w.dialog->answers.push_back(writeProgram(folder, CalculatorModel::TI83Plus));
         test::StandIn calculator(standIn.toStdString(), 4);
         QVERIFY(calculator.ready());
@@ -154,33 +150,8 @@ class SendToCalculatorTest : public QObject {
         QCOMPARE(w.warnings.size(), 1);
     }
 
-    void sendsWhatCompileDelivered() {
-        Folders folders;
-        Window w(folders.app);
-        useFastClock(w);
-        typeDocument(w);
-        w.dialog->answers.push_back(folders.workFile("story.txt"));
-        QTest::keySequence(w.text(), QKeySequence(Qt::Key_F9));
-        QCOMPARE(w.warnings, QStringList());
-
-        int chooserCalls = 0;
-        w.window->setLinkServices(virtualLink(CalculatorModel::TI83, chooserCalls));
-        test::StandIn calculator("store", 4);
-        QVERIFY(calculator.ready());
-        QTest::keySequence(w.text(), QKeySequence(Qt::SHIFT | Qt::Key_F9));
-        waitForTheEnd(w);
-        const std::vector<test::Stored> stored = calculator.finish();
-
-        // Only Save As was shown: the delivered story.83p went without being asked for.
-        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
-        QVERIFY2(w.warnings.isEmpty(), qPrintable(w.warnings.join(QLatin1Char('\n'))));
-        QCOMPARE(stored.size(), std::size_t{1});
-        QCOMPARE(stored[0].name, "STORY");
-        QCOMPARE(stored[0].type, int{tifile::kProtectedProgramType});
-    }
-
-    // After F9 on one document and Open of another, Send builds the open one first and sends
-    // its program, not the one built before.
+    // Send sends what F9 delivered without asking for a file; after Open of another
+    // document it builds that one first and sends its program, not the one built before.
     void sendsTheOpenDocumentsProgram() {
         Folders folders;
         Window w(folders.app);
@@ -189,18 +160,30 @@ class SendToCalculatorTest : public QObject {
         w.dialog->answers.push_back(folders.workFile("story.txt"));
         QTest::keySequence(w.text(), QKeySequence(Qt::Key_F9));
         QCOMPARE(w.warnings, QStringList());
+        int chooserCalls = 0;
+        w.window->setLinkServices(virtualLink(CalculatorModel::TI83, chooserCalls));
+        const auto sendAndStore = [&w] {
+            test::StandIn calculator("store", 4);
+            if (!calculator.ready()) {
+                qWarning("the stand-in calculator did not start");
+                return std::vector<test::Stored>();
+            }
+            w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kSendAction))
+                ->trigger();
+            waitForTheEnd(w);
+            return calculator.finish();
+        };
+
+        std::vector<test::Stored> stored = sendAndStore();
+        QCOMPARE(w.dialog->shown.size(), std::size_t{1}); // Save As only
+        QCOMPARE(stored.size(), std::size_t{1});
+        QCOMPARE(stored[0].name, "STORY");
+        QCOMPARE(stored[0].type, int{tifile::kProtectedProgramType});
+
         const QString other = folders.workFile("other.txt");
         QVERIFY(writeFile(other, QByteArray("Other\r\nother\r\nAnother text\r\n")));
         w.open(other);
-
-        int chooserCalls = 0;
-        w.window->setLinkServices(virtualLink(CalculatorModel::TI83, chooserCalls));
-        test::StandIn calculator("store", 4);
-        QVERIFY(calculator.ready());
-        QTest::keySequence(w.text(), QKeySequence(Qt::SHIFT | Qt::Key_F9));
-        waitForTheEnd(w);
-        const std::vector<test::Stored> stored = calculator.finish();
-
+        stored = sendAndStore();
         QVERIFY2(w.warnings.isEmpty(), qPrintable(w.warnings.join(QLatin1Char('\n'))));
         QVERIFY(QFileInfo::exists(folders.workFile("other.83p")));
         QCOMPARE(stored.size(), std::size_t{1});
@@ -266,17 +249,7 @@ class SendToCalculatorTest : public QObject {
 
     // Nothing reaches the cable for a file the CE cannot take; the file is asked for even when
     // Compile for ion has delivered one.
-    void theCeRefusesOtherProgramsBeforeTheCable_data() {
-        QTest::addColumn<CalculatorModel>("fileModel");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("an assembly program")
-            << CalculatorModel::TI83Plus << "HELLO.8xp is an assembly program";
-        QTest::newRow("a TI-83 program") << CalculatorModel::TI83 << "TI-84 Plus CE";
-    }
-
     void theCeRefusesOtherProgramsBeforeTheCable() {
-        QFETCH(CalculatorModel, fileModel);
-        QFETCH(QString, message);
         QTemporaryDir folder;
         Window w;
         CalculatorSender::Services services;
@@ -286,7 +259,7 @@ class SendToCalculatorTest : public QObject {
                 {{link::Cable::DirectUsb, 1}, CalculatorModel::TI83Plus, true});
         };
         w.window->setLinkServices(services);
-        w.dialog->answers.push_back(writeProgram(folder, fileModel));
+        w.dialog->answers.push_back(writeProgram(folder, CalculatorModel::TI83Plus));
 
         w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kSendFileAction))
             ->trigger();
@@ -294,7 +267,8 @@ class SendToCalculatorTest : public QObject {
 
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
         QCOMPARE(w.warnings.size(), 1);
-        QVERIFY2(w.warnings[0].contains(message), qPrintable(w.warnings[0]));
+        QVERIFY2(w.warnings[0].contains(QStringLiteral("HELLO.8xp is an assembly program")),
+                 qPrintable(w.warnings[0]));
         QVERIFY(w.warnings[0].contains(QStringLiteral("nothing was sent")));
         QVERIFY(w.window->isEnabled());
         QVERIFY(noHourglass(*w.window));
