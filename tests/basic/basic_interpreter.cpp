@@ -1,7 +1,7 @@
 #include "basic_interpreter.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <optional>
 #include <stdexcept>
 
@@ -11,66 +11,60 @@ namespace {
 
 // Token bytes as the TI-83 Plus token tables give them, written out here independently of the
 // program writer.
-constexpr BasicToken tStore = 0x04;
-constexpr BasicToken tOpen = 0x10;
-constexpr BasicToken tClose = 0x11;
-constexpr BasicToken tQuote = 0x2A;
-constexpr BasicToken tComma = 0x2B;
-constexpr BasicToken tDecimal = 0x3A;
-constexpr BasicToken tNewline = 0x3F;
-constexpr BasicToken tOr = 0x3C;
-constexpr BasicToken tAnd = 0x40;
-constexpr BasicToken tEq = 0x6A;
-constexpr BasicToken tLt = 0x6B;
-constexpr BasicToken tGt = 0x6C;
-constexpr BasicToken tLe = 0x6D;
-constexpr BasicToken tGe = 0x6E;
-constexpr BasicToken tNe = 0x6F;
-constexpr BasicToken tAdd = 0x70;
-constexpr BasicToken tSub = 0x71;
-constexpr BasicToken tFull = 0x75;
-constexpr BasicToken tMul = 0x82;
-constexpr BasicToken tDiv = 0x83;
-constexpr BasicToken tGetKey = 0xAD;
-constexpr BasicToken tRepeat = 0xD2;
-constexpr BasicToken tEnd = 0xD4;
-constexpr BasicToken tOutput = 0xE0;
-constexpr BasicToken tClrHome = 0xE1;
-constexpr BasicToken tSubstr = 0xBB0C;
-constexpr BasicToken tDelVar = 0xBB54;
-constexpr BasicToken tStr1 = 0xAA00;
+constexpr BasicToken tStore = 0x04, tOpen = 0x10, tClose = 0x11, tQuote = 0x2A, tComma = 0x2B,
+                     tOr = 0x3C, tNewline = 0x3F, tEq = 0x6A, tLt = 0x6B, tGt = 0x6C, tAdd = 0x70,
+                     tSub = 0x71, tFull = 0x75, tMul = 0x82, tGetKey = 0xAD, tRepeat = 0xD2,
+                     tEnd = 0xD4, tOutput = 0xE0, tClrHome = 0xE1, tStr1 = 0xAA00, tSubstr = 0xBB0C,
+                     tDelVar = 0xBB54;
 
 struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-std::vector<BasicToken> tokenize(std::string_view bytes) {
-    std::vector<BasicToken> tokens;
+// The program's lines: a newline token ends a line, strings included.
+std::vector<std::vector<BasicToken>> programLines(std::string_view bytes) {
+    std::vector<std::vector<BasicToken>> lines(1);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte == 0xBB || byte == 0xAA) {
-            if (i + 1 == bytes.size()) {
+        BasicToken token = static_cast<unsigned char>(bytes[i]);
+        if (token == 0xBB || token == 0xAA) {
+            if (++i == bytes.size()) {
                 throw Failure("a two-byte token is cut off at the end");
             }
-            tokens.push_back(
-                static_cast<BasicToken>((byte << 8) | static_cast<unsigned char>(bytes[++i])));
+            token = static_cast<BasicToken>(token << 8 | static_cast<unsigned char>(bytes[i]));
+        }
+        if (token == tNewline) {
+            lines.emplace_back();
         } else {
-            tokens.push_back(byte);
+            lines.back().push_back(token);
         }
     }
-    return tokens;
+    return lines;
 }
 
-// The tokens a string may hold: the characters of the sheet's tables.
-bool isCharacterToken(BasicToken token) {
-    return basicTokenCharacter(token) != u'?' || token == 0xAF;
-}
-
+// A number, or a string of tokens.
 struct Value {
-    bool isString = false;
     double number = 0;
-    std::vector<BasicToken> text;
+    std::optional<std::vector<BasicToken>> text;
 };
+
+double number(const Value& value) {
+    if (value.text) {
+        throw Failure("ERR:DATA TYPE: a string where a number belongs");
+    }
+    return value.number;
+}
+
+int integer(const Value& value) {
+    const double n = number(value);
+    if (n != std::floor(n)) {
+        throw Failure("ERR:DOMAIN: not a whole number");
+    }
+    return static_cast<int>(n);
+}
+
+bool isRealVariable(BasicToken token) {
+    return token >= 0x41 && token <= 0x5B;
+}
 
 class Machine {
   public:
@@ -79,21 +73,16 @@ class Machine {
 
     void execute(std::vector<std::vector<BasicToken>> lines) {
         lines_ = std::move(lines);
-        std::size_t pc = 0;
         std::size_t steps = 0;
-        while (pc < lines_.size()) {
+        for (std::size_t pc = 0; pc < lines_.size(); pc = statement(pc)) {
             if (++steps > 1000000) {
                 throw Failure("more than a million statements");
             }
-            pc = statement(pc);
         }
         run_.finalScreen = cells_;
-        for (const auto& [name, value] : reals_) {
-            run_.reals[name] = value;
-        }
-        for (const auto& [name, value] : strings_) {
-            run_.stringsLeft[name] = true;
-            (void)value;
+        run_.reals = reals_;
+        if (str1_) {
+            run_.stringsLeft[tStr1] = true;
         }
         run_.ended = true;
     }
@@ -106,79 +95,55 @@ class Machine {
         if (line_->empty()) {
             return pc + 1;
         }
-        const BasicToken first = (*line_)[0];
-        switch (first) {
-        case tClrHome:
-            ++pos_;
+        if (accept(tClrHome)) {
             cells_.assign(cells_.size(), kBasicSpace);
-            break;
-        case tFull:
-            ++pos_;
-            break;
-        case tRepeat:
+        } else if (accept(tFull)) {
+        } else if (accept(tRepeat)) {
+            // The condition is tested at End.
             loops_.push_back(pc);
             return pc + 1;
-        case tEnd: {
-            ++pos_;
+        } else if (accept(tEnd)) {
             expectEnd();
             if (loops_.empty()) {
                 throw Failure("End without Repeat");
             }
             const std::size_t start = loops_.back();
-            loops_.pop_back();
             line_ = &lines_[start];
             pos_ = 1;
             const double condition = number(expression());
             expectEnd();
             if (condition == 0) {
-                loops_.push_back(start);
                 return start + 1;
             }
-            return pc + 1;
-        }
-        case tOutput: {
-            ++pos_;
+            loops_.pop_back();
+        } else if (accept(tOutput)) {
             const int row = integer(expression());
             expect(tComma);
             const int column = integer(expression());
             expect(tComma);
-            const Value shown = expression();
+            output(row, column, expression());
             accept(tClose);
-            output(row, column, shown);
-            break;
-        }
-        case tDelVar:
-            ++pos_;
-            if (pos_ >= line_->size() || (*line_)[pos_] != tStr1) {
-                throw Failure("DelVar of something other than Str1");
-            }
-            strings_.erase(tStr1);
-            ++pos_;
-            break;
-        default: {
-            Value value = expression();
+        } else if (accept(tDelVar)) {
+            expect(tStr1);
+            str1_.reset();
+        } else {
+            const Value value = expression();
             if (accept(tStore)) {
                 store(value);
-            } else {
-                ans_ = std::move(value);
             }
-        }
         }
         expectEnd();
         return pc + 1;
     }
 
     void store(const Value& value) {
-        if (pos_ >= line_->size()) {
-            throw Failure("→ without a variable");
-        }
-        const BasicToken target = (*line_)[pos_++];
-        if (target == tStr1) {
-            if (!value.isString) {
-                throw Failure("ERR:DATA TYPE: a number stored to Str1");
-            }
-            strings_[target] = value.text;
-        } else if (target >= 0x41 && target <= 0x5B) {
+        const BasicToken target = peek();
+        ++pos_;
+        if (target == tStr1 && value.text) {
+            str1_ = value.text;
+        } else if (target == tStr1) {
+            throw Failure("ERR:DATA TYPE: a number stored to Str1");
+        } else if (isRealVariable(target)) {
             reals_[target] = number(value);
         } else {
             throw Failure("stored to an unknown variable");
@@ -190,194 +155,118 @@ class Machine {
             throw Failure("ERR:DOMAIN: Output( at " + std::to_string(row) + "," +
                           std::to_string(column));
         }
-        if (!value.isString) {
+        if (!value.text) {
             throw Failure("Output( of a number: the program only draws strings");
         }
         // Wraps to the next row's first column; cut at the last row's end, never scrolls.
-        std::size_t cell = static_cast<std::size_t>((row - 1) * screen_.columns + column - 1);
-        for (const BasicToken token : value.text) {
-            if (cell >= cells_.size()) {
-                break;
+        auto cell = static_cast<std::size_t>((row - 1) * screen_.columns + column - 1);
+        for (const BasicToken token : *value.text) {
+            if (cell < cells_.size()) {
+                cells_[cell++] = token;
             }
-            cells_[cell++] = token;
         }
     }
 
-    Value expression() {
-        Value left = conjunction();
-        while (accept(tOr)) {
-            const Value right = conjunction();
-            left = numberValue(number(left) != 0 || number(right) != 0);
+    // The binary operators the program uses, by precedence from `or` to `*`.
+    Value expression(std::size_t level = 0) {
+        static const std::vector<BasicToken> levels[] = {
+            {tOr}, {tEq, tLt, tGt}, {tAdd, tSub}, {tMul}};
+        if (level == std::size(levels)) {
+            return primary();
         }
-        return left;
-    }
-
-    Value conjunction() {
-        Value left = relation();
-        while (accept(tAnd)) {
-            const Value right = relation();
-            left = numberValue(number(left) != 0 && number(right) != 0);
-        }
-        return left;
-    }
-
-    Value relation() {
-        Value left = sum();
-        for (;;) {
+        Value left = expression(level + 1);
+        while (std::ranges::find(levels[level], peek()) != levels[level].end()) {
             const BasicToken op = peek();
-            if (op != tEq && op != tLt && op != tGt && op != tLe && op != tGe && op != tNe) {
-                return left;
-            }
             ++pos_;
             const double a = number(left);
-            const double b = number(sum());
-            const bool result = op == tEq   ? a == b
-                                : op == tLt ? a < b
-                                : op == tGt ? a > b
-                                : op == tLe ? a <= b
-                                : op == tGe ? a >= b
-                                            : a != b;
-            left = numberValue(result);
+            const double b = number(expression(level + 1));
+            left.number = op == tOr    ? a != 0 || b != 0
+                          : op == tEq  ? a == b
+                          : op == tLt  ? a < b
+                          : op == tGt  ? a > b
+                          : op == tAdd ? a + b
+                          : op == tSub ? a - b
+                                       : a * b;
         }
-    }
-
-    Value sum() {
-        Value left = product();
-        for (;;) {
-            if (accept(tAdd)) {
-                left = numberValue(number(left) + number(product()));
-            } else if (accept(tSub)) {
-                left = numberValue(number(left) - number(product()));
-            } else {
-                return left;
-            }
-        }
-    }
-
-    Value product() {
-        Value left = primary();
-        for (;;) {
-            if (accept(tMul)) {
-                left = numberValue(number(left) * number(primary()));
-            } else if (accept(tDiv)) {
-                left = numberValue(number(left) / number(primary()));
-            } else {
-                return left;
-            }
-        }
+        return left;
     }
 
     Value primary() {
         const BasicToken token = peek();
-        if ((token >= 0x30 && token <= 0x39) || token == tDecimal) {
-            std::string digits;
-            while ((peek() >= 0x30 && peek() <= 0x39) || peek() == tDecimal) {
-                digits.push_back(peek() == tDecimal ? '.' : static_cast<char>('0' + peek() - 0x30));
-                ++pos_;
+        if (token >= 0x30 && token <= 0x39) {
+            double value = 0;
+            while (peek() >= 0x30 && peek() <= 0x39) {
+                value = value * 10 + ((*line_)[pos_++] - 0x30);
             }
-            return numberValue(std::stod(digits));
+            return {value, {}};
         }
-        if (token >= 0x41 && token <= 0x5B) {
-            ++pos_;
-            const auto found = reals_.find(token);
-            return numberValue(found == reals_.end() ? 0 : found->second);
+        ++pos_;
+        if (isRealVariable(token)) {
+            return {reals_.contains(token) ? reals_[token] : 0, {}};
         }
         if (token == tOpen) {
-            ++pos_;
             Value inner = expression();
             accept(tClose);
             return inner;
         }
         if (token == tGetKey) {
-            ++pos_;
-            return numberValue(readKey());
+            return {static_cast<double>(readKey()), {}};
         }
         if (token == tQuote) {
-            ++pos_;
-            Value text;
-            text.isString = true;
+            Value text{0, std::vector<BasicToken>()};
             while (pos_ < line_->size() && peek() != tQuote && peek() != tStore) {
-                if (!isCharacterToken(peek())) {
+                // A string holds only the character tokens of the sheet's tables.
+                if (basicTokenCharacter(peek()) == u'?' && peek() != 0xAF) {
                     throw Failure("a string holds token " + std::to_string(peek()) +
                                   ", which shows no single character");
                 }
-                text.text.push_back((*line_)[pos_++]);
+                text.text->push_back((*line_)[pos_++]);
             }
             accept(tQuote);
             return text;
         }
         if (token == tStr1) {
-            ++pos_;
-            const auto found = strings_.find(tStr1);
-            if (found == strings_.end()) {
+            if (!str1_) {
                 throw Failure("ERR:UNDEFINED: Str1");
             }
-            Value text;
-            text.isString = true;
-            text.text = found->second;
-            return text;
+            return {0, str1_};
         }
         if (token == tSubstr) {
-            ++pos_;
             const Value source = expression();
             expect(tComma);
             const int start = integer(expression());
             expect(tComma);
             const int length = integer(expression());
             accept(tClose);
-            if (!source.isString || start < 1 || length < 1 ||
-                static_cast<std::size_t>(start - 1 + length) > source.text.size()) {
+            if (!source.text || start < 1 || length < 1 ||
+                static_cast<std::size_t>(start - 1 + length) > source.text->size()) {
                 throw Failure("ERR:DOMAIN: sub( from " + std::to_string(start) + " for " +
                               std::to_string(length));
             }
-            Value text;
-            text.isString = true;
-            text.text.assign(source.text.begin() + (start - 1),
-                             source.text.begin() + (start - 1 + length));
-            return text;
+            const auto first = source.text->begin() + (start - 1);
+            return {0, std::vector<BasicToken>(first, first + length)};
         }
         throw Failure("unknown token " + std::to_string(token) + " in an expression");
     }
 
+    // getKey gives 0 once, then the script's next key, showing the screen as it stands.
     int readKey() {
-        if (!zeroGiven_) {
-            zeroGiven_ = true;
+        zeroGiven_ = !zeroGiven_;
+        if (zeroGiven_) {
             return 0;
         }
         if (nextKey_ >= keys_.size()) {
             throw Failure("the program waits for a key after the script's last");
         }
-        zeroGiven_ = false;
         run_.screensAtKeys.push_back(cells_);
         return keys_[nextKey_++];
     }
 
-    static Value numberValue(double value) {
-        Value number;
-        number.number = value;
-        return number;
-    }
-    static double number(const Value& value) {
-        if (value.isString) {
-            throw Failure("ERR:DATA TYPE: a string where a number belongs");
-        }
-        return value.number;
-    }
-    static int integer(const Value& value) {
-        const double n = number(value);
-        if (n != std::floor(n)) {
-            throw Failure("ERR:DOMAIN: not a whole number");
-        }
-        return static_cast<int>(n);
-    }
-
     BasicToken peek() const { return pos_ < line_->size() ? (*line_)[pos_] : tNewline; }
     bool accept(BasicToken token) {
-        if (peek() == token && pos_ < line_->size()) {
-            ++pos_;
-            return true;
-        }
-        return false;
+        const bool found = peek() == token && pos_ < line_->size();
+        pos_ += found ? 1 : 0;
+        return found;
     }
     void expect(BasicToken token) {
         if (!accept(token)) {
@@ -400,8 +289,7 @@ class Machine {
     std::size_t pos_ = 0;
     std::vector<std::size_t> loops_;
     std::map<BasicToken, double> reals_;
-    std::map<BasicToken, std::vector<BasicToken>> strings_;
-    Value ans_;
+    std::optional<std::vector<BasicToken>> str1_;
     std::size_t nextKey_ = 0;
     bool zeroGiven_ = false;
 };
@@ -412,16 +300,7 @@ BasicRun runBasicProgram(std::string_view bytes, const HomeScreen& screen,
                          const std::vector<int>& keys) {
     BasicRun run;
     try {
-        // A newline ends a line, strings included.
-        std::vector<std::vector<BasicToken>> lines(1);
-        for (const BasicToken token : tokenize(bytes)) {
-            if (token == tNewline) {
-                lines.emplace_back();
-            } else {
-                lines.back().push_back(token);
-            }
-        }
-        Machine(screen, keys, run).execute(std::move(lines));
+        Machine(screen, keys, run).execute(programLines(bytes));
     } catch (const Failure& failure) {
         run.error = failure.what();
     }

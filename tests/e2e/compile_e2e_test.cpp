@@ -5,8 +5,6 @@
 #include "compile_fixture.h"
 #include "ti_program_file.h"
 
-#include <QFileInfo>
-
 using namespace corvane;
 using namespace corvane::test;
 
@@ -57,56 +55,29 @@ class CompileEndToEndTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void typedTextBecomesRunningPrograms_data() {
-        QTest::addColumn<QString>("openFrom"); // "" for a new document
-        QTest::addColumn<QString>("outputs");  // the working folder, under the root
-        // Programs land beside the document: Save As moves the working folder there.
-        QTest::newRow("new document saved elsewhere") << ""
-                                                      << "work";
-        QTest::newRow("opened from another folder") << "work"
-                                                    << "work";
-    }
-
+    // An opened document built where it lies; earlier programs of the same name are replaced
+    // without asking. A new document's Save As route is pinned in the compile command tests.
     void typedTextBecomesRunningPrograms() {
-        QFETCH(QString, openFrom);
-        QFETCH(QString, outputs);
         Folders f;
-        const QString working = f.root.filePath(outputs);
-        const auto out = [&working](const char* name) {
-            return working + QLatin1Char('/') + QLatin1String(name);
-        };
-        // Earlier programs of the same name are replaced without asking.
-        QVERIFY(writeFile(out("story.83p"), "earlier"));
-        QVERIFY(writeFile(out("story.8xp"), "earlier"));
-
+        QVERIFY(writeFile(f.workFile("story.83p"), "earlier"));
+        QVERIFY(writeFile(f.workFile("story.8xp"), "earlier"));
+        QVERIFY(writeFile(f.workFile("story.txt"), "Old\r\nold\r\nOld text\r\n"));
         Window w(f.app);
         useFastClock(w);
-        if (openFrom.isEmpty()) {
-            w.dialog->answers.push_back(f.workFile("story.txt"));
-        } else {
-            const QString document = f.root.filePath(openFrom + QStringLiteral("/story.txt"));
-            QVERIFY(writeFile(document, "Old\r\nold\r\nOld text\r\n"));
-            w.open(document);
-        }
+        w.open(f.workFile("story.txt"));
         typeDocument(w, kText);
 
         QTest::keyClick(w.window.get(), Qt::Key_F9);
         QCOMPARE(w.warnings, QStringList());
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
 
-        verifyProgram(out("story.83p"), CalculatorModel::TI83);
-        verifyProgram(out("story.8xp"), CalculatorModel::TI83Plus);
-        QCOMPARE(w.line(corvane::objectName::kScreenCount)->text(), QStringLiteral("1"));
-        QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(),
-                 QString::number(QFileInfo(out("story.83p")).size()));
+        verifyProgram(f.workFile("story.83p"), CalculatorModel::TI83);
+        verifyProgram(f.workFile("story.8xp"), CalculatorModel::TI83Plus);
         std::string ett;
         for (const std::string& line : calculatorLines()) {
             ett += line + "\r\n";
         }
-        QCOMPARE(bytesOf(out("temp.ett")), ett);
-        QVERIFY(QFileInfo::exists(out("tmp.z80")));
-        QCOMPARE(bytesOf(f.appFile("tmp.z80")), bytesOf(out("tmp.z80")));
+        QCOMPARE(bytesOf(f.workFile("temp.ett")), ett);
+        QCOMPARE(bytesOf(f.appFile("tmp.z80")), bytesOf(f.workFile("tmp.z80")));
         QCOMPARE(bytesOf(f.appFile("comp.bat")),
                  "@\r\n@cd " + QFile::encodeName(f.app).toStdString() + "\r\n@asm.bat\r\n");
     }

@@ -7,7 +7,9 @@
 #include "version.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 #include <regex>
+#include <sstream>
 
 namespace corvane::install {
 namespace {
@@ -18,13 +20,15 @@ using test::writeFile;
 
 const std::string kCorvane = std::string(CORVANE_APP_DIR) + "/corvane";
 
-// Runs corvane in `folder` as a script would, with no display to open a window on.
-test::ProgramRun corvane(const std::vector<std::string>& arguments, const std::string& folder) {
+// Runs corvane in `folder` as a script would, with no display to open a window on or with
+// one it cannot reach.
+test::ProgramRun corvane(const std::vector<std::string>& arguments, const std::string& folder,
+                         const char* display = "") {
     std::vector<std::string> argv{kCorvane};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     test::RunOptions options;
     options.folder = folder;
-    options.environment = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}};
+    options.environment = {{"DISPLAY", display}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}};
     return test::runProgram(argv, options);
 }
 
@@ -33,218 +37,143 @@ std::string delivered(const std::string& path) {
     return path + ": " + std::to_string(std::filesystem::file_size(path, error)) + " bytes\n";
 }
 
+// The output line of each program `stem` delivers, wherever it lies.
+std::string programs(const std::string& stem, const char* first = "\\.83p",
+                     const char* second = "\\.8xp") {
+    return "/.*/" + stem + first + ": \\d+ bytes\n/.*/" + stem + second + ": \\d+ bytes\n";
+}
+
+std::vector<std::string> words(const std::string& line) {
+    std::istringstream in(line);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
 TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
     struct Form {
         const char* name;
-        std::vector<std::string> arguments; // "out/" and "in/" name the test's two folders
+        const char* arguments; // "out" and "in" name the test's two folders
         int status;
-        const char* out; // a regular expression the whole output matches
-        const char* err;
+        std::string out; // a regular expression the whole output matches
+        std::string err;
+        const char* display = "";
     };
-    const std::string version = std::string("corvane ") + kVersion + "\n";
     const Form forms[] = {
-        {"help", {"--help"}, 0, "Usage: [^]*--compile[^]*--output[^]*--import[^]*", ""},
-        {"short help", {"-h"}, 0, "Usage: [^]*", ""},
-        {"version", {"--version"}, 0, version.c_str(), ""},
-        {"unknown option", {"--bogus"}, 2, "", "corvane: Unknown option 'bogus'.\n[^]*--help[^]*"},
-        {"compile without a document", {"--compile"}, 2, "", "[^]*at least one document[^]*"},
-        {"output without compile",
-         {"--output", "out", "in/story.txt"},
-         2,
-         "",
+        {"help", "--help", 0, "Usage: [^]*--compile[^]*--output[^]*--import[^]*", ""},
+        {"short help", "-h", 0, "Usage: [^]*", ""},
+        {"version", "--version", 0, std::string("corvane ") + kVersion + "\n", ""},
+        {"unknown option", "--bogus", 2, "", "corvane: Unknown option 'bogus'.\n[^]*--help[^]*"},
+        {"compile without a document", "--compile", 2, "", "[^]*at least one document[^]*"},
+        {"output without compile", "--output out in/story.txt", 2, "",
          "[^]*--output goes only with --compile[^]*"},
-        {"output without a value",
-         {"--compile", "in/story.txt", "--output"},
-         2,
-         "",
+        {"output without a value", "--compile in/story.txt --output", 2, "",
          "[^]*Missing value after '--output'[^]*"},
-        {"import with compile",
-         {"--compile", "in/story.txt", "--import", "in/story.txt"},
-         2,
-         "",
+        {"import with compile", "--compile in/story.txt --import in/story.txt", 2, "",
          "[^]*--import[^]*"},
-        {"import with a file to open",
-         {"--import", "in/story.txt", "in/story.txt"},
-         2,
-         "",
+        {"import with a file to open", "--import in/story.txt in/story.txt", 2, "",
          "[^]*--import[^]*"},
-        {"output into a missing folder",
-         {"--compile", "in/story.txt", "--output", "nowhere"},
-         2,
-         "",
+        {"output into a missing folder", "--compile in/story.txt --output nowhere", 2, "",
          "nowhere: --output names no folder\n"},
-        {"one document",
-         {"--compile", "in/story.txt"},
-         0,
-         "/.*/in/story\\.83p: \\d+ bytes\n/.*/in/story\\.8xp: \\d+ bytes\n",
+        {"one document", "--compile in/story.txt", 0, programs("in/story"), ""},
+        {"into another folder", "--compile in/story.txt --output out", 0, programs("out/story"),
          ""},
-        {"into another folder",
-         {"--compile", "in/story.txt", "--output", "out"},
-         0,
-         "/.*/out/story\\.83p: \\d+ bytes\n/.*/out/story\\.8xp: \\d+ bytes\n",
-         ""},
-        {"a missing document",
-         {"--compile", "in/missing.txt"},
-         1,
-         "",
+        {"a missing document", "--compile in/missing.txt", 1, "",
          "/.*/in/missing\\.txt: cannot be opened: No such file or directory\n"},
-        {"a folder given as document", {"--compile", "in"}, 1, "", "/.*/in: [^]+"},
-        {"an invalid calculator file name",
-         {"--compile", "in/9lives.txt"},
-         1,
-         "",
+        {"a folder given as document", "--compile in", 1, "", "/.*/in: [^]+"},
+        {"an invalid calculator file name", "--compile in/9lives.txt", 1, "",
          "in/9lives\\.txt: Compile for ion failed while checking the calculator file name:\n"
          "The calculator file name \"9lives\" cannot be used[^]*"},
-        {"a name too short to name programs",
-         {"--compile", "in/.txt"},
-         1,
-         "",
+        {"a name too short to name programs", "--compile in/.txt", 1, "",
          "in/\\.txt: Compile for ion failed while naming the program files:\n[^]*"},
-        {"a header line longer than its field",
-         {"--compile", "in/long.txt"},
-         1,
-         "",
+        {"a header line longer than its field", "--compile in/long.txt", 1, "",
          "in/long\\.txt: it is not a Corvane document as it stands: its first line has 21 "
          "characters, more than the 20 its field holds\n"},
         // UTF-8 is read as Open reads it and built from the code page, the file unchanged.
-        {"UTF-8 text",
-         {"--compile", "in/utf8.txt"},
-         0,
-         "/.*/in/utf8\\.83p: \\d+ bytes\n/.*/in/utf8\\.8xp: \\d+ bytes\n",
-         ""},
-        {"UTF-8 text the code page cannot hold",
-         {"--compile", "in/greek.txt"},
-         1,
-         "",
+        {"UTF-8 text", "--compile in/utf8.txt", 0, programs("in/utf8"), ""},
+        {"UTF-8 text the code page cannot hold", "--compile in/greek.txt", 1, "",
          "in/greek\\.txt: it is UTF-8 text, and a Corvane document cannot store these "
          "characters: \u03B1 \u03B2\\. [^]*"},
-        {"characters the calculator shows as ?",
-         {"--compile", "in/signs.txt"},
-         0,
-         "[^]*signs\\.8xp: \\d+ bytes\n",
+        {"characters the calculator shows as ?", "--compile in/signs.txt", 0, programs("in/signs"),
          "in/signs\\.txt: warning: 2 characters show as \\? on the calculator: \u2122 \u00A9\n"},
         {"two documents delivering the same programs",
-         {"--compile", "in/story.txt", "in/b/story.txt", "--output", "out"},
-         1,
-         "/.*/out/story\\.83p: \\d+ bytes\n/.*/out/story\\.8xp: \\d+ bytes\n",
+         "--compile in/story.txt in/b/story.txt --output out", 1, programs("out/story"),
          "in/b/story\\.txt: its programs would replace those that in/story\\.txt had delivered "
          "in this call; nothing was built[^]*"},
-        {"a reader",
-         {"--compile", "--reader", "in/story.txt"},
-         0,
-         "/.*/in/story\\.83p: \\d+ bytes\n/.*/in/story\\.8xp: \\d+ bytes\n",
+        {"a reader", "--compile --reader in/story.txt", 0, programs("in/story"), ""},
+        {"a reader in parts", "--compile --reader --part-size 2000 in/long-story.txt", 0,
+         programs("in/long-story-1") + programs("in/long-story-2") +
+             "(/.*/in/long-story-\\d\\.8(3|x)p: \\d+ bytes\n)*",
          ""},
-        {"a reader in parts",
-         {"--compile", "--reader", "--part-size", "2000", "in/long-story.txt"},
-         0,
-         "/.*/in/long-story-1\\.83p: \\d+ bytes\n/.*/in/long-story-1\\.8xp: \\d+ bytes\n"
-         "/.*/in/long-story-2\\.83p: \\d+ bytes\n/.*/in/long-story-2\\.8xp: \\d+ bytes\n"
-         "(/.*/in/long-story-\\d\\.8(3|x)p: \\d+ bytes\n)*",
-         ""},
-        {"a part size too small",
-         {"--compile", "--reader", "--part-size", "1999", "in/story.txt"},
-         2,
-         "",
+        {"a part size too small", "--compile --reader --part-size 1999 in/story.txt", 2, "",
          "[^]*--part-size takes a number of bytes from 2000 to \\d+[^]*"},
-        {"a part size that is no number",
-         {"--compile", "--reader", "--part-size", "16k", "in/story.txt"},
-         2,
-         "",
+        {"a part size that is no number", "--compile --reader --part-size 16k in/story.txt", 2, "",
          "[^]*--part-size needs a number of bytes[^]*"},
-        {"reader with basic",
-         {"--compile", "--basic", "--reader", "in/story.txt"},
-         2,
-         "",
+        {"reader with basic", "--compile --basic --reader in/story.txt", 2, "",
          "[^]*give one of them[^]*"},
-        {"reader without compile",
-         {"--reader", "in/story.txt"},
-         2,
-         "",
+        {"reader without compile", "--reader in/story.txt", 2, "",
          "[^]*--basic, --reader and --part-size go only with --compile[^]*"},
-        {"no display",
-         {},
-         2,
-         "",
+        {"no display", "", 2, "",
          "corvane: no display: neither DISPLAY nor WAYLAND_DISPLAY is set; --compile and "
          "--send need none\n"},
-        {"no display for a document", {"in/story.txt"}, 2, "", "corvane: no display: [^\n]*\n"},
-        {"TI-BASIC programs",
-         {"--compile", "--basic", "in/story.txt"},
-         0,
-         "/.*/in/story-ce\\.8xp: \\d+ bytes\n/.*/in/story-84\\.8xp: \\d+ bytes\n",
-         ""},
-        {"TI-BASIC parts too small",
-         {"--compile", "--basic", "--part-size", "100", "in/story.txt"},
-         1,
-         "",
+        {"no display for a document", "in/story.txt", 2, "", "corvane: no display: [^\n]*\n"},
+        // A display that is named but cannot be reached ends the same way, with Qt's reason.
+        {"an unreachable display", "", 2, "",
+         "corvane: no display: [^\n]*:97; --compile and --send need none\n", ":97"},
+        {"TI-BASIC programs", "--compile --basic in/story.txt", 0,
+         programs("in/story", "-ce\\.8xp", "-84\\.8xp"), ""},
+        {"TI-BASIC parts too small", "--compile --basic --part-size 100 in/story.txt", 1, "",
          "in/story\\.txt: The part size must be between 2000 and 65505 bytes, not 100\\.\n"},
-        {"part size without --basic",
-         {"--compile", "--part-size", "3000", "in/story.txt"},
-         2,
-         "",
+        {"part size without --basic", "--compile --part-size 3000 in/story.txt", 2, "",
          "corvane: --part-size goes only with --basic or --reader\\.\n[^]*"},
-        {"--basic without --compile",
-         {"--basic", "in/story.txt"},
-         2,
-         "",
+        {"--basic without --compile", "--basic in/story.txt", 2, "",
          "corvane: --basic, --reader and --part-size go only with --compile\\.\n[^]*"},
         {"several documents, the worst status",
-         {"--compile", "in/story.txt", "in/missing.txt", "in/other.txt"},
-         1,
-         "/.*/in/story\\.83p: \\d+ bytes\n/.*/in/story\\.8xp: \\d+ bytes\n"
-         "/.*/in/other\\.83p: \\d+ bytes\n/.*/in/other\\.8xp: \\d+ bytes\n",
-         "/.*/in/missing\\.txt: [^\n]*\n"},
+         "--compile in/story.txt in/missing.txt in/other.txt", 1,
+         programs("in/story") + programs("in/other"), "/.*/in/missing\\.txt: [^\n]*\n"},
+    };
+    const std::string story = "My story\r\nstory\r\nHello calculator\r\n";
+    const std::string utf8 = "Caf\xC3\xA9\r\ncafe\r\nText\r\n";
+    std::string longStory = "Long story\r\nlong\r\n";
+    for (int line = 0; line < 200; ++line) {
+        longStory += "A line of a longer story\r\n";
+    }
+    const std::pair<const char*, std::string> documents[] = {
+        {"in/story.txt", story},
+        {"in/b/story.txt", story},
+        {"in/other.txt", "Other\r\nother\r\nAnother text\r\n"},
+        {"in/9lives.txt", "Nine\r\n9lives\r\nText\r\n"},
+        {"in/.txt", "Short\r\nshort\r\nText\r\n"},
+        {"in/long.txt", std::string(21, 'L') + "\r\nlong\r\nText\r\n"},
+        {"in/utf8.txt", utf8},
+        {"in/greek.txt", "Greek\r\ngreek\r\n\xCE\xB1\xCE\xB2\xCE\xB1\r\n"},
+        {"in/signs.txt", "Signs\r\nsigns\r\nBrand\x99 \xA9 \x93ok\x94\r\n"},
+        {"in/long-story.txt", longStory},
     };
     for (const Form& form : forms) {
         SCOPED_TRACE(form.name);
         TempFolder root;
-        std::filesystem::create_directories(root.path() / "in");
-        std::filesystem::create_directories(root.path() / "out");
-        const std::string document = "My story\r\nstory\r\nHello calculator\r\n";
-        writeFile(root.file("in/story.txt"), document);
-        writeFile(root.file("in/other.txt"), "Other\r\nother\r\nAnother text\r\n");
-        writeFile(root.file("in/9lives.txt"), "Nine\r\n9lives\r\nText\r\n");
-        writeFile(root.file("in/.txt"), "Short\r\nshort\r\nText\r\n");
-        writeFile(root.file("in/long.txt"), std::string(21, 'L') + "\r\nlong\r\nText\r\n");
-        writeFile(root.file("in/utf8.txt"), "Caf\xC3\xA9\r\ncafe\r\nText\r\n");
-        writeFile(root.file("in/greek.txt"), "Greek\r\ngreek\r\n\xCE\xB1\xCE\xB2\xCE\xB1\r\n");
-        writeFile(root.file("in/signs.txt"), "Signs\r\nsigns\r\nBrand\x99 \xA9 \x93ok\x94\r\n");
         std::filesystem::create_directories(root.path() / "in/b");
-        writeFile(root.file("in/b/story.txt"), document);
-        std::string longStory = "Long story\r\nlong\r\n";
-        for (int line = 0; line < 200; ++line) {
-            longStory += "A line of a longer story\r\n";
+        std::filesystem::create_directories(root.path() / "out");
+        for (const auto& [name, bytes] : documents) {
+            writeFile(root.file(name), bytes);
         }
-        writeFile(root.file("in/long-story.txt"), longStory);
+        const std::vector<std::string> arguments = words(form.arguments);
 
-        const test::ProgramRun result = corvane(form.arguments, root.path().string());
+        const test::ProgramRun result = corvane(arguments, root.path().string(), form.display);
 
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(result.exitStatus, form.status);
         EXPECT_TRUE(std::regex_match(result.out, std::regex(form.out))) << result.out;
         EXPECT_TRUE(std::regex_match(result.err, std::regex(form.err))) << result.err;
-        EXPECT_EQ(readFile(root.file("in/story.txt")), document) << "--compile never saves";
-        EXPECT_EQ(readFile(root.file("in/utf8.txt")), "Caf\xC3\xA9\r\ncafe\r\nText\r\n");
-        if (form.status == 0 && form.arguments.size() > 1 && form.arguments[1] != "--basic" &&
-            form.arguments[1] != "--reader") {
-            const std::string folder = form.arguments.size() == 4 ? "out" : "in";
-            const std::string name = std::filesystem::path(form.arguments[1]).stem().string();
+        EXPECT_EQ(readFile(root.file("in/story.txt")), story) << "--compile never saves";
+        EXPECT_EQ(readFile(root.file("in/utf8.txt")), utf8);
+        if (form.status == 0 && arguments.size() > 1 && arguments[1] != "--basic" &&
+            arguments[1] != "--reader") {
+            const std::string folder = arguments.size() == 4 ? "out" : "in";
+            const std::string name = std::filesystem::path(arguments[1]).stem().string();
             EXPECT_EQ(result.out, delivered(root.file(folder + "/" + name + ".83p")) +
                                       delivered(root.file(folder + "/" + name + ".8xp")));
         }
     }
-}
-
-// A display that is named but cannot be reached ends the same way, with Qt's reason.
-TEST(CommandLine, AnUnreachableDisplayIsOneLine) {
-    test::RunOptions options;
-    options.environment = {{"DISPLAY", ":97"}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}};
-    const test::ProgramRun result = test::runProgram({kCorvane}, options);
-    ASSERT_TRUE(result.finished);
-    EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_TRUE(std::regex_match(
-        result.err, std::regex("corvane: no display: [^\n]*:97; --compile and --send need none\n")))
-        << result.err;
 }
 
 // Each hostile document ends in programs or in one message and status 1, in time, and is left
@@ -252,20 +181,17 @@ TEST(CommandLine, AnUnreachableDisplayIsOneLine) {
 // through the readers and the passes.
 TEST(CommandLine, HostileDocumentsEndInProgramsOrOneMessage) {
     // The names come from the documents' own headers: most of them name no program.
-    const std::pair<const char*, int> expectations[] = {
-        {"an empty file", 1},
-        {"NUL bytes", 1},
-        {"bytes 80h-FFh", 1},
-        {"a million empty lines", 1},
-        {"CR-only line ends", 0},
-        {"LF-only line ends", 0},
-        {"a binary file (asm83 itself)", 1},
-    };
+    const std::pair<const char*, int> expectations[] = {{"an empty file", 1},
+                                                        {"NUL bytes", 1},
+                                                        {"bytes 80h-FFh", 1},
+                                                        {"a million empty lines", 1},
+                                                        {"CR-only line ends", 0},
+                                                        {"LF-only line ends", 0},
+                                                        {"a binary file (asm83 itself)", 1}};
     for (const auto& [name, status] : expectations) {
         SCOPED_TRACE(name);
-        const test::HostileInput& input = test::hostileInput(name);
         TempFolder root;
-        const std::string bytes = input.make();
+        const std::string bytes = test::hostileInput(name).make();
         writeFile(root.file("story.txt"), bytes);
 
         const test::ProgramRun result = corvane({"--compile", "story.txt"}, root.path().string());
@@ -273,15 +199,12 @@ TEST(CommandLine, HostileDocumentsEndInProgramsOrOneMessage) {
         ASSERT_TRUE(result.finished);
         EXPECT_FALSE(result.signalled);
         EXPECT_EQ(result.exitStatus, status) << result.err;
-        if (status == 0) {
-            EXPECT_EQ(result.out,
-                      delivered(root.file("story.83p")) + delivered(root.file("story.8xp")));
-            EXPECT_EQ(result.err, "");
-        } else {
-            EXPECT_EQ(result.out, "");
-            EXPECT_TRUE(std::regex_match(result.err, std::regex("story\\.txt: [^]+\n")))
-                << result.err;
-        }
+        EXPECT_EQ(result.out, status == 0 ? delivered(root.file("story.83p")) +
+                                                delivered(root.file("story.8xp"))
+                                          : "");
+        EXPECT_TRUE(
+            std::regex_match(result.err, std::regex(status == 0 ? "" : "story\\.txt: [^]+\n")))
+            << result.err;
         EXPECT_EQ(readFile(root.file("story.txt")), bytes);
     }
 }

@@ -13,17 +13,15 @@ struct SplitRow {
     std::optional<std::vector<std::size_t>> parts;
 };
 
+using Parts = std::vector<std::size_t>;
+
 TEST(ProgramParts, SplitsAtScreenBoundaries) {
     const SplitRow rows[] = {
-        {"no screen is one part", {}, 100, 200, std::vector<std::size_t>{0}},
-        {"everything fits one part", {50, 50}, 100, 200, std::vector<std::size_t>{0}},
-        {"a part filled to the byte", {50, 50, 1}, 100, 200, std::vector<std::size_t>{0, 2}},
-        {"three parts", {60, 60, 60, 60, 60}, 80, 200, std::vector<std::size_t>{0, 2, 4}},
-        {"a large screen after small ones",
-         {10, 100, 10},
-         100,
-         200,
-         std::vector<std::size_t>{0, 1, 2}},
+        {"no screen is one part", {}, 100, 200, Parts{0}},
+        {"everything fits one part", {50, 50}, 100, 200, Parts{0}},
+        {"a part filled to the byte", {50, 50, 1}, 100, 200, Parts{0, 2}},
+        {"three parts", {60, 60, 60, 60, 60}, 80, 200, Parts{0, 2, 4}},
+        {"a large screen after small ones", {10, 100, 10}, 100, 200, Parts{0, 1, 2}},
         {"one screen too large", {50, 101}, 100, 200, std::nullopt},
         {"the fixed part too large", {}, 201, 200, std::nullopt},
     };

@@ -1,19 +1,11 @@
+#include "files.h"
 #include "layout.h"
 #include "reader_program.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace corvane {
 namespace {
-
-std::string golden(const char* name) {
-    std::ifstream in(std::string(CORVANE_GOLDEN_DIR) + "/" + name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 ReaderPart whole(const std::vector<std::string>& lines) {
     return {0, 1, 0, lines.size(), "Demo"};
@@ -22,7 +14,8 @@ ReaderPart whole(const std::vector<std::string>& lines) {
 TEST(ReaderProgram, WorkedExampleSource) {
     const std::vector<std::string> lines =
         layoutText("Hello world\r\nLine two\r\nBye\r\nThe quick brown fox jumps over");
-    EXPECT_EQ(readerSource(lines, whole(lines)), golden("worked_example_reader.z80"));
+    EXPECT_EQ(readerSource(lines, whole(lines)),
+              test::readFile(CORVANE_GOLDEN_DIR "/worked_example_reader.z80"));
 }
 
 // The data directive a calculator line becomes: one byte per character, a space stored once
@@ -62,8 +55,6 @@ TEST(ReaderProgram, StatusRowsAreRightAligned) {
         const ScreenRow status = readerStatusRow(row.part, row.screen, row.count);
         EXPECT_EQ(status.codes, row.codes);
         EXPECT_EQ(status.penColumn, row.column) << row.codes;
-        EXPECT_EQ(status.penRow, kReaderStatusRow);
-        EXPECT_EQ(status.endColumn, kScreenWidth);
     }
 }
 

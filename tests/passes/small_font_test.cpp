@@ -31,42 +31,17 @@ TEST(SmallFont, WidthsOfCodes) {
 
 TEST(SmallFont, MapsWindows1252ToTheCalculatorsCodes) {
     using enum CalculatorModel;
-    // Byte, TI-83 code, TI-83 Plus code.
+    // Byte, TI-83 code, TI-83 Plus code. From 0x82 on, typographic punctuation as the nearest
+    // signs; the ellipsis, trade mark and copyright signs stay '?'.
     const std::tuple<std::uint8_t, std::uint8_t, std::uint8_t> codes[] = {
-        {'a', 'a', 'a'},
-        {'$', '$', '$'},
-        {'[', 0xC1, 0xC1},
-        {'\t', ' ', ' '},
-        {0x01, '?', '?'},
-        {0x1F, '?', '?'},
-        {0x7F, '?', '?'},
-        {0x00, 0x00, 0x00},
-        {0xE9, 0x96, 0x96},
-        {0xC9, 0x93, 0x93},
-        {0xC8, 0x92, 0x92},
-        {0xDF, '?', 0xF4},
-        {0xA0, ' ', ' '},
-        {0x80, '?', '?'},
-        {0xA4, '?', '?'},
-        {0xBF, 0xB9, 0xB9},
-        // Typographic punctuation as the nearest signs; the ellipsis alone stays '?'.
-        {0x82, '\'', '\''},
-        {0x91, '\'', '\''},
-        {0x92, '\'', '\''},
-        {0x8B, '\'', '\''},
-        {0x9B, '\'', '\''},
-        {0x84, '"', '"'},
-        {0x93, '"', '"'},
-        {0x94, '"', '"'},
-        {0xAB, '"', '"'},
-        {0xBB, '"', '"'},
-        {0x96, '-', '-'},
-        {0x97, '-', '-'},
-        {0x95, '-', '-'},
-        {0x85, '?', '?'},
-        {0x99, '?', '?'},
-        {0xA9, '?', '?'},
-    };
+        {'a', 'a', 'a'},    {'$', '$', '$'},    {'[', 0xC1, 0xC1},  {'\t', ' ', ' '},
+        {0x01, '?', '?'},   {0x1F, '?', '?'},   {0x7F, '?', '?'},   {0x00, 0x00, 0x00},
+        {0xE9, 0x96, 0x96}, {0xC9, 0x93, 0x93}, {0xC8, 0x92, 0x92}, {0xDF, '?', 0xF4},
+        {0xA0, ' ', ' '},   {0x80, '?', '?'},   {0xA4, '?', '?'},   {0xBF, 0xB9, 0xB9},
+        {0x82, '\'', '\''}, {0x91, '\'', '\''}, {0x92, '\'', '\''}, {0x8B, '\'', '\''},
+        {0x9B, '\'', '\''}, {0x84, '"', '"'},   {0x93, '"', '"'},   {0x94, '"', '"'},
+        {0xAB, '"', '"'},   {0xBB, '"', '"'},   {0x96, '-', '-'},   {0x97, '-', '-'},
+        {0x95, '-', '-'},   {0x85, '?', '?'},   {0x99, '?', '?'},   {0xA9, '?', '?'}};
     for (const auto& [byte, ti83, ti83Plus] : codes) {
         EXPECT_EQ(calculatorCode(byte, TI83), ti83) << std::hex << int(byte);
         EXPECT_EQ(calculatorCode(byte, TI83Plus), ti83Plus) << std::hex << int(byte);
@@ -96,8 +71,7 @@ TEST(SmallFont, SpellsOutTabsAndEllipses) {
         {"plain \x93text\x94", "plain \x93text\x94"},
         {"\tindented", " indented"},
         {"and left\x85", "and left..."},
-        {"\x85\t\x85", "... ..."},
-    };
+        {"\x85\t\x85", "... ..."}};
     for (const auto& [line, drawn] : lines) {
         std::string buffer;
         const std::string_view spelled = spelledOut(line, buffer);

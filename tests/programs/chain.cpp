@@ -1,12 +1,13 @@
 #include "chain.h"
 
+#include "files.h"
 #include "layout.h"
 #include "source_writer.h"
 #include "tool_chain.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 
 namespace corvane::programs {
@@ -16,13 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::optional<std::string> readIfThere(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return fs::exists(path) ? std::optional(test::readFile(path)) : std::nullopt;
 }
 
 std::string quoted(const fs::path& path) {
@@ -89,6 +84,41 @@ std::vector<std::string> cutLine(const std::string& line) {
 
 std::string shownText(const std::string& calculatorLine, harness::Model model) {
     return shownCodes(calculatorLine, model);
+}
+
+std::vector<Screen> drawnScreens(const harness::RunResult& run) {
+    std::vector<Screen> screens;
+    for (const harness::Screen& drawn : run.keyWaits) {
+        Screen& screen = screens.emplace_back();
+        for (const harness::DrawnString& row : drawn) {
+            screen.push_back({row.row, row.column, row.text, row.endColumn});
+        }
+    }
+    return screens;
+}
+
+int widestEnd(const std::vector<Screen>& screens) {
+    int widest = 0;
+    for (const Screen& screen : screens) {
+        for (const ScreenRow& row : screen) {
+            widest = std::max(widest, row.endColumn);
+        }
+    }
+    return widest;
+}
+
+std::string uncleanEnd(const harness::RunResult& run) {
+    if (!run.failure.empty()) {
+        return run.failure;
+    }
+    if (!run.screen.empty()) {
+        return "the screen is not cleared at the end";
+    }
+    if (run.events.empty() || run.events.front().call != harness::RomCall::RunIndicOff ||
+        run.events.back().call != harness::RomCall::ClrLCDFull) {
+        return "the run indicator is not turned off first, or the screen not cleared last";
+    }
+    return {};
 }
 
 } // namespace corvane::programs

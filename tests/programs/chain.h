@@ -1,13 +1,24 @@
 #pragma once
 
 #include "calculator.h"
+#include "screen_model.h"
 #include "small_font.h"
 #include "temp_folder.h"
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace corvane {
+
+// How a failed check shows a row of a screen.
+inline void PrintTo(const ScreenRow& row, std::ostream* out) {
+    *out << row.penRow << ',' << row.penColumn << " \"" << row.codes << "\" to " << row.endColumn;
+}
+
+} // namespace corvane
 
 namespace corvane::programs {
 
@@ -53,5 +64,15 @@ std::vector<std::string> cutLine(const std::string& line);
 // What a calculator line shows once written into the source: every space doubled, the
 // currency sign (A4h) a single space, then every byte through the character map.
 std::string shownText(const std::string& calculatorLine, harness::Model model);
+
+// The screens a run showed at its key waits, in the preview's terms.
+std::vector<Screen> drawnScreens(const harness::RunResult& run);
+
+// The largest end column of the screens' strings: _VPutS draws nothing at or past column 96.
+int widestEnd(const std::vector<Screen>& screens);
+
+// Why a run did not end as every program must: it failed, left anything on the screen, or did
+// not turn the run indicator off first and clear the screen last. Empty when it did.
+std::string uncleanEnd(const harness::RunResult& run);
 
 } // namespace corvane::programs

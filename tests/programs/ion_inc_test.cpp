@@ -82,12 +82,8 @@ TEST_P(IonInclude, MapsEveryByteOfStringsAsTheEditorDoes) {
     }
     expected.push_back(static_cast<char>(calculatorCode('"', GetParam())));
     // Numbers are never mapped, only literals.
-    const std::string bytes =
-        assemble("        .db \"" + literal + "\", '\"', 5Bh, 0E9h, '[', '\xE9'\r\n");
-    EXPECT_EQ(bytes, expected + "\x5B\xE9\xC1\x96");
-    for (std::size_t i = 0; i < std::min(bytes.size(), expected.size()); ++i) {
-        EXPECT_EQ(bytes[i], expected[i]) << "byte " << std::hex << int(std::uint8_t(literal[i]));
-    }
+    EXPECT_EQ(assemble("        .db \"" + literal + "\", '\"', 5Bh, 0E9h, '[', '\xE9'\r\n"),
+              expected + "\x5B\xE9\xC1\x96");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModels, IonInclude, ::testing::Values(Model::TI83, Model::TI83Plus),

@@ -1,8 +1,9 @@
+#include "ansi_codec.h"
 #include "calculator_fit.h"
 #include "chain.h"
 #include "layout.h"
 #include "screen_model.h"
-#include "tifiles_reader.h"
+#include "ti_program_file.h"
 
 #include <gtest/gtest.h>
 
@@ -21,15 +22,7 @@ void PrintTo(const Document& document, std::ostream* out) {
     *out << document.name;
 }
 
-std::vector<std::string> numberedLines(int count) {
-    std::vector<std::string> lines;
-    for (int i = 1; i <= count; ++i) {
-        lines.push_back("Line " + std::to_string(i) + " of " + std::to_string(count));
-    }
-    return lines;
-}
-
-// Short lines, so that the code grows much faster than the strings.
+// Short lines: the code grows much faster than the strings.
 std::vector<std::string> numbers(int count) {
     std::vector<std::string> lines;
     for (int i = 1; i <= count; ++i) {
@@ -48,119 +41,68 @@ std::vector<std::string> calculatorLines(const std::vector<std::string>& textLin
     return result;
 }
 
-const char* modelName(Model model) {
-    return model == Model::TI83 ? "TI-83" : "TI-83 Plus";
-}
+// Runs one program file and checks that it shows the text's calculator lines 10 to a screen, at
+// pen rows 1, 7, ..., 55 and column 1, every string ending by column 96, waits for a key after
+// every screen (an empty last screen too) and ends cleanly; that the preview, which lays the text
+// out in memory, shows the same screens; and that asm.bat named the program and gave its title.
+void expectShowsText(const Compiled& compiled, Model model, const std::string& programName,
+                     const std::vector<std::string>& textLines) {
+    SCOPED_TRACE(model == Model::TI83 ? "TI-83" : "TI-83 Plus");
+    const std::optional<std::string>& file =
+        model == Model::TI83 ? compiled.file83 : compiled.file83Plus;
+    ASSERT_TRUE(file) << compiled.log;
+    const tifile::Parsed parsed = tifile::parseProgramFile(*file);
+    ASSERT_TRUE(parsed.file) << parsed.error;
+    EXPECT_EQ(parsed.file->name, "TMP");
+    EXPECT_EQ(harness::ionTitle(model, parsed.file->body), shownTitle(programName, model));
 
-// The preview lays the text out in memory; what it shows must be what the program drew:
-// the same screens, strings, places and end columns, and the title the shell lists.
-void expectPreviewShowsTheRun(const harness::RunResult& run, const std::string& title,
-                              const std::vector<std::string>& textLines,
-                              const std::string& programName, Model model) {
+    harness::Calculator calculator(model);
+    ASSERT_EQ(calculator.loadProgramFile(*file), "");
+    const harness::RunResult run = calculator.run();
+    ASSERT_EQ(uncleanEnd(run), "");
+    const std::vector<Screen> drawn = drawnScreens(run);
+    const std::vector<std::string> lines = calculatorLines(textLines);
+    ASSERT_EQ(drawn.size(), lines.size() / 10 + 1);
+    EXPECT_EQ(drawn.back().size(), lines.size() % 10);
+    for (std::size_t m = 0; m < lines.size(); ++m) {
+        const Screen& screen = drawn[m / 10];
+        ASSERT_EQ(screen.size(), std::min<std::size_t>(10, lines.size() - m / 10 * 10));
+        const ScreenRow& row = screen[m % 10];
+        EXPECT_EQ(row, (ScreenRow{static_cast<int>(6 * (m % 10) + 1), 1, shownText(lines[m], model),
+                                  row.endColumn}))
+            << "line " << m + 1;
+    }
+    EXPECT_LE(widestEnd(drawn), harness::kScreenColumns);
+
     std::string text;
     for (std::size_t i = 0; i < textLines.size(); ++i) {
         text += (i == 0 ? "" : "\r\n") + textLines[i];
     }
-    const std::vector<std::string> lines = layoutText(text);
-    const std::vector<Screen> preview = layOutScreens(lines, lines.size(), model);
-    EXPECT_EQ(shownTitle(programName, model), title);
-    ASSERT_EQ(preview.size(), run.keyWaits.size());
-    for (std::size_t s = 0; s < preview.size(); ++s) {
-        const harness::Screen& drawn = run.keyWaits[s];
-        ASSERT_EQ(preview[s].size(), drawn.size()) << "screen " << s + 1;
-        for (std::size_t r = 0; r < drawn.size(); ++r) {
-            const ScreenRow expected{drawn[r].row, drawn[r].column, drawn[r].text,
-                                     drawn[r].endColumn};
-            EXPECT_EQ(preview[s][r], expected) << "screen " << s + 1 << ", row " << r + 1;
-        }
-    }
-}
-
-// Runs one program file and checks that it shows `lines` 10 to a screen, at pen rows 1,
-// 7, ..., 55 and column 1, waits for a key after every screen (an empty last screen too)
-// and returns; also that libtifiles reads the file as ours does.
-void expectShowsLines(const std::string& file, const std::string& path, Model model,
-                      const std::string& programName, const std::vector<std::string>& lines,
-                      const std::vector<std::string>* textLines = nullptr) {
-    SCOPED_TRACE(modelName(model));
-    const tifile::Parsed parsed = tifile::parseProgramFile(file);
-    ASSERT_TRUE(parsed.file) << parsed.error;
-    EXPECT_EQ(parsed.file->name, "TMP");
-    EXPECT_EQ(parsed.file->type, tifile::kProtectedProgramType);
-    EXPECT_EQ(parsed.file->storedChecksum, parsed.file->computedChecksum);
-    std::string shownName;
-    for (const char c : programName) {
-        shownName += static_cast<char>(calculatorCode(static_cast<std::uint8_t>(c), model));
-    }
-    EXPECT_EQ(harness::ionTitle(model, parsed.file->body), shownName);
-
-    const auto reading = harness::readWithTifiles(path);
-    ASSERT_EQ(reading.error, "");
-    EXPECT_EQ(reading.model, model == Model::TI83 ? 3 : 4);
-    EXPECT_EQ(reading.name, "TMP");
-    EXPECT_EQ(reading.type, 0x06);
-    EXPECT_EQ(reading.data.substr(2), parsed.file->body);
-    EXPECT_EQ(reading.computedChecksum, reading.storedChecksum);
-
-    harness::Calculator calculator(model);
-    ASSERT_EQ(calculator.loadProgramFile(file), "");
-    const harness::RunResult run = calculator.run();
-    ASSERT_EQ(run.failure, "");
-
-    const std::size_t screens = lines.size() / 10 + 1;
-    ASSERT_EQ(run.keyWaits.size(), screens);
-    for (std::size_t s = 0; s < screens; ++s) {
-        const harness::Screen& screen = run.keyWaits[s];
-        const std::size_t rows = std::min<std::size_t>(10, lines.size() - 10 * s);
-        ASSERT_EQ(screen.size(), rows) << "screen " << s + 1;
-        for (std::size_t r = 0; r < rows; ++r) {
-            const std::size_t m = 10 * s + r;
-            EXPECT_EQ(screen[r].row, static_cast<int>(6 * r + 1)) << "line " << m + 1;
-            EXPECT_EQ(screen[r].column, 1) << "line " << m + 1;
-            EXPECT_EQ(screen[r].text, shownText(lines[m], model)) << "line " << m + 1;
-            // _VPutS stops at the right edge: everything the line holds must lie before it.
-            EXPECT_LE(screen[r].endColumn, harness::kScreenColumns) << "line " << m + 1;
-        }
-    }
-    if (textLines) {
-        expectPreviewShowsTheRun(run, *harness::ionTitle(model, parsed.file->body), *textLines,
-                                 programName, model);
-    }
-    EXPECT_TRUE(run.screen.empty()); // the program clears the screen before it returns
-    ASSERT_GE(run.events.size(), 2u);
-    EXPECT_EQ(run.events.front().call, harness::RomCall::RunIndicOff);
-    EXPECT_EQ(run.events.back().call, harness::RomCall::ClrLCDFull);
-}
-
-void expectBothProgramsShow(const Document& document) {
-    SCOPED_TRACE(document.name);
-    AppFolderCopy app;
-    const Compiled compiled = app.compile(document.programName, document.lines);
-    ASSERT_EQ(compiled.error, "");
-    ASSERT_EQ(compiled.exitStatus, 0) << compiled.log;
-    const std::vector<std::string> lines = calculatorLines(document.lines);
-    ASSERT_EQ(compiled.lineCount, static_cast<std::int64_t>(lines.size()));
-    ASSERT_TRUE(compiled.file83 && compiled.file83Plus);
-    expectShowsLines(*compiled.file83, (compiled.folder / "tmp.83p").string(), Model::TI83,
-                     document.programName, lines, &document.lines);
-    expectShowsLines(*compiled.file83Plus, (compiled.folder / "tmp.8xp").string(), Model::TI83Plus,
-                     document.programName, lines, &document.lines);
+    const std::vector<std::string> preview = layoutText(text);
+    EXPECT_EQ(drawn, layOutScreens(preview, preview.size(), model));
 }
 
 class WholeChain : public ::testing::TestWithParam<Document> {};
 
 TEST_P(WholeChain, BothCalculatorsShowTheText) {
-    expectBothProgramsShow(GetParam());
+    AppFolderCopy app;
+    const Compiled compiled = app.compile(GetParam().programName, GetParam().lines);
+    ASSERT_EQ(compiled.error, "");
+    ASSERT_EQ(compiled.exitStatus, 0) << compiled.log;
+    ASSERT_EQ(compiled.lineCount,
+              static_cast<std::int64_t>(calculatorLines(GetParam().lines).size()));
+    expectShowsText(compiled, Model::TI83, GetParam().programName, GetParam().lines);
+    expectShowsText(compiled, Model::TI83Plus, GetParam().programName, GetParam().lines);
 }
 
 const Document kDocuments[] = {
     {"empty", "EMPTY", {}},
     {"one_line", "One", {"Hello, calculator."}},
-    {"nine_lines", "Nine", numberedLines(9)},
-    {"ten_lines", "Ten", numberedLines(10)},
-    {"eleven_lines", "Eleven", numberedLines(11)},
-    {"twenty_five_lines", "TwentyFive", numberedLines(25)},
-    {"three_hundred_lines", "Long read", numberedLines(300)},
+    {"nine_lines", "Nine", numbers(9)},
+    {"ten_lines", "Ten", numbers(10)},
+    {"eleven_lines", "Eleven", numbers(11)},
+    {"twenty_five_lines", "TwentyFive", numbers(25)},
+    {"three_hundred_lines", "Long read", numbers(300)},
     {"long_lines",
      "Cuts",
      {std::string(23, 'a'), std::string(24, 'b'), std::string(46, 'c'), std::string(69, 'd'),
@@ -183,36 +125,26 @@ const Document kDocuments[] = {
 INSTANTIATE_TEST_SUITE_P(Documents, WholeChain, ::testing::ValuesIn(kDocuments),
                          [](const auto& row) { return row.param.name; });
 
-// Windows-1252 text from UTF-8 source text: the characters used here (U+0000 to U+00FF)
-// have the same value in both.
-std::string ansi(std::string_view utf8) {
-    std::string bytes;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        if (byte >= 0xC2 && byte <= 0xC3 && i + 1 < utf8.size()) {
-            bytes.push_back(static_cast<char>(((byte & 0x03) << 6) | (utf8[++i] & 0x3F)));
-        } else {
-            bytes.push_back(static_cast<char>(byte));
-        }
-    }
-    return bytes;
+// Windows-1252 text, as a document holds it.
+std::string ansi(std::u16string_view text) {
+    return encodeAnsi(text);
 }
 
 // Typed accented text, brackets, inverted marks and characters the calculator has no glyph
 // for (œ, €, ©, Å, ø: each shows '?').
 const Document kLanguages[] = {
     {"french",
-     ansi("Élise à l'école"),
-     {ansi("À l'école, Élise a reçu un cadeau."), ansi("Ça coûte [cher] : où ? Ève, Noël, maïs"),
-      ansi("ÂÊÎÔÛ âêîôû ÈÉËÏÜ"), ansi("èéëïü ÀÁ àá"), "c\x9Cur \x9C"}},
+     ansi(u"Élise à l'école"),
+     {ansi(u"À l'école, Élise a reçu un cadeau."), ansi(u"Ça coûte [cher] : où ? Ève, Noël, maïs"),
+      ansi(u"ÂÊÎÔÛ âêîôû ÈÉËÏÜ"), ansi(u"èéëïü ÀÁ àá"), "c\x9Cur \x9C"}},
     {"spanish",
-     ansi("Año"),
-     {ansi("¿Dónde está el niño?"), ansi("¡Qué año! Ñandú, pingüino"), ansi("ÁÉÍÓÚ áéíóú"),
-      ansi("ÌÒÙ ìòù Ç ç")}},
+     ansi(u"Año"),
+     {ansi(u"¿Dónde está el niño?"), ansi(u"¡Qué año! Ñandú, pingüino"), ansi(u"ÁÉÍÓÚ áéíóú"),
+      ansi(u"ÌÒÙ ìòù Ç ç")}},
     {"german",
-     ansi("Grüße"),
-     {ansi("Grüße aus Köln: Äpfel, Öl, Übel"), ansi("Straße [B] ß"), ansi("ÄÖÜ äöü"),
-      ansi("5 \x80, © 2024, Åse, Søren")}},
+     ansi(u"Grüße"),
+     {ansi(u"Grüße aus Köln: Äpfel, Öl, Übel"), ansi(u"Straße [B] ß"), ansi(u"ÄÖÜ äöü"),
+      ansi(u"5 \u20AC, © 2024, Åse, Søren")}},
     // Pasted from a word processor: quotes, dashes, bullets and the ellipsis.
     {"typographic",
      "\x93Quotes\x94",
@@ -225,19 +157,23 @@ const Document kLanguages[] = {
 INSTANTIATE_TEST_SUITE_P(Languages, WholeChain, ::testing::ValuesIn(kLanguages),
                          [](const auto& row) { return row.param.name; });
 
+// About twelve bytes of code per line: a thousand lines reach past C000h, which only the TI-83 Plus
+// refuses. The refused build leaves no earlier program behind, and asm.log is replaced on every
+// run.
 TEST(CalculatorLimit, CodeReachingC000IsRefusedForTheTI83PlusOnly) {
-    // About twelve bytes of code per line: a thousand lines reach past C000h.
     AppFolderCopy app;
+    ASSERT_EQ(app.compile("Fine", {"short"}).exitStatus, 0);
     const std::vector<std::string> text = numbers(1005);
     const Compiled compiled = app.compile("Too long", text);
     ASSERT_EQ(compiled.error, "");
     EXPECT_NE(compiled.exitStatus, 0);
     EXPECT_NE(compiled.log.find("C000"), std::string::npos) << compiled.log;
     EXPECT_FALSE(compiled.file83Plus);
-    ASSERT_TRUE(compiled.file83) << compiled.log;
     // The TI-83 runs it, labels past lng999 included.
-    expectShowsLines(*compiled.file83, (compiled.folder / "tmp.83p").string(), Model::TI83,
-                     "Too long", calculatorLines(text));
+    expectShowsText(compiled, Model::TI83, "Too long", text);
+    const Compiled again = app.compile("Fine", {"short"});
+    EXPECT_EQ(again.exitStatus, 0);
+    EXPECT_EQ(again.log.find("C000"), std::string::npos);
 }
 
 // The line limit the build checks before the tool chain runs is where asm83 draws it.
@@ -253,17 +189,6 @@ TEST(CalculatorLimit, TheCodeLineLimitIsWhereTheTI83PlusCodeReachesC000) {
         EXPECT_NE(past.log.find("C000"), std::string::npos) << past.log;
         EXPECT_FALSE(past.file83Plus);
     }
-}
-
-TEST(CalculatorLimit, AFailedRunLeavesNoEarlierProgramBehind) {
-    AppFolderCopy app;
-    ASSERT_EQ(app.compile("Fine", {"short"}).exitStatus, 0);
-    const Compiled refused = app.compile("Too long", numbers(1005));
-    EXPECT_NE(refused.exitStatus, 0);
-    EXPECT_FALSE(refused.file83Plus); // not the earlier, shorter program
-    const Compiled again = app.compile("Fine", {"short"});
-    EXPECT_EQ(again.exitStatus, 0);
-    EXPECT_EQ(again.log.find("C000"), std::string::npos) << "asm.log is replaced on every run";
 }
 
 TEST(ProgramFolder, HoldsARunnableToolChain) {

@@ -1,6 +1,5 @@
 #include "chain.h"
 #include "layout.h"
-#include "program_parts.h"
 #include "reader_program.h"
 
 #include <gtest/gtest.h>
@@ -43,60 +42,46 @@ ReaderPart wholeText(const std::vector<std::string>& lines, std::string title = 
     return {0, 1, 0, lines.size(), std::move(title)};
 }
 
-harness::RunResult run(const Built& built, const Target& target, std::vector<std::uint8_t> keys,
-                       std::string& changedRam) {
-    harness::Calculator calculator(target.model);
-    const std::string& file = target.model == Model::TI83 ? built.file83 : built.file83Plus;
-    EXPECT_EQ(calculator.loadProgramFile(file), "");
-    calculator.scriptKeys(std::move(keys));
-    std::vector<std::uint8_t> before;
-    const std::uint16_t systemEnd = harness::progstart(target.model) - 2;
-    for (std::uint32_t at = 0x8000; at < systemEnd; ++at) {
-        before.push_back(calculator.peek(static_cast<std::uint16_t>(at)));
+std::vector<std::size_t> everyScreen(std::size_t count) {
+    std::vector<std::size_t> shown(count);
+    std::iota(shown.begin(), shown.end(), 0);
+    return shown;
+}
+
+// Runs the program with `keys` to its end and checks that it ends cleanly, changes no system RAM
+// but the pen position, and shows at each key wait the preview's screen of the index in `shown`.
+// Without keys, ENTER pages through every screen.
+void expectRun(const Built& built, const Target& target, std::vector<std::uint8_t> keys = {},
+               std::vector<std::size_t> shown = {}) {
+    if (keys.empty()) {
+        shown = everyScreen(built.part.screenCount());
+        keys.assign(shown.size(), harness::kKeyEnter);
     }
-    harness::RunResult result = calculator.run(200'000'000, target.start);
+    harness::Calculator calculator(target.model);
+    ASSERT_EQ(
+        calculator.loadProgramFile(target.model == Model::TI83 ? built.file83 : built.file83Plus),
+        "");
+    calculator.scriptKeys(std::move(keys));
     // The pen position is the only system RAM the program may leave changed.
     const std::uint16_t pen = target.model == Model::TI83 ? 0x8252 : 0x86D7;
-    for (std::uint32_t at = 0x8000; at < systemEnd; ++at) {
-        if (at != pen && at != pen + 1u &&
-            calculator.peek(static_cast<std::uint16_t>(at)) != before[at - 0x8000]) {
-            changedRam = "RAM at " + std::to_string(at) + " changed";
+    const auto systemRam = [&] {
+        std::string ram;
+        for (std::uint16_t at = 0x8000; at < harness::progstart(target.model) - 2; ++at) {
+            ram.push_back(at == pen || at == pen + 1 ? 0 : static_cast<char>(calculator.peek(at)));
         }
+        return ram;
+    };
+    const std::string before = systemRam();
+    const harness::RunResult result = calculator.run(200'000'000, target.start);
+    ASSERT_EQ(uncleanEnd(result), "");
+    EXPECT_TRUE(systemRam() == before) << "system RAM changed";
+    std::vector<Screen> expected;
+    for (const std::size_t screen : shown) {
+        expected.push_back(readerScreen(built.lines, built.part, screen, target.model));
     }
-    return result;
-}
-
-// Every screen the program showed while it waited for a key equals the preview's screen.
-void expectScreens(const harness::RunResult& result, const Built& built,
-                   const std::vector<std::size_t>& shown, Model model) {
-    ASSERT_EQ(result.keyWaits.size(), shown.size());
-    for (std::size_t wait = 0; wait < shown.size(); ++wait) {
-        const Screen expected = readerScreen(built.lines, built.part, shown[wait], model);
-        const harness::Screen& drawn = result.keyWaits[wait];
-        ASSERT_EQ(drawn.size(), expected.size()) << "wait " << wait;
-        for (std::size_t row = 0; row < drawn.size(); ++row) {
-            EXPECT_EQ((ScreenRow{drawn[row].row, drawn[row].column, drawn[row].text,
-                                 drawn[row].endColumn}),
-                      expected[row])
-                << "wait " << wait << ", row " << row;
-            EXPECT_LE(drawn[row].endColumn, harness::kScreenColumns);
-        }
-    }
-}
-
-// Runs the program to its end, checks the screens and that it left a clear screen, the run
-// indicator off as it found it, and no other system RAM changed.
-void expectRun(const Built& built, const Target& target, std::vector<std::uint8_t> keys,
-               const std::vector<std::size_t>& shown) {
-    std::string changedRam;
-    const harness::RunResult result = run(built, target, std::move(keys), changedRam);
-    ASSERT_EQ(result.failure, "");
-    EXPECT_EQ(changedRam, "");
-    EXPECT_TRUE(result.screen.empty());
-    ASSERT_FALSE(result.events.empty());
-    EXPECT_EQ(result.events.front().call, harness::RomCall::RunIndicOff);
-    EXPECT_EQ(result.events.back().call, harness::RomCall::ClrLCDFull);
-    expectScreens(result, built, shown, target.model);
+    const std::vector<Screen> drawn = drawnScreens(result);
+    EXPECT_EQ(drawn, expected);
+    EXPECT_LE(widestEnd(drawn), harness::kScreenColumns);
 }
 
 std::vector<std::string> storyLines(int textLines) {
@@ -109,28 +94,20 @@ std::vector<std::string> storyLines(int textLines) {
     return layoutText(text);
 }
 
-using harness::kKeyAdd;
-using harness::kKeyClear;
-using harness::kKeyDown;
-using harness::kKeyEnter;
-using harness::kKeyLeft;
-using harness::kKeyRight;
-using harness::kKeySub;
-using harness::kKeyUp;
+using harness::kKeyAdd, harness::kKeyClear, harness::kKeyDown, harness::kKeyEnter,
+    harness::kKeyLeft, harness::kKeyRight, harness::kKeySub, harness::kKeyUp;
 constexpr std::uint8_t kKeyZero = 0x8E;
-
-struct Script {
-    const char* name;
-    std::vector<std::uint8_t> keys;
-    std::vector<std::size_t> shown; // the screen shown at each key wait
-};
 
 TEST(ReaderProgram, KeyScriptsShowThePreviewsScreens) {
     AppFolderCopy app;
     const std::vector<std::string> lines = storyLines(20);
     ASSERT_EQ(wholeText(lines).screenCount(), 4u);
     const Built built = build(app, lines, wholeText(lines));
-    const Script scripts[] = {
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> keys;
+        std::vector<std::size_t> shown; // the screen shown at each key wait
+    } scripts[] = {
         {"next to the end",
          {kKeyDown, kKeyRight, kKeyAdd, kKeyDown, kKeyRight, kKeyAdd, kKeyClear},
          {0, 1, 2, 3, 3, 3, 3}},
@@ -144,17 +121,11 @@ TEST(ReaderProgram, KeyScriptsShowThePreviewsScreens) {
         {"other keys do nothing", {kKeyZero, kKeyDown, kKeyZero, kKeyClear}, {0, 0, 1, 1}},
     };
     for (const Target& target : kTargets) {
-        for (const Script& script : scripts) {
+        for (const auto& script : scripts) {
             SCOPED_TRACE(std::string(target.name) + ": " + script.name);
             expectRun(built, target, script.keys, script.shown);
         }
     }
-}
-
-std::vector<std::size_t> everyScreen(std::size_t count) {
-    std::vector<std::size_t> shown(count);
-    std::iota(shown.begin(), shown.end(), 0);
-    return shown;
 }
 
 // Body bytes of a program file on the TI-83 Plus.
@@ -179,11 +150,9 @@ TEST(ReaderProgram, TheLargestTextOfOnePart) {
     EXPECT_LE(bytes, kReaderDefaultPartBytes);
     EXPECT_EQ(bodySize(built.file83Plus), bytes);
     EXPECT_EQ(bodySize(built.file83), bytes - 2);
-    const std::size_t screens = plan.parts[0].screenCount();
     for (const Target& target : kTargets) {
         SCOPED_TRACE(target.name);
-        expectRun(built, target, std::vector<std::uint8_t>(screens, kKeyEnter),
-                  everyScreen(screens));
+        expectRun(built, target);
     }
 
     lines.push_back(line);
@@ -208,13 +177,9 @@ TEST(ReaderProgram, AThreePartText) {
         EXPECT_EQ(harness::ionTitle(Model::TI83Plus,
                                     tifile::parseProgramFile(built.file83Plus).file->body),
                   part.title);
-        const std::size_t screens = part.screenCount();
-        expectRun(built, kTargets[1], std::vector<std::uint8_t>(screens, kKeyEnter),
-                  everyScreen(screens));
+        expectRun(built, kTargets[1]);
     }
     EXPECT_EQ(nextLine, lines.size());
-    EXPECT_EQ(partCalculatorName("STORY", 3), "STORY3");
-    EXPECT_EQ(partFileName("story", "", 3, ".8xp"), "story-3.8xp");
 }
 
 TEST(ReaderProgram, EveryCodeAndTheWidestCharacters) {
@@ -231,11 +196,9 @@ TEST(ReaderProgram, EveryCodeAndTheWidestCharacters) {
     const std::vector<std::string> lines = layoutText(text);
     AppFolderCopy app;
     const Built built = build(app, lines, wholeText(lines));
-    const std::size_t screens = wholeText(lines).screenCount();
     for (const Target& target : {kTargets[0], kTargets[1]}) {
         SCOPED_TRACE(target.name);
-        expectRun(built, target, std::vector<std::uint8_t>(screens, kKeyEnter),
-                  everyScreen(screens));
+        expectRun(built, target);
     }
 }
 

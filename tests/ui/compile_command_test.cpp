@@ -1,21 +1,28 @@
-// Compile for ion through the window with stand-in tool chains on a fast clock: what is
-// delivered, what the user is told, and that the window stays busy to the end and is
-// usable afterwards.
+// The compile commands through the window with stand-in tool chains on a fast clock: what is
+// delivered, what the user is told, and that the window stays busy to the end and is usable
+// afterwards; also on files the editor did not write, on disks that fill up and on folders
+// that refuse or vanish: no crash, no hang, nothing the user owns half-written, every failure
+// said once.
 
 #include "compile_fixture.h"
+#include "full_disk.h"
+#include "hostile_inputs.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 using namespace corvane::test;
+namespace objectName = corvane::objectName;
 
 namespace {
 
-// The tool chain's output goes where the editor's own does: away from the test log.
+// The tool chain's output, and the warnings of keys the busy window refuses, go away from
+// the test log.
 class QuietOutput {
   public:
     QuietOutput() : saved_(::dup(STDOUT_FILENO)) {
@@ -34,7 +41,8 @@ class QuietOutput {
     int saved_;
 };
 
-// Runs F9's handler on a new document saved as work/story.txt, with a watch on the window.
+// Runs F9's handler on a new document saved as work/story.txt, with a watch on the window,
+// which keeps the text and asks nothing more.
 void compileNewDocument(Window& w, const Folders& f) {
     typeDocument(w);
     w.dialog->answers.push_back(f.workFile("story.txt"));
@@ -44,14 +52,26 @@ void compileNewDocument(Window& w, const Folders& f) {
     QVERIFY(watch.looks > 0);
     QCOMPARE(watch.enabledLooks, 0);
     QCOMPARE(watch.looksWithoutHourglass, 0);
-}
-
-void verifyUsable(const Window& w) {
-    QVERIFY(w.window->isEnabled());
-    QVERIFY(noHourglass(*w.window));
     QCOMPARE(w.shownText(), QStringLiteral("Hello calculator"));
     QCOMPARE(w.dialog->shown.size(), std::size_t{1});
 }
+
+QString statusLine(const Window& w) {
+    return w.window->findChild<QLabel*>(QLatin1String(objectName::kStatusLine))->text();
+}
+
+// The window is enabled, without the hourglass, and a character typed into the box lands.
+void verifyUsable(Window& w) {
+    QVERIFY(w.window->isEnabled());
+    QVERIFY(noHourglass(*w.window));
+    QVERIFY(!w.text()->isReadOnly());
+    w.text()->moveCursor(QTextCursor::End);
+    const int before = w.text()->document()->characterCount();
+    QTest::keyClick(w.text(), Qt::Key_Q);
+    QCOMPARE(w.text()->document()->characterCount(), before + 1);
+}
+
+const QByteArray kOldDocument = "Old\r\nold\r\nThe earlier text\r\n";
 
 } // namespace
 
@@ -59,139 +79,147 @@ class CompileCommandTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // One build that delivers and one that fails; each failing step is pinned in the build
-    // command's own tests.
-    void standInToolChains_data() {
-        QTest::addColumn<QByteArray>("script"); // empty: the real asm.bat
-        QTest::addColumn<bool>("delivered");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("finishes at once") << QByteArray() << true << QString();
-        QTest::newRow("fails, earlier outputs left")
-            << QByteArray("echo 'tmp.z80:7: error: no label lng3' >asm.log\nexit 1\n") << false
-            << QStringLiteral("no label lng3");
-    }
-
-    void standInToolChains() {
-        QFETCH(QByteArray, script);
-        QFETCH(bool, delivered);
-        QFETCH(QString, said);
+    // The real tool chain: the programs land beside the document, wherever the window
+    // started, and the window says where and which document it holds. A close request while
+    // the build runs waits for its end, then closes.
+    void aBuildDeliversBesideTheDocumentAndACloseWaitsForIt() {
         Folders f;
-        if (!script.isEmpty()) {
-            f.standIn(script);
-        }
-        if (!delivered) {
-            // Programs of an earlier build, which a failed build must not deliver.
-            QVERIFY(writeFile(f.appFile("tmp.83p"), "earlier"));
-            QVERIFY(writeFile(f.appFile("tmp.8xp"), "earlier"));
-            const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
-            for (const char* name : {"tmp.83p", "tmp.8xp"}) {
-                QFile file(f.appFile(name));
-                QVERIFY(file.open(QIODevice::ReadWrite) &&
-                        file.setFileTime(old, QFileDevice::FileModificationTime));
-            }
-        }
+        f.standIn("sleep 0.2\nexec sh ./real.sh\n");
         Window w(f.app);
         useFastClock(w);
-        w.line(corvane::objectName::kProgramSize)->setText(QStringLiteral("earlier size"));
+        bool closedDuringBuild = true;
+        QTimer::singleShot(50, w.window.get(), [&] { closedDuringBuild = w.window->close(); });
         compileNewDocument(w, f);
+        QVERIFY(!closedDuringBuild);
+        QVERIFY(!w.window->isVisible());
+        QVERIFY(w.questions.isEmpty());
         verifyUsable(w);
-
-        // Programs land beside the document, wherever the window started.
+        QCOMPARE(w.warnings, QStringList());
         const QString program = f.workFile("story.83p");
-        QCOMPARE(QFileInfo::exists(program), delivered);
-        QCOMPARE(QFileInfo::exists(f.workFile("story.8xp")), delivered);
-        QCOMPARE(w.line(corvane::objectName::kScreenCount)->text(), QStringLiteral("1"));
-        if (delivered) {
-            QCOMPARE(w.warnings, QStringList());
-            QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(),
-                     QString::number(QFileInfo(program).size()));
-            // Where the programs went, and which document this window holds.
-            QCOMPARE(w.window->findChild<QLabel*>(QLatin1String(corvane::objectName::kStatusLine))
-                         ->text(),
-                     QStringLiteral("story.83p and story.8xp saved in %1")
-                         .arg(QDir::toNativeSeparators(QFileInfo(program).absolutePath())));
-            QCOMPARE(w.window->windowTitle(), QStringLiteral("story.txt[*] - Corvane"));
-        } else {
-            QCOMPARE(w.warnings.size(), 1);
-            QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
-            // A failed build clears the size of programs it did not make, and says so.
-            QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(), QString());
-            QCOMPARE(w.window->findChild<QLabel*>(QLatin1String(corvane::objectName::kStatusLine))
-                         ->text(),
-                     QStringLiteral("No program was made."));
-        }
+        QVERIFY(QFileInfo::exists(f.workFile("story.8xp")));
+        QCOMPARE(w.line(objectName::kScreenCount)->text(), QStringLiteral("1"));
+        QCOMPARE(w.line(objectName::kProgramSize)->text(),
+                 QString::number(QFileInfo(program).size()));
+        QCOMPARE(statusLine(w), QStringLiteral("story.83p and story.8xp saved in %1")
+                                    .arg(QDir::toNativeSeparators(f.work)));
+        QCOMPARE(w.window->windowTitle(), QStringLiteral("story.txt[*] - Corvane"));
     }
 
-    // A long asm.log: the warning quotes its first lines, the rest goes to the box's details.
-    void longAsmLogGoesToTheDetails() {
+    // A failed build clears the size of programs it did not make and says why: a long
+    // asm.log's first lines in the warning, the rest in the box's details. Which lines go
+    // where, and that programs an earlier build left are not delivered, are pinned in the
+    // build command's tests.
+    void aFailedBuildDeliversNothingAndSaysWhy() {
         Folders f;
         f.standIn("for i in $(seq 30); do echo \"tmp.z80:$i: error: no\"; done >asm.log\nexit 1\n");
         Window w(f.app);
         useFastClock(w);
+        w.line(objectName::kProgramSize)->setText(QStringLiteral("earlier size"));
         compileNewDocument(w, f);
         verifyUsable(w);
+        QVERIFY(!QFileInfo::exists(f.workFile("story.83p")));
+        QVERIFY(!QFileInfo::exists(f.workFile("story.8xp")));
+        QCOMPARE(w.line(objectName::kScreenCount)->text(), QStringLiteral("1"));
+        QCOMPARE(w.line(objectName::kProgramSize)->text(), QString());
+        QCOMPARE(statusLine(w), QStringLiteral("No program was made."));
         QCOMPARE(w.warnings.size(), 1);
         QVERIFY2(w.warnings[0].contains(QStringLiteral("tmp.z80:20: error")),
                  qPrintable(w.warnings[0]));
-        QVERIFY2(!w.warnings[0].contains(QStringLiteral("tmp.z80:21: error")),
-                 qPrintable(w.warnings[0]));
         QVERIFY2(w.warningDetails[0].startsWith(QStringLiteral("tmp.z80:21: error")),
                  qPrintable(w.warningDetails[0]));
-        QVERIFY(w.warningDetails[0].contains(QStringLiteral("tmp.z80:30: error")));
     }
 
-    // The name is checked after the save and before anything of the build is written; the
-    // name rule itself is pinned in the build command's tests.
-    void invalidCalculatorFileName() {
+    // F9 on an opened document that stops before its end: the save fails, the tool chain
+    // folder cannot be made ready, or the calculator file name is invalid. The earlier
+    // document file is whole, the failure is said once, nothing of the build is written, and
+    // the window is usable. Each failure (read-only files, vanished folders, full disks in
+    // the build) and the name rule are pinned in the libraries' tests.
+    void aBuildThatStopsWritesNothing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("disk full at the save") << "full disk" << QStringLiteral("was not saved");
+        QTest::newRow("tool chain folder not ready")
+            << "tool chain"
+            << QStringLiteral("The tool chain folder /x cannot be created: Permission denied");
+        QTest::newRow("invalid calculator file name")
+            << "name" << QStringLiteral("1 to 8 letters A-Z or digits 0-9, starting with a letter");
+    }
+
+    void aBuildThatStopsWritesNothing() {
+        QFETCH(QString, how);
+        QFETCH(QString, said);
         Folders f;
+        const QString document = f.workFile("story.txt");
+        QVERIFY(writeFile(document, kOldDocument));
         Window w(f.app);
         useFastClock(w);
-        typeDocument(w);
-        w.line(corvane::objectName::kCalculatorFileName)->setText(QStringLiteral("my prog"));
-        w.dialog->answers.push_back(f.workFile("story.txt"));
-        w.window->compileForIon();
+        w.open(document);
+        const QString text(5000, QLatin1Char('x'));
+        w.text()->setPlainText(text);
+        int preparations = 0;
+        if (how == "tool chain") {
+            w.window->setToolChainPreparation([&] {
+                ++preparations;
+                return said;
+            });
+        }
+        if (how == "name") {
+            w.line(objectName::kCalculatorFileName)->setText(QStringLiteral("my prog"));
+        }
+        {
+            // Every write past 300 bytes fails, as on a full disk.
+            std::optional<FileSizeLimit> fullDisk;
+            if (how == "full disk") {
+                fullDisk.emplace(300);
+            }
+            w.window->compileForIon();
+        }
         QCOMPARE(w.warnings.size(), 1);
-        QVERIFY2(w.warnings[0].contains(
-                     QStringLiteral("1 to 8 letters A-Z or digits 0-9, starting with a letter")),
-                 qPrintable(w.warnings[0]));
-        QVERIFY(QFileInfo::exists(f.workFile("story.txt")));
+        QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
+        QCOMPARE(preparations, how == "tool chain" ? 1 : 0);
+        if (how == "full disk") {
+            QVERIFY2(w.warnings[0].contains(document), qPrintable(w.warnings[0]));
+            QCOMPARE(readFile(document), kOldDocument);
+        } else {
+            QVERIFY(readFile(document).endsWith(text.toLatin1() + "\r\n"));
+        }
         for (const char* name : {"temp.ett", "tmp.z80", "story.83p"}) {
             QVERIFY2(!QFileInfo::exists(f.workFile(name)), name);
         }
         QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
+        QCOMPARE(w.text()->toPlainText(), text);
+        verifyUsable(w);
     }
 
     // Compile as TI-BASIC saves, runs no tool chain, and delivers both programs beside the
-    // document, or says why not and delivers none.
+    // document, or, with an invalid calculator file name, says so and delivers none.
     void compileAsBasic_data() {
         QTest::addColumn<QString>("calculatorName");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("delivers") << QStringLiteral("story") << QString();
-        QTest::newRow("invalid name")
-            << QStringLiteral("my prog") << QStringLiteral("1 to 8 letters A-Z or digits 0-9");
+        QTest::newRow("delivers") << QStringLiteral("story");
+        QTest::newRow("invalid name") << QStringLiteral("my prog");
     }
 
     void compileAsBasic() {
         QFETCH(QString, calculatorName);
-        QFETCH(QString, said);
         Folders f;
         Window w(f.app);
         typeDocument(w);
-        w.line(corvane::objectName::kCalculatorFileName)->setText(calculatorName);
+        w.line(objectName::kCalculatorFileName)->setText(calculatorName);
         w.dialog->answers.push_back(f.workFile("story.txt"));
         const BusyWatch watch(w);
         w.window->compileAsBasic();
         QCOMPARE(watch.looksWithoutHourglass, 0);
+        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
         verifyUsable(w);
-        const bool delivered = said.isEmpty();
+        QVERIFY(QFileInfo::exists(f.workFile("story.txt")));
+        const bool delivered = calculatorName == QLatin1String("story");
         QCOMPARE(QFileInfo::exists(f.workFile("story-ce.8xp")), delivered);
         QCOMPARE(QFileInfo::exists(f.workFile("story-84.8xp")), delivered);
         QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
         QCOMPARE(w.warnings.size(), delivered ? 0 : 1);
         if (!delivered) {
-            QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
+            QVERIFY2(w.warnings[0].contains(QStringLiteral("1 to 8 letters A-Z or digits 0-9")),
+                     qPrintable(w.warnings[0]));
         }
     }
 
@@ -248,23 +276,46 @@ class CompileCommandTest : public QObject {
         QVERIFY(w.dialog->shown[0].save);
         QCOMPARE(w.warnings, QStringList());
         QVERIFY(!QFileInfo::exists(f.appFile("temp.ett")));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
+        verifyUsable(w);
     }
 
-    // A close request while a build runs waits for the build to end, then closes.
-    void closeDuringABuildWaitsForIt() {
+    // Two of the hostile inputs the libraries take, through the window.
+    void hostileFiles_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        for (const char* name : {"NUL bytes", "LF-only line ends"}) {
+            QTest::newRow(name) << QByteArray::fromStdString(hostileInput(name).make());
+        }
+    }
+
+    // Open and Import leave the file as it is; Compile saves the imported text through
+    // Save As, as it has no file, and builds it with the real tool chain.
+    void hostileFiles() {
+        QFETCH(QByteArray, bytes);
         Folders f;
-        f.standIn("sleep 0.2\nexec sh ./real.sh\n");
+        const QString path = f.workFile("hostile.txt");
+        QVERIFY(writeFile(path, bytes));
         Window w(f.app);
         useFastClock(w);
-        bool closedDuringBuild = true;
-        QTimer::singleShot(50, w.window.get(), [&] { closedDuringBuild = w.window->close(); });
-        compileNewDocument(w, f);
-        QVERIFY(!closedDuringBuild);
-        QVERIFY(QFileInfo::exists(f.workFile("story.83p")));
-        QVERIFY(!w.window->isVisible());
-        QVERIFY(w.questions.isEmpty());
+
+        w.open(path);
+        QCOMPARE(readFile(path), bytes);
+        verifyUsable(w);
+
+        w.import(path);
+        QCOMPARE(w.window->documentPath(), QString());
+        QCOMPARE(readFile(path), bytes);
+        verifyUsable(w);
+
+        w.warnings.clear();
+        w.line(objectName::kCalculatorFileName)->setText(QStringLiteral("hostile"));
+        w.dialog->answers.push_back(f.workFile("saved.txt"));
+        w.window->compileForIon();
+        verifyUsable(w);
+        QCOMPARE(readFile(path), bytes);
+        QCOMPARE(w.window->documentPath(), f.workFile("saved.txt"));
+        QVERIFY(QFileInfo::exists(f.workFile("saved.83p")));
+        QVERIFY(QFileInfo::exists(f.workFile("saved.8xp")));
+        QCOMPARE(w.warnings, QStringList());
     }
 };
 

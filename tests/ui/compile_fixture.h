@@ -8,7 +8,6 @@
 #include "files.h"
 #include "object_names.h"
 #include "process_launcher.h"
-#include "read_only.h"
 #include "tool_chain.h"
 #include "window_fixture.h"
 

@@ -1,20 +1,54 @@
-// New, Open, Import, Save and Save As through a scripted file dialog, on real files.
+// New, Open, Import, Save and Save As through a scripted file dialog, on real files, and
+// files dropped on the window or given by path as the desktop and the command line do.
 
-#include "full_disk.h"
 #include "window_fixture.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <optional>
 
-using corvane::FileDialog;
-using corvane::test::FileSizeLimit;
 using corvane::test::noHourglass;
 using corvane::test::readFile;
 using corvane::test::Window;
 using corvane::test::writeFile;
+namespace objectName = corvane::objectName;
+
+namespace {
+
+// Results of an earlier build, which New, Open and Import clear.
+void showBuildResults(const Window& w) {
+    w.line(objectName::kScreenCount)->setText(QStringLiteral("3"));
+    w.line(objectName::kProgramSize)->setText(QStringLiteral("1234"));
+}
+
+void verifyBuildResultsCleared(const Window& w) {
+    QCOMPARE(w.line(objectName::kScreenCount)->text(), QString());
+    QCOMPARE(w.line(objectName::kProgramSize)->text(), QString());
+}
+
+const QByteArray kDocument = "Dropped\r\ndrop\r\nFirst line\r\nSecond line\r\n";
+
+// Sends a drag of `path` over `target` and, when it is accepted, the drop.
+bool drop(QWidget* target, const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    data.setText(path);
+    const QPoint where = target->rect().center();
+    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent dropped(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &dropped);
+    return dropped.isAccepted();
+}
+
+} // namespace
 
 class FileCommandsTest : public QObject {
     Q_OBJECT
@@ -55,38 +89,24 @@ class FileCommandsTest : public QObject {
         w.open(path);
         QCOMPARE(w.shownText(), shown);
         QCOMPARE(w.size(), size);
-        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(), QStringLiteral("Prog"));
-        QCOMPARE(w.line(corvane::objectName::kCalculatorFileName)->text(), QStringLiteral("file"));
+        QCOMPARE(w.line(objectName::kProgramName)->text(), QStringLiteral("Prog"));
+        QCOMPARE(w.line(objectName::kCalculatorFileName)->text(), QStringLiteral("file"));
         QVERIFY(QFile::remove(path));
         QVERIFY(w.window->save());
         QCOMPARE(readFile(path), file);
         QVERIFY(w.dialog->shown.size() == 1);
     }
 
-    void openSetsPathFolderAndBaseName_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("baseName");
-        QTest::newRow("story.txt") << "story.txt"
-                                   << "story";
-        QTest::newRow("the extension after the last dot") << "story.md"
-                                                          << "story";
-        QTest::newRow("only an extension") << ".txt"
-                                           << "";
-        QTest::newRow("no extension") << "abc"
-                                      << "abc";
-    }
-
+    // Open asks in the working folder (the first one as set), then takes the file's folder
+    // and base name, and clears the results of the last build.
     void openSetsPathFolderAndBaseName() {
-        QFETCH(QString, name);
-        QFETCH(QString, baseName);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("notes")));
-        const QString older = dir.filePath(QStringLiteral("old.txt"));
-        const QString path = dir.filePath(QStringLiteral("notes/") + name);
-        QVERIFY(writeFile(older, "a\r\nb\r\nc\r\n"));
+        const QString path = dir.filePath(QStringLiteral("notes/story.md"));
         QVERIFY(writeFile(path, "P\r\nF\r\nline\r\n"));
         Window w;
-        w.open(older);
+        w.window->setWorkingFolder(dir.path());
+        showBuildResults(w);
         w.open(path);
         QCOMPARE(w.dialog->shown.back().title, QStringLiteral("Open a text file (with my header)"));
         QCOMPARE(w.dialog->shown.back().save, false);
@@ -94,8 +114,9 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w.dialog->shown.back().folder, dir.path());
         QCOMPARE(w.window->documentPath(), path);
         QCOMPARE(w.window->workingFolder(), dir.filePath(QStringLiteral("notes")));
-        QCOMPARE(w.window->baseName(), baseName);
+        QCOMPARE(w.window->baseName(), QStringLiteral("story"));
         QCOMPARE(w.shownText(), QStringLiteral("line"));
+        verifyBuildResultsCleared(w);
     }
 
     void openCutsLongNamesToTheirLimits() {
@@ -104,14 +125,13 @@ class FileCommandsTest : public QObject {
         QVERIFY(writeFile(path, "ABCDEFGHIJKLMNOPQRSTUVWXY\r\nabcdefghijkl\r\ntext\r\n"));
         Window w;
         w.open(path);
-        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(),
-                 QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
-        QCOMPARE(w.line(corvane::objectName::kCalculatorFileName)->text(),
-                 QStringLiteral("abcdefgh"));
+        QCOMPARE(w.line(objectName::kProgramName)->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+        QCOMPARE(w.line(objectName::kCalculatorFileName)->text(), QStringLiteral("abcdefgh"));
     }
 
-    // A failed read keeps what was read and the values set before it, and the window
-    // ends ready; a cancelled dialog changes nothing.
+    // A failed read keeps what was read and the values set before it, and the window ends
+    // ready; a cancelled dialog changes nothing. Import puts the header into the text and
+    // clears the results of the last build.
     void failedOpenAndImport_data() {
         QTest::addColumn<bool>("import");
         QTest::addColumn<QByteArray>("content");
@@ -125,6 +145,9 @@ class FileCommandsTest : public QObject {
                                                      << "Kept";
         QTest::newRow("import: empty file") << true << QByteArray("") << ""
                                             << "Kept";
+        QTest::newRow("import") << true << QByteArray("Head1\r\nHead2\r\nbody\r\n")
+                                << "Head1\nHead2\nbody"
+                                << "Kept";
     }
 
     void failedOpenAndImport() {
@@ -148,172 +171,138 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w.window->documentPath(), earlier);
         QCOMPARE(w.shownText(), QStringLiteral("old"));
 
+        const bool read = import && !content.isEmpty();
+        showBuildResults(w);
         import ? w.import(path) : w.open(path);
+        if (import) {
+            QCOMPARE(w.dialog->shown.back().title, QStringLiteral("Import a text file"));
+            QCOMPARE(w.dialog->shown.back().save, false);
+            verifyBuildResultsCleared(w);
+        }
         QCOMPARE(w.window->documentPath(), programName == "Kept" && !import ? earlier : QString());
         QCOMPARE(w.warnings.size(), import ? 0 : 1);
         QCOMPARE(w.shownText(), text);
-        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(), programName);
-        QCOMPARE(w.window->workingFolder(), dir.path());
+        QCOMPARE(w.line(objectName::kProgramName)->text(), programName);
+        QCOMPARE(w.window->workingFolder(),
+                 read ? dir.filePath(QStringLiteral("sub")) : dir.path());
         QCOMPARE(w.window->baseName(), QStringLiteral("earlier"));
         QVERIFY(w.window->isEnabled());
         QVERIFY(noHourglass(*w.window));
     }
 
-    void importPutsTheHeaderIntoTheText() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("doc.txt"));
-        QVERIFY(writeFile(path, "Head1\r\nHead2\r\nbody\r\n"));
-        Window w;
-        w.import(path);
-        QCOMPARE(w.dialog->shown.back().title, QStringLiteral("Import a text file"));
-        QCOMPARE(w.dialog->shown.back().save, false);
-        QCOMPARE(w.shownText(), QStringLiteral("Head1\nHead2\nbody"));
-        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(), QStringLiteral("Notitle"));
-        QCOMPARE(w.window->workingFolder(), dir.path());
-        QVERIFY(noHourglass(*w.window));
-    }
-
+    // A cancelled Save As writes nothing; the chosen file then takes the document, after
+    // which Save asks nothing more. New clears the results of the last build.
     void saveAfterNewAsksThenWrites() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("chosen.txt"));
         Window w(dir.path());
         QTest::keyClicks(w.text(), QStringLiteral("Hi"));
-        w.line(corvane::objectName::kProgramName)->setText(QStringLiteral("Story"));
+        w.line(objectName::kProgramName)->setText(QStringLiteral("Story"));
+        showBuildResults(w);
         w.window->newFile();
+        verifyBuildResultsCleared(w);
         QTest::keyClicks(w.text(), QStringLiteral("Hello"));
-        w.dialog->answers.push_back(path);
-        QVERIFY(w.window->save());
-        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
-        QCOMPARE(w.dialog->shown[0].save, true);
-        QCOMPARE(w.dialog->shown[0].title, QStringLiteral("Save text file"));
-        QCOMPARE(w.dialog->shown[0].proposedName, QStringLiteral("Story.txt"));
-        QCOMPARE(readFile(path), QByteArray("Story\r\nnotitle\r\nHello\r\n"));
-        QCOMPARE(w.window->documentPath(), path);
-        QCOMPARE(w.window->baseName(), QStringLiteral("chosen"));
-
-        // Attached now: Save asks nothing more.
-        QTest::keyClicks(w.text(), QStringLiteral("!"));
-        QVERIFY(w.window->save());
-        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
-        QCOMPARE(readFile(path), QByteArray("Story\r\nnotitle\r\nHello!\r\n"));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
-    }
-
-    // Programs land beside the document: Save As moves the working folder to the file's.
-    void saveAsElsewhereMovesTheWorkingFolder() {
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("other")));
-        const QString path = dir.filePath(QStringLiteral("other/elsewhere.txt"));
-        Window w(dir.path());
-        w.line(corvane::objectName::kProgramName)->clear();
-        w.dialog->answers.push_back(path);
-        QVERIFY(w.window->saveAs());
-        QCOMPARE(w.dialog->shown[0].proposedName, QStringLiteral(".txt"));
-        QCOMPARE(w.window->workingFolder(), dir.filePath(QStringLiteral("other")));
-        QCOMPARE(w.window->documentPath(), path);
-        QCOMPARE(w.window->baseName(), QStringLiteral("elsewhere"));
-        QCOMPARE(readFile(path), QByteArray("\r\nnotitle\r\n\r\n"));
-    }
-
-    // Save As takes the base name from the name it saved under; one that is all extension
-    // leaves none, so no build replaces the earlier document's programs.
-    void saveAsSetsOrClearsTheBaseName_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("baseName");
-        QTest::newRow("story.md") << "story.md"
-                                  << "story";
-        QTest::newRow("all extension") << ".txt"
-                                       << "";
-    }
-
-    void saveAsSetsOrClearsTheBaseName() {
-        QFETCH(QString, name);
-        QFETCH(QString, baseName);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("earlier.txt"));
-        QVERIFY(writeFile(path, "P\r\nF\r\ntext\r\n"));
-        Window w;
-        w.open(path);
-        QCOMPARE(w.window->baseName(), QStringLiteral("earlier"));
-        w.dialog->answers.push_back(dir.filePath(name));
-        QVERIFY(w.window->saveAs());
-        QCOMPARE(w.window->baseName(), baseName);
-    }
-
-    // New, Open and Import clear the results of the last build.
-    void newOpenAndImportClearBuildResults_data() {
-        QTest::addColumn<QString>("command");
-        QTest::newRow("new") << "new";
-        QTest::newRow("open") << "open";
-        QTest::newRow("import") << "import";
-    }
-
-    void newOpenAndImportClearBuildResults() {
-        QFETCH(QString, command);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("doc.txt"));
-        QVERIFY(writeFile(path, "P\r\nF\r\ntext\r\n"));
-        Window w;
-        w.line(corvane::objectName::kScreenCount)->setText(QStringLiteral("3"));
-        w.line(corvane::objectName::kProgramSize)->setText(QStringLiteral("1234"));
-        if (command == "new") {
-            w.window->newFile();
-        } else {
-            command == "open" ? w.open(path) : w.import(path);
-        }
-        QCOMPARE(w.line(corvane::objectName::kScreenCount)->text(), QString());
-        QCOMPARE(w.line(corvane::objectName::kProgramSize)->text(), QString());
-    }
-
-    void saveAfterCancelledSaveAsWritesNothing() {
-        QTemporaryDir dir;
-        Window w(dir.path());
-        QTest::keyClicks(w.text(), QStringLiteral("text"));
         w.dialog->answers.push_back(std::nullopt);
         QVERIFY(!w.window->save());
         QCOMPARE(w.window->documentPath(), QString());
         QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
         QVERIFY(w.warnings.isEmpty());
+
+        w.dialog->answers.push_back(path);
+        QVERIFY(w.window->save());
+        QCOMPARE(w.dialog->shown.size(), std::size_t{2});
+        QCOMPARE(w.dialog->shown[1].save, true);
+        QCOMPARE(w.dialog->shown[1].title, QStringLiteral("Save text file"));
+        QCOMPARE(w.dialog->shown[1].proposedName, QStringLiteral("Story.txt"));
+        QCOMPARE(readFile(path), QByteArray("Story\r\nnotitle\r\nHello\r\n"));
+        QCOMPARE(w.window->documentPath(), path);
+        QCOMPARE(w.window->baseName(), QStringLiteral("chosen"));
+
+        QTest::keyClicks(w.text(), QStringLiteral("!"));
+        QVERIFY(w.window->save());
+        QCOMPARE(w.dialog->shown.size(), std::size_t{2});
+        QCOMPARE(readFile(path), QByteArray("Story\r\nnotitle\r\nHello!\r\n"));
         QVERIFY(w.window->isEnabled());
         QVERIFY(noHourglass(*w.window));
     }
 
-    void failingSaveWarnsAndKeepsTextAndOldFile_data() {
-        QTest::addColumn<bool>("folderGone");
-        QTest::newRow("folder removed") << true;
-        QTest::newRow("disk full") << false;
-    }
-
-    void failingSaveWarnsAndKeepsTextAndOldFile() {
-        QFETCH(bool, folderGone);
+    // Programs land beside the document: Save As moves the working folder to the file's. A
+    // name that is all extension leaves no base name, so no build replaces the earlier
+    // document's programs.
+    void saveAsElsewhereMovesTheWorkingFolder() {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-        const QString path = dir.filePath(QStringLiteral("sub/doc.txt"));
-        const QByteArray old = "P\r\nF\r\nold\r\n";
-        QVERIFY(writeFile(path, old));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("other")));
+        const QString earlier = dir.filePath(QStringLiteral("earlier.txt"));
+        QVERIFY(writeFile(earlier, "P\r\nF\r\ntext\r\n"));
+        const QString path = dir.filePath(QStringLiteral("other/.txt"));
         Window w;
-        w.open(path);
-        const QString text = QString(5000, QLatin1Char('x'));
-        w.text()->setPlainText(text);
+        w.open(earlier);
+        w.line(objectName::kProgramName)->clear();
+        w.dialog->answers.push_back(path);
+        QVERIFY(w.window->saveAs());
+        QCOMPARE(w.dialog->shown.back().proposedName, QStringLiteral(".txt"));
+        QCOMPARE(w.window->workingFolder(), dir.filePath(QStringLiteral("other")));
+        QCOMPARE(w.window->documentPath(), path);
+        QCOMPARE(w.window->baseName(), QString());
+        QCOMPARE(readFile(path), QByteArray("\r\nF\r\ntext\r\n"));
+    }
 
-        std::optional<FileSizeLimit> fullDisk;
-        if (folderGone) {
-            QVERIFY(QDir(dir.filePath(QStringLiteral("sub"))).removeRecursively());
+    void aFileDroppedOrGivenByPathOpensAsOpenDoes_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("dropped on the window") << "drop";
+        // The text box leaves files to the window rather than pasting their names.
+        QTest::newRow("dropped on the text") << "drop on text";
+        QTest::newRow("given to open") << "open";
+        QTest::newRow("given to import") << "import";
+    }
+
+    void aFileDroppedOrGivenByPathOpensAsOpenDoes() {
+        QFETCH(QString, how);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("story.txt"));
+        QVERIFY(writeFile(path, kDocument));
+        Window w;
+
+        if (how == QLatin1String("drop")) {
+            QVERIFY(drop(w.window.get(), path));
+        } else if (how == QLatin1String("drop on text")) {
+            QVERIFY(drop(w.text()->viewport(), path));
+        } else if (how == QLatin1String("open")) {
+            w.window->openFile(path);
         } else {
-            // Every write past 1 KiB fails, as on a full disk.
-            fullDisk.emplace(1024);
+            w.window->importFile(path);
         }
-        const bool saved_ok = w.window->save();
-        fullDisk.reset();
-        QVERIFY(!saved_ok);
-        QCOMPARE(w.warnings.size(), 1);
-        QVERIFY2(w.warnings[0].contains(path), qPrintable(w.warnings[0]));
-        QCOMPARE(w.shownText(), text);
-        QCOMPARE(QFileInfo::exists(path), !folderGone);
-        QCOMPARE(readFile(path), folderGone ? QByteArray() : old);
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
+
+        const bool imported = how == QLatin1String("import");
+        QCOMPARE(w.shownText(), imported ? QStringLiteral("Dropped\ndrop\nFirst line\nSecond line")
+                                         : QStringLiteral("First line\nSecond line"));
+        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(),
+                 imported ? QStringLiteral("Notitle") : QStringLiteral("Dropped"));
+        // An imported text is not the document's file: it is saved through Save As.
+        QCOMPARE(w.window->documentPath(), imported ? QString() : QDir::toNativeSeparators(path));
+        QCOMPARE(w.window->workingFolder(), QDir::toNativeSeparators(folder.path()));
+        QCOMPARE(w.warnings, QStringList());
+    }
+
+    // A path from the command line or a drop may name anything: what cannot be read is
+    // refused with its reason, and the window keeps its document.
+    void aPathThatCannotBeReadIsRefusedAndTheWindowKeepsItsDocument() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("story.txt"));
+        QVERIFY(writeFile(path, kDocument));
+        Window w;
+        w.window->openFile(path);
+
+        w.window->openFile(folder.filePath(QStringLiteral("missing.txt")));
+        drop(w.window.get(), folder.path());
+
+        QCOMPARE(w.warnings.size(), 2);
+        QVERIFY2(w.warnings[0].contains(QStringLiteral("missing.txt: cannot be opened")),
+                 qPrintable(w.warnings[0]));
+        QVERIFY2(w.warnings[1].contains(QDir::toNativeSeparators(folder.path())),
+                 qPrintable(w.warnings[1]));
+        QCOMPARE(w.shownText(), QStringLiteral("First line\nSecond line"));
+        QCOMPARE(w.window->documentPath(), QDir::toNativeSeparators(path));
     }
 
     // During a long read the window processes events before every 20th line; the counter

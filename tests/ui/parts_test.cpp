@@ -1,5 +1,5 @@
 // The window's small parts: the conversion between file bytes and the text box, the
-// chosen file's folder and base name, and the nesting of busy indications.
+// chosen file's folder, the nesting of busy indications and the text box's long paragraphs.
 
 #include "busy_state.h"
 #include "chosen_file.h"
@@ -27,16 +27,14 @@ QString longParagraph() {
     return text;
 }
 
-// A shown box holding longParagraph(), pasted.
+// A shown box holding longParagraph(), pasted, with the cursor at `position`.
 struct BoxWithLongParagraph {
     TextBox box;
     const QString text = longParagraph();
-    BoxWithLongParagraph() {
+    explicit BoxWithLongParagraph(int position) {
         box.show();
         QApplication::clipboard()->setText(text);
         box.paste();
-    }
-    void moveTo(int position) {
         QTextCursor cursor = box.textCursor();
         cursor.setPosition(position);
         box.setTextCursor(cursor);
@@ -53,80 +51,52 @@ class PartsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void editorTextRoundTrip_data() {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("plain") << QByteArray("Hello") << "Hello";
-        QTest::newRow("Windows-1252 letters")
-            << QByteArray("\x80\x9F\xE9\xFF") << QStringLiteral("\u20AC\u0178\u00E9\u00FF");
-        QTest::newRow("control bytes")
-            << QByteArray("\x01\t\x1F", 3) << QStringLiteral("\u0001\t\u001F");
-    }
-
+    // File bytes as the box shows them and back: the code page both ways, CR LF between
+    // paragraphs. A line separator is a break too; a character outside the code page is "?".
     void editorTextRoundTrip() {
-        QFETCH(QByteArray, line);
-        QFETCH(QString, shown);
-        const QString text = lineForEditor(line.toStdString());
-        QCOMPARE(text, shown);
-        QCOMPARE(QByteArray::fromStdString(bytesFromEditor(text)), line);
-    }
-
-    void wholeTextRoundTrip_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("empty") << QByteArray() << "";
-        QTest::newRow("lines") << QByteArray("a\r\nb") << "a\nb";
-        QTest::newRow("final break") << QByteArray("a\r\n") << "a\n";
-    }
-
-    void wholeTextRoundTrip() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, shown);
-        const QString text = textForEditor(bytes.toStdString());
-        QCOMPARE(text, shown);
-        QString paragraphs = text;
-        paragraphs.replace(QLatin1Char('\n'), QChar::ParagraphSeparator);
-        QCOMPARE(QByteArray::fromStdString(bytesFromEditor(paragraphs)), bytes);
-    }
-
-    void editorBreaksBecomeCrLf_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("paragraphs") << QStringLiteral("a\u2029b") << QByteArray("a\r\nb");
-        QTest::newRow("line separator") << QStringLiteral("a\u2028b") << QByteArray("a\r\nb");
-        QTest::newRow("outside the code page") << QStringLiteral("\u4E2D") << QByteArray("?");
-    }
-
-    void editorBreaksBecomeCrLf() {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(QByteArray::fromStdString(bytesFromEditor(text)), bytes);
-    }
-
-    void chosenFile_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("folder") << "C:\\notes\\story.txt"
-                                << "C:\\notes";
-        QTest::newRow("drive root") << "C:\\a.txt"
-                                    << "C:";
-        QTest::newRow("posix root") << "/a.txt"
-                                    << "";
-        QTest::newRow("no folder") << "a.txt"
-                                   << "<none>";
+        const std::pair<QByteArray, QString> rows[] = {
+            {"", ""},
+            {"Hello", "Hello"},
+            {"\x80\x9F\xE9\xFF", QStringLiteral("\u20AC\u0178\u00E9\u00FF")},
+            {QByteArray("\x01\t\x1F", 3), QStringLiteral("\u0001\t\u001F")},
+            {"a\r\nb", "a\nb"},
+            {"a\r\n", "a\n"},
+        };
+        for (const auto& [bytes, shown] : rows) {
+            QCOMPARE(textForEditor(bytes.toStdString()), shown);
+            if (!bytes.contains('\n')) {
+                QCOMPARE(lineForEditor(bytes.toStdString()), shown);
+            }
+            const QString paragraphs = QString(shown).replace('\n', QChar::ParagraphSeparator);
+            QCOMPARE(QByteArray::fromStdString(bytesFromEditor(paragraphs)), bytes);
+        }
+        QCOMPARE(bytesFromEditor(QStringLiteral("a\u2028b")), "a\r\nb");
+        QCOMPARE(bytesFromEditor(QStringLiteral("\u4E2D")), "?");
     }
 
     void chosenFile() {
-        QFETCH(QString, path);
-        QFETCH(QString, folder);
-        QCOMPARE(chosenFolder(path).value_or(QStringLiteral("<none>")), folder);
+        const std::pair<QString, QString> rows[] = {{"C:\\notes\\story.txt", "C:\\notes"},
+                                                    {"C:\\a.txt", "C:"},
+                                                    {"/a.txt", ""},
+                                                    {"a.txt", "<none>"}};
+        for (const auto& [path, folder] : rows) {
+            QCOMPARE(chosenFolder(path).value_or(QStringLiteral("<none>")), folder);
+        }
     }
 
     // Nested indications: the window comes back only when the outermost ends, and each
-    // application-wide hourglass is removed by the indication that set it.
+    // application-wide hourglass is removed by the indication that set it. One that does not
+    // disable the window (reading a file) only shows the hourglass.
     void busyStatesNest() {
         QWidget window;
         BusyIndicator indicator(window);
+        {
+            const BusyState open(indicator, Hourglass::Window, false);
+            QVERIFY(window.isEnabled());
+            QVERIFY(!indicator.busy());
+            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+        }
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
         {
             const BusyState build(indicator, Hourglass::Window, true);
             QVERIFY(!window.isEnabled());
@@ -151,29 +121,25 @@ class PartsTest : public QObject {
     }
 
     // A paragraph too long to wrap at words in reasonable time switches the box to breaking
-    // anywhere, whether it is read from a file or pasted; a new text wraps at words again.
+    // anywhere, whether it is read from a file or pasted; a new text wraps at words again,
+    // and so does the box when the paste is undone.
     void veryLongParagraphsBreakAnywhere() {
         TextBox box;
         const QString longLine(kLongParagraph + 1, QLatin1Char('x'));
-        {
-            TextLoader loader(box);
-            loader.appendLine(QStringLiteral("short"));
+        for (const QString& line : {QStringLiteral("short"), longLine, QStringLiteral("short")}) {
+            TextLoader(box).appendLine(line);
+            QCOMPARE(box.wordWrapMode(), line == longLine
+                                             ? QTextOption::WrapAnywhere
+                                             : QTextOption::WrapAtWordBoundaryOrAnywhere);
         }
-        QCOMPARE(box.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
-        {
-            TextLoader loader(box);
-            loader.appendLine(longLine);
-        }
-        QCOMPARE(box.wordWrapMode(), QTextOption::WrapAnywhere);
-        {
-            TextLoader loader(box);
-            loader.appendLine(QStringLiteral("short again"));
-        }
-        QCOMPARE(box.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        const QString loaded = box.text();
         QApplication::clipboard()->setText(QStringLiteral("a\n") + longLine);
         box.paste();
         QCOMPARE(box.wordWrapMode(), QTextOption::WrapAnywhere);
         QVERIFY(box.text().endsWith(longLine));
+        box.undo();
+        QTRY_COMPARE(box.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QCOMPARE(box.text(), loaded);
     }
 
     // The blocks of a long paragraph are one paragraph to every edit: Backspace, Delete and
@@ -214,9 +180,8 @@ class PartsTest : public QObject {
         QFETCH(QKeySequence, keys);
         QFETCH(QString, pasted);
         QFETCH(QString, expected);
-        BoxWithLongParagraph box;
+        BoxWithLongParagraph box(position);
         QVERIFY(box.box.blockCount() > 1);
-        box.moveTo(position);
         QApplication::clipboard()->setText(pasted);
         QTest::keySequence(&box.box, keys);
         QCOMPARE(box.box.text(), expected);
@@ -237,8 +202,7 @@ class PartsTest : public QObject {
 
     // Copying, cutting or dragging a selection over a join gives no line break.
     void copyingLeavesJoinsOut() {
-        BoxWithLongParagraph box;
-        box.moveTo(kJoin - 10);
+        BoxWithLongParagraph box(kJoin - 10);
         QTextCursor cursor = box.box.textCursor();
         cursor.setPosition(kJoin + 11, QTextCursor::KeepAnchor);
         box.box.setTextCursor(cursor);
@@ -265,18 +229,6 @@ class PartsTest : public QObject {
         box.undo();
         QCOMPARE(box.text(), text);
         QVERIFY(!box.document()->isUndoAvailable());
-    }
-
-    void loadingHourglassLeavesTheWindowEnabled() {
-        QWidget window;
-        BusyIndicator indicator(window);
-        {
-            const BusyState open(indicator, Hourglass::Window, false);
-            QVERIFY(window.isEnabled());
-            QVERIFY(!indicator.busy());
-            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
-        }
-        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
     }
 };
 

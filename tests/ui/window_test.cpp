@@ -1,6 +1,7 @@
 // The main window: its start state, the text-size counter, the name limits, the focus
-// order, the shortcuts and the busy state.
+// order, the shortcuts and the busy state; the About window, how it opens and closes.
 
+#include "about_dialog.h"
 #include "files.h"
 #include "source_writer.h"
 #include "window_fixture.h"
@@ -10,16 +11,38 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <vector>
 
+using corvane::AboutDialog;
 using corvane::BusyState;
 using corvane::Hourglass;
 using corvane::MainWindow;
 using corvane::test::noHourglass;
 using corvane::test::Window;
+using namespace corvane::objectName;
+
+namespace {
+
+AboutDialog* openAbout(Window& w) {
+    w.field<QAction>(kAboutAction)->trigger();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* about = qobject_cast<AboutDialog*>(top); about && about->isVisible()) {
+            return about;
+        }
+    }
+    return nullptr;
+}
+
+template <typename T> T* part(QWidget* about, const char* name) {
+    return about->findChild<T*>(QLatin1String(name));
+}
+
+} // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -30,12 +53,9 @@ class WindowTest : public QObject {
         QCOMPARE(w.window->windowTitle(), QStringLiteral("Corvane[*]"));
         QVERIFY(!w.window->isWindowModified());
         QCOMPARE(w.shownText(), QString());
-        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(), QStringLiteral("Notitle"));
-        QCOMPARE(w.line(corvane::objectName::kCalculatorFileName)->text(),
-                 QStringLiteral("notitle"));
-        for (const char* result :
-             {corvane::objectName::kScreenCount, corvane::objectName::kTextSize,
-              corvane::objectName::kProgramSize}) {
+        QCOMPARE(w.line(kProgramName)->text(), QStringLiteral("Notitle"));
+        QCOMPARE(w.line(kCalculatorFileName)->text(), QStringLiteral("notitle"));
+        for (const char* result : {kScreenCount, kTextSize, kProgramSize}) {
             QVERIFY2(w.line(result)->text().isEmpty(), result);
             QVERIFY2(w.line(result)->isReadOnly(), result);
         }
@@ -45,10 +65,6 @@ class WindowTest : public QObject {
         QCOMPARE(QApplication::focusWidget(), w.text());
         QVERIFY(w.window->isEnabled());
         QVERIFY(noHourglass(*w.window));
-    }
-
-    void layout() {
-        Window w;
         // The original controls' 316 pixels and the status line's 19 under them.
         QCOMPARE(w.window->centralWidget()->size(), QSize(359, 335));
         QCOMPARE(w.window->size(), w.window->minimumSize());
@@ -86,7 +102,7 @@ class WindowTest : public QObject {
             const QRect now = control->geometry();
             if (control == w.text()) {
                 QCOMPARE(now, was.adjusted(0, 0, dx, dy));
-            } else if (control->objectName() == QLatin1String(corvane::objectName::kStatusLine)) {
+            } else if (control->objectName() == QLatin1String(kStatusLine)) {
                 QCOMPARE(now, was.translated(0, dy).adjusted(0, 0, dx, 0));
             } else {
                 QCOMPARE(now, was.translated(dx, 0));
@@ -95,31 +111,18 @@ class WindowTest : public QObject {
         }
     }
 
-    void maximising() {
-        Window w;
-        w.window->showMaximized();
-        QTRY_VERIFY(w.window->width() > 359);
-        QVERIFY(w.text()->width() > w.window->width() / 2);
-    }
-
     // The first dropped file opens here, after the question about unsaved changes; each
     // further one in a window of its own, each a step down and to the right of the last.
     void droppingFiles_data() {
         QTest::addColumn<int>("count");
-        QTest::addColumn<bool>("unsaved");
         QTest::addColumn<QMessageBox::StandardButton>("answer");
-        QTest::addColumn<bool>("firstOpensHere");
-        QTest::newRow("one file") << 1 << false << QMessageBox::Discard << true;
-        QTest::newRow("three files") << 3 << false << QMessageBox::Discard << true;
-        QTest::newRow("unsaved, discarded") << 2 << true << QMessageBox::Discard << true;
-        QTest::newRow("unsaved, cancelled") << 2 << true << QMessageBox::Cancel << false;
+        QTest::newRow("three files, unsaved text discarded") << 3 << QMessageBox::Discard;
+        QTest::newRow("two files, unsaved text kept") << 2 << QMessageBox::Cancel;
     }
 
     void droppingFiles() {
         QFETCH(int, count);
-        QFETCH(bool, unsaved);
         QFETCH(QMessageBox::StandardButton, answer);
-        QFETCH(bool, firstOpensHere);
         QTemporaryDir folder;
         QList<QUrl> urls;
         for (int i = 1; i <= count; ++i) {
@@ -135,9 +138,7 @@ class WindowTest : public QObject {
             opened << path;
             places.push_back(at);
         });
-        if (unsaved) {
-            QTest::keyClicks(w.text(), QStringLiteral("typed"));
-        }
+        QTest::keyClicks(w.text(), QStringLiteral("typed"));
         w.answers.push_back(answer);
         QMimeData data;
         data.setUrls(urls);
@@ -147,9 +148,9 @@ class WindowTest : public QObject {
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(w.window.get(), &drop);
-        QCOMPARE(w.questions.size(), unsaved ? 1 : 0);
-        QCOMPARE(w.shownText(),
-                 firstOpensHere ? QStringLiteral("Text 1") : QStringLiteral("typed"));
+        QCOMPARE(w.questions.size(), 1);
+        QCOMPARE(w.shownText(), answer == QMessageBox::Discard ? QStringLiteral("Text 1")
+                                                               : QStringLiteral("typed"));
         QCOMPARE(opened.size(), count - 1);
         QPoint previous = w.window->frameGeometry().topLeft();
         for (int i = 0; i < opened.size(); ++i) {
@@ -175,78 +176,46 @@ class WindowTest : public QObject {
             second.window->furtherWindowPosition()));
     }
 
-    void counter_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("clearAfter");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("one character") << "a" << false << "1";
-        QTest::newRow("ab, break, cd") << "ab\ncd" << false << "6";
-        QTest::newRow("Shift+Enter is a break too") << "ab\rcd" << false << "6";
-        QTest::newRow("empty lines") << "\n\n" << false << "4";
-        QTest::newRow("everything deleted") << "abc\nd" << true << "0";
-    }
-
+    // The counter counts a break as the file's CR LF; Shift+Enter makes a break too.
     void counter() {
-        QFETCH(QString, typed);
-        QFETCH(bool, clearAfter);
-        QFETCH(QString, expected);
         Window w;
-        for (const QChar c : typed) {
-            if (c == QLatin1Char('\n')) {
-                QTest::keyClick(w.text(), Qt::Key_Return);
-            } else if (c == QLatin1Char('\r')) {
-                QTest::keyClick(w.text(), Qt::Key_Return, Qt::ShiftModifier);
-            } else {
-                QTest::keyClicks(w.text(), QString(c));
+        const std::pair<QString, QString> rows[] = {
+            {"a", "1"}, {"ab\ncd", "6"}, {"ab\rcd", "6"}, {"\n\n", "4"}};
+        for (const auto& [typed, expected] : rows) {
+            for (const QChar c : typed) {
+                if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+                    QTest::keyClick(w.text(), Qt::Key_Return,
+                                    c == QLatin1Char('\r') ? Qt::ShiftModifier : Qt::NoModifier);
+                } else {
+                    QTest::keyClicks(w.text(), QString(c));
+                }
             }
-        }
-        if (clearAfter) {
+            QCOMPARE(w.size(), expected);
+            QVERIFY(!w.shownText().contains(QChar::LineSeparator));
             QTest::keyClick(w.text(), Qt::Key_A, Qt::ControlModifier);
             QTest::keyClick(w.text(), Qt::Key_Delete);
+            QCOMPARE(w.size(), QStringLiteral("0"));
         }
-        QCOMPARE(w.size(), expected);
-        QVERIFY(!w.shownText().contains(QChar::LineSeparator));
-    }
-
-    void newEmptiesTextAndCounter() {
-        Window w;
-        QTest::keyClicks(w.text(), QStringLiteral("hello"));
-        QCOMPARE(w.size(), QStringLiteral("5"));
-        w.window->newFile();
-        QCOMPARE(w.shownText(), QString());
-        QCOMPARE(w.size(), QStringLiteral("0"));
-        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(), QStringLiteral("Notitle"));
-    }
-
-    void typedNamesStopAtTheirLimits_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<int>("limit");
-        QTest::newRow("program name") << corvane::objectName::kProgramName << 20;
-        QTest::newRow("calculator file name") << corvane::objectName::kCalculatorFileName << 8;
     }
 
     void typedNamesStopAtTheirLimits() {
-        QFETCH(QString, field);
-        QFETCH(int, limit);
         Window w;
-        QLineEdit* edit = w.line(field.toLatin1().constData());
-        edit->clear();
-        QTest::keyClicks(edit, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
-        QCOMPARE(edit->text(), QStringLiteral("abcdefghijklmnopqrstuvwxyz").left(limit));
+        for (const auto& [field, limit] :
+             {std::pair{kProgramName, 20}, std::pair{kCalculatorFileName, 8}}) {
+            QLineEdit* edit = w.line(field);
+            edit->clear();
+            QTest::keyClicks(edit, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+            QCOMPARE(edit->text(), QStringLiteral("abcdefghijklmnopqrstuvwxyz").left(limit));
+        }
     }
 
     void tabMovesFocusInOrder() {
         Window w;
         QTest::keyClicks(w.text(), QStringLiteral("x"));
-        const QStringList order{QLatin1String(corvane::objectName::kScreenCount),
-                                QLatin1String(corvane::objectName::kTextSize),
-                                QLatin1String(corvane::objectName::kProgramSize),
-                                QLatin1String(corvane::objectName::kProgramName),
-                                QLatin1String(corvane::objectName::kCalculatorFileName),
-                                QLatin1String(corvane::objectName::kText)};
-        for (const QString& next : order) {
+        for (const char* next :
+             {kScreenCount, kTextSize, kProgramSize, kProgramName, kCalculatorFileName, kText}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget()->objectName(), next);
+            QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(next));
         }
         QCOMPARE(w.shownText(), QStringLiteral("x"));
     }
@@ -255,18 +224,15 @@ class WindowTest : public QObject {
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("dialogTitle");
-        QTest::newRow("Ctrl+N") << QKeySequence(Qt::CTRL | Qt::Key_N)
-                                << corvane::objectName::kNewAction << "";
-        QTest::newRow("Ctrl+O") << QKeySequence(Qt::CTRL | Qt::Key_O)
-                                << corvane::objectName::kOpenAction
+        QTest::newRow("Ctrl+N") << QKeySequence(Qt::CTRL | Qt::Key_N) << kNewAction << "";
+        QTest::newRow("Ctrl+O") << QKeySequence(Qt::CTRL | Qt::Key_O) << kOpenAction
                                 << "Open a text file (with my header)";
-        QTest::newRow("Ctrl+I") << QKeySequence(Qt::CTRL | Qt::Key_I)
-                                << corvane::objectName::kImportAction << "Import a text file";
-        QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S)
-                                << corvane::objectName::kSaveAction << "Save text file";
+        QTest::newRow("Ctrl+I") << QKeySequence(Qt::CTRL | Qt::Key_I) << kImportAction
+                                << "Import a text file";
+        QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S) << kSaveAction
+                                << "Save text file";
         // A new document is saved before it is built: Save As asks for its file first.
-        QTest::newRow("F9") << QKeySequence(Qt::Key_F9) << corvane::objectName::kCompileAction
-                            << "Save text file";
+        QTest::newRow("F9") << QKeySequence(Qt::Key_F9) << kCompileAction << "Save text file";
     }
 
     void shortcutsReachTheirCommands() {
@@ -295,8 +261,9 @@ class WindowTest : public QObject {
             QCOMPARE(w.dialog->shown.size(), std::size_t{1});
             QCOMPARE(w.dialog->shown[0].title, dialogTitle);
         }
-        if (action == QLatin1String(corvane::objectName::kNewAction)) {
+        if (action == QLatin1String(kNewAction)) {
             QCOMPARE(w.shownText(), QString());
+            QCOMPARE(w.size(), QStringLiteral("0"));
         }
         QVERIFY(w.window->isEnabled());
         QVERIFY(noHourglass(*w.window));
@@ -321,35 +288,74 @@ class WindowTest : public QObject {
         QVERIFY(noHourglass(*w.window));
     }
 
-    // Nothing changed since the start: Ctrl+Q closes at once, without a question.
-    void quitWithNothingChangedClosesAtOnce() {
-        Window w;
-        QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-        QVERIFY(!w.window->isVisible());
-        QVERIFY(w.questions.isEmpty());
-        QVERIFY(w.dialog->shown.empty());
-        QVERIFY(w.warnings.isEmpty());
-    }
-
     // The two long captions are shown whole in their labels.
-    void labelsShowTheirWholeCaption_data() {
-        QTest::addColumn<QString>("label");
-        QTest::newRow("calculator file name") << corvane::objectName::kCalculatorFileNameLabel;
-        QTest::newRow("file's size") << corvane::objectName::kProgramSizeLabel;
+    void labelsShowTheirWholeCaption() {
+        Window w;
+        for (const char* label : {kCalculatorFileNameLabel, kProgramSizeLabel}) {
+            const auto* shown = w.field<QLabel>(label);
+            QVERIFY2(shown, label);
+            const QFontMetrics metrics(shown->font());
+            QVERIFY2(metrics.horizontalAdvance(shown->text()) <= shown->contentsRect().width(),
+                     qPrintable(QStringLiteral("%1 needs %2 pixels, has %3")
+                                    .arg(shown->text())
+                                    .arg(metrics.horizontalAdvance(shown->text()))
+                                    .arg(shown->contentsRect().width())));
+            QVERIFY(metrics.height() <= shown->contentsRect().height());
+        }
     }
 
-    void labelsShowTheirWholeCaption() {
-        QFETCH(QString, label);
+    void aboutShowsItsContents() {
         Window w;
-        const auto* shown = w.window->findChild<QLabel*>(label);
-        QVERIFY(shown);
-        const QFontMetrics metrics(shown->font());
-        QVERIFY2(metrics.horizontalAdvance(shown->text()) <= shown->contentsRect().width(),
-                 qPrintable(QStringLiteral("%1 needs %2 pixels, has %3")
-                                .arg(shown->text())
-                                .arg(metrics.horizontalAdvance(shown->text()))
-                                .arg(shown->contentsRect().width())));
-        QVERIFY(metrics.height() <= shown->contentsRect().height());
+        AboutDialog* about = openAbout(w);
+        QVERIFY(about);
+        QCOMPARE(about->windowTitle(), QStringLiteral("A propos de l'editeur de texte"));
+        QCOMPARE(about->size(), QSize(382, 194));
+        QCOMPARE(part<QLabel>(about, kAboutTitle)->text(), QStringLiteral("Corvane"));
+        QCOMPARE(part<QLabel>(about, kAboutVersion)->text(), QStringLiteral("Version 0.6a"));
+        QVERIFY(!part<QLabel>(about, kAboutIcon)->pixmap().isNull());
+        for (const char* contact : {kAboutSite, kAboutMail, kAboutIcq}) {
+            auto* field = part<QLineEdit>(about, contact);
+            QVERIFY2(field && field->isReadOnly() && !field->text().isEmpty(), contact);
+        }
+        QVERIFY(part<QPushButton>(about, kAboutOk)->isDefault());
+        QVERIFY(!about->parentWidget());
+        about->close();
+    }
+
+    // Each way closes it and enables the window again, every time it opens; while it is open
+    // the main window's shortcuts and menus do nothing. Closing the main window closes it too.
+    void aboutClosesEveryWayAndEnablesTheWindow() {
+        Window w;
+        QTest::keyClicks(w.text(), QStringLiteral("kept"));
+        for (const char* how : {"click", "enter", "escape", "close", "click", "enter"}) {
+            QPointer<AboutDialog> about = openAbout(w);
+            QVERIFY(about);
+            QVERIFY(QTest::qWaitForWindowActive(about));
+            QVERIFY(!w.window->isEnabled());
+            QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(kAboutOk));
+
+            QTest::keySequence(w.window.get(), QKeySequence(Qt::CTRL | Qt::Key_N));
+            w.field<QAction>(kNewAction)->trigger();
+            QCOMPARE(w.shownText(), QStringLiteral("kept"));
+
+            if (how == std::string_view("click")) {
+                QTest::mouseClick(part<QPushButton>(about, kAboutOk), Qt::LeftButton);
+            } else if (how == std::string_view("enter")) {
+                QTest::keyClick(about, Qt::Key_Return);
+            } else if (how == std::string_view("escape")) {
+                QTest::keyClick(about, Qt::Key_Escape);
+            } else {
+                about->close();
+            }
+            QVERIFY2(w.window->isEnabled(), how);
+            QTRY_VERIFY(about.isNull());
+        }
+        QPointer<AboutDialog> about = openAbout(w);
+        QVERIFY(about);
+        QVERIFY(w.window->close());
+        QVERIFY(!w.window->isVisible());
+        QTRY_VERIFY(!about);
+        QVERIFY(w.window->isEnabled());
     }
 };
 
