@@ -1,7 +1,7 @@
 // How many calculator lines a program holds: the TI-83 Plus code limit and the RAM of a
 // cleared calculator, each tested on both sides.
 #include "calculator_fit.h"
-#include "stand_ins.h"
+#include "temp_folder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -35,7 +35,7 @@ TEST(CalculatorFit, CountsTheLinesEachLimitAllows) {
     for (const FitCase& c : cases) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
-        const fs::path ett = folder.path() / "temp.ett";
+        const std::string ett = folder.file("temp.ett");
         {
             std::ofstream out(ett, std::ios::binary);
             const std::string line = c.line + "\r\n";
@@ -44,8 +44,7 @@ TEST(CalculatorFit, CountsTheLinesEachLimitAllows) {
             }
         }
 
-        const CalculatorFit fit =
-            checkCalculatorFit(ett.string(), c.lines, c.programName.size(), 5);
+        const CalculatorFit fit = checkCalculatorFit(ett, c.lines, c.programName.size(), 5);
         // The preview checks the lines in memory, and estimates the limit from their mean
         // size: for lines all alike, both agree with the build.
         if (c.lines <= 3000) {

@@ -77,12 +77,11 @@ TEST(DocumentBuild, ARequestFromADocumentFileAsItStands) {
         EXPECT_EQ(asked.refusalNamesFile, c.refusalNamesFile);
         if (c.refusal.empty()) {
             ASSERT_TRUE(asked.request) << asked.refusal;
-            EXPECT_EQ(asked.request->documentPath, path);
-            EXPECT_EQ(asked.request->workingFolder, "/out");
-            EXPECT_EQ(asked.request->appFolder, "/app");
-            EXPECT_EQ(asked.request->baseName, "story");
-            EXPECT_EQ(asked.request->programName, "My story");
-            EXPECT_EQ(asked.request->calculatorFileName, "story");
+            const BuildRequest& r = *asked.request;
+            EXPECT_EQ(
+                (std::vector{r.documentPath, r.workingFolder, r.appFolder, r.baseName,
+                             r.programName, r.calculatorFileName}),
+                (std::vector<std::string>{path, "/out", "/app", "story", "My story", "story"}));
             continue;
         }
         EXPECT_FALSE(asked.request);

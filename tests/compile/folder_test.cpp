@@ -1,10 +1,12 @@
 // Which paths name one folder, and the program folder's lock: two editors building from one
 // program folder at the same moment.
-#include "build_command.h"
 #include "folder_identity.h"
-#include "stand_ins.h"
+#include "scene.h"
 
-#include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace corvane::test {
 namespace {
@@ -48,59 +50,35 @@ TEST(SameFileOrFolder, DecidesByIdentityNotByHowThePathIsWritten) {
 // Without the lock the second build's tmp.z80 replaces the first one's before the tool chain
 // reads it, and both editors deliver the same program.
 TEST(FolderLock, TwoEditorsBuildingFromOneProgramFolderEachDeliverTheirOwnText) {
-    const fs::path bin = CORVANE_APP_DIR;
-    if (!fs::exists(bin / "asm83") || !fs::exists(bin / "asm.bat")) {
-        GTEST_SKIP() << "asm83 and asm.bat are not built in " << bin;
+    Scene first;
+    Scene second;
+    const std::string texts[] = {"FIRSTTEXT", "SECONDTEXT"};
+    Scene* const editors[] = {&first, &second};
+    for (int e = 0; e < 2; ++e) {
+        editors[e]->useRealToolChain();
+        writeFile(editors[e]->work / "story.txt", "Story\r\nstory\r\n" + texts[e] + "\r\n");
     }
-    TempFolder root;
-    const fs::path app = root.path() / "app";
-    fs::create_directories(app);
-    for (const char* tool : {"asm83", "ion.inc", "asm.bat"}) {
-        fs::copy_file(bin / tool, app / tool);
-    }
-    struct Editor {
-        fs::path work;
-        std::string text;
-    };
-    const Editor editors[] = {{root.path() / "first", "FIRSTTEXT"},
-                              {root.path() / "second", "SECONDTEXT"}};
-    for (const Editor& e : editors) {
-        fs::create_directories(e.work);
-        writeFile(e.work / "story.txt", "Story\r\nstory\r\n" + e.text + "\r\n");
-    }
-    const auto build = [&app](const Editor& e) {
-        DrivenClock clock(0.0, 5.0);
-        const auto launcher = makeSystemLauncher();
-        const BuildRequest request{(e.work / "story.txt").string(),
-                                   e.work.string(),
-                                   app.string(),
-                                   "story",
-                                   "Story",
-                                   "story"};
-        return runBuild(request, BuildCollaborators{{}, {}, clock, *launcher});
-    };
+    second.request.appFolder = first.request.appFolder;
 
     const pid_t other = fork();
     ASSERT_GE(other, 0);
     if (other == 0) {
-        _exit(build(editors[1]).ok ? 0 : 1);
+        _exit(second.build().ok ? 0 : 1);
     }
-    const BuildOutcome outcome = build(editors[0]);
+    const BuildOutcome outcome = first.build();
     int status = 0;
     ASSERT_EQ(waitpid(other, &status, 0), other);
 
     ASSERT_TRUE(outcome.ok) << outcome.message;
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other editor's build";
-    for (const Editor& e : editors) {
-        const std::string& otherText = &e == &editors[0] ? editors[1].text : editors[0].text;
+    for (int e = 0; e < 2; ++e) {
         for (const char* program : {"story.83p", "story.8xp"}) {
-            const std::string bytes = readFile(e.work / program);
-            EXPECT_NE(bytes.find(e.text), std::string::npos) << e.work / program;
-            EXPECT_EQ(bytes.find(otherText), std::string::npos) << e.work / program;
+            const std::string bytes = readFile(editors[e]->work / program);
+            EXPECT_NE(bytes.find(texts[e]), std::string::npos) << program;
+            EXPECT_EQ(bytes.find(texts[1 - e]), std::string::npos) << program;
         }
     }
 }
-
 #endif
 
 } // namespace

@@ -1,13 +1,49 @@
 #include "build_command.h"
+#include "clock.h"
+#include "files.h"
 #include "process_launcher.h"
-#include "stand_ins.h"
+#include "temp_folder.h"
 
+#include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <thread>
 #include <vector>
+
+#ifndef _WIN32
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 namespace corvane::test {
 namespace {
+
+namespace fs = std::filesystem;
+
+// The build's waits are pinned on a driven clock; the system's clock counts and pauses in
+// real seconds.
+TEST(SteadyClock, CountsAndPausesInRealSeconds) {
+    SteadyClock clock;
+    const auto realStart = std::chrono::steady_clock::now();
+    const double start = clock.seconds();
+    clock.pause(0.05);
+    const double counted = clock.seconds() - start;
+    const std::chrono::duration<double> real = std::chrono::steady_clock::now() - realStart;
+    EXPECT_GE(counted, 0.05);
+    EXPECT_LE(counted, real.count());
+}
+
+#ifndef _WIN32
+// True once the process has ended (a zombie waiting for its parent counts as ended).
+bool processGone(pid_t pid) {
+    if (::kill(pid, 0) != 0) {
+        return true;
+    }
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
+}
+#endif
 
 // Real processes end in their own time: wait for them, but never for ever.
 template <typename Condition> bool eventually(Condition condition) {
@@ -20,48 +56,31 @@ template <typename Condition> bool eventually(Condition condition) {
     return condition();
 }
 
-struct PlanCase {
-    const char* name;
-    std::vector<std::string> lines;
-    std::string folder;
-    std::string script;
-    std::string error; // a part of the expected error; empty when none
-};
-
 TEST(PlanBatch, CarriesOutDriveCdAndScriptLines) {
-    const PlanCase cases[] = {
+    struct Case {
+        const char* name;
+        std::vector<std::string> lines;
+        std::string folder;
+        std::string script;
+        std::string error = ""; // a part of the expected error; empty when none
+    };
 #ifdef _WIN32
-        {"comp.bat of a drive",
-         {"@D:", "@cd D:\\Corvane", "@asm.bat"},
-         "D:\\Corvane",
-         "asm.bat",
-         ""},
-        {"relative cd", {"cd sub dir", "ASM.BAT"}, "/start\\sub dir", "ASM.BAT", ""},
+    const std::string driveFolder = "D:\\Corvane", subFolder = "/start\\sub dir";
 #else
-        {"comp.bat of a drive",
-         {"@D:", "@cd D:\\Corvane", "@asm.bat"},
-         "/start/D:\\Corvane",
-         "asm.bat",
-         ""},
-        {"relative cd", {"cd sub dir", "ASM.BAT"}, "/start/sub dir", "ASM.BAT", ""},
+    const std::string driveFolder = "/start/D:\\Corvane", subFolder = "/start/sub dir";
 #endif
-        {"comp.bat without a drive",
-         {"@", "@cd /opt/my tools", "@asm.bat"},
-         "/opt/my tools",
-         "asm.bat",
-         ""},
-        {"bare cd shows the folder", {"@CD", "@asm.bat"}, "/start", "asm.bat", ""},
-        {"lines after the script are not reached",
-         {"@asm.bat", "@cd /elsewhere", "rm -rf /"},
-         "/start",
-         "asm.bat",
-         ""},
-        {"no script at all", {"@C:", "@cd /opt"}, "/opt", "", ""},
+    const Case cases[] = {
+        {"comp.bat of a drive", {"@D:", "@cd D:\\Corvane", "@asm.bat"}, driveFolder, "asm.bat"},
+        {"relative cd", {"cd sub dir", "ASM.BAT"}, subFolder, "ASM.BAT"},
+        {"no drive", {"@", "@cd /opt/my tools", "@asm.bat"}, "/opt/my tools", "asm.bat"},
+        {"bare cd shows the folder", {"@CD", "@asm.bat"}, "/start", "asm.bat"},
+        {"after the script", {"@asm.bat", "@cd /elsewhere", "rm -rf /"}, "/start", "asm.bat"},
+        {"no script at all", {"@C:", "@cd /opt"}, "/opt", ""},
         {"a command it does not know", {"@cd /opt", "@del *.*"}, "", "", "line 2"},
         {"a script with arguments", {"@asm.bat now"}, "", "", "asm.bat now"},
         {"cd glued to its path", {"@cd/opt"}, "", "", "line 1"},
     };
-    for (const PlanCase& c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const BatchPlan plan = planBatch(c.lines, "/start");
         if (c.error.empty()) {
@@ -147,32 +166,27 @@ INSTANTIATE_TEST_SUITE_P(Scripts, LauncherRun, ::testing::ValuesIn(kScripts),
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(Launcher, RefusesWhatItCannotCarryOut) {
-    struct Case {
-        const char* name;
-        std::string batch;
-        std::string error;
-    };
     const fs::path folder = root.path() / "app";
     fs::create_directories(folder);
-    writeFile(root.path() / "noscript.bat", "@cd " + folder.string() + "\r\n@asm.bat\r\n");
-    std::vector<Case> cases = {
-        {"no comp.bat", (root.path() / "missing.bat").string(), "missing.bat"},
-        {"no asm.bat", (root.path() / "noscript.bat").string(), "asm.bat"},
-    };
+    const std::string cd = "@cd " + folder.string();
+    const std::tuple<const char*, std::string, std::string> cases[] = {
+        {"no comp.bat", "", "missing.bat"},
+        {"no asm.bat", cd + "\r\n@asm.bat\r\n", "asm.bat"},
 #ifndef _WIN32
-    // The interpreter itself would refuse these as it runs; the POSIX runner reads them first.
-    writeFile(root.path() / "unknown.bat", "@cd " + folder.string() + "\r\n@format c:\r\n");
-    writeFile(root.path() / "nofolder.bat", "@cd " + folder.string() + "/gone\r\n@asm.bat\r\n");
-    cases.push_back(
-        {"a line it does not know", (root.path() / "unknown.bat").string(), "format c:"});
-    cases.push_back({"a folder that does not exist", (root.path() / "nofolder.bat").string(),
-                     "No such file or directory"});
+        // The interpreter itself would refuse these as it runs; the POSIX runner reads them first.
+        {"a line it does not know", cd + "\r\n@format c:\r\n", "format c:"},
+        {"a folder that does not exist", cd + "/gone\r\n@asm.bat\r\n", "No such file or directory"},
 #endif
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto started = launcher->start(c.batch);
+    };
+    for (const auto& [name, batch, error] : cases) {
+        SCOPED_TRACE(name);
+        const fs::path path = root.path() / (batch.empty() ? "missing.bat" : "comp.bat");
+        if (!batch.empty()) {
+            writeFile(path, batch);
+        }
+        const auto started = launcher->start(path.string());
         EXPECT_FALSE(started.process);
-        EXPECT_NE(started.error.find(c.error), std::string::npos) << started.error;
+        EXPECT_NE(started.error.find(error), std::string::npos) << started.error;
     }
 }
 

@@ -1,153 +1,72 @@
-// Builds that start a real process through comp.bat: stand-in asm.bat scripts, and the
-// tool chain itself.
+// Builds that start the real tool chain through comp.bat.
 #include "document_file.h"
-#include "native_path.h"
 #include "path.h"
 #include "scene.h"
-#include "tool_chain.h"
 
 #include <cstdlib>
 
 namespace corvane::test {
-namespace {
 
-// A scene whose comp.bat really runs, with `script` as asm.bat and the tool chain's two
-// outputs at hand in the program folder as ready.83p and ready.8xp.
-void useRealToolChain(Scene& scene, const std::string& script) {
-    scene.launcher = makeSystemLauncher();
-    writeFile(scene.app / "ready.83p", programBytes(CalculatorModel::TI83));
-    writeFile(scene.app / "ready.8xp", programBytes(CalculatorModel::TI83Plus));
-#ifdef _WIN32
-    for (const char* ready : {"ready.83p", "ready.8xp"}) {
-        fs::last_write_time(scene.app / ready,
-                            fs::file_time_type::clock::now() + std::chrono::hours(1));
-    }
-#endif
-    writeFile(scene.app / "asm.bat", script);
-}
-
-#ifdef _WIN32
-// copy keeps the source's file time: the ready programs are dated ahead (useRealToolChain), so
-// that their copies count as written during the build.
-const char* const kCopyOutputs =
-    "@copy /y ready.83p tmp.83p >nul\r\n@copy /y ready.8xp tmp.8xp >nul\r\n";
-const char* const kSlowCopyOutputs = "@ping -n 2 127.0.0.1 >nul\r\n";
-const char* const kEndlessToolChain = "@ping -n 1000 127.0.0.1 >nul\r\n";
-#else
-const char* const kCopyOutputs = "cp ready.83p tmp.83p && cp ready.8xp tmp.8xp\n";
-const char* const kSlowCopyOutputs = "sleep 0.3\n";
-const char* const kFailingToolChain = "echo 'tmp.z80:3: error: no such label' > asm.log; exit 2\n";
-const char* const kEndlessToolChain =
-    "echo $$ > runner.pid; sleep 1000 & echo $! > sleeper.pid; wait\n";
-#endif
-
-TEST(RealProcess, AToolChainThatFinishesAtOnceStillTakesTwoFullWaits) {
-    Scene scene;
-    useRealToolChain(scene, kCopyOutputs);
-    SteadyClock clock;
-    scene.useClock = &clock;
-
-    const double start = clock.seconds();
-    const BuildOutcome outcome = scene.build();
-    const double elapsed = clock.seconds() - start;
-
-    ASSERT_TRUE(outcome.ok) << outcome.message;
-    EXPECT_GE(elapsed, 4.0);
-    expectDelivered(scene.work / "story.83p", CalculatorModel::TI83, "STORY");
-    expectDelivered(scene.work / "story.8xp", CalculatorModel::TI83Plus, "STORY");
-}
-
-struct RealCase {
-    const char* name;
-    std::string script; // asm.bat
-    bool earlierOutputs;
-    bool ok;
-    BuildStep step;
-    std::vector<std::string> saying;
-};
-
-// The clock runs 40 times faster than real time: a 60-second limit passes in 1.5 seconds.
-// Under wine a process takes about a second to start, so there it runs 10 times faster.
-#ifdef _WIN32
-constexpr double kClockSpeed = 10.0;
-#else
-constexpr double kClockSpeed = 40.0;
-#endif
-
-TEST(RealProcess, OnlyWhatTheToolChainWroteDuringTheBuildIsDelivered) {
-    const RealCase cases[] = {
-        {"a tool chain slower than the second wait",
-         std::string(kSlowCopyOutputs) + kCopyOutputs,
-         true,
-         true,
-         BuildStep::None,
-         {}},
-        {"a tool chain that never ends",
-         kEndlessToolChain,
-         false,
-         false,
-         BuildStep::ToolChain,
-         {"not answering"}},
+// The program folder's name reaches the command interpreter twice: in its command line and in
+// comp.bat's "@cd" line. A document named in another alphabet is built under its own name and
+// leaves its namesake in plain letters alone. When CORVANE_KEEP_TOOLCHAIN_OUTPUT names a
+// folder, the first case's tmp.z80, tmp.83p and tmp.8xp are kept there, for a comparison with
+// another system's.
+TEST(RealToolChain, BuildsInFoldersAndUnderNamesWithBlanksParenthesesOrOtherAlphabets) {
+    struct Case {
+        const char* name;
+        std::string appFolder; // in the libraries' narrow form
+        std::string workFolder;
+        std::string baseName;
+        bool kept = false;
     };
-    for (const RealCase& c : cases) {
+    const Case cases[] = {
+        {"a blank and parentheses", "Program Files (x86)", "Texts", "story", true},
+        // comp.bat carries "Grüße" in the OEM code page; that page (437 under wine) lacks "Ł"
+        // and "ź", so "Łódź" reaches it by its short name.
+        {"letters beyond ASCII", "Grüße", "Łódź 日本", "Ωmega"},
+        {"letters the command interpreter cannot read", "Łódź", "Texts", "story"},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Scene scene;
-        useRealToolChain(scene, c.script);
-        DrivenClock fast(0.0, kClockSpeed);
-        scene.useClock = &fast;
-        if (c.earlierOutputs) {
-            scene.produce();
-            makeOld(scene.app / "tmp.83p");
-            makeOld(scene.app / "tmp.8xp");
-        }
+        Scene scene(c.appFolder, c.workFolder);
+        scene.request.appFolder = narrowPath(scene.root.path()) + kPathSeparator + c.appFolder;
+        scene.useRealToolChain();
+        writeFile(scene.work / "Omega.txt", "Omega\r\nomega\r\nleft alone\r\n");
+        const fs::path document = scene.work / nativePath(c.baseName + ".txt");
+        ASSERT_EQ(writeDocumentFile(narrowPath(document), Document{"Story", "story", "Hello"}), "");
+        scene.request.documentPath = narrowPath(document);
+        scene.request.baseName = c.baseName;
+        scene.request.calculatorFileName = "Tale1";
 
         const BuildOutcome outcome = scene.build();
 
-        EXPECT_EQ(outcome.ok, c.ok) << outcome.message;
-        EXPECT_EQ(outcome.failedStep, c.step);
-        for (const std::string& part : c.saying) {
-            EXPECT_NE(outcome.message.find(part), std::string::npos) << outcome.message;
+        ASSERT_TRUE(outcome.ok) << outcome.message;
+        const fs::path ti83 = scene.work / nativePath(c.baseName + ".83p");
+        expectDelivered(ti83, CalculatorModel::TI83, "TALE1");
+        expectDelivered(scene.work / nativePath(c.baseName + ".8xp"), CalculatorModel::TI83Plus,
+                        "TALE1");
+        EXPECT_EQ(outcome.deliveredSize, fs::file_size(ti83));
+        EXPECT_EQ(fs::file_size(ti83), fs::file_size(scene.app / "tmp.83p"));
+        EXPECT_EQ(readFile(scene.work / "Omega.txt"), "Omega\r\nomega\r\nleft alone\r\n");
+        for (const char* absent : {"Omega.83p", "Omega.8xp", "mega.txt", "mega.83p"}) {
+            EXPECT_FALSE(fs::exists(scene.work / absent)) << absent;
         }
-        EXPECT_EQ(fs::exists(scene.work / "story.83p"), c.ok);
-        EXPECT_EQ(outcome.deliveredSize.has_value(), c.ok);
-#ifndef _WIN32
-        if (c.step == BuildStep::ToolChain) {
-            for (const char* pidFile : {"runner.pid", "sleeper.pid"}) {
-                const std::string pid = readFile(scene.app / pidFile);
-                ASSERT_FALSE(pid.empty()) << pidFile;
-                EXPECT_TRUE(processGone(std::stoi(pid))) << pidFile;
+        if (const char* keep = std::getenv("CORVANE_KEEP_TOOLCHAIN_OUTPUT"); keep && c.kept) {
+            fs::create_directories(keep);
+            for (const char* file : {"tmp.z80", "tmp.83p", "tmp.8xp"}) {
+                fs::copy_file(scene.app / file, fs::path(keep) / file,
+                              fs::copy_options::overwrite_existing);
             }
         }
-#endif
     }
-}
-
-TEST(RealToolChain, AOneLineDocumentBuildsIntoBothProgramsWithTheirSize) {
-    Scene scene;
-    copyToolChain(scene.app);
-    scene.launcher = makeSystemLauncher();
-    // Slowed down from the other cases: asm83 may be a sanitizer build on a busy machine.
-    DrivenClock fast(0.0, 5.0);
-    scene.useClock = &fast;
-    scene.request.calculatorFileName = "Tale1";
-
-    const BuildOutcome outcome = scene.build();
-
-    ASSERT_TRUE(outcome.ok) << outcome.message;
-    expectDelivered(scene.work / "story.83p", CalculatorModel::TI83, "TALE1");
-    expectDelivered(scene.work / "story.8xp", CalculatorModel::TI83Plus, "TALE1");
-    EXPECT_EQ(outcome.deliveredSize, fs::file_size(scene.work / "story.83p"));
-    EXPECT_EQ(fs::file_size(scene.work / "story.83p"), fs::file_size(scene.app / "tmp.83p"));
 }
 
 // A reader build of a text too long for one part of the smallest size delivers one pair per
 // part, named story-1.83p ... under STORY1 ....
 TEST(RealToolChain, AReaderInPartsDeliversOnePairPerPart) {
     Scene scene;
-    copyToolChain(scene.app);
-    scene.launcher = makeSystemLauncher();
-    DrivenClock fast(0.0, 5.0);
-    scene.useClock = &fast;
+    scene.useRealToolChain();
     std::string document = "My story\r\nstory\r\n";
     for (int line = 0; line < 300; ++line) {
         document += "A line of the story, " + std::to_string(line) + "\r\n";
@@ -172,93 +91,4 @@ TEST(RealToolChain, AReaderInPartsDeliversOnePairPerPart) {
     EXPECT_FALSE(fs::exists(scene.work / "story.8xp"));
 }
 
-TEST(BuildCommand, AReaderPartSizeOutsideItsLimitsIsRefused) {
-    for (const std::size_t bytes : {kReaderMinimumPartBytes - 1, readerPartBytesLimit() + 1}) {
-        Scene scene;
-        scene.request.kind = ProgramKind::Reader;
-        scene.request.partBytes = bytes;
-        const BuildOutcome outcome = scene.build();
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_EQ(outcome.failedStep, BuildStep::PartSize);
-        EXPECT_NE(outcome.message.find("Compile as a reader failed while checking the part size"),
-                  std::string::npos)
-            << outcome.message;
-        EXPECT_FALSE(fs::exists(scene.work / "temp.ett"));
-    }
-}
-
-// The program folder's name reaches the command interpreter twice: in its command line and in
-// comp.bat's "@cd" line. When CORVANE_KEEP_TOOLCHAIN_OUTPUT names a folder, the first case's
-// tmp.z80, tmp.83p and tmp.8xp are kept there, for a comparison with another system's.
-TEST(RealToolChain, BuildsInAProgramFolderWithBlanksParenthesesOrLettersBeyondAscii) {
-    struct Case {
-        const char* name;
-        std::string folder; // in the libraries' narrow form
-        bool kept = false;
-    };
-    const Case cases[] = {
-        {"a blank and parentheses", "Program Files (x86)", true},
-        // comp.bat carries "Grüße" in the OEM code page; that page (437 under wine) lacks "Ł"
-        // and "ź", so "Łódź" reaches it by its short name.
-        {"letters beyond ASCII", "Grüße"},
-        {"letters the command interpreter cannot read", "Łódź"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Scene scene(c.folder);
-        scene.request.appFolder = narrowPath(scene.root.path()) + kPathSeparator + c.folder;
-        copyToolChain(scene.app);
-        scene.launcher = makeSystemLauncher();
-        DrivenClock fast(0.0, 5.0);
-        scene.useClock = &fast;
-
-        const BuildOutcome outcome = scene.build();
-
-        ASSERT_TRUE(outcome.ok) << outcome.message;
-        expectDelivered(scene.work / "story.83p", CalculatorModel::TI83, "STORY");
-        expectDelivered(scene.work / "story.8xp", CalculatorModel::TI83Plus, "STORY");
-        if (const char* keep = std::getenv("CORVANE_KEEP_TOOLCHAIN_OUTPUT"); keep && c.kept) {
-            fs::create_directories(keep);
-            for (const char* file : {"tmp.z80", "tmp.83p", "tmp.8xp"}) {
-                fs::copy_file(scene.app / file, fs::path(keep) / file,
-                              fs::copy_options::overwrite_existing);
-            }
-        }
-    }
-}
-
-// A document named in another alphabet, in a folder named in two more, beside a document
-// whose name is the same in plain letters: saved, read back and built under its own name.
-TEST(RealToolChain, BuildsADocumentNamedInOtherAlphabetsAndLeavesItsNamesakeAlone) {
-    Scene scene("Corvane", "Łódź 日本");
-    copyToolChain(scene.app);
-    scene.launcher = makeSystemLauncher();
-    DrivenClock fast(0.0, 5.0);
-    scene.useClock = &fast;
-    writeFile(scene.work / "Omega.txt", "Omega\r\nomega\r\nleft alone\r\n");
-    const std::string document = narrowPath(scene.work / nativePath("Ωmega.txt"));
-    Document saved;
-    saved.programName = "Omega";
-    saved.calculatorFileName = "omega";
-    saved.text = "Hello from the other alphabets\r\n";
-    ASSERT_EQ(writeDocumentFile(document, saved), "");
-    const ReadOutcome opened = readDocumentFile(document);
-    ASSERT_TRUE(opened.ok) << opened.error;
-    EXPECT_EQ(opened.document.text, saved.text);
-    scene.request.documentPath = document;
-    scene.request.baseName = "Ωmega";
-    scene.request.calculatorFileName = "omega";
-
-    const BuildOutcome outcome = scene.build();
-
-    ASSERT_TRUE(outcome.ok) << outcome.message;
-    expectDelivered(scene.work / nativePath("Ωmega.83p"), CalculatorModel::TI83, "OMEGA");
-    expectDelivered(scene.work / nativePath("Ωmega.8xp"), CalculatorModel::TI83Plus, "OMEGA");
-    EXPECT_EQ(readFile(scene.work / "Omega.txt"), "Omega\r\nomega\r\nleft alone\r\n");
-    for (const char* absent : {"Omega.83p", "Omega.8xp", "mega.txt", "mega.83p"}) {
-        EXPECT_FALSE(fs::exists(scene.work / absent)) << absent;
-    }
-}
-
-} // namespace
 } // namespace corvane::test

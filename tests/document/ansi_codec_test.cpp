@@ -12,12 +12,8 @@ TEST(AnsiCodec, EveryByteSurvivesARoundTrip) {
     }
     const std::u16string text = decodeAnsi(all);
     ASSERT_EQ(text.size(), 256u);
+    // Back to the same bytes, so no two bytes decode alike.
     EXPECT_EQ(encodeAnsi(text), all);
-    for (int byte = 0; byte < 256; ++byte) {
-        for (int other = byte + 1; other < 256; ++other) {
-            ASSERT_NE(text[byte], text[other]) << byte << " and " << other << " decode alike";
-        }
-    }
 }
 
 struct Mapping {

@@ -8,13 +8,9 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-namespace corvane {
+namespace corvane::test {
 namespace {
 
-using test::readFile;
-using test::ReadOnly;
-using test::TempFolder;
-using test::writeFile;
 using ::testing::HasSubstr;
 
 struct Lines {
@@ -93,4 +89,4 @@ TEST(LineWriter, ReportsAFolderItCannotCreateIn) {
 }
 
 } // namespace
-} // namespace corvane
+} // namespace corvane::test

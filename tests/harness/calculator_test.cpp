@@ -1,6 +1,5 @@
 #include "calculator.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -41,13 +40,15 @@ class Program {
     Program& bcall(std::uint16_t routine) {
         return bytes({model_ == Model::TI83Plus ? 0xEF : 0xCD}).word(routine);
     }
-    Program& pen(int row, int column) {
-        return bytes({0x21, column, row, 0x22}).word(systemOf(model_).penCol);
-    }
-    Program& ldHl(const std::string& label) {
+    // ld hl,row*256+column \ ld (penCol),hl, unless the pen stays where it stopped; then
+    // ld hl,label \ bcall(_VPutS).
+    Program& draw(const std::string& label, int row = -1, int column = 0) {
+        if (row >= 0) {
+            bytes({0x21, column, row, 0x22}).word(systemOf(model_).penCol);
+        }
         bytes({0x21});
         fixups_[body_.size()] = label;
-        return word(0);
+        return word(0).bcall(systemOf(model_).vputs);
     }
     Program& label(const std::string& name) {
         labels_[name] = address();
@@ -88,19 +89,12 @@ TEST_P(Harness, ShowsScreensAndWaitsForKeysAsTheCalculatorWould) {
     Program program(model, "DEMO");
     program.bcall(sys.runIndicOff)
         .bcall(sys.clrLcdFull)
-        .pen(1, 1)
-        .ldHl("a")
-        .bcall(sys.vputs)
-        .pen(7, 1)
-        .ldHl("b")
-        .bcall(sys.vputs)
-        .ldHl("c") // continues where the pen stopped
-        .bcall(sys.vputs)
+        .draw("a", 1, 1)
+        .draw("b", 7, 1)
+        .draw("c") // continues where the pen stopped
         .bcall(sys.getKey)
         .bcall(sys.clrLcdFull)
-        .pen(0x37, 1)
-        .ldHl("a")
-        .bcall(sys.vputs)
+        .draw("a", 0x37, 1)
         .bcall(sys.getKey)
         .bcall(sys.clrLcdFull)
         .bytes({0xC9})
@@ -159,44 +153,29 @@ TEST_P(Harness, StartsAsIonDoesAndReturnsScriptedKeys) {
     EXPECT_EQ(result.keyWaits.size(), 3u);
 }
 
-// Programs that must fail the run, and a piece of the reason.
-struct Fault {
-    const char* name;
-    std::function<void(Program&, const System&)> code;
-    const char* reason;
-};
+// Runs `code`, then ret, as an ION program; returns why the run failed.
+std::string failureOf(Model model, const std::vector<int>& code) {
+    Program program(model, "BAD");
+    program.bytes(code).bytes({0xC9});
+    Calculator calculator(model);
+    EXPECT_EQ(calculator.loadBody(program.body()), "");
+    return calculator.run(100'000).failure;
+}
 
 TEST_P(Harness, FailsProgramsThatWouldMisbehave) {
     const Model model = GetParam();
-    const Fault faults[] = {
-        {"unknown ROM call", [](Program& p, const System& s) { p.bcall(s.homeUp); },
+    const std::uint16_t homeUp = systemOf(model).homeUp;
+    const std::pair<std::vector<int>, const char*> faults[] = {
+        {{model == Model::TI83Plus ? 0xEF : 0xCD, homeUp & 0xFF, homeUp >> 8},
          "unsupported ROM call"},
-        {"write into ROM",
-         [](Program& p, const System&) {
-             p.bytes({0x32, 0x34, 0x12});
-         },
-         "into the ROM at 1234h"},
-        {"endless loop",
-         [](Program& p, const System&) {
-             p.bytes({0x18, 0xFE});
-         },
-         "budget"},
-        {"halt", [](Program& p, const System&) { p.bytes({0x76}); }, "halted"},
-        {"jump to zero",
-         [](Program& p, const System&) {
-             p.bytes({0xC3, 0x00, 0x00});
-         },
-         "0000h"},
+        {{0x32, 0x34, 0x12}, "into the ROM at 1234h"}, // ld (1234h),a
+        {{0x18, 0xFE}, "budget"},                      // jr $
+        {{0x76}, "halted"},
+        {{0xC3, 0x00, 0x00}, "0000h"}, // jp 0
     };
-    for (const auto& fault : faults) {
-        Program program(model, "BAD");
-        fault.code(program, systemOf(model));
-        program.bytes({0xC9});
-        Calculator calculator(model);
-        ASSERT_EQ(calculator.loadBody(program.body()), "");
-        const RunResult result = calculator.run(100'000);
-        EXPECT_NE(result.failure.find(fault.reason), std::string::npos)
-            << fault.name << ": " << result.failure;
+    for (const auto& [code, reason] : faults) {
+        const std::string failure = failureOf(model, code);
+        EXPECT_NE(failure.find(reason), std::string::npos) << reason << ": " << failure;
     }
 }
 
@@ -212,19 +191,11 @@ TEST(Harness83Plus, RefusesCodeAtOrAboveC000AndDirectRomCalls) {
         {{0xCD, 0x61, 0x45}, "outside a ROM call"}, // call _VPutS without rst 28h
     };
     for (const auto& [code, reason] : cases) {
-        Program program(Model::TI83Plus, "HIGH");
-        program.bytes(code).bytes({0xC9});
-        Calculator calculator(Model::TI83Plus);
-        ASSERT_EQ(calculator.loadBody(program.body()), "");
-        const RunResult result = calculator.run(100'000);
-        EXPECT_NE(result.failure.find(reason), std::string::npos) << result.failure;
+        const std::string failure = failureOf(Model::TI83Plus, code);
+        EXPECT_NE(failure.find(reason), std::string::npos) << failure;
     }
-    // The TI-83 has no such limit.
-    Program program(Model::TI83, "HIGH");
-    program.bytes({0x3E, 0xC9, 0x32, 0x00, 0xC0, 0xC3, 0x00, 0xC0});
-    Calculator calculator(Model::TI83);
-    ASSERT_EQ(calculator.loadBody(program.body()), "");
-    EXPECT_EQ(calculator.run(100'000).failure, "");
+    // The TI-83 has no such limit: ld a,0C9h \ ld (0C000h),a \ jp 0C000h.
+    EXPECT_EQ(failureOf(Model::TI83, {0x3E, 0xC9, 0x32, 0x00, 0xC0, 0xC3, 0x00, 0xC0}), "");
 }
 
 TEST(HarnessLoading, ChecksTheFileBeforeRunningIt) {

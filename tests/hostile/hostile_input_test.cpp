@@ -1,18 +1,10 @@
 // Broken and hostile files through the readers, the two passes, asm83 and the build engine:
 // every one ends in a result or a clear error, and none costs the document file.
-#include "build_command.h"
 #include "document_file.h"
-#include "driven_clock.h"
-#include "files.h"
 #include "hostile_inputs.h"
-#include "hostile_support.h"
 #include "layout.h"
 #include "run_program.h"
-#include "source_writer.h"
-#include "temp_folder.h"
-#include "tool_chain.h"
-
-#include <gtest/gtest.h>
+#include "scene.h"
 
 namespace corvane::test {
 namespace {
@@ -34,7 +26,9 @@ ReadCallbacks reportingTo(Reported& reported) {
     return callbacks;
 }
 
-TEST(HostileInput, TheReadersGiveTheRuleResultOrAClearFailure) {
+// The readers give what the reading rule says or a clear failure; the passes cut every document
+// or refuse the file before they touch temp.ett.
+TEST(HostileInput, TheReadersAndThePassesGiveTheRuleResultOrAClearFailure) {
     for (const HostileInput& input : hostileInputs()) {
         SCOPED_TRACE(input.name);
         TempFolder folder;
@@ -67,15 +61,6 @@ TEST(HostileInput, TheReadersGiveTheRuleResultOrAClearFailure) {
             EXPECT_TRUE(asDocument.document.text.empty());
         }
         EXPECT_EQ(readFile(path), bytes) << "reading changed the file";
-    }
-}
-
-TEST(HostileInput, ThePassesCutEveryDocumentOrRefuseTheFileBeforeTouchingTempEtt) {
-    for (const HostileInput& input : hostileInputs()) {
-        SCOPED_TRACE(input.name);
-        TempFolder folder;
-        const std::string path = folder.file("input.txt");
-        writeFile(path, input.make());
 
         std::int64_t lineCount = 0;
         const LayoutOutcome layout = layoutLines(path, folder.path().string(), lineCount);
@@ -94,8 +79,7 @@ TEST(HostileInput, ThePassesCutEveryDocumentOrRefuseTheFileBeforeTouchingTempEtt
             writeAssemblySource(folder.path().string(), lineCount, "Hostile", kHeaderTemplate);
         ASSERT_TRUE(source.ok) << source.error;
         EXPECT_EQ(source.screenCount, lineCount / 10 + 1);
-        const std::string z80 = readFile(folder.file("tmp.z80"));
-        EXPECT_TRUE(z80.ends_with("\r\n.end\r\nEND\r\n"));
+        EXPECT_TRUE(readFile(folder.file("tmp.z80")).ends_with("\r\n.end\r\nEND\r\n"));
     }
 }
 
@@ -124,7 +108,7 @@ TEST(HostileInput, Asm83EndsInAProgramOrInMessagesAndWritesNothingOnError) {
         } else {
             EXPECT_TRUE(fs::exists(folder.file("tmp.83p")));
         }
-        EXPECT_EQ(namesIn(folder.path()).size(), run.exitStatus == 0 ? 2u : 1u)
+        EXPECT_EQ(filesIn(folder.path()).size(), run.exitStatus == 0 ? 2u : 1u)
             << "asm83 left a file behind";
     }
 }
@@ -145,27 +129,20 @@ TEST(HostileInput, TheBuildEndsInProgramsOrAStatedFailureAndLeavesTheDocumentAlo
         // Its text makes a program far beyond what a calculator holds: refused before asm83.
         {"a binary file (asm83 itself)", false, BuildStep::CalculatorFit},
     };
-    auto launcher = makeSystemLauncher();
     for (const Expected& expected : expectations) {
         SCOPED_TRACE(expected.name);
-        const HostileInput& input = hostileInput(expected.name);
-        TempFolder work;
-        TempFolder app;
-        copyToolChain(app.path());
-        const std::string document = work.file("story.txt");
-        const std::string bytes = input.make();
-        writeFile(document, bytes);
+        Scene scene;
+        scene.useRealToolChain();
+        const std::string bytes = hostileInput(expected.name).make();
+        writeFile(scene.request.documentPath, bytes);
 
-        DrivenClock clock(0.0, 10.0);
-        const BuildRequest request{
-            document, work.path().string(), app.path().string(), "story", "Story", "story"};
-        const BuildOutcome outcome =
-            runBuild(request, BuildCollaborators{{}, {}, clock, *launcher});
+        const BuildOutcome outcome = scene.build();
+
         EXPECT_EQ(outcome.ok, expected.ok) << outcome.message;
         EXPECT_EQ(outcome.failedStep, expected.step) << outcome.message;
         EXPECT_EQ(outcome.ok, outcome.message.empty());
-        EXPECT_EQ(readFile(document), bytes) << "the build changed the document";
-        EXPECT_EQ(fs::exists(work.file("story.83p")), expected.ok);
+        EXPECT_EQ(readFile(scene.request.documentPath), bytes) << "the build changed the document";
+        EXPECT_EQ(fs::exists(scene.work / "story.83p"), expected.ok);
     }
 }
 

@@ -59,7 +59,6 @@ TEST(CommandLine, EveryFormEndsWithItsStatusAndSaysWhatItDid) {
     };
     const Form forms[] = {
         {"help", "--help", 0, "Usage: [^]*--compile[^]*--output[^]*--import[^]*", ""},
-        {"short help", "-h", 0, "Usage: [^]*", ""},
         {"version", "--version", 0, std::string("corvane ") + kVersion + "\n", ""},
         {"unknown option", "--bogus", 2, "", "corvane: Unknown option 'bogus'.\n[^]*--help[^]*"},
         {"compile without a document", "--compile", 2, "", "[^]*at least one document[^]*"},

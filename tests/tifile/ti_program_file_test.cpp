@@ -98,7 +98,7 @@ TEST(ProgramFile, VariableNames) {
     EXPECT_FALSE(isValidVariableName(std::string_view("AB\0C", 4)));
 }
 
-TEST(ProgramFile, RefusesBadNamesAndOversizedBodies) {
+TEST(ProgramFile, RefusesBadNamesAndBodiesPastTheLargest) {
     for (const CalculatorModel model : {CalculatorModel::TI83, CalculatorModel::TI83Plus}) {
         EXPECT_NE(buildProgramFile(model, "hello", "x").error, "");
         EXPECT_EQ(buildProgramFile(model, "hello", "x").bytes, "");
@@ -107,15 +107,20 @@ TEST(ProgramFile, RefusesBadNamesAndOversizedBodies) {
         EXPECT_NE(tooLarge.error, "");
         EXPECT_EQ(tooLarge.bytes, "");
     }
-}
-
-TEST(ProgramFile, LargestBodyFillsTheDataSectionLength) {
+    // The largest body fills the data-section length word at 35h, the field that runs out first.
     const Built built =
         buildProgramFile(CalculatorModel::TI83Plus, "BIG", std::string(maxBodySize(), 'x'));
-    ASSERT_EQ(built.error, "");
-    // The data-section length word at 35h is the field that runs out first.
-    EXPECT_EQ(static_cast<unsigned char>(built.bytes[0x35]), 0xFF);
-    EXPECT_EQ(static_cast<unsigned char>(built.bytes[0x36]), 0xFF);
+    EXPECT_EQ(built.bytes.substr(0x35, 2), "\xFF\xFF");
+}
+
+// The link sends body, length word and six bytes of framing in twentieths; its last write is
+// empty, and fails on some cables, when that is a multiple of twenty from 640 bytes up.
+TEST(ProgramFile, PadsBodiesTheLinkWouldSendWithAnEmptyLastChunk) {
+    const std::pair<std::size_t, bool> cases[] = {
+        {2231, false}, {2232, true}, {2233, false}, {612, false}, {632, true}};
+    for (const auto& [size, padded] : cases) {
+        EXPECT_EQ(needsLinkPadding(size), padded) << size;
+    }
 }
 
 class RoundTrip : public InTempFolder {};
@@ -207,25 +212,6 @@ TEST(ProgramFile, RefusesEveryTruncationAndExtension) {
             EXPECT_FALSE(parseProgramFile(sound.substr(0, length)).file) << length;
         }
         EXPECT_FALSE(parseProgramFile(sound + '\0').file);
-    }
-}
-
-TEST(ProgramFile, SurvivesArbitraryBytes) {
-    std::mt19937 random(11);
-    const std::string sound =
-        buildProgramFile(CalculatorModel::TI83Plus, "HELLO", kIonBody83Plus).bytes;
-    for (int round = 0; round < 20000; ++round) {
-        std::string bytes = sound;
-        const int flips = 1 + static_cast<int>(random() % 4);
-        for (int i = 0; i < flips; ++i) {
-            bytes[random() % bytes.size()] = static_cast<char>(random());
-        }
-        bytes.resize(random() % (bytes.size() + 8), '\xFF');
-        const Parsed parsed = parseProgramFile(bytes);
-        EXPECT_NE(parsed.file.has_value(), !parsed.error.empty());
-        if (parsed.file) {
-            EXPECT_LE(parsed.file->body.size(), bytes.size());
-        }
     }
 }
 

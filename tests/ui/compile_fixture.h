@@ -1,8 +1,8 @@
 #pragma once
 
-// What the compile command's window tests share: a private copy of the program folder with
-// the real tool chain or a stand-in for it, a driven clock faster than real time, and a
-// watch that records the window's state and tries commands while a build processes events.
+// What the build tests through the window share: a private copy of the program folder with
+// the real tool chain or a stand-in for it, a driven clock faster than real time, and the
+// document they type.
 
 #include "driven_clock.h"
 #include "files.h"
@@ -11,10 +11,8 @@
 #include "tool_chain.h"
 #include "window_fixture.h"
 
-#include <QAction>
 #include <QDir>
 #include <QTemporaryDir>
-#include <QTimer>
 
 namespace corvane::test {
 
@@ -46,40 +44,6 @@ struct Folders {
         QFile::rename(appFile("asm.bat"), appFile("real.sh"));
         writeFile(appFile("asm.bat"), script);
     }
-};
-
-// While a command runs, looks at the window each time it processes events and tries, by
-// shortcut and by menu item, to start New and another build. Every try must be ignored.
-class BusyWatch {
-  public:
-    explicit BusyWatch(Window& w) : w_(w) {
-        timer_.setInterval(0);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
-        timer_.start();
-    }
-
-    int looks = 0;
-    int enabledLooks = 0;
-    int looksWithoutHourglass = 0;
-
-  private:
-    void look() {
-        ++looks;
-        enabledLooks += w_.window->isEnabled() ? 1 : 0;
-        looksWithoutHourglass += w_.window->cursor().shape() == Qt::WaitCursor ? 0 : 1;
-        QTest::keySequence(w_.text(), QKeySequence(Qt::CTRL | Qt::Key_N));
-        QTest::keyClick(w_.window.get(), Qt::Key_F9);
-        for (const char* name :
-             {corvane::objectName::kNewAction, corvane::objectName::kCompileAction,
-              corvane::objectName::kSaveAsAction}) {
-            if (auto* action = w_.window->findChild<QAction*>(QString::fromLatin1(name))) {
-                action->trigger();
-            }
-        }
-    }
-
-    Window& w_;
-    QTimer timer_;
 };
 
 // The document every build test types: one text line, the program and calculator names.

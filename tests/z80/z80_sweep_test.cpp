@@ -1,9 +1,11 @@
-// Every opcode of every page, read by libz80ex's disassembler, assembled again from that text:
-// the documented instructions and the undocumented forms the encoder takes must give back their
-// own bytes, and the processor's duplicate encodings (a second NEG, BIT on (ix+d) with a
-// register field) the usual encoding of the same instruction.
+// Every opcode of every page, read by libz80ex's disassembler, assembled again from that text
+// (in upper and lower case, and with no value known, as in the first pass): the documented
+// instructions and the undocumented forms the encoder takes must give back their own bytes, and
+// the processor's duplicate encodings (a second NEG, BIT on (ix+d) with a register field) the
+// usual encoding of the same instruction. The first pass must give the same length.
 #include "z80_test_support.h"
 
+#include <ascii.h>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -67,8 +69,10 @@ class EveryOpcode : public ::testing::TestWithParam<SweepPage> {};
 
 TEST_P(EveryOpcode, AssemblesBackFromItsDisassembly) {
     const SweepPage& page = GetParam();
-    // Positive and negative operand bytes, so displacements and jumps go both ways.
-    for (const auto& [first, second] : {std::pair{0x34, 0x12}, std::pair{0xFE, 0x80}}) {
+    // Operand bytes that make displacements and jumps go both ways, to their ends and nowhere.
+    for (const auto& [first, second] :
+         {std::pair{0x34, 0x12}, std::pair{0xFE, 0x80}, std::pair{0x7F, 0xFF},
+          std::pair{0x80, 0x7F}, std::pair{0x00, 0x00}}) {
         std::size_t exact = 0;
         for (int opcode = 0; opcode < 256; ++opcode) {
             const Bytes bytes = instructionBytes(page, opcode, static_cast<std::uint8_t>(first),
@@ -84,6 +88,14 @@ TEST_P(EveryOpcode, AssemblesBackFromItsDisassembly) {
             const std::uint16_t address = idlePrefix ? kOrigin + 1 : kOrigin;
             const Encoding encoding = encodeLine(read.text, address);
             ASSERT_TRUE(encoding.errors.empty()) << encoding.errors.front();
+            std::string lowerCase = read.text;
+            for (char& c : lowerCase) {
+                c = ascii::toLower(c);
+            }
+            EXPECT_EQ(encodeLine(lowerCase, address).bytes, encoding.bytes);
+            const Encoding firstPass = encodeLine(read.text, address, evaluateUnknown);
+            EXPECT_TRUE(firstPass.errors.empty());
+            EXPECT_EQ(firstPass.bytes.size(), encoding.bytes.size());
             Bytes expected(bytes.begin() + (idlePrefix ? 1 : 0),
                            bytes.begin() + static_cast<long>(read.length));
             if (encoding.bytes == expected) {

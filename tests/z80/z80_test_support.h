@@ -11,40 +11,31 @@ namespace corvane::z80::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Where the table instructions are placed, so that relative jumps have a home.
+// Where instructions are placed, so that relative jumps have a home.
 inline constexpr std::uint16_t kOrigin = 0x8000;
 
-// A small evaluator standing in for the assembler's: numbers (decimal, 0x.., $.., ..h, #..),
-// character literals, parentheses, unary and binary + and -, and a few symbols: `label`
-// (9D95h), `ixtable` (4000h), `fwd` (not known yet) and `bad` (an error).
+// The assembler's evaluator in an early pass, where undefined symbols such as `fwd` are not
+// known yet, with two symbols: `label` (9D95h) and `ixtable` (4000h).
 Value evaluate(std::string_view expression);
 
 // An evaluator for which no value is known yet, as in the first pass.
 Value evaluateUnknown(std::string_view expression);
 
-// "ld a,(ix+5)" split into mnemonic and trimmed operands, as the assembler hands them over.
-struct SourceLine {
-    std::string mnemonic;
-    std::vector<std::string> operands;
-};
-SourceLine splitLine(std::string_view line);
-
+// "ld a,(ix+5)" split into mnemonic and trimmed operands, as the assembler hands them over,
+// and encoded.
 Encoding encodeLine(std::string_view line, std::uint16_t address = kOrigin,
                     const Evaluate& evaluator = evaluate);
 
 struct Disassembly {
-    std::string text;   // canonical form, see canonical()
+    std::string text;   // in a spelling the assembler takes, see disassemble()
     std::size_t length; // bytes the instruction takes
 };
 
-// libz80ex's reading of the instruction at the start of `bytes`, placed at `address`.
+// libz80ex's reading of the instruction at the start of `bytes`, placed at `address`: upper
+// case, numbers in decimal, index displacements signed and left out when zero, and the
+// disassembler's odd spellings (LD_A_I, JP HL, IN_F (C), LD B,RLC (IX+5)) in the form the
+// assembler takes.
 Disassembly disassemble(const Bytes& bytes, std::uint16_t address = kOrigin);
-
-// One spelling for an instruction, so that source lines and the disassembler's text compare:
-// upper case, no spaces but the one after the mnemonic, numbers in decimal, index
-// displacements signed and left out when zero, and the disassembler's odd spellings (LD_A_I,
-// JP HL, IN_F (C), LD B,RLC (IX+5)) in the form the assembler takes.
-std::string canonical(std::string_view instruction);
 
 std::string hex(const Bytes& bytes);
 

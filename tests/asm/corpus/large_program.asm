@@ -1,3 +1,5 @@
 ;; form: 83p
+; The TI-83 runs code at any address, C000h and above too.
         .org 9327h
-        .fill 25000, 0
+        .fill 24999, 0
+        ret
