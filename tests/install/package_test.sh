@@ -9,7 +9,11 @@ expected=$3
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-if ! "$cpack" --config "$build/CPackConfig.cmake" -G "DEB;TGZ" -B "$tmp/packages" >"$tmp/cpack.log" 2>&1; then
+# The tree is built before its tests run. Named as the generator, Ninja, which has no preinstall
+# target, keeps cpack from checking the whole build again (make preinstall) for each package;
+# the install rules it then runs are the same.
+if ! "$cpack" --config "$build/CPackConfig.cmake" -G "DEB;TGZ" -D CPACK_CMAKE_GENERATOR=Ninja \
+  -B "$tmp/packages" >"$tmp/cpack.log" 2>&1; then
   cat "$tmp/cpack.log"
   exit 1
 fi
