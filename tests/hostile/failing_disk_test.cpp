@@ -16,6 +16,8 @@
 namespace corvane::test {
 namespace {
 
+// A full disk is a limit on the size of every file a child writes: the write that crosses it
+// fails as on a disk that filled up.
 constexpr std::size_t kSmallDisk = 64 * 1024;
 
 // Root ignores file modes through two capabilities; without them a read-only file or
@@ -97,58 +99,24 @@ std::string buildIn(Scene& scene) {
                       : std::string(describeStep(outcome.failedStep)) + ": " + outcome.message;
 }
 
-// The two ways a disk fills up here: a tmpfs of 64 KB where the test may mount one, and a
-// limit of 64 KB on the size of every file the process writes.
-struct DiskKind {
-    const char* name;
-    bool mount;
-};
-
-class FullDisk : public ::testing::TestWithParam<DiskKind> {
-  protected:
-    void SetUp() override {
-        fs::create_directories(disk());
-        if (GetParam().mount) {
-            small_ = std::make_unique<SmallDisk>(disk(), kSmallDisk);
-            if (!small_->mounted()) {
-                GTEST_SKIP() << "no tmpfs can be mounted here";
-            }
-        }
-    }
-
-    // The folder whose disk is full.
-    fs::path disk() const { return root_.path() / "disk"; }
-
-    // Runs `body` in a child that writes on the full disk, and returns what it answered.
-    std::string onFullDisk(const std::function<std::string()>& body) const {
-        return inChild(body, GetParam().mount ? 0 : kSmallDisk);
-    }
-
-  private:
-    TempFolder root_;
-    std::unique_ptr<SmallDisk> small_;
-};
-
-INSTANTIATE_TEST_SUITE_P(Disks, FullDisk,
-                         ::testing::Values(DiskKind{"Tmpfs", true},
-                                           DiskKind{"FileSizeLimit", false}),
-                         [](const auto& row) { return std::string(row.param.name); });
-
-TEST_P(FullDisk, ASaveThatDoesNotFitLeavesThePreviousDocumentWhole) {
-    const std::string path = (disk() / "story.txt").string();
+TEST(FullDisk, ASaveThatDoesNotFitLeavesThePreviousDocumentWhole) {
+    TempFolder disk;
+    const std::string path = disk.file("story.txt");
     const Document previous{"Story", "story", "Once upon a time"};
-    const std::string answer = onFullDisk([&] {
-        if (!writeDocumentFile(path, previous).empty()) {
-            return std::string("the previous document could not be written");
-        }
-        return writeDocumentFile(path, documentOf(4 * kSmallDisk));
-    });
+    const std::string answer = inChild(
+        [&] {
+            if (!writeDocumentFile(path, previous).empty()) {
+                return std::string("the previous document could not be written");
+            }
+            return writeDocumentFile(path, documentOf(4 * kSmallDisk));
+        },
+        kSmallDisk);
     EXPECT_NE(answer.find(path + ": cannot be written"), std::string::npos) << answer;
     EXPECT_EQ(readFile(path), documentBytes(previous));
-    EXPECT_EQ(filesIn(disk()).size(), 1u) << "a partial file stayed";
+    EXPECT_EQ(filesIn(disk.path()).size(), 1u) << "a partial file stayed";
 }
 
-TEST_P(FullDisk, ThePassesAndTheBuildStopAtTheFileThatDidNotFit) {
+TEST(FullDisk, ThePassesAndTheBuildStopAtTheFileThatDidNotFit) {
     struct Case {
         const char* name;
         std::size_t textBytes;
@@ -165,14 +133,10 @@ TEST_P(FullDisk, ThePassesAndTheBuildStopAtTheFileThatDidNotFit) {
         Scene scene;
         const std::string document = documentBytes(documentOf(c.textBytes));
         writeFile(scene.request.documentPath, document);
-        const fs::path work = disk() / "work";
-        fs::create_directories(work);
-        scene.request.workingFolder = scene.request.appFolder = work.string();
-        const std::string answer = onFullDisk([&] { return buildIn(scene); });
+        const std::string answer = inChild([&] { return buildIn(scene); }, kSmallDisk);
         EXPECT_TRUE(answer.starts_with(c.says)) << answer;
         EXPECT_NE(answer.find("cannot be written"), std::string::npos) << answer;
         EXPECT_EQ(readFile(scene.request.documentPath), document);
-        fs::remove_all(work);
     }
 }
 
