@@ -106,9 +106,8 @@ TEST(RunBuild, DeliversFreshProgramsUnderTheCalculatorNameAfterTheWaits) {
 
         ASSERT_TRUE(outcome.ok) << outcome.message;
         EXPECT_EQ(outcome.message, "");
-        EXPECT_EQ(outcome.lineCount, 1);
-        EXPECT_EQ(outcome.screenCount, 1);
-        EXPECT_EQ(scene.shownScreenCount, 1);
+        EXPECT_EQ(std::tuple(outcome.lineCount, outcome.screenCount, scene.shownScreenCount),
+                  std::tuple(1, 1, 1));
         expectDelivered(scene.work / "story", "STORY");
         EXPECT_EQ(outcome.deliveredSize, fs::file_size(scene.work / "story.83p"));
         EXPECT_EQ(outcome.deliveredSize, programBytes(CalculatorModel::TI83).size());
