@@ -4,14 +4,12 @@
 #include "window_fixture.h"
 
 #include <QDir>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <optional>
 
-using corvane::test::noHourglass;
+using corvane::test::isReady;
 using corvane::test::readFile;
 using corvane::test::Window;
 using corvane::test::writeFile;
@@ -24,28 +22,8 @@ void showBuildResults(const Window& w) {
     w.line(objectName::kScreenCount)->setText(QStringLiteral("3"));
     w.line(objectName::kProgramSize)->setText(QStringLiteral("1234"));
 }
-
-void verifyBuildResultsCleared(const Window& w) {
-    QCOMPARE(w.line(objectName::kScreenCount)->text(), QString());
-    QCOMPARE(w.line(objectName::kProgramSize)->text(), QString());
-}
-
-const QByteArray kDocument = "Dropped\r\ndrop\r\nFirst line\r\nSecond line\r\n";
-
-// Sends a drag of `path` over `target` and, when it is accepted, the drop.
-bool drop(QWidget* target, const QString& path) {
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
-    data.setText(path);
-    const QPoint where = target->rect().center();
-    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted()) {
-        return false;
-    }
-    QDropEvent dropped(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &dropped);
-    return dropped.isAccepted();
+QString buildResults(const Window& w) {
+    return w.line(objectName::kScreenCount)->text() + w.line(objectName::kProgramSize)->text();
 }
 
 } // namespace
@@ -55,39 +33,29 @@ class FileCommandsTest : public QObject {
 
   private slots:
     // Open then Save gives back the same bytes: tabs, the code page's accented letters and
-    // no-break space, empty lines and a final empty line.
-    void openThenSaveKeepsEveryByte_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("size");
-        QTest::newRow("two lines, tab, accents, no-break space, bytes without a character")
-            << QByteArray("Hello\r\n\t\xA0"
-                          "caf\xE9\x80\x81\x8D\x8F\x90\x9D")
-            << QStringLiteral("Hello\n\t\u00A0caf\u00E9\u20AC\u0081\u008D\u008F\u0090\u009D")
-            << "19";
-        QTest::newRow("empty text") << QByteArray() << ""
-                                    << "0";
-        QTest::newRow("empty lines, a final break") << QByteArray("\r\n\r\nx\r\n") << "\n\nx\n"
-                                                    << "7";
-    }
-
+    // no-break space, bytes without a character, empty lines and a final empty line.
     void openThenSaveKeepsEveryByte() {
-        QFETCH(QByteArray, text);
-        QFETCH(QString, shown);
-        QFETCH(QString, size);
+        const std::tuple<QByteArray, QString, QString> rows[] = {
+            {"Hello\r\n\t\xA0"
+             "caf\xE9\x80\x81\x8D\x8F\x90\x9D",
+             QStringLiteral("Hello\n\t\u00A0caf\u00E9\u20AC\u0081\u008D\u008F\u0090\u009D"), "19"},
+            {"", "", "0"},
+            {"\r\n\r\nx\r\n", "\n\nx\n", "7"}};
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("story.txt"));
-        const QByteArray file = "Prog\r\nfile\r\n" + text + "\r\n";
-        QVERIFY(writeFile(path, file));
         Window w;
-        w.open(path);
-        QCOMPARE(w.shownText(), shown);
-        QCOMPARE(w.size(), size);
-        QCOMPARE(w.line(objectName::kProgramName)->text(), QStringLiteral("Prog"));
-        QCOMPARE(w.line(objectName::kCalculatorFileName)->text(), QStringLiteral("file"));
-        QVERIFY(QFile::remove(path));
-        QVERIFY(w.window->save());
-        QCOMPARE(readFile(path), file);
+        for (const auto& [text, shown, size] : rows) {
+            const QByteArray file = "Prog\r\nfile\r\n" + text + "\r\n";
+            QVERIFY(writeFile(path, file));
+            w.open(path);
+            QCOMPARE(w.shownText(), shown);
+            QCOMPARE(w.size(), size);
+            QCOMPARE(w.line(objectName::kProgramName)->text(), QStringLiteral("Prog"));
+            QCOMPARE(w.line(objectName::kCalculatorFileName)->text(), QStringLiteral("file"));
+            QVERIFY(QFile::remove(path));
+            QVERIFY(w.window->save());
+            QCOMPARE(readFile(path), file);
+        }
     }
 
     // Open asks in the working folder (the first one as set), then takes the file's folder
@@ -108,7 +76,7 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w.window->workingFolder(), dir.filePath(QStringLiteral("notes")));
         QCOMPARE(w.window->baseName(), QStringLiteral("story"));
         QCOMPARE(w.shownText(), QStringLiteral("line"));
-        verifyBuildResultsCleared(w);
+        QCOMPARE(buildResults(w), QString());
     }
 
     void openCutsLongNamesToTheirLimits() {
@@ -166,7 +134,7 @@ class FileCommandsTest : public QObject {
         import ? w.import(path) : w.open(path);
         if (import) {
             QCOMPARE(w.dialog->shown.back().title, QStringLiteral("Import a text file"));
-            verifyBuildResultsCleared(w);
+            QCOMPARE(buildResults(w), QString());
         }
         QCOMPARE(w.window->documentPath(), programName == "Kept" && !import ? earlier : QString());
         QCOMPARE(w.warnings.size(), import ? 0 : 1);
@@ -175,8 +143,7 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w.window->workingFolder(),
                  read ? dir.filePath(QStringLiteral("sub")) : dir.path());
         QCOMPARE(w.window->baseName(), QStringLiteral("earlier"));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
+        QVERIFY(isReady(*w.window));
     }
 
     // A cancelled Save As writes nothing; the chosen file then takes the document, after
@@ -189,7 +156,7 @@ class FileCommandsTest : public QObject {
         w.line(objectName::kProgramName)->setText(QStringLiteral("Story"));
         showBuildResults(w);
         w.window->newFile();
-        verifyBuildResultsCleared(w);
+        QCOMPARE(buildResults(w), QString());
         QTest::keyClicks(w.text(), QStringLiteral("Hello"));
         w.dialog->answers.push_back(std::nullopt);
         QVERIFY(!w.window->save());
@@ -210,8 +177,7 @@ class FileCommandsTest : public QObject {
         QVERIFY(w.window->save());
         QCOMPARE(w.dialog->shown.size(), std::size_t{2});
         QCOMPARE(readFile(path), QByteArray("Story\r\nnotitle\r\nHello!\r\n"));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
+        QVERIFY(isReady(*w.window));
     }
 
     // Programs land beside the document: Save As moves the working folder to the file's. A
@@ -248,11 +214,14 @@ class FileCommandsTest : public QObject {
         QFETCH(QString, how);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("story.txt"));
-        QVERIFY(writeFile(path, kDocument));
+        QVERIFY(writeFile(path, "Dropped\r\ndrop\r\nFirst line\r\nSecond line\r\n"));
         Window w;
 
         if (how == QLatin1String("drop on text")) {
-            QVERIFY(drop(w.text()->viewport(), path));
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(path)});
+            data.setText(path);
+            QVERIFY(corvane::test::drop(w.text()->viewport(), data));
         } else if (how == QLatin1String("open")) {
             w.window->openFile(path);
         } else {
@@ -275,11 +244,7 @@ class FileCommandsTest : public QObject {
     void longReadKeepsCommandsAway() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("long.txt"));
-        QByteArray content = "P\r\nF\r\n";
-        for (int i = 0; i < 100; ++i) {
-            content += "line\r\n";
-        }
-        QVERIFY(writeFile(path, content));
+        QVERIFY(writeFile(path, "P\r\nF\r\n" + QByteArray("line\r\n").repeated(100)));
         Window w;
         QString sizeDuringRead;
         bool hourglassDuringRead = false;
@@ -299,7 +264,7 @@ class FileCommandsTest : public QObject {
         QVERIFY(!w.text()->isReadOnly());
         QCOMPARE(w.size(), QString::number(100 * 6 - 2));
         QCOMPARE(w.window->documentPath(), path);
-        QVERIFY(noHourglass(*w.window));
+        QVERIFY(isReady(*w.window));
 
         // Once the read has ended, commands run again.
         QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_N));

@@ -19,27 +19,30 @@ using namespace corvane::test;
 
 namespace {
 
-// Writes HELLO for `model` into `folder` and returns its path.
-QString writeProgram(const QTemporaryDir& folder, CalculatorModel model) {
-    const bool ti83 = model == CalculatorModel::TI83;
-    const std::string body =
-        ti83 ? std::string(3000, '\x01') : "\xBB\x6D" + std::string(3000, '\x01');
-    const QString path =
-        folder.filePath(ti83 ? QStringLiteral("HELLO.83p") : QStringLiteral("HELLO.8xp"));
-    const std::string bytes = tifile::buildProgramFile(model, "HELLO", body).bytes;
-    test::writeFile(path, QByteArray::fromStdString(bytes));
+// Writes the TI-83 Plus assembly program HELLO into `folder` and returns its path.
+QString writeProgram(const QTemporaryDir& folder) {
+    const QString path = folder.filePath(QStringLiteral("HELLO.8xp"));
+    const std::string body = "\xBB\x6D" + std::string(3000, '\x01');
+    test::writeFile(path,
+                    QByteArray::fromStdString(
+                        tifile::buildProgramFile(CalculatorModel::TI83Plus, "HELLO", body).bytes));
     return path;
 }
 
-// Link services that find no cable and answer the connection dialog with the virtual link.
-CalculatorSender::Services virtualLink(CalculatorModel model, int& chooserCalls) {
+// Link services that find no cable and answer the connection dialog with `chosen`.
+CalculatorSender::Services chosenLink(link::Probed chosen, int& chooserCalls) {
     CalculatorSender::Services services;
     services.probe = [] { return std::optional<link::Probed>(); };
-    services.choose = [model, &chooserCalls](QWidget*, const link::Probed&) {
+    services.choose = [chosen, &chooserCalls](QWidget*, const link::Probed&) {
         ++chooserCalls;
-        return std::optional<link::Probed>({{link::Cable::Virtual, 1}, model});
+        return std::optional<link::Probed>(chosen);
     };
     return services;
+}
+
+// The virtual link, to a calculator of `model`.
+CalculatorSender::Services virtualLink(CalculatorModel model, int& chooserCalls) {
+    return chosenLink({{link::Cable::Virtual, 1}, model}, chooserCalls);
 }
 
 QProgressDialog* progressOf(const Window& w) {
@@ -72,12 +75,11 @@ class SendToCalculatorTest : public QObject {
         Window w;
         int chooserCalls = 0;
         w.window->setLinkServices(virtualLink(CalculatorModel::TI83Plus, chooserCalls));
-        w.dialog->answers.push_back(writeProgram(folder, CalculatorModel::TI83Plus));
+        w.dialog->answers.push_back(writeProgram(folder));
         test::StandIn calculator(standIn.toStdString(), 4);
         QVERIFY(calculator.ready());
 
-        w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kSendFileAction))
-            ->trigger();
+        w.field<QAction>(objectName::kSendFileAction)->trigger();
         // Send a file asks for the program, with the programs' filter.
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
         QCOMPARE(w.dialog->shown[0].title, QStringLiteral("Send a program to the calculator"));
@@ -85,14 +87,13 @@ class SendToCalculatorTest : public QObject {
         if (w.window->sending()) {
             // The window stays usable while the transfer runs on its own thread.
             QVERIFY(progressOf(w) != nullptr);
-            QVERIFY(w.window->isEnabled());
-            QVERIFY(noHourglass(*w.window));
+            QVERIFY(isReady(*w.window));
         }
         waitForTheEnd(w);
         const std::vector<test::Stored> stored = calculator.finish();
 
         QCOMPARE(chooserCalls, 1);
-        QVERIFY(noHourglass(*w.window));
+        QVERIFY(isReady(*w.window));
         if (message.isEmpty()) {
             QVERIFY2(w.warnings.isEmpty(), qPrintable(w.warnings.join(QLatin1Char('\n'))));
             QCOMPARE(stored.size(), std::size_t{1});
@@ -108,7 +109,7 @@ class SendToCalculatorTest : public QObject {
         Window w;
         int chooserCalls = 0;
         w.window->setLinkServices(virtualLink(CalculatorModel::TI83Plus, chooserCalls));
-        const QString program = writeProgram(folder, CalculatorModel::TI83Plus);
+        const QString program = writeProgram(folder);
         w.dialog->answers.push_back(program);
         {
             // The stand-in thinks a second before it accepts: Cancel comes during that wait
@@ -122,8 +123,7 @@ class SendToCalculatorTest : public QObject {
             QTRY_VERIFY(progress->isVisible());
 
             // Compile during the transfer waits for its end: no Save As yet.
-            w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kCompileAction))
-                ->trigger();
+            w.field<QAction>(objectName::kCompileAction)->trigger();
             QCOMPARE(w.dialog->shown.size(), std::size_t{1});
 
             QPushButton* cancel = progress->findChild<QPushButton*>();
@@ -168,8 +168,7 @@ class SendToCalculatorTest : public QObject {
                 qWarning("the stand-in calculator did not start");
                 return std::vector<test::Stored>();
             }
-            w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kSendAction))
-                ->trigger();
+            w.field<QAction>(objectName::kSendAction)->trigger();
             waitForTheEnd(w);
             return calculator.finish();
         };
@@ -252,17 +251,12 @@ class SendToCalculatorTest : public QObject {
     void theCeRefusesOtherProgramsBeforeTheCable() {
         QTemporaryDir folder;
         Window w;
-        CalculatorSender::Services services;
-        services.probe = [] { return std::optional<link::Probed>(); };
-        services.choose = [](QWidget*, const link::Probed&) {
-            return std::optional<link::Probed>(
-                {{link::Cable::DirectUsb, 1}, CalculatorModel::TI83Plus, true});
-        };
-        w.window->setLinkServices(services);
-        w.dialog->answers.push_back(writeProgram(folder, CalculatorModel::TI83Plus));
+        int chooserCalls = 0;
+        w.window->setLinkServices(chosenLink(
+            {{link::Cable::DirectUsb, 1}, CalculatorModel::TI83Plus, true}, chooserCalls));
+        w.dialog->answers.push_back(writeProgram(folder));
 
-        w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kSendFileAction))
-            ->trigger();
+        w.field<QAction>(objectName::kSendFileAction)->trigger();
         waitForTheEnd(w);
 
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
@@ -270,8 +264,7 @@ class SendToCalculatorTest : public QObject {
         QVERIFY2(w.warnings[0].contains(QStringLiteral("HELLO.8xp is an assembly program")),
                  qPrintable(w.warnings[0]));
         QVERIFY(w.warnings[0].contains(QStringLiteral("nothing was sent")));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
+        QVERIFY(isReady(*w.window));
     }
 };
 

@@ -10,9 +10,7 @@
 
 #include <QClipboard>
 #include <QDir>
-#include <QDropEvent>
 #include <QFileDialog>
-#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTimer>
@@ -171,66 +169,42 @@ class TextKeptTest : public QObject {
 
     // CR ends a line as CR LF does; UTF-8 is recognised and composed; the save writes CR LF
     // and the code page.
-    void filesFromOtherSystems_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("programName");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QByteArray>("saved");
-        QTest::newRow("CR") << QByteArray("P\rF\ra\r\rb") << "P"
-                            << "a\n\nb" << QByteArray("P\r\nF\r\na\r\n\r\nb\r\n");
-        QTest::newRow("UTF-8 decomposed accents")
-            << QByteArray("Cafe\xCC\x81\nF\ne\xCC\x81te\xCC\x81 \xE2\x82\xAC\n")
-            << QStringLiteral("Caf\u00E9") << QStringLiteral("\u00E9t\u00E9 \u20AC")
-            << QByteArray("Caf\xE9\r\nF\r\n\xE9t\xE9 \x80\r\n");
-    }
-
     void filesFromOtherSystems() {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, programName);
-        QFETCH(QString, shown);
-        QFETCH(QByteArray, saved);
-        OpenDocument w(content);
-        QCOMPARE(w.line(kProgramName)->text(), programName);
-        QCOMPARE(w.shownText(), shown);
-        QVERIFY(w.warnings.isEmpty());
-        QVERIFY(w.window->save());
-        QCOMPARE(readFile(w.path), saved);
+        const std::tuple<QByteArray, QString, QString, QByteArray> rows[] = {
+            {"P\rF\ra\r\rb", "P", "a\n\nb", "P\r\nF\r\na\r\n\r\nb\r\n"},
+            {"Cafe\xCC\x81\nF\ne\xCC\x81te\xCC\x81 \xE2\x82\xAC\n", QStringLiteral("Caf\u00E9"),
+             QStringLiteral("\u00E9t\u00E9 \u20AC"), "Caf\xE9\r\nF\r\n\xE9t\xE9 \x80\r\n"}};
+        for (const auto& [content, programName, shown, saved] : rows) {
+            OpenDocument w(content);
+            QCOMPARE(w.line(kProgramName)->text(), programName);
+            QCOMPARE(w.shownText(), shown);
+            QVERIFY(w.warnings.isEmpty());
+            QVERIFY(w.window->save());
+            QCOMPARE(readFile(w.path), saved);
+        }
     }
 
     // Characters the code page cannot hold are named before the save; saved anyway, the
     // window shows the "?" the file holds.
-    void charactersADocumentCannotHold_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QString>("listed");
-        QTest::addColumn<QByteArray>("saved");
-        const QString emoji = QStringLiteral("a\U0001F600b\u4E2D\U0001F600");
-        QTest::newRow("saved anyway")
-            << emoji << int(QMessageBox::Yes) << QStringLiteral("3 in all") << QByteArray("a?b??");
-        QTest::newRow("cancelled") << emoji << int(QMessageBox::Cancel)
-                                   << QStringLiteral("\U0001F600 \u4E2D") << kDocument;
-        QTest::newRow("eleven different")
-            << QStringLiteral("\u4E00\u4E01\u4E02\u4E03\u4E04\u4E05\u4E06\u4E07\u4E08\u4E09"
-                              "\u4E0A")
-            << int(QMessageBox::Yes) << QStringLiteral("\u4E09 \u2026")
-            << QByteArray("???????????");
-    }
-
     void charactersADocumentCannotHold() {
-        QFETCH(QString, text);
-        QFETCH(int, answer);
-        QFETCH(QString, listed);
-        QFETCH(QByteArray, saved);
-        OpenDocument w;
-        w.text()->setPlainText(text);
-        w.answers.push_back(QMessageBox::StandardButton(answer));
-        QCOMPARE(w.window->save(), answer == QMessageBox::Yes);
-        QCOMPARE(w.questions.size(), 1);
-        QVERIFY2(w.questions[0].contains(listed), qPrintable(w.questions[0]));
-        const bool yes = answer == QMessageBox::Yes;
-        QCOMPARE(readFile(w.path), yes ? "P\r\nF\r\n" + saved + "\r\n" : kDocument);
-        QCOMPARE(w.shownText(), yes ? QString::fromLatin1(saved) : text);
-        QVERIFY(!yes || !w.window->isWindowModified());
+        const QString emoji = QStringLiteral("a\U0001F600b\u4E2D\U0001F600");
+        const std::tuple<QString, QMessageBox::StandardButton, QString, QByteArray> rows[] = {
+            {emoji, QMessageBox::Yes, QStringLiteral("3 in all"), "a?b??"},
+            {emoji, QMessageBox::Cancel, QStringLiteral("\U0001F600 \u4E2D"), kDocument},
+            {QStringLiteral("\u4E00\u4E01\u4E02\u4E03\u4E04\u4E05\u4E06\u4E07\u4E08\u4E09\u4E0A"),
+             QMessageBox::Yes, QStringLiteral("\u4E09 \u2026"), "???????????"}};
+        for (const auto& [text, answer, listed, saved] : rows) {
+            OpenDocument w;
+            w.text()->setPlainText(text);
+            w.answers.push_back(answer);
+            const bool yes = answer == QMessageBox::Yes;
+            QCOMPARE(w.window->save(), yes);
+            QCOMPARE(w.questions.size(), 1);
+            QVERIFY2(w.questions[0].contains(listed), qPrintable(w.questions[0]));
+            QCOMPARE(readFile(w.path), yes ? "P\r\nF\r\n" + saved + "\r\n" : kDocument);
+            QCOMPARE(w.shownText(), yes ? QString::fromLatin1(saved) : text);
+            QVERIFY(!yes || !w.window->isWindowModified());
+        }
     }
 
     // Pasted or dropped line breaks become spaces in a name field; control characters go.
@@ -247,11 +221,7 @@ class TextKeptTest : public QObject {
         dropped->clear();
         QMimeData data;
         data.setText(given);
-        const QPoint at = dropped->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(dropped, &enter);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(dropped, &drop);
+        QVERIFY(corvane::test::drop(dropped, data));
         QCOMPARE(pasted->text(), QStringLiteral("a bc d"));
         QCOMPARE(dropped->text(), QStringLiteral("a bc d"));
         QVERIFY(w.window->save());
