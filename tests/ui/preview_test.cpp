@@ -165,64 +165,59 @@ class PreviewTest : public QObject {
     // The TI-BASIC program's home screens: a fixed grid of cells, the colour screen in its
     // proportions; a cell shows ink exactly where the plan holds a character other than a
     // space, the status row included, on every screen reached by paging.
-    void drawsTheHomeScreensOfThePlan_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QSize>("screenPixels");
-        QTest::addColumn<QRect>("grid"); // the cells' area: left, top, cell width and height
-        QTest::addColumn<QString>("lastStatus");
-        QTest::newRow("colour") << "colourHome" << QSize(320, 240) << QRect(4, 0, 12, 24) << "4/4";
-        QTest::newRow("monochrome")
-            << "monochromeHome" << QSize(96, 64) << QRect(0, 0, 6, 8) << "5/5";
-    }
-
     void drawsTheHomeScreensOfThePlan() {
-        QFETCH(QString, kind);
-        QFETCH(QSize, screenPixels);
-        QFETCH(QRect, grid);
-        QFETCH(QString, lastStatus);
-        const int rows = screenPixels.height() / grid.height();
-        const int columns = (screenPixels.width() - 2 * grid.left()) / grid.width();
+        // The cells' area: left, top, cell width and height.
+        const std::tuple<const char*, QSize, QRect, QString> kinds[] = {
+            {"colourHome", QSize(320, 240), QRect(4, 0, 12, 24), "4/4"},
+            {"monochromeHome", QSize(96, 64), QRect(0, 0, 6, 8), "5/5"}};
         Window w;
         PreviewWindow* preview = openPreview(
             w, numberedLines(30) + QStringLiteral("\nA line long enough to be broken at a space"));
         QVERIFY(preview != nullptr);
-        preview->findChild<QRadioButton*>(kind)->click();
-        const corvane::BasicPlan& plan = preview->basicPlan();
-        QCOMPARE(plan.parts.size(), std::size_t(1));
-        const auto& screens = plan.parts[0].screens;
-        QCOMPARE(preview->screenCount(), static_cast<int>(screens.size()));
+        for (const auto& [kind, screenPixels, grid, lastStatus] : kinds) {
+            const int rows = screenPixels.height() / grid.height();
+            const int columns = (screenPixels.width() - 2 * grid.left()) / grid.width();
+            preview->findChild<QRadioButton*>(kind)->click();
+            const corvane::BasicPlan& plan = preview->basicPlan();
+            QCOMPARE(plan.parts.size(), std::size_t(1));
+            const auto& screens = plan.parts[0].screens;
+            QCOMPARE(preview->screenCount(), static_cast<int>(screens.size()));
 
-        for (std::size_t index = 0; index < screens.size(); ++index) {
-            QCOMPARE(preview->screenIndex(), static_cast<int>(index));
-            const QImage picture = preview->picture().convertToFormat(QImage::Format_RGB32);
-            const int z = preview->zoom();
-            QCOMPARE(picture.size(), screenPixels * z);
-            QCOMPARE(screens[index].size(), std::size_t(rows * columns));
-            for (int cell = 0; cell < rows * columns; ++cell) {
-                const QPoint corner((grid.left() + cell % columns * grid.width()) * z,
-                                    (grid.top() + cell / columns * grid.height()) * z);
-                bool inked = false;
-                for (int y = 0; y < grid.height() * z; ++y) {
-                    for (int x = 0; x < grid.width() * z; ++x) {
-                        inked |= picture.pixel(corner + QPoint(x, y)) == corvane::kScreenInk;
+            for (std::size_t index = 0; index < screens.size(); ++index) {
+                QCOMPARE(preview->screenIndex(), static_cast<int>(index));
+                const QImage picture = preview->picture().convertToFormat(QImage::Format_RGB32);
+                const int z = preview->zoom();
+                QCOMPARE(picture.size(), screenPixels * z);
+                QCOMPARE(screens[index].size(), std::size_t(rows * columns));
+                for (int cell = 0; cell < rows * columns; ++cell) {
+                    const QPoint corner((grid.left() + cell % columns * grid.width()) * z,
+                                        (grid.top() + cell / columns * grid.height()) * z);
+                    bool inked = false;
+                    for (int y = 0; y < grid.height() * z; ++y) {
+                        for (int x = 0; x < grid.width() * z; ++x) {
+                            inked |= picture.pixel(corner + QPoint(x, y)) == corvane::kScreenInk;
+                        }
                     }
+                    QVERIFY2(inked == (screens[index][std::size_t(cell)] != corvane::kBasicSpace),
+                             qPrintable(QStringLiteral("%1 screen %2, cell %3")
+                                            .arg(kind)
+                                            .arg(index + 1)
+                                            .arg(cell)));
                 }
-                QVERIFY2(inked == (screens[index][std::size_t(cell)] != corvane::kBasicSpace),
-                         qPrintable(QStringLiteral("screen %1, cell %2").arg(index + 1).arg(cell)));
+                QTest::keyClick(preview, Qt::Key_PageDown);
             }
-            QTest::keyClick(preview, Qt::Key_PageDown);
-        }
-        // The last screen's status row, as the plan holds it.
-        QCOMPARE(preview->screenIndex(), static_cast<int>(screens.size()) - 1);
-        QString status;
-        for (int cell = (rows - 1) * columns; cell < rows * columns; ++cell) {
-            status += QChar(corvane::basicTokenCharacter(screens.back()[std::size_t(cell)]));
-        }
-        QCOMPARE(status.trimmed(), lastStatus);
+            // The last screen's status row, as the plan holds it.
+            QCOMPARE(preview->screenIndex(), static_cast<int>(screens.size()) - 1);
+            QString status;
+            for (int cell = (rows - 1) * columns; cell < rows * columns; ++cell) {
+                status += QChar(corvane::basicTokenCharacter(screens.back()[std::size_t(cell)]));
+            }
+            QCOMPARE(status.trimmed(), lastStatus);
 
-        preview->findChild<QRadioButton*>(QStringLiteral("ionProgram"))->click();
-        QCOMPARE(preview->kind(), PreviewWindow::Kind::IonProgram);
-        QCOMPARE(preview->picture().size(), QSize(96, 64) * preview->zoom());
+            preview->findChild<QRadioButton*>(QStringLiteral("ionProgram"))->click();
+            QCOMPARE(preview->kind(), PreviewWindow::Kind::IonProgram);
+            QCOMPARE(preview->picture().size(), QSize(96, 64) * preview->zoom());
+        }
     }
 
     void pagesWithKeysAndButtons() {

@@ -59,48 +59,38 @@ class SendToCalculatorTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void oneMessagePerFailure_data() {
-        QTest::addColumn<QString>("standIn");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("arrives") << "store"
-                                 << "";
-        QTest::newRow("out of memory") << "full"
-                                       << "out of memory";
-    }
-
+    // A program that arrives says nothing; a failure says its one message.
     void oneMessagePerFailure() {
-        QFETCH(QString, standIn);
-        QFETCH(QString, message);
-        QTemporaryDir folder;
-        Window w;
-        int chooserCalls = 0;
-        w.window->setLinkServices(virtualLink(CalculatorModel::TI83Plus, chooserCalls));
-        w.dialog->answers.push_back(writeProgram(folder));
-        test::StandIn calculator(standIn.toStdString(), 4);
-        QVERIFY(calculator.ready());
+        for (const auto& [standIn, message] :
+             {std::pair{"store", QString()}, std::pair{"full", QStringLiteral("out of memory")}}) {
+            QTemporaryDir folder;
+            Window w;
+            int chooserCalls = 0;
+            w.window->setLinkServices(virtualLink(CalculatorModel::TI83Plus, chooserCalls));
+            w.dialog->answers.push_back(writeProgram(folder));
+            test::StandIn calculator(standIn, 4);
+            QVERIFY(calculator.ready());
 
-        w.field<QAction>(objectName::kSendFileAction)->trigger();
-        // Send a file asks for the program, with the programs' filter.
-        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
-        QCOMPARE(w.dialog->shown[0].title, QStringLiteral("Send a program to the calculator"));
-        QCOMPARE(w.dialog->shown[0].filter, QStringLiteral("Calculator programs (*.83p *.8xp)"));
-        if (w.window->sending()) {
-            // The window stays usable while the transfer runs on its own thread.
-            QVERIFY(progressOf(w) != nullptr);
+            w.field<QAction>(objectName::kSendFileAction)->trigger();
+            // Send a file asks for the program, with the programs' filter.
+            QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+            QCOMPARE(w.dialog->shown[0].title, QStringLiteral("Send a program to the calculator"));
+            QCOMPARE(w.dialog->shown[0].filter,
+                     QStringLiteral("Calculator programs (*.83p *.8xp)"));
+            if (w.window->sending()) {
+                // The window stays usable while the transfer runs on its own thread.
+                QVERIFY(progressOf(w) != nullptr);
+                QVERIFY(isReady(*w.window));
+            }
+            waitForTheEnd(w);
+            const std::vector<test::Stored> stored = calculator.finish();
+
+            QCOMPARE(chooserCalls, 1);
             QVERIFY(isReady(*w.window));
-        }
-        waitForTheEnd(w);
-        const std::vector<test::Stored> stored = calculator.finish();
-
-        QCOMPARE(chooserCalls, 1);
-        QVERIFY(isReady(*w.window));
-        if (message.isEmpty()) {
-            QVERIFY2(w.warnings.isEmpty(), qPrintable(w.warnings.join(QLatin1Char('\n'))));
-            QCOMPARE(stored.size(), std::size_t{1});
-        } else {
-            QCOMPARE(w.warnings.size(), 1);
-            QVERIFY2(w.warnings[0].contains(message), qPrintable(w.warnings[0]));
-            QCOMPARE(stored.size(), std::size_t{0});
+            QCOMPARE(w.warnings.size(), message.isEmpty() ? 0 : 1);
+            QVERIFY2(message.isEmpty() || w.warnings[0].contains(message),
+                     qPrintable(w.warnings.join(QLatin1Char('\n'))));
+            QCOMPARE(stored.size(), std::size_t(message.isEmpty() ? 1 : 0));
         }
     }
 
@@ -189,61 +179,59 @@ class SendToCalculatorTest : public QObject {
         QCOMPARE(stored[0].name, "OTHER");
     }
 
-    void connectionDialogOffersCablesAndModels_data() {
-        QTest::addColumn<bool>("ceProposed");
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<link::Cable>("cable");
-        QTest::addColumn<bool>("ce");
-        QTest::newRow("TI-83 over the grey link")
-            << false << "TI-83" << link::Cable::GreyLink << false;
-        QTest::newRow("the CE takes its direct USB cable")
-            << false << "TI-84 Plus CE" << link::Cable::DirectUsb << true;
-        QTest::newRow("a CE proposed, the TI-83 Plus chosen")
-            << true << "TI-83 Plus" << link::Cable::GreyLink << false;
-    }
-
+    // The dialog starts on what was found, a CE only with its cable, and gives back what was
+    // chosen, or nothing when cancelled.
     void connectionDialogOffersCablesAndModels() {
-        QFETCH(bool, ceProposed);
-        QFETCH(QString, model);
-        QFETCH(link::Cable, cable);
-        QFETCH(bool, ce);
-        QWidget parent;
-        const auto answer = [&](bool accept) {
-            QTimer::singleShot(0, [&, accept] {
-                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-                QVERIFY(dialog != nullptr);
-                auto* cables = dialog->findChild<QComboBox*>(QStringLiteral("cableBox"));
-                auto* models = dialog->findChild<QComboBox*>(QStringLiteral("modelBox"));
-                QCOMPARE(cables->count(), 4);
-                QCOMPARE(models->count(), 3);
-                QCOMPARE(models->currentText(), ceProposed ? QStringLiteral("TI-84 Plus CE")
-                                                           : QStringLiteral("TI-83 Plus"));
-                QCOMPARE(static_cast<link::Cable>(cables->currentData().toInt()),
-                         ceProposed ? link::Cable::DirectUsb : link::Cable::BlackLink);
-                QCOMPARE(cables->isEnabled(), !ceProposed);
-                models->setCurrentIndex(models->findText(model));
-                if (cables->isEnabled()) {
-                    cables->setCurrentIndex(cables->findText(QStringLiteral("Grey link (serial)")));
-                }
-                // The CE's only cable cannot be changed while it is chosen.
-                QCOMPARE(cables->isEnabled(), !ce);
-                auto* buttons = dialog->findChild<QDialogButtonBox*>();
-                buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
-            });
+        struct Row {
+            bool ceProposed;
+            QString model;
+            link::Cable cable;
+            bool ce;
         };
-        const link::Probed proposed{
-            {ceProposed ? link::Cable::DirectUsb : link::Cable::BlackLink, 1},
-            CalculatorModel::TI83Plus,
-            ceProposed};
-        answer(true);
-        const std::optional<link::Probed> chosen = chooseConnection(&parent, proposed);
-        QVERIFY(chosen.has_value());
-        QCOMPARE(chosen->cable.cable, cable);
-        QCOMPARE(chosen->model,
-                 model == "TI-83" ? CalculatorModel::TI83 : CalculatorModel::TI83Plus);
-        QCOMPARE(chosen->ce, ce);
-        answer(false);
-        QVERIFY(!chooseConnection(&parent, proposed).has_value());
+        const Row rows[] = {{false, "TI-83", link::Cable::GreyLink, false},
+                            {false, "TI-84 Plus CE", link::Cable::DirectUsb, true},
+                            {true, "TI-83 Plus", link::Cable::GreyLink, false}};
+        QWidget parent;
+        for (const auto& [ceProposed, model, cable, ce] : rows) {
+            const auto answer = [&](bool accept) {
+                QTimer::singleShot(0, [&, accept] {
+                    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                    QVERIFY(dialog != nullptr);
+                    auto* cables = dialog->findChild<QComboBox*>(QStringLiteral("cableBox"));
+                    auto* models = dialog->findChild<QComboBox*>(QStringLiteral("modelBox"));
+                    QCOMPARE(cables->count(), 4);
+                    QCOMPARE(models->count(), 3);
+                    QCOMPARE(models->currentText(), ceProposed ? QStringLiteral("TI-84 Plus CE")
+                                                               : QStringLiteral("TI-83 Plus"));
+                    QCOMPARE(static_cast<link::Cable>(cables->currentData().toInt()),
+                             ceProposed ? link::Cable::DirectUsb : link::Cable::BlackLink);
+                    QCOMPARE(cables->isEnabled(), !ceProposed);
+                    models->setCurrentIndex(models->findText(model));
+                    if (cables->isEnabled()) {
+                        cables->setCurrentIndex(
+                            cables->findText(QStringLiteral("Grey link (serial)")));
+                    }
+                    // The CE's only cable cannot be changed while it is chosen.
+                    QCOMPARE(cables->isEnabled(), !ce);
+                    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+                    buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+                        ->click();
+                });
+            };
+            const link::Probed proposed{
+                {ceProposed ? link::Cable::DirectUsb : link::Cable::BlackLink, 1},
+                CalculatorModel::TI83Plus,
+                ceProposed};
+            answer(true);
+            const std::optional<link::Probed> chosen = chooseConnection(&parent, proposed);
+            QVERIFY(chosen.has_value());
+            QCOMPARE(chosen->cable.cable, cable);
+            QCOMPARE(chosen->model,
+                     model == "TI-83" ? CalculatorModel::TI83 : CalculatorModel::TI83Plus);
+            QCOMPARE(chosen->ce, ce);
+            answer(false);
+            QVERIFY(!chooseConnection(&parent, proposed).has_value());
+        }
     }
 
     // Nothing reaches the cable for a file the CE cannot take; the file is asked for even when

@@ -27,13 +27,11 @@ namespace {
 
 const QByteArray kDocument = "P\r\nF\r\nold\r\n";
 
-// A window that opened (or imported) `content` from the file `name` in a temporary folder.
+// A window that opened (or imported) `content` from doc.txt in a temporary folder.
 struct OpenDocument : corvane::test::Window {
     QTemporaryDir dir;
-    const QString path;
-    explicit OpenDocument(const QByteArray& content = kDocument, bool imported = false,
-                          const QString& name = QStringLiteral("doc.txt"))
-        : path(dir.filePath(name)) {
+    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    explicit OpenDocument(const QByteArray& content = kDocument, bool imported = false) {
         writeFile(path, content);
         imported ? import(path) : open(path);
     }
@@ -53,7 +51,8 @@ class TextKeptTest : public QObject {
         QTest::addColumn<bool>("goesOn");
         QTest::addColumn<QByteArray>("saved");
         const QByteArray typed = "P\r\nF\r\nold!\r\n";
-        for (const char* command : {"new", "open", "import", "quit", "close"}) {
+        // The commands by their menu items; "close" is the window's close button.
+        for (const char* command : {kNewAction, kOpenAction, kImportAction, kQuitAction, "close"}) {
             QTest::addRow("%s, nothing changed", command)
                 << command << "" << int(QMessageBox::NoButton) << true << kDocument;
             QTest::addRow("%s, cancelled", command)
@@ -63,12 +62,10 @@ class TextKeptTest : public QObject {
             QTest::addRow("%s, saved", command)
                 << command << "text" << int(QMessageBox::Save) << true << typed;
         }
-        QTest::newRow("new, name changed, saved")
-            << "new"
-            << "name" << int(QMessageBox::Save) << true << QByteArray("Px\r\nF\r\nold\r\n");
+        QTest::newRow("new, name changed, saved") << kNewAction << "name" << int(QMessageBox::Save)
+                                                  << true << QByteArray("Px\r\nF\r\nold\r\n");
         QTest::newRow("new, changed back by undo")
-            << "new"
-            << "undone" << int(QMessageBox::NoButton) << true << kDocument;
+            << kNewAction << "undone" << int(QMessageBox::NoButton) << true << kDocument;
     }
 
     void unsavedChangesAreAskedAbout() {
@@ -98,20 +95,14 @@ class TextKeptTest : public QObject {
         }
 
         w.dialog->answers.push_back(other);
-        if (command == "new") {
-            w.window->newFile();
-        } else if (command == "open") {
-            w.window->open();
-        } else if (command == "import") {
-            w.window->importText();
-        } else if (command == "quit") {
-            QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-        } else {
+        const bool closes = command == kQuitAction || command == "close";
+        if (command == "close") {
             w.window->close();
+        } else {
+            w.field<QAction>(qPrintable(command))->trigger();
         }
         QCOMPARE(w.questions.size(), answer == QMessageBox::NoButton ? 0 : 1);
         QCOMPARE(readFile(w.path), saved);
-        const bool closes = command == "quit" || command == "close";
         QCOMPARE(w.window->isVisible(), !(closes && goesOn));
         if (!goesOn) {
             QVERIFY(w.shownText().endsWith(QLatin1Char('!')));
@@ -137,34 +128,26 @@ class TextKeptTest : public QObject {
     // An imported text, or a file whose header does not fit (said so once), is shown and
     // left without a file: Save goes through Save As (for an import in the file's folder),
     // and the file stays as it was.
-    void aTextThatIsNoDocumentKeepsItsFile_data() {
-        QTest::addColumn<bool>("imported");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("imported") << true << QByteArray("just\r\ntext\r\n") << "";
-        QTest::newRow("long first line")
-            << false << QByteArray("An ordinary text file, first line\r\nsecond\r\nthird\r\n")
-            << "first line has 33 characters";
-        QTest::newRow("two lines")
-            << false << QByteArray("one\r\ntwo\r\n") << "fewer than three lines";
-    }
-
     void aTextThatIsNoDocumentKeepsItsFile() {
-        QFETCH(bool, imported);
-        QFETCH(QByteArray, content);
-        QFETCH(QString, said);
-        OpenDocument w(content, imported);
-        QCOMPARE(w.warnings.size(), said.isEmpty() ? 0 : 1);
-        const QString warning = w.warnings.value(0);
-        for (const QString& part : {w.path, said, QStringLiteral("Import")}) {
-            QVERIFY2(said.isEmpty() || warning.contains(part), qPrintable(warning));
+        const std::tuple<bool, QByteArray, QString> rows[] = {
+            {true, "just\r\ntext\r\n", ""},
+            {false, "An ordinary text file, first line\r\nsecond\r\nthird\r\n",
+             "first line has 33 characters"},
+            {false, "one\r\ntwo\r\n", "fewer than three lines"}};
+        for (const auto& [imported, content, said] : rows) {
+            OpenDocument w(content, imported);
+            QCOMPARE(w.warnings.size(), said.isEmpty() ? 0 : 1);
+            const QString warning = w.warnings.value(0);
+            for (const QString& part : {w.path, said, QStringLiteral("Import")}) {
+                QVERIFY2(said.isEmpty() || warning.contains(part), qPrintable(warning));
+            }
+            QCOMPARE(w.window->documentPath(), QString());
+            w.dialog->answers.push_back(std::nullopt);
+            QVERIFY(!w.window->save());
+            QCOMPARE(w.dialog->shown.back().save, true);
+            QVERIFY(!imported || w.dialog->shown.back().folder == w.dir.path());
+            QCOMPARE(readFile(w.path), content);
         }
-        QCOMPARE(w.window->documentPath(), QString());
-        w.dialog->answers.push_back(std::nullopt);
-        QVERIFY(!w.window->save());
-        QCOMPARE(w.dialog->shown.back().save, true);
-        QVERIFY(!imported || w.dialog->shown.back().folder == w.dir.path());
-        QCOMPARE(readFile(w.path), content);
     }
 
     // CR ends a line as CR LF does; UTF-8 is recognised and composed; the save writes CR LF
