@@ -146,63 +146,60 @@ class CompileCommandTest : public QObject {
     // stays, nothing of the build is written, and the window is usable. Each failure (full
     // disks and read-only files, vanished folders, in the save or the build) and the name rule
     // are pinned in the libraries' tests.
-    void aBuildThatStopsWritesNothing_data() {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("Save As cancelled") << "cancel" << QString();
-        QTest::newRow("disk full at the save") << "full disk" << QStringLiteral("was not saved");
-        QTest::newRow("tool chain folder not ready")
-            << "tool chain"
-            << QStringLiteral("The tool chain folder /x cannot be created: Permission denied");
+    void aBuildThatStopsWritesNothing() {
         const QString nameRule =
             QStringLiteral("1 to 8 letters A-Z or digits 0-9, starting with a letter");
-        QTest::newRow("invalid calculator file name") << "name" << nameRule;
-        QTest::newRow("invalid calculator file name, as TI-BASIC") << "basic name" << nameRule;
-    }
-
-    void aBuildThatStopsWritesNothing() {
-        QFETCH(QString, how);
-        QFETCH(QString, said);
-        Folders f;
-        Window w(f.app);
-        const QString document = f.workFile("story.txt");
-        const QString text(5000, QLatin1Char('x'));
-        typeDocument(w, text);
-        if (how != "cancel") {
-            w.dialog->answers.push_back(document);
-        }
-        int preparations = 0;
-        if (how == "tool chain") {
-            w.window->setToolChainPreparation([&] {
-                ++preparations;
-                return said;
-            });
-        }
-        if (how.endsWith("name")) {
-            w.line(objectName::kCalculatorFileName)->setText(QStringLiteral("my prog"));
-        }
-        {
-            // Every write past 300 bytes fails, as on a full disk.
-            std::optional<FileSizeLimit> fullDisk;
-            if (how == "full disk") {
-                fullDisk.emplace(300);
+        // How it stops (the TI-BASIC build, "basic name", also checks the name) and what is said.
+        const std::pair<QString, QString> rows[] = {
+            {"cancel", QString()},
+            {"full disk", QStringLiteral("was not saved")},
+            {"tool chain",
+             QStringLiteral("The tool chain folder /x cannot be created: Permission denied")},
+            {"name", nameRule},
+            {"basic name", nameRule}};
+        for (const auto& [how, said] : rows) {
+            Folders f;
+            Window w(f.app);
+            const QString document = f.workFile("story.txt");
+            const QString text(5000, QLatin1Char('x'));
+            typeDocument(w, text);
+            if (how != "cancel") {
+                w.dialog->answers.push_back(document);
             }
-            how == "basic name" ? w.window->compileAsBasic() : w.window->compileForIon();
+            int preparations = 0;
+            if (how == "tool chain") {
+                w.window->setToolChainPreparation([&] {
+                    ++preparations;
+                    return said;
+                });
+            }
+            if (how.endsWith("name")) {
+                w.line(objectName::kCalculatorFileName)->setText(QStringLiteral("my prog"));
+            }
+            {
+                // Every write past 300 bytes fails, as on a full disk.
+                std::optional<FileSizeLimit> fullDisk;
+                if (how == "full disk") {
+                    fullDisk.emplace(300);
+                }
+                how == "basic name" ? w.window->compileAsBasic() : w.window->compileForIon();
+            }
+            QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+            QCOMPARE(w.warnings.size(), said.isEmpty() ? 0 : 1);
+            if (!said.isEmpty()) {
+                QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
+            }
+            if (how == "full disk") {
+                QVERIFY2(w.warnings[0].contains(document), qPrintable(w.warnings[0]));
+            }
+            QCOMPARE(preparations, how == "tool chain" ? 1 : 0);
+            QCOMPARE(QFileInfo::exists(document), how == "tool chain" || how.endsWith("name"));
+            QCOMPARE(QDir(f.work).entryList(QDir::Files).size(),
+                     QFileInfo::exists(document) ? 1 : 0);
+            QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
+            QCOMPARE(w.text()->toPlainText(), text);
+            verifyUsable(w);
         }
-        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
-        QCOMPARE(w.warnings.size(), said.isEmpty() ? 0 : 1);
-        if (!said.isEmpty()) {
-            QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
-        }
-        if (how == "full disk") {
-            QVERIFY2(w.warnings[0].contains(document), qPrintable(w.warnings[0]));
-        }
-        QCOMPARE(preparations, how == "tool chain" ? 1 : 0);
-        QCOMPARE(QFileInfo::exists(document), how == "tool chain" || how.endsWith("name"));
-        QCOMPARE(QDir(f.work).entryList(QDir::Files).size(), QFileInfo::exists(document) ? 1 : 0);
-        QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
-        QCOMPARE(w.text()->toPlainText(), text);
-        verifyUsable(w);
     }
 
     // Compile as TI-BASIC saves, runs no tool chain, and delivers both programs beside the

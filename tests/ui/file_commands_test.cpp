@@ -91,59 +91,49 @@ class FileCommandsTest : public QObject {
     // A failed read keeps what was read and the values set before it, and the window ends
     // ready; a cancelled dialog changes nothing. Import puts the header into the text and
     // clears the results of the last build (its dialog's title is pinned with its shortcut).
-    void failedOpenAndImport_data() {
-        QTest::addColumn<bool>("import");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("programName");
-        QTest::newRow("open: header only") << false << QByteArray("P2\r\nF2\r\n") << ""
-                                           << "P2";
-        QTest::newRow("open: missing file, refused") << false << QByteArray() << "old"
-                                                     << "Kept";
-        QTest::newRow("import: empty file") << true << QByteArray("") << ""
-                                            << "Kept";
-        QTest::newRow("import") << true << QByteArray("Head1\r\nHead2\r\nbody\r\n")
-                                << "Head1\nHead2\nbody"
-                                << "Kept";
-    }
-
     void failedOpenAndImport() {
-        QFETCH(bool, import);
-        QFETCH(QByteArray, content);
-        QFETCH(QString, text);
-        QFETCH(QString, programName);
-        QTemporaryDir dir;
-        const QString earlier = dir.filePath(QStringLiteral("earlier.txt"));
-        QVERIFY(writeFile(earlier, "Kept\r\nkept\r\nold\r\n"));
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-        const QString path = dir.filePath(QStringLiteral("sub/broken.txt"));
-        if (!content.isNull()) {
-            QVERIFY(writeFile(path, content));
+        // Import or Open; the file's bytes (none: no file); the text and program name after.
+        const std::tuple<bool, QByteArray, QString, QString> rows[] = {
+            {false, "P2\r\nF2\r\n", "", "P2"},
+            {false, QByteArray(), "old", "Kept"},
+            {true, "", "", "Kept"},
+            {true, "Head1\r\nHead2\r\nbody\r\n", "Head1\nHead2\nbody", "Kept"}};
+        for (const auto& [import, content, text, programName] : rows) {
+            QTemporaryDir dir;
+            const QString earlier = dir.filePath(QStringLiteral("earlier.txt"));
+            QVERIFY(writeFile(earlier, "Kept\r\nkept\r\nold\r\n"));
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+            const QString path = dir.filePath(QStringLiteral("sub/broken.txt"));
+            if (!content.isNull()) {
+                QVERIFY(writeFile(path, content));
+            }
+            Window w;
+            w.open(earlier);
+
+            w.dialog->answers.push_back(std::nullopt);
+            import ? w.window->importText() : w.window->open();
+            QCOMPARE(w.window->documentPath(), earlier);
+            QCOMPARE(w.shownText(), QStringLiteral("old"));
+
+            const bool read = import && !content.isEmpty();
+            showBuildResults(w);
+            import ? w.import(path) : w.open(path);
+            QVERIFY(!import || buildResults(w).isEmpty());
+            QCOMPARE(w.window->documentPath(),
+                     programName == "Kept" && !import ? earlier : QString());
+            QCOMPARE(w.warnings.size(), import ? 0 : 1);
+            QCOMPARE(w.shownText(), text);
+            QCOMPARE(w.line(objectName::kProgramName)->text(), programName);
+            QCOMPARE(w.window->workingFolder(),
+                     read ? dir.filePath(QStringLiteral("sub")) : dir.path());
+            QCOMPARE(w.window->baseName(), QStringLiteral("earlier"));
+            QVERIFY(isReady(*w.window));
         }
-        Window w;
-        w.open(earlier);
-
-        w.dialog->answers.push_back(std::nullopt);
-        import ? w.window->importText() : w.window->open();
-        QCOMPARE(w.window->documentPath(), earlier);
-        QCOMPARE(w.shownText(), QStringLiteral("old"));
-
-        const bool read = import && !content.isEmpty();
-        showBuildResults(w);
-        import ? w.import(path) : w.open(path);
-        QVERIFY(!import || buildResults(w).isEmpty());
-        QCOMPARE(w.window->documentPath(), programName == "Kept" && !import ? earlier : QString());
-        QCOMPARE(w.warnings.size(), import ? 0 : 1);
-        QCOMPARE(w.shownText(), text);
-        QCOMPARE(w.line(objectName::kProgramName)->text(), programName);
-        QCOMPARE(w.window->workingFolder(),
-                 read ? dir.filePath(QStringLiteral("sub")) : dir.path());
-        QCOMPARE(w.window->baseName(), QStringLiteral("earlier"));
-        QVERIFY(isReady(*w.window));
     }
 
-    // A cancelled Save As writes nothing; the chosen file then takes the document, after
-    // which Save asks nothing more. New clears the results of the last build.
+    // A cancelled Save As writes nothing (and cancels the command that asked for the save);
+    // the chosen file then takes the document, after which Save asks nothing more. New clears
+    // the results of the last build.
     void saveAfterNewAsksThenWrites() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("chosen.txt"));
@@ -151,7 +141,14 @@ class FileCommandsTest : public QObject {
         QTest::keyClicks(w.text(), QStringLiteral("Hi"));
         w.line(objectName::kProgramName)->setText(QStringLiteral("Story"));
         showBuildResults(w);
+        // New asks first: a save it cannot make, its Save As cancelled, cancels New.
+        w.answers.push_back(QMessageBox::Save);
+        w.dialog->answers.push_back(std::nullopt);
         w.window->newFile();
+        QCOMPARE(w.shownText(), QStringLiteral("Hi"));
+        QVERIFY(w.window->isWindowModified());
+        w.window->newFile();
+        QCOMPARE(w.questions.size(), 2);
         QCOMPARE(buildResults(w), QString());
         QTest::keyClicks(w.text(), QStringLiteral("Hello"));
         w.dialog->answers.push_back(std::nullopt);
@@ -162,16 +159,16 @@ class FileCommandsTest : public QObject {
 
         w.dialog->answers.push_back(path);
         QVERIFY(w.window->save());
-        QCOMPARE(w.dialog->shown.size(), std::size_t{2});
-        QCOMPARE(w.dialog->shown[1].title, QStringLiteral("Save text file"));
-        QCOMPARE(w.dialog->shown[1].proposedName, QStringLiteral("Story.txt"));
+        QCOMPARE(w.dialog->shown.size(), std::size_t{3});
+        QCOMPARE(w.dialog->shown[2].title, QStringLiteral("Save text file"));
+        QCOMPARE(w.dialog->shown[2].proposedName, QStringLiteral("Story.txt"));
         QCOMPARE(readFile(path), QByteArray("Story\r\nnotitle\r\nHello\r\n"));
         QCOMPARE(w.window->documentPath(), path);
         QCOMPARE(w.window->baseName(), QStringLiteral("chosen"));
 
         QTest::keyClicks(w.text(), QStringLiteral("!"));
         QVERIFY(w.window->save());
-        QCOMPARE(w.dialog->shown.size(), std::size_t{2});
+        QCOMPARE(w.dialog->shown.size(), std::size_t{3});
         QCOMPARE(readFile(path), QByteArray("Story\r\nnotitle\r\nHello!\r\n"));
         QVERIFY(isReady(*w.window));
     }

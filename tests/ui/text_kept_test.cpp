@@ -113,18 +113,6 @@ class TextKeptTest : public QObject {
         }
     }
 
-    // A save that does not happen cancels the command that asked for it.
-    void aCancelledSaveAsCancelsTheCommand() {
-        corvane::test::Window w;
-        QTest::keyClicks(w.text(), QStringLiteral("typed"));
-        w.answers.push_back(QMessageBox::Save);
-        w.dialog->answers.push_back(std::nullopt);
-        w.window->newFile();
-        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
-        QCOMPARE(w.shownText(), QStringLiteral("typed"));
-        QVERIFY(w.window->isWindowModified());
-    }
-
     // An imported text, or a file whose header does not fit (said so once), is shown and
     // left without a file: Save goes through Save As (for an import in the file's folder),
     // and the file stays as it was.
