@@ -34,7 +34,6 @@ AppFolderCopy::AppFolderCopy() : app_(root_.path() / "app folder") {
 Compiled AppFolderCopy::compile(const std::string& programName,
                                 const std::vector<std::string>& textLines) {
     Compiled compiled;
-    compiled.folder = app_;
     std::string document = programName + "\r\nREADER\r\n";
     for (const std::string& line : textLines) {
         document += line + "\r\n";
@@ -62,7 +61,6 @@ Compiled AppFolderCopy::compile(const std::string& programName,
 
 Compiled AppFolderCopy::assemble(const std::string& source) {
     Compiled compiled;
-    compiled.folder = app_;
     std::ofstream(app_ / "tmp.z80", std::ios::binary) << source;
     return runAsmBat(compiled);
 }
@@ -76,14 +74,6 @@ Compiled AppFolderCopy::runAsmBat(Compiled compiled) {
     compiled.file83 = readIfThere(app_ / "tmp.83p");
     compiled.file83Plus = readIfThere(app_ / "tmp.8xp");
     return compiled;
-}
-
-std::vector<std::string> cutLine(const std::string& line) {
-    return cutTextLine(line);
-}
-
-std::string shownText(const std::string& calculatorLine, harness::Model model) {
-    return shownCodes(calculatorLine, model);
 }
 
 std::vector<Screen> drawnScreens(const harness::RunResult& run) {
@@ -114,8 +104,8 @@ std::string uncleanEnd(const harness::RunResult& run) {
     if (!run.screen.empty()) {
         return "the screen is not cleared at the end";
     }
-    if (run.events.empty() || run.events.front().call != harness::RomCall::RunIndicOff ||
-        run.events.back().call != harness::RomCall::ClrLCDFull) {
+    if (run.calls.empty() || run.calls.front() != harness::RomCall::RunIndicOff ||
+        run.calls.back() != harness::RomCall::ClrLCDFull) {
         return "the run indicator is not turned off first, or the screen not cleared last";
     }
     return {};

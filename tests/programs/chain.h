@@ -31,7 +31,6 @@ struct Compiled {
     std::int64_t lineCount = 0;
     std::optional<std::string> file83;     // tmp.83p, when written
     std::optional<std::string> file83Plus; // tmp.8xp, when written
-    std::filesystem::path folder;
 };
 
 // A fresh folder holding copies of asm83, ion.inc, reader.inc and asm.bat from the build's program
@@ -57,13 +56,6 @@ class AppFolderCopy {
     test::TempFolder root_;
     std::filesystem::path app_;
 };
-
-// The calculator lines a text line is cut into, by the layout pass's own cut.
-std::vector<std::string> cutLine(const std::string& line);
-
-// What a calculator line shows once written into the source: every space doubled, the
-// currency sign (A4h) a single space, then every byte through the character map.
-std::string shownText(const std::string& calculatorLine, harness::Model model);
 
 // The screens a run showed at its key waits, in the preview's terms.
 std::vector<Screen> drawnScreens(const harness::RunResult& run);

@@ -34,7 +34,7 @@ std::vector<std::string> numbers(int count) {
 std::vector<std::string> calculatorLines(const std::vector<std::string>& textLines) {
     std::vector<std::string> result;
     for (const std::string& line : textLines.empty() ? std::vector<std::string>{""} : textLines) {
-        for (std::string& piece : cutLine(line)) {
+        for (std::string& piece : cutTextLine(line)) {
             result.push_back(std::move(piece));
         }
     }
@@ -68,8 +68,8 @@ void expectShowsText(const Compiled& compiled, Model model, const std::string& p
         const Screen& screen = drawn[m / 10];
         ASSERT_EQ(screen.size(), std::min<std::size_t>(10, lines.size() - m / 10 * 10));
         const ScreenRow& row = screen[m % 10];
-        EXPECT_EQ(row, (ScreenRow{static_cast<int>(6 * (m % 10) + 1), 1, shownText(lines[m], model),
-                                  row.endColumn}))
+        EXPECT_EQ(row, (ScreenRow{static_cast<int>(6 * (m % 10) + 1), 1,
+                                  shownCodes(lines[m], model), row.endColumn}))
             << "line " << m + 1;
     }
     EXPECT_LE(widestEnd(drawn), harness::kScreenColumns);
@@ -125,26 +125,22 @@ const Document kDocuments[] = {
 INSTANTIATE_TEST_SUITE_P(Documents, WholeChain, ::testing::ValuesIn(kDocuments),
                          [](const auto& row) { return row.param.name; });
 
-// Windows-1252 text, as a document holds it.
-std::string ansi(std::u16string_view text) {
-    return encodeAnsi(text);
-}
-
 // Typed accented text, brackets, inverted marks and characters the calculator has no glyph
 // for (œ, €, ©, Å, ø: each shows '?').
 const Document kLanguages[] = {
     {"french",
-     ansi(u"Élise à l'école"),
-     {ansi(u"À l'école, Élise a reçu un cadeau."), ansi(u"Ça coûte [cher] : où ? Ève, Noël, maïs"),
-      ansi(u"ÂÊÎÔÛ âêîôû ÈÉËÏÜ"), ansi(u"èéëïü ÀÁ àá"), "c\x9Cur \x9C"}},
+     encodeAnsi(u"Élise à l'école"),
+     {encodeAnsi(u"À l'école, Élise a reçu un cadeau."),
+      encodeAnsi(u"Ça coûte [cher] : où ? Ève, Noël, maïs"), encodeAnsi(u"ÂÊÎÔÛ âêîôû ÈÉËÏÜ"),
+      encodeAnsi(u"èéëïü ÀÁ àá"), "c\x9Cur \x9C"}},
     {"spanish",
-     ansi(u"Año"),
-     {ansi(u"¿Dónde está el niño?"), ansi(u"¡Qué año! Ñandú, pingüino"), ansi(u"ÁÉÍÓÚ áéíóú"),
-      ansi(u"ÌÒÙ ìòù Ç ç")}},
+     encodeAnsi(u"Año"),
+     {encodeAnsi(u"¿Dónde está el niño?"), encodeAnsi(u"¡Qué año! Ñandú, pingüino"),
+      encodeAnsi(u"ÁÉÍÓÚ áéíóú"), encodeAnsi(u"ÌÒÙ ìòù Ç ç")}},
     {"german",
-     ansi(u"Grüße"),
-     {ansi(u"Grüße aus Köln: Äpfel, Öl, Übel"), ansi(u"Straße [B] ß"), ansi(u"ÄÖÜ äöü"),
-      ansi(u"5 \u20AC, © 2024, Åse, Søren")}},
+     encodeAnsi(u"Grüße"),
+     {encodeAnsi(u"Grüße aus Köln: Äpfel, Öl, Übel"), encodeAnsi(u"Straße [B] ß"),
+      encodeAnsi(u"ÄÖÜ äöü"), encodeAnsi(u"5 \u20AC, © 2024, Åse, Søren")}},
     // Pasted from a word processor: quotes, dashes, bullets and the ellipsis.
     {"typographic",
      "\x93Quotes\x94",
