@@ -5,15 +5,41 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sstream>
 #include <string>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace corvane::test {
+
+// The virtual link is one per machine, and CTest's resource lock keeps only the tests of one
+// run from sharing it: a test program that includes this holds a lock on a file in /tmp from
+// start to end, so that the runs of several build trees on one machine take turns as well.
+class VirtualLinkTurn {
+  public:
+    VirtualLinkTurn()
+        : lock_(::open("/tmp/corvane-virtual-link.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+        if (lock_ >= 0) {
+            ::flock(lock_, LOCK_EX);
+        }
+    }
+    ~VirtualLinkTurn() {
+        if (lock_ >= 0) {
+            ::close(lock_);
+        }
+    }
+    VirtualLinkTurn(const VirtualLinkTurn&) = delete;
+    VirtualLinkTurn& operator=(const VirtualLinkTurn&) = delete;
+
+  private:
+    int lock_;
+};
+inline const VirtualLinkTurn virtualLinkTurn;
 
 // A variable the stand-in stored.
 struct Stored {

@@ -6,9 +6,10 @@
 // MODE says how it answers: store (accepts the variables), slow (accepts them after a second
 // of thought each), full (out of memory), skip (skips them), exit (its user ends the
 // transfer), busy (not ready), silent (never answers), mute (falls silent once the program's bytes
-// have come). SECONDS bounds how long it waits for the computer. It closes at the computer's EOT,
-// or once the computer has been quiet for 400 ms after its last packet: the computer's end of the
-// link reads nothing once this end has closed, so the answers it has not read yet need that time.
+// have come). SECONDS bounds how long it waits for the computer. It closes once the computer has
+// been quiet for 250 ms after its last packet: the computer's end of the link reads nothing once
+// this end has closed, so the answers it has not read yet need that time. (The computer's EOT
+// cannot end it sooner: it is often lost as the computer closes, and a further RTS may follow.)
 // It prints "ready" once its end of the link is open, a line "stored NAME TYPE HEXBYTES" for each
 // variable it stored, and "end" when it closes.
 
@@ -133,7 +134,7 @@ void converse(Link& link, std::string_view mode, Clock::time_point deadline) {
     std::string name;
     unsigned type = 0;
     Packet packet;
-    // Once the computer has spoken, 400 ms of silence means it is done.
+    // Once the computer has spoken, 250 ms of silence means it is done.
     auto until = deadline;
     while (link.receive(packet, until)) {
         const std::uint8_t me = answerId(packet.machine);
@@ -174,7 +175,7 @@ void converse(Link& link, std::string_view mode, Clock::time_point deadline) {
         default: // the computer's ACKs and its EOT, which is never answered
             break;
         }
-        until = std::min(deadline, Clock::now() + std::chrono::milliseconds(400));
+        until = std::min(deadline, Clock::now() + std::chrono::milliseconds(250));
     }
 }
 
