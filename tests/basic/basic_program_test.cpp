@@ -123,7 +123,7 @@ TEST_P(BasicRunTest, KeyScriptsShowThePlannedScreens) {
         }
         EXPECT_EQ(shownScreens(run.screensAtKeys), expected);
         EXPECT_EQ(run.finalScreen, std::vector<BasicToken>(kind.screen.cells(), kBasicSpace));
-        EXPECT_FALSE(run.stringsLeft.contains(kTextVariable));
+        EXPECT_FALSE(run.str1Left);
         // Only the two documented real variables are touched.
         for (const auto& [variable, value] : run.reals) {
             EXPECT_TRUE(variable == kScreenVariable || variable == kKeyVariable) << variable;

@@ -76,6 +76,14 @@ Compiled AppFolderCopy::runAsmBat(Compiled compiled) {
     return compiled;
 }
 
+std::vector<std::string> cutLine(const std::string& line) {
+    return cutTextLine(line);
+}
+
+std::string shownText(const std::string& calculatorLine, harness::Model model) {
+    return shownCodes(calculatorLine, model);
+}
+
 std::vector<Screen> drawnScreens(const harness::RunResult& run) {
     std::vector<Screen> screens;
     for (const harness::Screen& drawn : run.keyWaits) {

@@ -57,6 +57,13 @@ class AppFolderCopy {
     std::filesystem::path app_;
 };
 
+// The calculator lines a text line is cut into, by the layout pass's own cut.
+std::vector<std::string> cutLine(const std::string& line);
+
+// What a calculator line shows once written into the source: every space doubled, the
+// currency sign (A4h) a single space, then every byte through the character map.
+std::string shownText(const std::string& calculatorLine, harness::Model model);
+
 // The screens a run showed at its key waits, in the preview's terms.
 std::vector<Screen> drawnScreens(const harness::RunResult& run);
 
