@@ -217,8 +217,6 @@ RunResult Calculator::run(std::uint64_t tStateBudget, Start start) {
         break;
     }
     z80ex_set_reg(z, regIY, model_ == Model::TI83Plus ? 0x89F0 : 0x8567);
-    z80ex_set_reg(z, regIFF1, 0);
-    z80ex_set_reg(z, regIFF2, 0);
 
     while (failure_.empty()) {
         const std::uint16_t pc = z80ex_get_reg(z, regPC);
