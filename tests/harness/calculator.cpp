@@ -151,7 +151,7 @@ bool Calculator::romCall(_z80_cpu_context* cpu, std::uint16_t routine, RunResult
         memory_[at.penCol] = static_cast<std::uint8_t>(std::min(column, 0xFF));
         z80ex_set_reg(cpu, regHL, static_cast<std::uint16_t>(hl + 1));
         screen_.push_back(std::move(drawn));
-        result.calls.push_back(RomCall::VPutS);
+        result.events.push_back({RomCall::VPutS, result.tStates});
     } else if (routine == at.getKey) {
         result.keyWaits.push_back(screen_);
         const std::uint8_t key = keys_.empty() ? kKeyEnter : keys_.front();
@@ -160,12 +160,12 @@ bool Calculator::romCall(_z80_cpu_context* cpu, std::uint16_t routine, RunResult
         }
         const std::uint16_t flags = z80ex_get_reg(cpu, regAF) & 0xFF;
         z80ex_set_reg(cpu, regAF, static_cast<std::uint16_t>((key << 8) | flags));
-        result.calls.push_back(RomCall::GetKey);
+        result.events.push_back({RomCall::GetKey, result.tStates});
     } else if (routine == at.clrLcdFull) {
         screen_.clear();
-        result.calls.push_back(RomCall::ClrLCDFull);
+        result.events.push_back({RomCall::ClrLCDFull, result.tStates});
     } else if (routine == at.runIndicOff) {
-        result.calls.push_back(RomCall::RunIndicOff);
+        result.events.push_back({RomCall::RunIndicOff, result.tStates});
     } else {
         return false;
     }
@@ -186,7 +186,6 @@ RunResult Calculator::run(std::uint64_t tStateBudget, Start start) {
         z80ex_destroy);
     Z80EX_CONTEXT* z = cpu.get();
     const Addresses& at = addressesOf(model_);
-    std::uint64_t tStates = 0;
 
     const auto readWord = [this](std::uint16_t address) {
         return static_cast<std::uint16_t>(memory_[address] |
@@ -250,12 +249,12 @@ RunResult Calculator::run(std::uint64_t tStateBudget, Start start) {
         }
         // One whole instruction: prefixes are stepped through without the checks above.
         do {
-            tStates += static_cast<std::uint64_t>(z80ex_step(z));
+            result.tStates += static_cast<std::uint64_t>(z80ex_step(z));
         } while (z80ex_last_op_type(z) != 0 && failure_.empty());
         if (z80ex_doing_halt(z)) {
             fail("the program halted at " + hex4(pc));
         }
-        if (tStates > tStateBudget) {
+        if (result.tStates > tStateBudget) {
             fail("the program ran past its budget of " + std::to_string(tStateBudget) +
                  " T-states (last at " + hex4(pc) + ")");
         }

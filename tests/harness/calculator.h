@@ -40,6 +40,11 @@ using Screen = std::vector<DrawnString>;
 
 enum class RomCall { VPutS, GetKey, ClrLCDFull, RunIndicOff };
 
+struct RomEvent {
+    RomCall call;
+    std::uint64_t tStates = 0; // the program's own T-states up to this call
+};
+
 // How a program is started: by the ION shell (xor a, then call progstart+1), or by the TI-83
 // Plus's Asm( command, which runs the program's first byte at progstart; Asm( leaves the
 // carry flag as it was, so both states are tried.
@@ -47,9 +52,10 @@ enum class Start { Ion, AsmCarryReset, AsmCarrySet };
 
 struct RunResult {
     std::string failure;          // empty when the program returned to its caller
-    std::vector<RomCall> calls;   // every ROM call, in order
+    std::vector<RomEvent> events; // every ROM call, in order
     std::vector<Screen> keyWaits; // the screen as it stood at each _GetKey
     Screen screen;                // the screen when the run ended
+    std::uint64_t tStates = 0;
 };
 
 // A TI-83 or TI-83 Plus reduced to what ION programs of this kind touch: 64 KB of memory

@@ -112,8 +112,8 @@ std::string uncleanEnd(const harness::RunResult& run) {
     if (!run.screen.empty()) {
         return "the screen is not cleared at the end";
     }
-    if (run.calls.empty() || run.calls.front() != harness::RomCall::RunIndicOff ||
-        run.calls.back() != harness::RomCall::ClrLCDFull) {
+    if (run.events.empty() || run.events.front().call != harness::RomCall::RunIndicOff ||
+        run.events.back().call != harness::RomCall::ClrLCDFull) {
         return "the run indicator is not turned off first, or the screen not cleared last";
     }
     return {};
