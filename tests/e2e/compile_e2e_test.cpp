@@ -2,46 +2,11 @@
 // delivered programs carry the calculator file name and show the typed text when run. What
 // the build writes on the way (temp.ett, tmp.z80, comp.bat) is pinned in the libraries' tests.
 
-#include "chain.h"
 #include "compile_fixture.h"
-#include "ti_program_file.h"
+#include "shows_text.h"
 
 using namespace corvane;
 using namespace corvane::test;
-
-namespace {
-
-const QString kText =
-    QStringLiteral("Hello calculator\nA line longer than twenty-three characters");
-
-// The program file at `path` is named STORY and shows the text's lines, as the layout pass
-// cuts them for the calculator, on its one screen.
-void verifyProgram(const QString& path, CalculatorModel model) {
-    const std::string file = readFile(path).toStdString();
-    const tifile::Parsed parsed = tifile::parseProgramFile(file);
-    QVERIFY2(parsed.file, parsed.error.c_str());
-    QCOMPARE(parsed.file->name, std::string("STORY"));
-    QCOMPARE(parsed.file->storedChecksum, parsed.file->computedChecksum);
-
-    std::vector<std::string> expected;
-    for (const QString& line : kText.split(QLatin1Char('\n'))) {
-        for (const std::string& piece : programs::cutLine(line.toStdString())) {
-            expected.push_back(programs::shownText(piece, model));
-        }
-    }
-    harness::Calculator calculator(model);
-    QCOMPARE(calculator.loadProgramFile(file), std::string());
-    const harness::RunResult run = calculator.run();
-    QCOMPARE(run.failure, std::string());
-    QCOMPARE(run.keyWaits.size(), std::size_t{1});
-    std::vector<std::string> shown;
-    for (const auto& row : run.keyWaits[0]) {
-        shown.push_back(row.text);
-    }
-    QCOMPARE(shown, expected);
-}
-
-} // namespace
 
 class CompileEndToEndTest : public QObject {
     Q_OBJECT
@@ -57,13 +22,16 @@ class CompileEndToEndTest : public QObject {
         Window w(f.app);
         useFastClock(w);
         w.open(f.workFile("story.txt"));
-        typeDocument(w, kText);
+        typeDocument(w, QString::fromStdString(kStoryText[0] + "\n" + kStoryText[1]));
 
         QTest::keyClick(w.window.get(), Qt::Key_F9);
         QCOMPARE(w.warnings, QStringList());
 
-        verifyProgram(f.workFile("story.83p"), CalculatorModel::TI83);
-        verifyProgram(f.workFile("story.8xp"), CalculatorModel::TI83Plus);
+        for (const auto& [program, model] : {std::pair{"story.83p", CalculatorModel::TI83},
+                                             {"story.8xp", CalculatorModel::TI83Plus}}) {
+            QCOMPARE(storyShowing(readFile(f.workFile(program)).toStdString(), model),
+                     std::string());
+        }
     }
 };
 

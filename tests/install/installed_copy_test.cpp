@@ -1,11 +1,10 @@
 // corvane --compile as an unprivileged user from the copies people run: an installed tree
 // it may not write to, a portable copy in its own folder, and a portable copy unpacked by
 // another user. Every one delivers the same programs, and they show the text when run.
-#include "chain.h"
 #include "files.h"
 #include "run_program.h"
+#include "shows_text.h"
 #include "temp_folder.h"
-#include "ti_program_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -17,32 +16,6 @@ namespace fs = std::filesystem;
 using test::readFile;
 using test::TempFolder;
 using test::writeFile;
-
-const std::vector<std::string> kText = {"Hello calculator",
-                                        "A line longer than twenty-three characters"};
-
-// The program file is named STORY and shows the text's calculator lines on its one screen.
-void expectShowsText(const std::string& file, harness::Model model) {
-    const tifile::Parsed parsed = tifile::parseProgramFile(file);
-    ASSERT_TRUE(parsed.file) << parsed.error;
-    EXPECT_EQ(parsed.file->name, "STORY");
-    std::vector<std::string> expected;
-    for (const std::string& line : kText) {
-        for (const std::string& piece : programs::cutLine(line)) {
-            expected.push_back(programs::shownText(piece, model));
-        }
-    }
-    harness::Calculator calculator(model);
-    ASSERT_EQ(calculator.loadProgramFile(file), "");
-    const harness::RunResult run = calculator.run();
-    ASSERT_EQ(run.failure, "");
-    ASSERT_EQ(run.keyWaits.size(), 1u);
-    std::vector<std::string> shown;
-    for (const auto& row : run.keyWaits[0]) {
-        shown.push_back(row.text);
-    }
-    EXPECT_EQ(shown, expected);
-}
 
 void setOwner(const fs::path& path, std::pair<unsigned, unsigned> user) {
     ASSERT_EQ(::chown(path.c_str(), user.first, user.second), 0) << path;
@@ -93,8 +66,8 @@ TEST(InstalledCopy, BuildsAsAnUnprivilegedUserAndDeliversTheSamePrograms) {
             fs::create_directories(folder);
             setOwner(folder, user);
         }
-        writeFile(work / "story.txt",
-                  "My story\r\nstory\r\n" + kText[0] + "\r\n" + kText[1] + "\r\n");
+        writeFile(work / "story.txt", "My story\r\nstory\r\n" + test::kStoryText[0] + "\r\n" +
+                                          test::kStoryText[1] + "\r\n");
         setOwner(work / "story.txt", user);
 
         test::RunOptions options;
@@ -123,8 +96,8 @@ TEST(InstalledCopy, BuildsAsAnUnprivilegedUserAndDeliversTheSamePrograms) {
         const std::vector<std::string> programs = {readFile(work / "story.83p"),
                                                    readFile(work / "story.8xp")};
         if (firstPrograms.empty()) {
-            expectShowsText(programs[0], harness::Model::TI83);
-            expectShowsText(programs[1], harness::Model::TI83Plus);
+            EXPECT_EQ(test::storyShowing(programs[0], harness::Model::TI83), "");
+            EXPECT_EQ(test::storyShowing(programs[1], harness::Model::TI83Plus), "");
             firstPrograms = programs;
         }
         EXPECT_EQ(programs, firstPrograms);

@@ -79,8 +79,7 @@ QString statusLine(const Window& w) {
 
 // The window is enabled, without the hourglass, and a character typed into the box lands.
 void verifyUsable(Window& w) {
-    QVERIFY(w.window->isEnabled());
-    QVERIFY(noHourglass(*w.window));
+    QVERIFY(isReady(*w.window));
     QVERIFY(!w.text()->isReadOnly());
     w.text()->moveCursor(QTextCursor::End);
     const int before = w.text()->document()->characterCount();
@@ -147,63 +146,60 @@ class CompileCommandTest : public QObject {
     // stays, nothing of the build is written, and the window is usable. Each failure (full
     // disks and read-only files, vanished folders, in the save or the build) and the name rule
     // are pinned in the libraries' tests.
-    void aBuildThatStopsWritesNothing_data() {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("Save As cancelled") << "cancel" << QString();
-        QTest::newRow("disk full at the save") << "full disk" << QStringLiteral("was not saved");
-        QTest::newRow("tool chain folder not ready")
-            << "tool chain"
-            << QStringLiteral("The tool chain folder /x cannot be created: Permission denied");
+    void aBuildThatStopsWritesNothing() {
         const QString nameRule =
             QStringLiteral("1 to 8 letters A-Z or digits 0-9, starting with a letter");
-        QTest::newRow("invalid calculator file name") << "name" << nameRule;
-        QTest::newRow("invalid calculator file name, as TI-BASIC") << "basic name" << nameRule;
-    }
-
-    void aBuildThatStopsWritesNothing() {
-        QFETCH(QString, how);
-        QFETCH(QString, said);
-        Folders f;
-        Window w(f.app);
-        const QString document = f.workFile("story.txt");
-        const QString text(5000, QLatin1Char('x'));
-        typeDocument(w, text);
-        if (how != "cancel") {
-            w.dialog->answers.push_back(document);
-        }
-        int preparations = 0;
-        if (how == "tool chain") {
-            w.window->setToolChainPreparation([&] {
-                ++preparations;
-                return said;
-            });
-        }
-        if (how.endsWith("name")) {
-            w.line(objectName::kCalculatorFileName)->setText(QStringLiteral("my prog"));
-        }
-        {
-            // Every write past 300 bytes fails, as on a full disk.
-            std::optional<FileSizeLimit> fullDisk;
-            if (how == "full disk") {
-                fullDisk.emplace(300);
+        // How it stops (the TI-BASIC build, "basic name", also checks the name) and what is said.
+        const std::pair<QString, QString> rows[] = {
+            {"cancel", QString()},
+            {"full disk", QStringLiteral("was not saved")},
+            {"tool chain",
+             QStringLiteral("The tool chain folder /x cannot be created: Permission denied")},
+            {"name", nameRule},
+            {"basic name", nameRule}};
+        for (const auto& [how, said] : rows) {
+            Folders f;
+            Window w(f.app);
+            const QString document = f.workFile("story.txt");
+            const QString text(5000, QLatin1Char('x'));
+            typeDocument(w, text);
+            if (how != "cancel") {
+                w.dialog->answers.push_back(document);
             }
-            how == "basic name" ? w.window->compileAsBasic() : w.window->compileForIon();
+            int preparations = 0;
+            if (how == "tool chain") {
+                w.window->setToolChainPreparation([&] {
+                    ++preparations;
+                    return said;
+                });
+            }
+            if (how.endsWith("name")) {
+                w.line(objectName::kCalculatorFileName)->setText(QStringLiteral("my prog"));
+            }
+            {
+                // Every write past 300 bytes fails, as on a full disk.
+                std::optional<FileSizeLimit> fullDisk;
+                if (how == "full disk") {
+                    fullDisk.emplace(300);
+                }
+                how == "basic name" ? w.window->compileAsBasic() : w.window->compileForIon();
+            }
+            QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+            QCOMPARE(w.warnings.size(), said.isEmpty() ? 0 : 1);
+            if (!said.isEmpty()) {
+                QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
+            }
+            if (how == "full disk") {
+                QVERIFY2(w.warnings[0].contains(document), qPrintable(w.warnings[0]));
+            }
+            QCOMPARE(preparations, how == "tool chain" ? 1 : 0);
+            QCOMPARE(QFileInfo::exists(document), how == "tool chain" || how.endsWith("name"));
+            QCOMPARE(QDir(f.work).entryList(QDir::Files).size(),
+                     QFileInfo::exists(document) ? 1 : 0);
+            QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
+            QCOMPARE(w.text()->toPlainText(), text);
+            verifyUsable(w);
         }
-        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
-        QCOMPARE(w.warnings.size(), said.isEmpty() ? 0 : 1);
-        if (!said.isEmpty()) {
-            QVERIFY2(w.warnings[0].contains(said), qPrintable(w.warnings[0]));
-        }
-        if (how == "full disk") {
-            QVERIFY2(w.warnings[0].contains(document), qPrintable(w.warnings[0]));
-        }
-        QCOMPARE(preparations, how == "tool chain" ? 1 : 0);
-        QCOMPARE(QFileInfo::exists(document), how == "tool chain" || how.endsWith("name"));
-        QCOMPARE(QDir(f.work).entryList(QDir::Files).size(), QFileInfo::exists(document) ? 1 : 0);
-        QVERIFY(!QFileInfo::exists(f.appFile("comp.bat")));
-        QCOMPARE(w.text()->toPlainText(), text);
-        verifyUsable(w);
     }
 
     // Compile as TI-BASIC saves, runs no tool chain, and delivers both programs beside the
@@ -260,40 +256,35 @@ class CompileCommandTest : public QObject {
         QCOMPARE(limits.second, corvane::readerPartBytesLimit());
     }
 
-    // Two of the hostile inputs the libraries take, through the window.
-    void hostileFiles_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        for (const char* name : {"NUL bytes", "LF-only line ends"}) {
-            QTest::newRow(name) << QByteArray::fromStdString(hostileInput(name).make());
-        }
-    }
-
-    // Open and Import leave the file as it is; Compile saves the imported text through
-    // Save As, as it has no file, and builds it with the real tool chain.
+    // Two of the hostile inputs the libraries take, through the window: Open and Import leave
+    // the file as it is; Compile saves the imported text through Save As, as it has no file,
+    // and builds it with the real tool chain.
     void hostileFiles() {
-        QFETCH(QByteArray, bytes);
-        Folders f;
-        const QString path = f.workFile("hostile.txt");
-        QVERIFY(writeFile(path, bytes));
-        Window w(f.app);
-        useFastClock(w);
+        for (const char* name : {"NUL bytes", "LF-only line ends"}) {
+            const QByteArray bytes = QByteArray::fromStdString(hostileInput(name).make());
+            Folders f;
+            const QString path = f.workFile("hostile.txt");
+            QVERIFY(writeFile(path, bytes));
+            Window w(f.app);
+            useFastClock(w);
 
-        w.open(path);
-        verifyUsable(w);
-        w.import(path);
-        QCOMPARE(w.window->documentPath(), QString());
-        verifyUsable(w);
+            w.open(path);
+            verifyUsable(w);
+            w.import(path);
+            QCOMPARE(w.window->documentPath(), QString());
+            verifyUsable(w);
 
-        w.warnings.clear();
-        w.line(objectName::kCalculatorFileName)->setText(QStringLiteral("hostile"));
-        w.dialog->answers.push_back(f.workFile("saved.txt"));
-        w.window->compileForIon();
-        verifyUsable(w);
-        QCOMPARE(readFile(path), bytes);
-        QCOMPARE(w.window->documentPath(), f.workFile("saved.txt"));
-        QVERIFY(QFileInfo::exists(f.workFile("saved.83p")));
-        QVERIFY(QFileInfo::exists(f.workFile("saved.8xp")));
-        QCOMPARE(w.warnings, QStringList());
+            w.warnings.clear();
+            w.line(objectName::kCalculatorFileName)->setText(QStringLiteral("hostile"));
+            w.dialog->answers.push_back(f.workFile("saved.txt"));
+            w.window->compileForIon();
+            verifyUsable(w);
+            QVERIFY2(readFile(path) == bytes, name);
+            QCOMPARE(w.window->documentPath(), f.workFile("saved.txt"));
+            QVERIFY(QFileInfo::exists(f.workFile("saved.83p")));
+            QVERIFY(QFileInfo::exists(f.workFile("saved.8xp")));
+            QCOMPARE(w.warnings, QStringList());
+        }
     }
 };
 

@@ -4,14 +4,12 @@
 #include "window_fixture.h"
 
 #include <QDir>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <optional>
 
-using corvane::test::noHourglass;
+using corvane::test::isReady;
 using corvane::test::readFile;
 using corvane::test::Window;
 using corvane::test::writeFile;
@@ -24,28 +22,8 @@ void showBuildResults(const Window& w) {
     w.line(objectName::kScreenCount)->setText(QStringLiteral("3"));
     w.line(objectName::kProgramSize)->setText(QStringLiteral("1234"));
 }
-
-void verifyBuildResultsCleared(const Window& w) {
-    QCOMPARE(w.line(objectName::kScreenCount)->text(), QString());
-    QCOMPARE(w.line(objectName::kProgramSize)->text(), QString());
-}
-
-const QByteArray kDocument = "Dropped\r\ndrop\r\nFirst line\r\nSecond line\r\n";
-
-// Sends a drag of `path` over `target` and, when it is accepted, the drop.
-bool drop(QWidget* target, const QString& path) {
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
-    data.setText(path);
-    const QPoint where = target->rect().center();
-    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted()) {
-        return false;
-    }
-    QDropEvent dropped(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &dropped);
-    return dropped.isAccepted();
+QString buildResults(const Window& w) {
+    return w.line(objectName::kScreenCount)->text() + w.line(objectName::kProgramSize)->text();
 }
 
 } // namespace
@@ -55,39 +33,29 @@ class FileCommandsTest : public QObject {
 
   private slots:
     // Open then Save gives back the same bytes: tabs, the code page's accented letters and
-    // no-break space, empty lines and a final empty line.
-    void openThenSaveKeepsEveryByte_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("size");
-        QTest::newRow("two lines, tab, accents, no-break space, bytes without a character")
-            << QByteArray("Hello\r\n\t\xA0"
-                          "caf\xE9\x80\x81\x8D\x8F\x90\x9D")
-            << QStringLiteral("Hello\n\t\u00A0caf\u00E9\u20AC\u0081\u008D\u008F\u0090\u009D")
-            << "19";
-        QTest::newRow("empty text") << QByteArray() << ""
-                                    << "0";
-        QTest::newRow("empty lines, a final break") << QByteArray("\r\n\r\nx\r\n") << "\n\nx\n"
-                                                    << "7";
-    }
-
+    // no-break space, bytes without a character, empty lines and a final empty line.
     void openThenSaveKeepsEveryByte() {
-        QFETCH(QByteArray, text);
-        QFETCH(QString, shown);
-        QFETCH(QString, size);
+        const std::tuple<QByteArray, QString, QString> rows[] = {
+            {"Hello\r\n\t\xA0"
+             "caf\xE9\x80\x81\x8D\x8F\x90\x9D",
+             QStringLiteral("Hello\n\t\u00A0caf\u00E9\u20AC\u0081\u008D\u008F\u0090\u009D"), "19"},
+            {"", "", "0"},
+            {"\r\n\r\nx\r\n", "\n\nx\n", "7"}};
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("story.txt"));
-        const QByteArray file = "Prog\r\nfile\r\n" + text + "\r\n";
-        QVERIFY(writeFile(path, file));
         Window w;
-        w.open(path);
-        QCOMPARE(w.shownText(), shown);
-        QCOMPARE(w.size(), size);
-        QCOMPARE(w.line(objectName::kProgramName)->text(), QStringLiteral("Prog"));
-        QCOMPARE(w.line(objectName::kCalculatorFileName)->text(), QStringLiteral("file"));
-        QVERIFY(QFile::remove(path));
-        QVERIFY(w.window->save());
-        QCOMPARE(readFile(path), file);
+        for (const auto& [text, shown, size] : rows) {
+            const QByteArray file = "Prog\r\nfile\r\n" + text + "\r\n";
+            QVERIFY(writeFile(path, file));
+            w.open(path);
+            QCOMPARE(w.shownText(), shown);
+            QCOMPARE(w.size(), size);
+            QCOMPARE(w.line(objectName::kProgramName)->text(), QStringLiteral("Prog"));
+            QCOMPARE(w.line(objectName::kCalculatorFileName)->text(), QStringLiteral("file"));
+            QVERIFY(QFile::remove(path));
+            QVERIFY(w.window->save());
+            QCOMPARE(readFile(path), file);
+        }
     }
 
     // Open asks in the working folder (the first one as set), then takes the file's folder
@@ -101,14 +69,13 @@ class FileCommandsTest : public QObject {
         w.window->setWorkingFolder(dir.path());
         showBuildResults(w);
         w.open(path);
-        QCOMPARE(w.dialog->shown.back().title, QStringLiteral("Open a text file (with my header)"));
         QCOMPARE(w.dialog->shown.back().filter, corvane::kTextFileFilters);
         QCOMPARE(w.dialog->shown.back().folder, dir.path());
         QCOMPARE(w.window->documentPath(), path);
         QCOMPARE(w.window->workingFolder(), dir.filePath(QStringLiteral("notes")));
         QCOMPARE(w.window->baseName(), QStringLiteral("story"));
         QCOMPARE(w.shownText(), QStringLiteral("line"));
-        verifyBuildResultsCleared(w);
+        QCOMPARE(buildResults(w), QString());
     }
 
     void openCutsLongNamesToTheirLimits() {
@@ -123,64 +90,50 @@ class FileCommandsTest : public QObject {
 
     // A failed read keeps what was read and the values set before it, and the window ends
     // ready; a cancelled dialog changes nothing. Import puts the header into the text and
-    // clears the results of the last build.
-    void failedOpenAndImport_data() {
-        QTest::addColumn<bool>("import");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("programName");
-        QTest::newRow("open: header only") << false << QByteArray("P2\r\nF2\r\n") << ""
-                                           << "P2";
-        QTest::newRow("open: missing file, refused") << false << QByteArray() << "old"
-                                                     << "Kept";
-        QTest::newRow("import: empty file") << true << QByteArray("") << ""
-                                            << "Kept";
-        QTest::newRow("import") << true << QByteArray("Head1\r\nHead2\r\nbody\r\n")
-                                << "Head1\nHead2\nbody"
-                                << "Kept";
-    }
-
+    // clears the results of the last build (its dialog's title is pinned with its shortcut).
     void failedOpenAndImport() {
-        QFETCH(bool, import);
-        QFETCH(QByteArray, content);
-        QFETCH(QString, text);
-        QFETCH(QString, programName);
-        QTemporaryDir dir;
-        const QString earlier = dir.filePath(QStringLiteral("earlier.txt"));
-        QVERIFY(writeFile(earlier, "Kept\r\nkept\r\nold\r\n"));
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-        const QString path = dir.filePath(QStringLiteral("sub/broken.txt"));
-        if (!content.isNull()) {
-            QVERIFY(writeFile(path, content));
-        }
-        Window w;
-        w.open(earlier);
+        // Import or Open; the file's bytes (none: no file); the text and program name after.
+        const std::tuple<bool, QByteArray, QString, QString> rows[] = {
+            {false, "P2\r\nF2\r\n", "", "P2"},
+            {false, QByteArray(), "old", "Kept"},
+            {true, "", "", "Kept"},
+            {true, "Head1\r\nHead2\r\nbody\r\n", "Head1\nHead2\nbody", "Kept"}};
+        for (const auto& [import, content, text, programName] : rows) {
+            QTemporaryDir dir;
+            const QString earlier = dir.filePath(QStringLiteral("earlier.txt"));
+            QVERIFY(writeFile(earlier, "Kept\r\nkept\r\nold\r\n"));
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+            const QString path = dir.filePath(QStringLiteral("sub/broken.txt"));
+            if (!content.isNull()) {
+                QVERIFY(writeFile(path, content));
+            }
+            Window w;
+            w.open(earlier);
 
-        w.dialog->answers.push_back(std::nullopt);
-        import ? w.window->importText() : w.window->open();
-        QCOMPARE(w.window->documentPath(), earlier);
-        QCOMPARE(w.shownText(), QStringLiteral("old"));
+            w.dialog->answers.push_back(std::nullopt);
+            import ? w.window->importText() : w.window->open();
+            QCOMPARE(w.window->documentPath(), earlier);
+            QCOMPARE(w.shownText(), QStringLiteral("old"));
 
-        const bool read = import && !content.isEmpty();
-        showBuildResults(w);
-        import ? w.import(path) : w.open(path);
-        if (import) {
-            QCOMPARE(w.dialog->shown.back().title, QStringLiteral("Import a text file"));
-            verifyBuildResultsCleared(w);
+            const bool read = import && !content.isEmpty();
+            showBuildResults(w);
+            import ? w.import(path) : w.open(path);
+            QVERIFY(!import || buildResults(w).isEmpty());
+            QCOMPARE(w.window->documentPath(),
+                     programName == "Kept" && !import ? earlier : QString());
+            QCOMPARE(w.warnings.size(), import ? 0 : 1);
+            QCOMPARE(w.shownText(), text);
+            QCOMPARE(w.line(objectName::kProgramName)->text(), programName);
+            QCOMPARE(w.window->workingFolder(),
+                     read ? dir.filePath(QStringLiteral("sub")) : dir.path());
+            QCOMPARE(w.window->baseName(), QStringLiteral("earlier"));
+            QVERIFY(isReady(*w.window));
         }
-        QCOMPARE(w.window->documentPath(), programName == "Kept" && !import ? earlier : QString());
-        QCOMPARE(w.warnings.size(), import ? 0 : 1);
-        QCOMPARE(w.shownText(), text);
-        QCOMPARE(w.line(objectName::kProgramName)->text(), programName);
-        QCOMPARE(w.window->workingFolder(),
-                 read ? dir.filePath(QStringLiteral("sub")) : dir.path());
-        QCOMPARE(w.window->baseName(), QStringLiteral("earlier"));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
     }
 
-    // A cancelled Save As writes nothing; the chosen file then takes the document, after
-    // which Save asks nothing more. New clears the results of the last build.
+    // A cancelled Save As writes nothing (and cancels the command that asked for the save);
+    // the chosen file then takes the document, after which Save asks nothing more. New clears
+    // the results of the last build.
     void saveAfterNewAsksThenWrites() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("chosen.txt"));
@@ -188,8 +141,15 @@ class FileCommandsTest : public QObject {
         QTest::keyClicks(w.text(), QStringLiteral("Hi"));
         w.line(objectName::kProgramName)->setText(QStringLiteral("Story"));
         showBuildResults(w);
+        // New asks first: a save it cannot make, its Save As cancelled, cancels New.
+        w.answers.push_back(QMessageBox::Save);
+        w.dialog->answers.push_back(std::nullopt);
         w.window->newFile();
-        verifyBuildResultsCleared(w);
+        QCOMPARE(w.shownText(), QStringLiteral("Hi"));
+        QVERIFY(w.window->isWindowModified());
+        w.window->newFile();
+        QCOMPARE(w.questions.size(), 2);
+        QCOMPARE(buildResults(w), QString());
         QTest::keyClicks(w.text(), QStringLiteral("Hello"));
         w.dialog->answers.push_back(std::nullopt);
         QVERIFY(!w.window->save());
@@ -199,19 +159,18 @@ class FileCommandsTest : public QObject {
 
         w.dialog->answers.push_back(path);
         QVERIFY(w.window->save());
-        QCOMPARE(w.dialog->shown.size(), std::size_t{2});
-        QCOMPARE(w.dialog->shown[1].title, QStringLiteral("Save text file"));
-        QCOMPARE(w.dialog->shown[1].proposedName, QStringLiteral("Story.txt"));
+        QCOMPARE(w.dialog->shown.size(), std::size_t{3});
+        QCOMPARE(w.dialog->shown[2].title, QStringLiteral("Save text file"));
+        QCOMPARE(w.dialog->shown[2].proposedName, QStringLiteral("Story.txt"));
         QCOMPARE(readFile(path), QByteArray("Story\r\nnotitle\r\nHello\r\n"));
         QCOMPARE(w.window->documentPath(), path);
         QCOMPARE(w.window->baseName(), QStringLiteral("chosen"));
 
         QTest::keyClicks(w.text(), QStringLiteral("!"));
         QVERIFY(w.window->save());
-        QCOMPARE(w.dialog->shown.size(), std::size_t{2});
+        QCOMPARE(w.dialog->shown.size(), std::size_t{3});
         QCOMPARE(readFile(path), QByteArray("Story\r\nnotitle\r\nHello!\r\n"));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
+        QVERIFY(isReady(*w.window));
     }
 
     // Programs land beside the document: Save As moves the working folder to the file's. A
@@ -235,39 +194,34 @@ class FileCommandsTest : public QObject {
         QCOMPARE(readFile(path), QByteArray("\r\nF\r\ntext\r\n"));
     }
 
-    void aFileDroppedOrGivenByPathOpensAsOpenDoes_data() {
-        QTest::addColumn<QString>("how");
-        // The text box leaves files to the window rather than pasting their names; a drop on
-        // the window itself is pinned in the window tests.
-        QTest::newRow("dropped on the text") << "drop on text";
-        QTest::newRow("given to open") << "open";
-        QTest::newRow("given to import") << "import";
-    }
-
+    // The text box leaves files to the window rather than pasting their names; a drop on the
+    // window itself is pinned in the window tests.
     void aFileDroppedOrGivenByPathOpensAsOpenDoes() {
-        QFETCH(QString, how);
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("story.txt"));
-        QVERIFY(writeFile(path, kDocument));
-        Window w;
-
-        if (how == QLatin1String("drop on text")) {
-            QVERIFY(drop(w.text()->viewport(), path));
-        } else if (how == QLatin1String("open")) {
-            w.window->openFile(path);
-        } else {
-            w.window->importFile(path);
+        for (const QString how : {"drop on text", "open", "import"}) {
+            QTemporaryDir folder;
+            const QString path = folder.filePath(QStringLiteral("story.txt"));
+            QVERIFY(writeFile(path, "Dropped\r\ndrop\r\nFirst line\r\nSecond line\r\n"));
+            Window w;
+            if (how == QLatin1String("drop on text")) {
+                QMimeData data;
+                data.setUrls({QUrl::fromLocalFile(path)});
+                data.setText(path);
+                QVERIFY(corvane::test::drop(w.text()->viewport(), data));
+            } else {
+                how == "open" ? w.window->openFile(path) : w.window->importFile(path);
+            }
+            const bool imported = how == QLatin1String("import");
+            QCOMPARE(w.shownText(), imported
+                                        ? QStringLiteral("Dropped\ndrop\nFirst line\nSecond line")
+                                        : QStringLiteral("First line\nSecond line"));
+            QCOMPARE(w.line(corvane::objectName::kProgramName)->text(),
+                     imported ? QStringLiteral("Notitle") : QStringLiteral("Dropped"));
+            // An imported text is not the document's file: it is saved through Save As.
+            QCOMPARE(w.window->documentPath(),
+                     imported ? QString() : QDir::toNativeSeparators(path));
+            QCOMPARE(w.window->workingFolder(), QDir::toNativeSeparators(folder.path()));
+            QVERIFY2(w.warnings.isEmpty(), qPrintable(how));
         }
-
-        const bool imported = how == QLatin1String("import");
-        QCOMPARE(w.shownText(), imported ? QStringLiteral("Dropped\ndrop\nFirst line\nSecond line")
-                                         : QStringLiteral("First line\nSecond line"));
-        QCOMPARE(w.line(corvane::objectName::kProgramName)->text(),
-                 imported ? QStringLiteral("Notitle") : QStringLiteral("Dropped"));
-        // An imported text is not the document's file: it is saved through Save As.
-        QCOMPARE(w.window->documentPath(), imported ? QString() : QDir::toNativeSeparators(path));
-        QCOMPARE(w.window->workingFolder(), QDir::toNativeSeparators(folder.path()));
-        QCOMPARE(w.warnings, QStringList());
     }
 
     // During a long read the window processes events before every 20th line; the counter
@@ -275,11 +229,7 @@ class FileCommandsTest : public QObject {
     void longReadKeepsCommandsAway() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("long.txt"));
-        QByteArray content = "P\r\nF\r\n";
-        for (int i = 0; i < 100; ++i) {
-            content += "line\r\n";
-        }
-        QVERIFY(writeFile(path, content));
+        QVERIFY(writeFile(path, "P\r\nF\r\n" + QByteArray("line\r\n").repeated(100)));
         Window w;
         QString sizeDuringRead;
         bool hourglassDuringRead = false;
@@ -299,7 +249,7 @@ class FileCommandsTest : public QObject {
         QVERIFY(!w.text()->isReadOnly());
         QCOMPARE(w.size(), QString::number(100 * 6 - 2));
         QCOMPARE(w.window->documentPath(), path);
-        QVERIFY(noHourglass(*w.window));
+        QVERIFY(isReady(*w.window));
 
         // Once the read has ended, commands run again.
         QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_N));

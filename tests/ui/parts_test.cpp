@@ -90,34 +90,32 @@ class PartsTest : public QObject {
     void busyStatesNest() {
         QWidget window;
         BusyIndicator indicator(window);
+        const auto state = [&] {
+            return QStringList{window.isEnabled() ? "enabled" : "disabled",
+                               indicator.busy() ? "busy" : "idle",
+                               window.cursor().shape() == Qt::WaitCursor ? "hourglass" : "arrow",
+                               QApplication::overrideCursor() ? "everywhere" : "here"}
+                .join(u' ');
+        };
         {
             const BusyState open(indicator, Hourglass::Window, false);
-            QVERIFY(window.isEnabled());
-            QVERIFY(!indicator.busy());
-            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+            QCOMPARE(state(), "enabled idle hourglass here");
         }
-        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(state(), "enabled idle arrow here");
         {
             const BusyState build(indicator, Hourglass::Window, true);
-            QVERIFY(!window.isEnabled());
-            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+            QCOMPARE(state(), "disabled busy hourglass here");
             {
                 const BusyState save(indicator, Hourglass::Application, true);
                 {
                     const BusyState saveAs(indicator, Hourglass::Application, true);
-                    QVERIFY(QApplication::overrideCursor());
+                    QCOMPARE(state(), "disabled busy hourglass everywhere");
                 }
-                QVERIFY(!window.isEnabled());
-                QVERIFY(QApplication::overrideCursor());
+                QCOMPARE(state(), "disabled busy hourglass everywhere");
             }
-            QVERIFY(!window.isEnabled());
-            QVERIFY(indicator.busy());
-            QCOMPARE(QApplication::overrideCursor(), nullptr);
-            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+            QCOMPARE(state(), "disabled busy hourglass here");
         }
-        QVERIFY(window.isEnabled());
-        QVERIFY(!indicator.busy());
-        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(state(), "enabled idle arrow here");
     }
 
     // A paragraph too long to wrap at words in reasonable time switches the box to breaking

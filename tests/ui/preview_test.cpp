@@ -165,64 +165,59 @@ class PreviewTest : public QObject {
     // The TI-BASIC program's home screens: a fixed grid of cells, the colour screen in its
     // proportions; a cell shows ink exactly where the plan holds a character other than a
     // space, the status row included, on every screen reached by paging.
-    void drawsTheHomeScreensOfThePlan_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QSize>("screenPixels");
-        QTest::addColumn<QRect>("grid"); // the cells' area: left, top, cell width and height
-        QTest::addColumn<QString>("lastStatus");
-        QTest::newRow("colour") << "colourHome" << QSize(320, 240) << QRect(4, 0, 12, 24) << "4/4";
-        QTest::newRow("monochrome")
-            << "monochromeHome" << QSize(96, 64) << QRect(0, 0, 6, 8) << "5/5";
-    }
-
     void drawsTheHomeScreensOfThePlan() {
-        QFETCH(QString, kind);
-        QFETCH(QSize, screenPixels);
-        QFETCH(QRect, grid);
-        QFETCH(QString, lastStatus);
-        const int rows = screenPixels.height() / grid.height();
-        const int columns = (screenPixels.width() - 2 * grid.left()) / grid.width();
+        // The cells' area: left, top, cell width and height.
+        const std::tuple<const char*, QSize, QRect, QString> kinds[] = {
+            {"colourHome", QSize(320, 240), QRect(4, 0, 12, 24), "4/4"},
+            {"monochromeHome", QSize(96, 64), QRect(0, 0, 6, 8), "5/5"}};
         Window w;
         PreviewWindow* preview = openPreview(
             w, numberedLines(30) + QStringLiteral("\nA line long enough to be broken at a space"));
         QVERIFY(preview != nullptr);
-        preview->findChild<QRadioButton*>(kind)->click();
-        const corvane::BasicPlan& plan = preview->basicPlan();
-        QCOMPARE(plan.parts.size(), std::size_t(1));
-        const auto& screens = plan.parts[0].screens;
-        QCOMPARE(preview->screenCount(), static_cast<int>(screens.size()));
+        for (const auto& [kind, screenPixels, grid, lastStatus] : kinds) {
+            const int rows = screenPixels.height() / grid.height();
+            const int columns = (screenPixels.width() - 2 * grid.left()) / grid.width();
+            preview->findChild<QRadioButton*>(kind)->click();
+            const corvane::BasicPlan& plan = preview->basicPlan();
+            QCOMPARE(plan.parts.size(), std::size_t(1));
+            const auto& screens = plan.parts[0].screens;
+            QCOMPARE(preview->screenCount(), static_cast<int>(screens.size()));
 
-        for (std::size_t index = 0; index < screens.size(); ++index) {
-            QCOMPARE(preview->screenIndex(), static_cast<int>(index));
-            const QImage picture = preview->picture().convertToFormat(QImage::Format_RGB32);
-            const int z = preview->zoom();
-            QCOMPARE(picture.size(), screenPixels * z);
-            QCOMPARE(screens[index].size(), std::size_t(rows * columns));
-            for (int cell = 0; cell < rows * columns; ++cell) {
-                const QPoint corner((grid.left() + cell % columns * grid.width()) * z,
-                                    (grid.top() + cell / columns * grid.height()) * z);
-                bool inked = false;
-                for (int y = 0; y < grid.height() * z; ++y) {
-                    for (int x = 0; x < grid.width() * z; ++x) {
-                        inked |= picture.pixel(corner + QPoint(x, y)) == corvane::kScreenInk;
+            for (std::size_t index = 0; index < screens.size(); ++index) {
+                QCOMPARE(preview->screenIndex(), static_cast<int>(index));
+                const QImage picture = preview->picture().convertToFormat(QImage::Format_RGB32);
+                const int z = preview->zoom();
+                QCOMPARE(picture.size(), screenPixels * z);
+                QCOMPARE(screens[index].size(), std::size_t(rows * columns));
+                for (int cell = 0; cell < rows * columns; ++cell) {
+                    const QPoint corner((grid.left() + cell % columns * grid.width()) * z,
+                                        (grid.top() + cell / columns * grid.height()) * z);
+                    bool inked = false;
+                    for (int y = 0; y < grid.height() * z; ++y) {
+                        for (int x = 0; x < grid.width() * z; ++x) {
+                            inked |= picture.pixel(corner + QPoint(x, y)) == corvane::kScreenInk;
+                        }
                     }
+                    QVERIFY2(inked == (screens[index][std::size_t(cell)] != corvane::kBasicSpace),
+                             qPrintable(QStringLiteral("%1 screen %2, cell %3")
+                                            .arg(kind)
+                                            .arg(index + 1)
+                                            .arg(cell)));
                 }
-                QVERIFY2(inked == (screens[index][std::size_t(cell)] != corvane::kBasicSpace),
-                         qPrintable(QStringLiteral("screen %1, cell %2").arg(index + 1).arg(cell)));
+                QTest::keyClick(preview, Qt::Key_PageDown);
             }
-            QTest::keyClick(preview, Qt::Key_PageDown);
-        }
-        // The last screen's status row, as the plan holds it.
-        QCOMPARE(preview->screenIndex(), static_cast<int>(screens.size()) - 1);
-        QString status;
-        for (int cell = (rows - 1) * columns; cell < rows * columns; ++cell) {
-            status += QChar(corvane::basicTokenCharacter(screens.back()[std::size_t(cell)]));
-        }
-        QCOMPARE(status.trimmed(), lastStatus);
+            // The last screen's status row, as the plan holds it.
+            QCOMPARE(preview->screenIndex(), static_cast<int>(screens.size()) - 1);
+            QString status;
+            for (int cell = (rows - 1) * columns; cell < rows * columns; ++cell) {
+                status += QChar(corvane::basicTokenCharacter(screens.back()[std::size_t(cell)]));
+            }
+            QCOMPARE(status.trimmed(), lastStatus);
 
-        preview->findChild<QRadioButton*>(QStringLiteral("ionProgram"))->click();
-        QCOMPARE(preview->kind(), PreviewWindow::Kind::IonProgram);
-        QCOMPARE(preview->picture().size(), QSize(96, 64) * preview->zoom());
+            preview->findChild<QRadioButton*>(QStringLiteral("ionProgram"))->click();
+            QCOMPARE(preview->kind(), PreviewWindow::Kind::IonProgram);
+            QCOMPARE(preview->picture().size(), QSize(96, 64) * preview->zoom());
+        }
     }
 
     void pagesWithKeysAndButtons() {
@@ -252,43 +247,30 @@ class PreviewTest : public QObject {
         QCOMPARE(preview->screenIndex(), 1);
     }
 
-    // The preview closes on its own keys, and the main window's commands work from it.
-    void keysInThePreview_data() {
-        QTest::addColumn<QKeySequence>("key");
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<bool>("stillShown");
-        QTest::newRow("Escape closes") << QKeySequence(Qt::Key_Escape) << QString() << false;
-        QTest::newRow("Ctrl+W closes") << QKeySequence(Qt::CTRL | Qt::Key_W) << QString() << false;
-        QTest::newRow("F5 closes") << QKeySequence(Qt::Key_F5) << QString(kPreviewAction) << false;
-        QTest::newRow("F9 compiles") << QKeySequence(Qt::Key_F9) << QString(kCompileAction) << true;
-        QTest::newRow("Ctrl+S saves")
-            << QKeySequence(Qt::CTRL | Qt::Key_S) << QString(kSaveAction) << true;
-        QTest::newRow("Ctrl+Q quits")
-            << QKeySequence(Qt::CTRL | Qt::Key_Q) << QString(kQuitAction) << false;
-    }
-
+    // The preview closes on its own keys and F5, and shows again on F5 in the main window;
+    // the main window's commands work from it.
     void keysInThePreview() {
-        QFETCH(QKeySequence, key);
-        QFETCH(QString, command);
-        QFETCH(bool, stillShown);
         Window w;
         PreviewWindow* preview = openPreview(w, QStringLiteral("text"));
         QVERIFY(preview != nullptr && preview->isVisible());
-        std::unique_ptr<QSignalSpy> ran;
-        if (!command.isEmpty()) {
-            ran = std::make_unique<QSignalSpy>(w.window->findChild<QAction*>(command),
-                                               &QAction::triggered);
+        const std::tuple<QKeySequence, const char*, bool> rows[] = {
+            {Qt::Key_Escape, nullptr, false},          {Qt::CTRL | Qt::Key_W, nullptr, false},
+            {Qt::Key_F5, kPreviewAction, false},       {Qt::Key_F9, kCompileAction, true},
+            {Qt::CTRL | Qt::Key_S, kSaveAction, true}, {Qt::CTRL | Qt::Key_Q, kQuitAction, false}};
+        for (const auto& [key, command, stillShown] : rows) {
+            QApplication::setActiveWindow(preview);
+            QVERIFY(QTest::qWaitForWindowActive(preview));
+            QSignalSpy ran(w.window->findChild<QAction*>(command ? command : kQuitAction),
+                           &QAction::triggered);
+            QTest::keySequence(preview, key);
+            QVERIFY2(preview->isVisible() == stillShown, qPrintable(key.toString()));
+            QCOMPARE(ran.size(), command ? 1 : 0);
+            if (!stillShown && command != kQuitAction) {
+                QTest::keyClick(w.window.get(), Qt::Key_F5);
+                QVERIFY(preview->isVisible());
+            }
         }
-        QTest::keySequence(preview, key);
-        QCOMPARE(preview->isVisible(), stillShown);
-        if (ran) {
-            QCOMPARE(ran->size(), 1);
-        }
-        if (!preview->isVisible() && w.window->isVisible()) {
-            // F5 in the main window shows it again.
-            QTest::keyClick(w.window.get(), Qt::Key_F5);
-            QVERIFY(preview->isVisible());
-        }
+        QVERIFY(!w.window->isVisible());
     }
 
     // The preview opens beside the main window, covering none of it where the screen has

@@ -19,27 +19,30 @@ using namespace corvane::test;
 
 namespace {
 
-// Writes HELLO for `model` into `folder` and returns its path.
-QString writeProgram(const QTemporaryDir& folder, CalculatorModel model) {
-    const bool ti83 = model == CalculatorModel::TI83;
-    const std::string body =
-        ti83 ? std::string(3000, '\x01') : "\xBB\x6D" + std::string(3000, '\x01');
-    const QString path =
-        folder.filePath(ti83 ? QStringLiteral("HELLO.83p") : QStringLiteral("HELLO.8xp"));
-    const std::string bytes = tifile::buildProgramFile(model, "HELLO", body).bytes;
-    test::writeFile(path, QByteArray::fromStdString(bytes));
+// Writes the TI-83 Plus assembly program HELLO into `folder` and returns its path.
+QString writeProgram(const QTemporaryDir& folder) {
+    const QString path = folder.filePath(QStringLiteral("HELLO.8xp"));
+    const std::string body = "\xBB\x6D" + std::string(3000, '\x01');
+    test::writeFile(path,
+                    QByteArray::fromStdString(
+                        tifile::buildProgramFile(CalculatorModel::TI83Plus, "HELLO", body).bytes));
     return path;
 }
 
-// Link services that find no cable and answer the connection dialog with the virtual link.
-CalculatorSender::Services virtualLink(CalculatorModel model, int& chooserCalls) {
+// Link services that find no cable and answer the connection dialog with `chosen`.
+CalculatorSender::Services chosenLink(link::Probed chosen, int& chooserCalls) {
     CalculatorSender::Services services;
     services.probe = [] { return std::optional<link::Probed>(); };
-    services.choose = [model, &chooserCalls](QWidget*, const link::Probed&) {
+    services.choose = [chosen, &chooserCalls](QWidget*, const link::Probed&) {
         ++chooserCalls;
-        return std::optional<link::Probed>({{link::Cable::Virtual, 1}, model});
+        return std::optional<link::Probed>(chosen);
     };
     return services;
+}
+
+// The virtual link, to a calculator of `model`.
+CalculatorSender::Services virtualLink(CalculatorModel model, int& chooserCalls) {
+    return chosenLink({{link::Cable::Virtual, 1}, model}, chooserCalls);
 }
 
 QProgressDialog* progressOf(const Window& w) {
@@ -56,50 +59,38 @@ class SendToCalculatorTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void oneMessagePerFailure_data() {
-        QTest::addColumn<QString>("standIn");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("arrives") << "store"
-                                 << "";
-        QTest::newRow("out of memory") << "full"
-                                       << "out of memory";
-    }
-
+    // A program that arrives says nothing; a failure says its one message.
     void oneMessagePerFailure() {
-        QFETCH(QString, standIn);
-        QFETCH(QString, message);
-        QTemporaryDir folder;
-        Window w;
-        int chooserCalls = 0;
-        w.window->setLinkServices(virtualLink(CalculatorModel::TI83Plus, chooserCalls));
-        w.dialog->answers.push_back(writeProgram(folder, CalculatorModel::TI83Plus));
-        test::StandIn calculator(standIn.toStdString(), 4);
-        QVERIFY(calculator.ready());
+        for (const auto& [standIn, message] :
+             {std::pair{"store", QString()}, std::pair{"full", QStringLiteral("out of memory")}}) {
+            QTemporaryDir folder;
+            Window w;
+            int chooserCalls = 0;
+            w.window->setLinkServices(virtualLink(CalculatorModel::TI83Plus, chooserCalls));
+            w.dialog->answers.push_back(writeProgram(folder));
+            test::StandIn calculator(standIn, 4);
+            QVERIFY(calculator.ready());
 
-        w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kSendFileAction))
-            ->trigger();
-        // Send a file asks for the program, with the programs' filter.
-        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
-        QCOMPARE(w.dialog->shown[0].title, QStringLiteral("Send a program to the calculator"));
-        QCOMPARE(w.dialog->shown[0].filter, QStringLiteral("Calculator programs (*.83p *.8xp)"));
-        if (w.window->sending()) {
-            // The window stays usable while the transfer runs on its own thread.
-            QVERIFY(progressOf(w) != nullptr);
-            QVERIFY(w.window->isEnabled());
-            QVERIFY(noHourglass(*w.window));
-        }
-        waitForTheEnd(w);
-        const std::vector<test::Stored> stored = calculator.finish();
+            w.field<QAction>(objectName::kSendFileAction)->trigger();
+            // Send a file asks for the program, with the programs' filter.
+            QCOMPARE(w.dialog->shown.size(), std::size_t{1});
+            QCOMPARE(w.dialog->shown[0].title, QStringLiteral("Send a program to the calculator"));
+            QCOMPARE(w.dialog->shown[0].filter,
+                     QStringLiteral("Calculator programs (*.83p *.8xp)"));
+            if (w.window->sending()) {
+                // The window stays usable while the transfer runs on its own thread.
+                QVERIFY(progressOf(w) != nullptr);
+                QVERIFY(isReady(*w.window));
+            }
+            waitForTheEnd(w);
+            const std::vector<test::Stored> stored = calculator.finish();
 
-        QCOMPARE(chooserCalls, 1);
-        QVERIFY(noHourglass(*w.window));
-        if (message.isEmpty()) {
-            QVERIFY2(w.warnings.isEmpty(), qPrintable(w.warnings.join(QLatin1Char('\n'))));
-            QCOMPARE(stored.size(), std::size_t{1});
-        } else {
-            QCOMPARE(w.warnings.size(), 1);
-            QVERIFY2(w.warnings[0].contains(message), qPrintable(w.warnings[0]));
-            QCOMPARE(stored.size(), std::size_t{0});
+            QCOMPARE(chooserCalls, 1);
+            QVERIFY(isReady(*w.window));
+            QCOMPARE(w.warnings.size(), message.isEmpty() ? 0 : 1);
+            QVERIFY2(message.isEmpty() || w.warnings[0].contains(message),
+                     qPrintable(w.warnings.join(QLatin1Char('\n'))));
+            QCOMPARE(stored.size(), std::size_t(message.isEmpty() ? 1 : 0));
         }
     }
 
@@ -108,7 +99,7 @@ class SendToCalculatorTest : public QObject {
         Window w;
         int chooserCalls = 0;
         w.window->setLinkServices(virtualLink(CalculatorModel::TI83Plus, chooserCalls));
-        const QString program = writeProgram(folder, CalculatorModel::TI83Plus);
+        const QString program = writeProgram(folder);
         w.dialog->answers.push_back(program);
         {
             // The stand-in thinks a second before it accepts: Cancel comes during that wait
@@ -122,8 +113,7 @@ class SendToCalculatorTest : public QObject {
             QTRY_VERIFY(progress->isVisible());
 
             // Compile during the transfer waits for its end: no Save As yet.
-            w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kCompileAction))
-                ->trigger();
+            w.field<QAction>(objectName::kCompileAction)->trigger();
             QCOMPARE(w.dialog->shown.size(), std::size_t{1});
 
             QPushButton* cancel = progress->findChild<QPushButton*>();
@@ -168,8 +158,7 @@ class SendToCalculatorTest : public QObject {
                 qWarning("the stand-in calculator did not start");
                 return std::vector<test::Stored>();
             }
-            w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kSendAction))
-                ->trigger();
+            w.field<QAction>(objectName::kSendAction)->trigger();
             waitForTheEnd(w);
             return calculator.finish();
         };
@@ -190,61 +179,59 @@ class SendToCalculatorTest : public QObject {
         QCOMPARE(stored[0].name, "OTHER");
     }
 
-    void connectionDialogOffersCablesAndModels_data() {
-        QTest::addColumn<bool>("ceProposed");
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<link::Cable>("cable");
-        QTest::addColumn<bool>("ce");
-        QTest::newRow("TI-83 over the grey link")
-            << false << "TI-83" << link::Cable::GreyLink << false;
-        QTest::newRow("the CE takes its direct USB cable")
-            << false << "TI-84 Plus CE" << link::Cable::DirectUsb << true;
-        QTest::newRow("a CE proposed, the TI-83 Plus chosen")
-            << true << "TI-83 Plus" << link::Cable::GreyLink << false;
-    }
-
+    // The dialog starts on what was found, a CE only with its cable, and gives back what was
+    // chosen, or nothing when cancelled.
     void connectionDialogOffersCablesAndModels() {
-        QFETCH(bool, ceProposed);
-        QFETCH(QString, model);
-        QFETCH(link::Cable, cable);
-        QFETCH(bool, ce);
-        QWidget parent;
-        const auto answer = [&](bool accept) {
-            QTimer::singleShot(0, [&, accept] {
-                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-                QVERIFY(dialog != nullptr);
-                auto* cables = dialog->findChild<QComboBox*>(QStringLiteral("cableBox"));
-                auto* models = dialog->findChild<QComboBox*>(QStringLiteral("modelBox"));
-                QCOMPARE(cables->count(), 4);
-                QCOMPARE(models->count(), 3);
-                QCOMPARE(models->currentText(), ceProposed ? QStringLiteral("TI-84 Plus CE")
-                                                           : QStringLiteral("TI-83 Plus"));
-                QCOMPARE(static_cast<link::Cable>(cables->currentData().toInt()),
-                         ceProposed ? link::Cable::DirectUsb : link::Cable::BlackLink);
-                QCOMPARE(cables->isEnabled(), !ceProposed);
-                models->setCurrentIndex(models->findText(model));
-                if (cables->isEnabled()) {
-                    cables->setCurrentIndex(cables->findText(QStringLiteral("Grey link (serial)")));
-                }
-                // The CE's only cable cannot be changed while it is chosen.
-                QCOMPARE(cables->isEnabled(), !ce);
-                auto* buttons = dialog->findChild<QDialogButtonBox*>();
-                buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
-            });
+        struct Row {
+            bool ceProposed;
+            QString model;
+            link::Cable cable;
+            bool ce;
         };
-        const link::Probed proposed{
-            {ceProposed ? link::Cable::DirectUsb : link::Cable::BlackLink, 1},
-            CalculatorModel::TI83Plus,
-            ceProposed};
-        answer(true);
-        const std::optional<link::Probed> chosen = chooseConnection(&parent, proposed);
-        QVERIFY(chosen.has_value());
-        QCOMPARE(chosen->cable.cable, cable);
-        QCOMPARE(chosen->model,
-                 model == "TI-83" ? CalculatorModel::TI83 : CalculatorModel::TI83Plus);
-        QCOMPARE(chosen->ce, ce);
-        answer(false);
-        QVERIFY(!chooseConnection(&parent, proposed).has_value());
+        const Row rows[] = {{false, "TI-83", link::Cable::GreyLink, false},
+                            {false, "TI-84 Plus CE", link::Cable::DirectUsb, true},
+                            {true, "TI-83 Plus", link::Cable::GreyLink, false}};
+        QWidget parent;
+        for (const auto& [ceProposed, model, cable, ce] : rows) {
+            const auto answer = [&](bool accept) {
+                QTimer::singleShot(0, [&, accept] {
+                    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                    QVERIFY(dialog != nullptr);
+                    auto* cables = dialog->findChild<QComboBox*>(QStringLiteral("cableBox"));
+                    auto* models = dialog->findChild<QComboBox*>(QStringLiteral("modelBox"));
+                    QCOMPARE(cables->count(), 4);
+                    QCOMPARE(models->count(), 3);
+                    QCOMPARE(models->currentText(), ceProposed ? QStringLiteral("TI-84 Plus CE")
+                                                               : QStringLiteral("TI-83 Plus"));
+                    QCOMPARE(static_cast<link::Cable>(cables->currentData().toInt()),
+                             ceProposed ? link::Cable::DirectUsb : link::Cable::BlackLink);
+                    QCOMPARE(cables->isEnabled(), !ceProposed);
+                    models->setCurrentIndex(models->findText(model));
+                    if (cables->isEnabled()) {
+                        cables->setCurrentIndex(
+                            cables->findText(QStringLiteral("Grey link (serial)")));
+                    }
+                    // The CE's only cable cannot be changed while it is chosen.
+                    QCOMPARE(cables->isEnabled(), !ce);
+                    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+                    buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+                        ->click();
+                });
+            };
+            const link::Probed proposed{
+                {ceProposed ? link::Cable::DirectUsb : link::Cable::BlackLink, 1},
+                CalculatorModel::TI83Plus,
+                ceProposed};
+            answer(true);
+            const std::optional<link::Probed> chosen = chooseConnection(&parent, proposed);
+            QVERIFY(chosen.has_value());
+            QCOMPARE(chosen->cable.cable, cable);
+            QCOMPARE(chosen->model,
+                     model == "TI-83" ? CalculatorModel::TI83 : CalculatorModel::TI83Plus);
+            QCOMPARE(chosen->ce, ce);
+            answer(false);
+            QVERIFY(!chooseConnection(&parent, proposed).has_value());
+        }
     }
 
     // Nothing reaches the cable for a file the CE cannot take; the file is asked for even when
@@ -252,17 +239,12 @@ class SendToCalculatorTest : public QObject {
     void theCeRefusesOtherProgramsBeforeTheCable() {
         QTemporaryDir folder;
         Window w;
-        CalculatorSender::Services services;
-        services.probe = [] { return std::optional<link::Probed>(); };
-        services.choose = [](QWidget*, const link::Probed&) {
-            return std::optional<link::Probed>(
-                {{link::Cable::DirectUsb, 1}, CalculatorModel::TI83Plus, true});
-        };
-        w.window->setLinkServices(services);
-        w.dialog->answers.push_back(writeProgram(folder, CalculatorModel::TI83Plus));
+        int chooserCalls = 0;
+        w.window->setLinkServices(chosenLink(
+            {{link::Cable::DirectUsb, 1}, CalculatorModel::TI83Plus, true}, chooserCalls));
+        w.dialog->answers.push_back(writeProgram(folder));
 
-        w.window->findChild<QAction*>(QLatin1String(corvane::objectName::kSendFileAction))
-            ->trigger();
+        w.field<QAction>(objectName::kSendFileAction)->trigger();
         waitForTheEnd(w);
 
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
@@ -270,8 +252,7 @@ class SendToCalculatorTest : public QObject {
         QVERIFY2(w.warnings[0].contains(QStringLiteral("HELLO.8xp is an assembly program")),
                  qPrintable(w.warnings[0]));
         QVERIFY(w.warnings[0].contains(QStringLiteral("nothing was sent")));
-        QVERIFY(w.window->isEnabled());
-        QVERIFY(noHourglass(*w.window));
+        QVERIFY(isReady(*w.window));
     }
 };
 

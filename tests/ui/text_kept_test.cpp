@@ -10,9 +10,7 @@
 
 #include <QClipboard>
 #include <QDir>
-#include <QDropEvent>
 #include <QFileDialog>
-#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTimer>
@@ -29,13 +27,11 @@ namespace {
 
 const QByteArray kDocument = "P\r\nF\r\nold\r\n";
 
-// A window that opened (or imported) `content` from the file `name` in a temporary folder.
+// A window that opened (or imported) `content` from doc.txt in a temporary folder.
 struct OpenDocument : corvane::test::Window {
     QTemporaryDir dir;
-    const QString path;
-    explicit OpenDocument(const QByteArray& content = kDocument, bool imported = false,
-                          const QString& name = QStringLiteral("doc.txt"))
-        : path(dir.filePath(name)) {
+    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    explicit OpenDocument(const QByteArray& content = kDocument, bool imported = false) {
         writeFile(path, content);
         imported ? import(path) : open(path);
     }
@@ -55,7 +51,8 @@ class TextKeptTest : public QObject {
         QTest::addColumn<bool>("goesOn");
         QTest::addColumn<QByteArray>("saved");
         const QByteArray typed = "P\r\nF\r\nold!\r\n";
-        for (const char* command : {"new", "open", "import", "quit", "close"}) {
+        // The commands by their menu items; "close" is the window's close button.
+        for (const char* command : {kNewAction, kOpenAction, kImportAction, kQuitAction, "close"}) {
             QTest::addRow("%s, nothing changed", command)
                 << command << "" << int(QMessageBox::NoButton) << true << kDocument;
             QTest::addRow("%s, cancelled", command)
@@ -65,12 +62,10 @@ class TextKeptTest : public QObject {
             QTest::addRow("%s, saved", command)
                 << command << "text" << int(QMessageBox::Save) << true << typed;
         }
-        QTest::newRow("new, name changed, saved")
-            << "new"
-            << "name" << int(QMessageBox::Save) << true << QByteArray("Px\r\nF\r\nold\r\n");
+        QTest::newRow("new, name changed, saved") << kNewAction << "name" << int(QMessageBox::Save)
+                                                  << true << QByteArray("Px\r\nF\r\nold\r\n");
         QTest::newRow("new, changed back by undo")
-            << "new"
-            << "undone" << int(QMessageBox::NoButton) << true << kDocument;
+            << kNewAction << "undone" << int(QMessageBox::NoButton) << true << kDocument;
     }
 
     void unsavedChangesAreAskedAbout() {
@@ -100,20 +95,14 @@ class TextKeptTest : public QObject {
         }
 
         w.dialog->answers.push_back(other);
-        if (command == "new") {
-            w.window->newFile();
-        } else if (command == "open") {
-            w.window->open();
-        } else if (command == "import") {
-            w.window->importText();
-        } else if (command == "quit") {
-            QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-        } else {
+        const bool closes = command == kQuitAction || command == "close";
+        if (command == "close") {
             w.window->close();
+        } else {
+            w.field<QAction>(qPrintable(command))->trigger();
         }
         QCOMPARE(w.questions.size(), answer == QMessageBox::NoButton ? 0 : 1);
         QCOMPARE(readFile(w.path), saved);
-        const bool closes = command == "quit" || command == "close";
         QCOMPARE(w.window->isVisible(), !(closes && goesOn));
         if (!goesOn) {
             QVERIFY(w.shownText().endsWith(QLatin1Char('!')));
@@ -124,113 +113,69 @@ class TextKeptTest : public QObject {
         }
     }
 
-    // A save that does not happen cancels the command that asked for it.
-    void aCancelledSaveAsCancelsTheCommand() {
-        corvane::test::Window w;
-        QTest::keyClicks(w.text(), QStringLiteral("typed"));
-        w.answers.push_back(QMessageBox::Save);
-        w.dialog->answers.push_back(std::nullopt);
-        w.window->newFile();
-        QCOMPARE(w.dialog->shown.size(), std::size_t{1});
-        QCOMPARE(w.shownText(), QStringLiteral("typed"));
-        QVERIFY(w.window->isWindowModified());
-    }
-
     // An imported text, or a file whose header does not fit (said so once), is shown and
     // left without a file: Save goes through Save As (for an import in the file's folder),
     // and the file stays as it was.
-    void aTextThatIsNoDocumentKeepsItsFile_data() {
-        QTest::addColumn<bool>("imported");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("imported") << true << QByteArray("just\r\ntext\r\n") << "";
-        QTest::newRow("long first line")
-            << false << QByteArray("An ordinary text file, first line\r\nsecond\r\nthird\r\n")
-            << "first line has 33 characters";
-        QTest::newRow("two lines")
-            << false << QByteArray("one\r\ntwo\r\n") << "fewer than three lines";
-    }
-
     void aTextThatIsNoDocumentKeepsItsFile() {
-        QFETCH(bool, imported);
-        QFETCH(QByteArray, content);
-        QFETCH(QString, said);
-        OpenDocument w(content, imported);
-        QCOMPARE(w.warnings.size(), said.isEmpty() ? 0 : 1);
-        const QString warning = w.warnings.value(0);
-        for (const QString& part : {w.path, said, QStringLiteral("Import")}) {
-            QVERIFY2(said.isEmpty() || warning.contains(part), qPrintable(warning));
+        const std::tuple<bool, QByteArray, QString> rows[] = {
+            {true, "just\r\ntext\r\n", ""},
+            {false, "An ordinary text file, first line\r\nsecond\r\nthird\r\n",
+             "first line has 33 characters"},
+            {false, "one\r\ntwo\r\n", "fewer than three lines"}};
+        for (const auto& [imported, content, said] : rows) {
+            OpenDocument w(content, imported);
+            QCOMPARE(w.warnings.size(), said.isEmpty() ? 0 : 1);
+            const QString warning = w.warnings.value(0);
+            for (const QString& part : {w.path, said, QStringLiteral("Import")}) {
+                QVERIFY2(said.isEmpty() || warning.contains(part), qPrintable(warning));
+            }
+            QCOMPARE(w.window->documentPath(), QString());
+            w.dialog->answers.push_back(std::nullopt);
+            QVERIFY(!w.window->save());
+            QCOMPARE(w.dialog->shown.back().save, true);
+            QVERIFY(!imported || w.dialog->shown.back().folder == w.dir.path());
+            QCOMPARE(readFile(w.path), content);
         }
-        QCOMPARE(w.window->documentPath(), QString());
-        w.dialog->answers.push_back(std::nullopt);
-        QVERIFY(!w.window->save());
-        QCOMPARE(w.dialog->shown.back().save, true);
-        QVERIFY(!imported || w.dialog->shown.back().folder == w.dir.path());
-        QCOMPARE(readFile(w.path), content);
     }
 
     // CR ends a line as CR LF does; UTF-8 is recognised and composed; the save writes CR LF
     // and the code page.
-    void filesFromOtherSystems_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("programName");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QByteArray>("saved");
-        QTest::newRow("CR") << QByteArray("P\rF\ra\r\rb") << "P"
-                            << "a\n\nb" << QByteArray("P\r\nF\r\na\r\n\r\nb\r\n");
-        QTest::newRow("UTF-8 decomposed accents")
-            << QByteArray("Cafe\xCC\x81\nF\ne\xCC\x81te\xCC\x81 \xE2\x82\xAC\n")
-            << QStringLiteral("Caf\u00E9") << QStringLiteral("\u00E9t\u00E9 \u20AC")
-            << QByteArray("Caf\xE9\r\nF\r\n\xE9t\xE9 \x80\r\n");
-    }
-
     void filesFromOtherSystems() {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, programName);
-        QFETCH(QString, shown);
-        QFETCH(QByteArray, saved);
-        OpenDocument w(content);
-        QCOMPARE(w.line(kProgramName)->text(), programName);
-        QCOMPARE(w.shownText(), shown);
-        QVERIFY(w.warnings.isEmpty());
-        QVERIFY(w.window->save());
-        QCOMPARE(readFile(w.path), saved);
+        const std::tuple<QByteArray, QString, QString, QByteArray> rows[] = {
+            {"P\rF\ra\r\rb", "P", "a\n\nb", "P\r\nF\r\na\r\n\r\nb\r\n"},
+            {"Cafe\xCC\x81\nF\ne\xCC\x81te\xCC\x81 \xE2\x82\xAC\n", QStringLiteral("Caf\u00E9"),
+             QStringLiteral("\u00E9t\u00E9 \u20AC"), "Caf\xE9\r\nF\r\n\xE9t\xE9 \x80\r\n"}};
+        for (const auto& [content, programName, shown, saved] : rows) {
+            OpenDocument w(content);
+            QCOMPARE(w.line(kProgramName)->text(), programName);
+            QCOMPARE(w.shownText(), shown);
+            QVERIFY(w.warnings.isEmpty());
+            QVERIFY(w.window->save());
+            QCOMPARE(readFile(w.path), saved);
+        }
     }
 
     // Characters the code page cannot hold are named before the save; saved anyway, the
     // window shows the "?" the file holds.
-    void charactersADocumentCannotHold_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QString>("listed");
-        QTest::addColumn<QByteArray>("saved");
-        const QString emoji = QStringLiteral("a\U0001F600b\u4E2D\U0001F600");
-        QTest::newRow("saved anyway")
-            << emoji << int(QMessageBox::Yes) << QStringLiteral("3 in all") << QByteArray("a?b??");
-        QTest::newRow("cancelled") << emoji << int(QMessageBox::Cancel)
-                                   << QStringLiteral("\U0001F600 \u4E2D") << kDocument;
-        QTest::newRow("eleven different")
-            << QStringLiteral("\u4E00\u4E01\u4E02\u4E03\u4E04\u4E05\u4E06\u4E07\u4E08\u4E09"
-                              "\u4E0A")
-            << int(QMessageBox::Yes) << QStringLiteral("\u4E09 \u2026")
-            << QByteArray("???????????");
-    }
-
     void charactersADocumentCannotHold() {
-        QFETCH(QString, text);
-        QFETCH(int, answer);
-        QFETCH(QString, listed);
-        QFETCH(QByteArray, saved);
-        OpenDocument w;
-        w.text()->setPlainText(text);
-        w.answers.push_back(QMessageBox::StandardButton(answer));
-        QCOMPARE(w.window->save(), answer == QMessageBox::Yes);
-        QCOMPARE(w.questions.size(), 1);
-        QVERIFY2(w.questions[0].contains(listed), qPrintable(w.questions[0]));
-        const bool yes = answer == QMessageBox::Yes;
-        QCOMPARE(readFile(w.path), yes ? "P\r\nF\r\n" + saved + "\r\n" : kDocument);
-        QCOMPARE(w.shownText(), yes ? QString::fromLatin1(saved) : text);
-        QVERIFY(!yes || !w.window->isWindowModified());
+        const QString emoji = QStringLiteral("a\U0001F600b\u4E2D\U0001F600");
+        const std::tuple<QString, QMessageBox::StandardButton, QString, QByteArray> rows[] = {
+            {emoji, QMessageBox::Yes, QStringLiteral("3 in all"), "a?b??"},
+            {emoji, QMessageBox::Cancel, QStringLiteral("\U0001F600 \u4E2D"), kDocument},
+            {QStringLiteral("\u4E00\u4E01\u4E02\u4E03\u4E04\u4E05\u4E06\u4E07\u4E08\u4E09\u4E0A"),
+             QMessageBox::Yes, QStringLiteral("\u4E09 \u2026"), "???????????"}};
+        for (const auto& [text, answer, listed, saved] : rows) {
+            OpenDocument w;
+            w.text()->setPlainText(text);
+            w.answers.push_back(answer);
+            const bool yes = answer == QMessageBox::Yes;
+            QCOMPARE(w.window->save(), yes);
+            QCOMPARE(w.questions.size(), 1);
+            QVERIFY2(w.questions[0].contains(listed), qPrintable(w.questions[0]));
+            QCOMPARE(readFile(w.path), yes ? "P\r\nF\r\n" + saved + "\r\n" : kDocument);
+            QCOMPARE(w.shownText(), yes ? QString::fromLatin1(saved) : text);
+            QVERIFY(!yes || !w.window->isWindowModified());
+        }
     }
 
     // Pasted or dropped line breaks become spaces in a name field; control characters go.
@@ -247,11 +192,7 @@ class TextKeptTest : public QObject {
         dropped->clear();
         QMimeData data;
         data.setText(given);
-        const QPoint at = dropped->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(dropped, &enter);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(dropped, &drop);
+        QVERIFY(corvane::test::drop(dropped, data));
         QCOMPARE(pasted->text(), QStringLiteral("a bc d"));
         QCOMPARE(dropped->text(), QStringLiteral("a bc d"));
         QVERIFY(w.window->save());

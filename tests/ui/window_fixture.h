@@ -9,8 +9,10 @@
 #include "text_box.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextDocument>
@@ -75,9 +77,24 @@ struct Window {
     }
 };
 
-// True when neither the application nor the window shows the hourglass.
-inline bool noHourglass(const QWidget& window) {
-    return QApplication::overrideCursor() == nullptr && window.cursor().shape() != Qt::WaitCursor;
+// True when the window is enabled and neither it nor the application shows the hourglass.
+inline bool isReady(const QWidget& window) {
+    return window.isEnabled() && QApplication::overrideCursor() == nullptr &&
+           window.cursor().shape() != Qt::WaitCursor;
+}
+
+// Drags `data` over the middle of `target` and, when that is accepted, drops it there; true
+// when the drop was accepted too.
+inline bool drop(QWidget* target, const QMimeData& data) {
+    const QPoint where = target->rect().center();
+    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent dropped(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+    return dropped.isAccepted();
 }
 
 } // namespace corvane::test
