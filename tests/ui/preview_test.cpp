@@ -66,7 +66,6 @@ class PreviewTest : public QObject {
         PreviewWindow* preview = openPreview(
             w, QStringLiteral("Hello world\nLine two\nBye\nThe quick brown fox jumps over"));
         QVERIFY(preview != nullptr);
-        QCOMPARE(preview->zoom(), PreviewWindow::kDefaultZoom);
         QCOMPARE(preview->screenCount(), 1);
         QCOMPARE(preview->titleCodes(), std::string("Demo"));
         const QImage shown = preview->picture().convertToFormat(QImage::Format_RGB32);
@@ -74,7 +73,6 @@ class PreviewTest : public QObject {
             QVERIFY(shown.save(kGoldenScreen));
             QSKIP("golden picture written");
         }
-        QCOMPARE(shown.size(), QSize(96 * 3, 64 * 3));
         QCOMPARE(shown, QImage(kGoldenScreen).convertToFormat(QImage::Format_RGB32));
 
         QCOMPARE(preview->sizeIncrement(), QSize(96, 72));
@@ -220,20 +218,21 @@ class PreviewTest : public QObject {
         }
     }
 
-    void pagesWithKeysAndButtons() {
+    // Paging by keys and buttons; the preview closes on its own keys and F5, and shows again
+    // on F5 in the main window; the main window's commands work from it.
+    void keysInThePreview() {
         Window w;
         PreviewWindow* preview = openPreview(w, numberedLines(25));
-        QVERIFY(preview != nullptr);
+        QVERIFY(preview != nullptr && preview->isVisible());
         const auto page = [preview] {
             return preview->findChild<QLabel*>(QStringLiteral("page"))->text();
         };
         QCOMPARE(preview->screenCount(), 3);
         QCOMPARE(page(), QStringLiteral("Screen 1 of 3"));
-        const std::pair<Qt::Key, int> steps[] = {
-            {Qt::Key_PageDown, 1}, {Qt::Key_PageDown, 2}, {Qt::Key_PageDown, 2},
-            {Qt::Key_PageUp, 1},   {Qt::Key_Home, 0},     {Qt::Key_PageUp, 0},
-            {Qt::Key_End, 2},
-        };
+        const std::pair<Qt::Key, int> steps[] = {{Qt::Key_PageDown, 1}, {Qt::Key_PageDown, 2},
+                                                 {Qt::Key_PageDown, 2}, {Qt::Key_PageUp, 1},
+                                                 {Qt::Key_Home, 0},     {Qt::Key_PageUp, 0},
+                                                 {Qt::Key_End, 2}};
         for (const auto& [key, index] : steps) {
             QTest::keyClick(preview, key);
             QCOMPARE(preview->screenIndex(), index);
@@ -245,14 +244,7 @@ class PreviewTest : public QObject {
         QCOMPARE(page(), QStringLiteral("Screen 1 of 3"));
         preview->findChild<QPushButton*>(QStringLiteral("next"))->click();
         QCOMPARE(preview->screenIndex(), 1);
-    }
 
-    // The preview closes on its own keys and F5, and shows again on F5 in the main window;
-    // the main window's commands work from it.
-    void keysInThePreview() {
-        Window w;
-        PreviewWindow* preview = openPreview(w, QStringLiteral("text"));
-        QVERIFY(preview != nullptr && preview->isVisible());
         const std::tuple<QKeySequence, const char*, bool> rows[] = {
             {Qt::Key_Escape, nullptr, false},          {Qt::CTRL | Qt::Key_W, nullptr, false},
             {Qt::Key_F5, kPreviewAction, false},       {Qt::Key_F9, kCompileAction, true},
