@@ -9,7 +9,6 @@
 #include "hostile_inputs.h"
 
 #include <QAction>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
@@ -284,4 +283,3 @@ class CompileCommandTest : public QObject {
 
 QTEST_MAIN(CompileCommandTest)
 #include "compile_command_test.moc"
-#include "object_names.h"

@@ -3,8 +3,6 @@
 
 #include "window_fixture.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <optional>
@@ -259,4 +257,3 @@ class FileCommandsTest : public QObject {
 
 QTEST_MAIN(FileCommandsTest)
 #include "file_commands_test.moc"
-#include "object_names.h"

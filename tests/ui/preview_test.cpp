@@ -2,7 +2,6 @@
 // the typed text, the calculator switch, paging, and saving the screens as pictures.
 
 #include "calculator_fit.h"
-#include "files.h"
 #include "layout.h"
 #include "preview_window.h"
 #include "screen_picture.h"
@@ -10,14 +9,12 @@
 #include "window_placement.h"
 
 #include <QAction>
-#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 using corvane::CalculatorModel;
 using corvane::PreviewWindow;
@@ -31,16 +28,18 @@ namespace {
 const QString kGoldenScreen =
     QStringLiteral(CORVANE_SOURCE_DIR "/tests/ui/golden/worked_example_screen.png");
 
-// The preview of a window whose text is `text`, opened with F5 and caught up.
+// The preview of a window whose text is `text`, opened with F5 and caught up. The test
+// program stops if F5 opens none.
 PreviewWindow* openPreview(Window& w, const QString& text) {
     w.text()->setPlainText(text);
     QTest::keyClick(w.window.get(), Qt::Key_F5);
     auto* preview = w.window->findChild<PreviewWindow*>();
-    if (preview != nullptr) {
-        preview->refresh();
-        QApplication::setActiveWindow(preview);
-        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(preview);
+    if (preview == nullptr) {
+        qFatal("F5 opened no preview");
     }
+    preview->refresh();
+    QApplication::setActiveWindow(preview);
+    [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(preview);
     return preview;
 }
 
@@ -65,7 +64,6 @@ class PreviewTest : public QObject {
         w.line(kProgramName)->setText(QStringLiteral("Demo"));
         PreviewWindow* preview = openPreview(
             w, QStringLiteral("Hello world\nLine two\nBye\nThe quick brown fox jumps over"));
-        QVERIFY(preview != nullptr);
         QCOMPARE(preview->screenCount(), 1);
         QCOMPARE(preview->titleCodes(), std::string("Demo"));
         const QImage shown = preview->picture().convertToFormat(QImage::Format_RGB32);
@@ -88,13 +86,11 @@ class PreviewTest : public QObject {
         QTemporaryDir folder;
         Window w(folder.path());
         PreviewWindow* preview = openPreview(w, numberedLines(9));
-        QVERIFY(preview != nullptr && preview->isVisible());
+        QVERIFY(preview->isVisible());
         QCOMPARE(preview->screenCount(), 1);
         QSignalSpy refreshed(preview, &PreviewWindow::refreshed);
 
-        QTextCursor end = w.text()->textCursor();
-        end.movePosition(QTextCursor::End);
-        w.text()->setTextCursor(end);
+        w.text()->moveCursor(QTextCursor::End);
         for (const char* line : {"Ten", "Eleven"}) {
             QTest::keyClick(w.text(), Qt::Key_Return);
             QTest::keyClicks(w.text(), QString::fromLatin1(line));
@@ -116,7 +112,6 @@ class PreviewTest : public QObject {
     void switchesBetweenTheCalculators() {
         Window w;
         PreviewWindow* preview = openPreview(w, QStringLiteral("Stra\u00DFe"));
-        QVERIFY(preview != nullptr);
         QCOMPARE(preview->model(), CalculatorModel::TI83Plus);
         QCOMPARE(preview->screens()[0][0].codes, std::string("Stra\xF4") + "e");
         const QImage plus = preview->picture();
@@ -134,7 +129,6 @@ class PreviewTest : public QObject {
         Window w;
         w.line(kProgramName)->setText(QStringLiteral("Book"));
         PreviewWindow* preview = openPreview(w, numberedLines(1000));
-        QVERIFY(preview != nullptr);
         const int ionScreens = preview->screenCount();
         preview->findChild<QRadioButton*>(QStringLiteral("reader"))->click();
         QCOMPARE(preview->kind(), PreviewWindow::Kind::Reader);
@@ -171,7 +165,6 @@ class PreviewTest : public QObject {
         Window w;
         PreviewWindow* preview = openPreview(
             w, numberedLines(30) + QStringLiteral("\nA line long enough to be broken at a space"));
-        QVERIFY(preview != nullptr);
         for (const auto& [kind, screenPixels, grid, lastStatus] : kinds) {
             const int rows = screenPixels.height() / grid.height();
             const int columns = (screenPixels.width() - 2 * grid.left()) / grid.width();
@@ -223,7 +216,7 @@ class PreviewTest : public QObject {
     void keysInThePreview() {
         Window w;
         PreviewWindow* preview = openPreview(w, numberedLines(25));
-        QVERIFY(preview != nullptr && preview->isVisible());
+        QVERIFY(preview->isVisible());
         const auto page = [preview] {
             return preview->findChild<QLabel*>(QStringLiteral("page"))->text();
         };
@@ -281,7 +274,6 @@ class PreviewTest : public QObject {
         // A real preview, on the tests' screen: beside the window where both fit.
         Window w;
         PreviewWindow* preview = openPreview(w, QStringLiteral("text"));
-        QVERIFY(preview != nullptr);
         const QRect available = w.window->screen()->availableGeometry();
         const QRect mainFrame = w.window->frameGeometry();
         QVERIFY(preview->frameGeometry().left() >= available.left());
@@ -301,8 +293,7 @@ class PreviewTest : public QObject {
             QCOMPARE(w.text()->textCursor().position(), 0);
             QTest::keyClick(w.window.get(), Qt::Key_F5);
             auto* preview = w.window->findChild<PreviewWindow*>();
-            QVERIFY(preview != nullptr);
-            QVERIFY(preview->screenCount() > 1);
+            QVERIFY(preview != nullptr && preview->screenCount() > 1);
             QCOMPARE(preview->screenIndex(), 0);
         }
     }
@@ -318,7 +309,6 @@ class PreviewTest : public QObject {
         w.window->importFile(imported);
         w.line(kCalculatorFileName)->setText(QStringLiteral("story"));
         PreviewWindow* preview = openPreview(w, numberedLines(120));
-        QVERIFY(preview != nullptr);
         const int count = preview->screenCount();
         QVERIFY(count >= 10);
         QStringList questions;
@@ -386,7 +376,6 @@ class PreviewTest : public QObject {
         Window w;
         const QString text = numberedLines(1000);
         PreviewWindow* preview = openPreview(w, text);
-        QVERIFY(preview != nullptr);
         const QString path = folder.filePath(QStringLiteral("doc.txt"));
         QVERIFY(writeFile(path, "Notitle\r\nnotitle\r\n" + text.toLatin1().replace('\n', "\r\n") +
                                     "\r\n"));

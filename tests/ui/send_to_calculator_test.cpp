@@ -11,7 +11,6 @@
 #include <QDialogButtonBox>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace corvane;
@@ -257,5 +256,4 @@ class SendToCalculatorTest : public QObject {
 };
 
 QTEST_MAIN(SendToCalculatorTest)
-#include "object_names.h"
 #include "send_to_calculator_test.moc"

@@ -5,13 +5,10 @@
 
 #include "editor_text.h"
 #include "read_only.h"
-#include "text_box.h"
 #include "window_fixture.h"
 
 #include <QClipboard>
-#include <QDir>
 #include <QFileDialog>
-#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTimer>
 #include <sys/stat.h>

@@ -2,7 +2,6 @@
 // order, the shortcuts and the busy state; the About window, how it opens and closes.
 
 #include "about_dialog.h"
-#include "files.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -11,7 +10,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <vector>
 
