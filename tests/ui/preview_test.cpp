@@ -109,23 +109,10 @@ class PreviewTest : public QObject {
                  QStringList());
     }
 
-    void switchesBetweenTheCalculators() {
-        Window w;
-        PreviewWindow* preview = openPreview(w, QStringLiteral("Stra\u00DFe"));
-        QCOMPARE(preview->model(), CalculatorModel::TI83Plus);
-        QCOMPARE(preview->screens()[0][0].codes, std::string("Stra\xF4") + "e");
-        const QImage plus = preview->picture();
-        preview->findChild<QRadioButton*>(QStringLiteral("ti83"))->click();
-        QCOMPARE(preview->model(), CalculatorModel::TI83);
-        QCOMPARE(preview->screens()[0][0].codes, std::string("Stra?e"));
-        QVERIFY(preview->picture() != plus);
-        preview->findChild<QRadioButton*>(QStringLiteral("ti83Plus"))->click();
-        QCOMPARE(preview->model(), CalculatorModel::TI83Plus);
-    }
-
     // The reader: nine lines and a status row a screen, the whole text in parts when long,
-    // each part under its own title; switching back shows the ION program again.
-    void switchesToTheReader() {
+    // each part under its own title; switching back shows the ION program again. The
+    // calculator switch: each model writes a character its own way.
+    void switchesToTheReaderAndBetweenTheCalculators() {
         Window w;
         w.line(kProgramName)->setText(QStringLiteral("Book"));
         PreviewWindow* preview = openPreview(w, numberedLines(1000));
@@ -151,6 +138,17 @@ class PreviewTest : public QObject {
 
         preview->findChild<QRadioButton*>(QStringLiteral("ionProgram"))->click();
         QCOMPARE(preview->screenCount(), ionScreens);
+        QCOMPARE(preview->model(), CalculatorModel::TI83Plus);
+
+        w.text()->setPlainText(QStringLiteral("Stra\u00DFe"));
+        preview->refresh();
+        QCOMPARE(preview->screens()[0][0].codes, std::string("Stra\xF4") + "e");
+        const QImage plus = preview->picture();
+        preview->findChild<QRadioButton*>(QStringLiteral("ti83"))->click();
+        QCOMPARE(preview->model(), CalculatorModel::TI83);
+        QCOMPARE(preview->screens()[0][0].codes, std::string("Stra?e"));
+        QVERIFY(preview->picture() != plus);
+        preview->findChild<QRadioButton*>(QStringLiteral("ti83Plus"))->click();
         QCOMPARE(preview->model(), CalculatorModel::TI83Plus);
     }
 

@@ -1,7 +1,5 @@
-// The user's text is never lost or silently changed: unsaved changes, files that are not
-// Corvane documents or come from other systems, characters a document cannot hold, name
-// fields, failed saves, read-only folders, files that are no text, file names in messages,
-// and very long lines. One test per fault, on real files in a temporary folder.
+// The user's text is never lost or silently changed, whatever the file, the command or the
+// folder. One test per fault, on real files in a temporary folder.
 
 #include "editor_text.h"
 #include "read_only.h"
