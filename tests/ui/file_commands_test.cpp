@@ -76,16 +76,6 @@ class FileCommandsTest : public QObject {
         QCOMPARE(buildResults(w), QString());
     }
 
-    void openCutsLongNamesToTheirLimits() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("long.txt"));
-        QVERIFY(writeFile(path, "ABCDEFGHIJKLMNOPQRSTUVWXY\r\nabcdefghijkl\r\ntext\r\n"));
-        Window w;
-        w.open(path);
-        QCOMPARE(w.line(objectName::kProgramName)->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
-        QCOMPARE(w.line(objectName::kCalculatorFileName)->text(), QStringLiteral("abcdefgh"));
-    }
-
     // A failed read keeps what was read and the values set before it, and the window ends
     // ready; a cancelled dialog changes nothing. Import puts the header into the text and
     // clears the results of the last build (its dialog's title is pinned with its shortcut).
