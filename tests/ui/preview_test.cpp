@@ -215,6 +215,12 @@ class PreviewTest : public QObject {
         Window w;
         PreviewWindow* preview = openPreview(w, numberedLines(25));
         QVERIFY(preview->isVisible());
+        // On the tests' screen it opens beside the window where both fit.
+        const QRect available = w.window->screen()->availableGeometry();
+        const QRect mainFrame = w.window->frameGeometry();
+        QVERIFY(preview->frameGeometry().left() >= available.left());
+        QVERIFY(!preview->frameGeometry().intersects(mainFrame) ||
+                mainFrame.width() + preview->frameGeometry().width() + 16 > available.width());
         const auto page = [preview] {
             return preview->findChild<QLabel*>(QStringLiteral("page"))->text();
         };
@@ -269,14 +275,6 @@ class PreviewTest : public QObject {
         for (const auto& [main, expected] : rows) {
             QCOMPARE(corvane::besideWindow(main, QSize(400, 300), screen), expected);
         }
-        // A real preview, on the tests' screen: beside the window where both fit.
-        Window w;
-        PreviewWindow* preview = openPreview(w, QStringLiteral("text"));
-        const QRect available = w.window->screen()->availableGeometry();
-        const QRect mainFrame = w.window->frameGeometry();
-        QVERIFY(preview->frameGeometry().left() >= available.left());
-        QVERIFY(!preview->frameGeometry().intersects(mainFrame) ||
-                mainFrame.width() + preview->frameGeometry().width() + 16 > available.width());
     }
 
     // A text just opened or imported is previewed from its first screen.
@@ -310,13 +308,13 @@ class PreviewTest : public QObject {
         const int count = preview->screenCount();
         QVERIFY(count >= 10);
         QStringList questions;
-        QStringList starts;
+        QStringList warnings;
+        QString start;
         QString chosen = folder.path();
         bool replace = false;
-        QStringList warnings;
         preview->setDialogs(
-            [&](QWidget*, const QString& start) {
-                starts << start;
+            [&](QWidget*, const QString& from) {
+                start = from;
                 return chosen;
             },
             [&](QWidget*, const QString& question) {
@@ -325,7 +323,7 @@ class PreviewTest : public QObject {
             },
             [&](const QString& message) { warnings << message; });
         QVERIFY(preview->saveScreens());
-        QCOMPARE(QDir(starts.value(0)), QDir(folder.path()));
+        QCOMPARE(QDir(start), QDir(folder.path()));
         const QDir saved(folder.path());
         QCOMPARE(saved.entryList({QStringLiteral("*.png")}, QDir::Files).size(), count);
         for (int i = 1; i <= count; ++i) {

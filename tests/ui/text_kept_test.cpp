@@ -242,11 +242,9 @@ class TextKeptTest : public QObject {
         w.open(pipe);
         w.import(QStringLiteral("/dev/null"));
         QCOMPARE(w.warnings.size(), 2);
-        for (const auto& [warning, chosen] :
-             {std::pair{w.warnings[0], pipe}, std::pair{w.warnings[1], QString("/dev/null")}}) {
-            QVERIFY2(warning.contains(chosen) && warning.contains("not a regular file"),
-                     qPrintable(warning));
-        }
+        QVERIFY2(w.warnings[0].contains(pipe) && w.warnings[1].contains("/dev/null") &&
+                     w.warnings.join(u'\n').count("not a regular file") == 2,
+                 qPrintable(w.warnings.join(u'\n')));
         QCOMPARE(w.window->documentPath(), w.path);
         QCOMPARE(w.shownText(), QStringLiteral("old"));
     }
