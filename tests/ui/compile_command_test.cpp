@@ -17,23 +17,16 @@ namespace objectName = corvane::objectName;
 
 namespace {
 
-// What a watch saw of the window each time it processed events while a command ran.
-struct Looks {
-    int all = 0;
-    int enabled = 0;
-    int withoutHourglass = 0;
-};
-
 // Runs `command` with a watch that looks at the window each time it processes events and
 // tries, by shortcut and by menu item, to start New and another build: every try must be
-// ignored. The warnings of the refused keys are not shown.
-Looks runWatched(Window& w, const std::function<void()>& command) {
-    Looks looks;
+// ignored. The warnings of the refused keys are not shown. Returns how many times it looked,
+// and how many of them the window was enabled or without the hourglass.
+std::pair<int, int> runWatched(Window& w, const std::function<void()>& command) {
+    std::pair<int, int> looks;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        ++looks.all;
-        looks.enabled += w.window->isEnabled() ? 1 : 0;
-        looks.withoutHourglass += w.window->cursor().shape() == Qt::WaitCursor ? 0 : 1;
+        ++looks.first;
+        looks.second += w.window->isEnabled() || w.window->cursor().shape() != Qt::WaitCursor;
         QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_N));
         QTest::keyClick(w.window.get(), Qt::Key_F9);
         for (const char* name :
@@ -55,16 +48,11 @@ Looks runWatched(Window& w, const std::function<void()>& command) {
 void compileNewDocument(Window& w, const Folders& f) {
     typeDocument(w);
     w.dialog->answers.push_back(f.workFile("story.txt"));
-    const Looks looks = runWatched(w, [&] { w.window->compileForIon(); });
-    QVERIFY(looks.all > 0);
-    QCOMPARE(looks.enabled, 0);
-    QCOMPARE(looks.withoutHourglass, 0);
+    const auto [looks, ready] = runWatched(w, [&] { w.window->compileForIon(); });
+    QVERIFY(looks > 0);
+    QCOMPARE(ready, 0);
     QCOMPARE(w.shownText(), QStringLiteral("Hello calculator"));
     QCOMPARE(w.dialog->shown.size(), std::size_t{1});
-}
-
-QString statusLine(const Window& w) {
-    return w.window->findChild<QLabel*>(QLatin1String(objectName::kStatusLine))->text();
 }
 
 // The window is enabled, without the hourglass, and a character typed into the box lands.
@@ -102,8 +90,9 @@ class CompileCommandTest : public QObject {
         QCOMPARE(w.line(objectName::kScreenCount)->text(), QStringLiteral("1"));
         QCOMPARE(w.line(objectName::kProgramSize)->text(),
                  QString::number(QFileInfo(f.workFile("story.83p")).size()));
-        QCOMPARE(statusLine(w), QStringLiteral("story.83p and story.8xp saved in %1")
-                                    .arg(QDir::toNativeSeparators(f.work)));
+        QCOMPARE(w.field<QLabel>(objectName::kStatusLine)->text(),
+                 QStringLiteral("story.83p and story.8xp saved in %1")
+                     .arg(QDir::toNativeSeparators(f.work)));
         QCOMPARE(w.window->windowTitle(), QStringLiteral("story.txt[*] - Corvane"));
     }
 
@@ -122,7 +111,8 @@ class CompileCommandTest : public QObject {
         QVERIFY(!QFileInfo::exists(f.workFile("story.83p")));
         QCOMPARE(w.line(objectName::kScreenCount)->text(), QStringLiteral("1"));
         QCOMPARE(w.line(objectName::kProgramSize)->text(), QString());
-        QCOMPARE(statusLine(w), QStringLiteral("No program was made."));
+        QCOMPARE(w.field<QLabel>(objectName::kStatusLine)->text(),
+                 QStringLiteral("No program was made."));
         QCOMPARE(w.warnings.size(), 1);
         QVERIFY2(w.warnings[0].contains(QStringLiteral("tmp.z80:20: error")),
                  qPrintable(w.warnings[0]));
@@ -201,7 +191,7 @@ class CompileCommandTest : public QObject {
         useFastClock(w);
         typeDocument(w);
         w.dialog->answers.push_back(f.workFile("story.txt"));
-        QCOMPARE(runWatched(w, [&] { w.window->compileAsBasic(); }).withoutHourglass, 0);
+        QCOMPARE(runWatched(w, [&] { w.window->compileAsBasic(); }).second, 0);
         QCOMPARE(w.dialog->shown.size(), std::size_t{1});
         verifyUsable(w);
         QCOMPARE(w.warnings, QStringList());
