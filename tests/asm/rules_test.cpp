@@ -60,34 +60,26 @@ TEST(SourceLines, AStringNotClosedLosesOnlyItsLine) {
     EXPECT_EQ(nextSourceLine(source, first.next).text, " .db 1");
 }
 
-TEST(Statements, SplitAtBackslashesAndCommentsOutsideLiterals) {
-    const LineCase cases[] = {
-        {"rst 28h \\ .dw x", {"rst 28h ", " .dw x"}},
-        {".db \"a\\b;c\" ; comment \\ no", {".db \"a\\b;c\" "}},
-        {"ld a,';' \\ ld b,'\\'", {"ld a,';' ", " ld b,'\\'"}},
-        {"ex af,af' \\ nop ; x", {"ex af,af' ", " nop "}},
-        {"; only a comment", {""}},
+// Statements split at backslashes and comments outside literals, operands at top-level commas.
+TEST(Statements, SplitAtBackslashesAndCommentsThenOperandsAtTopLevelCommas) {
+    using Split = void (*)(std::string_view, std::vector<std::string_view>&);
+    const std::pair<Split, LineCase> cases[] = {
+        {splitStatements, {"rst 28h \\ .dw x", {"rst 28h ", " .dw x"}}},
+        {splitStatements, {".db \"a\\b;c\" ; comment \\ no", {".db \"a\\b;c\" "}}},
+        {splitStatements, {"ld a,';' \\ ld b,'\\'", {"ld a,';' ", " ld b,'\\'"}}},
+        {splitStatements, {"ex af,af' \\ nop ; x", {"ex af,af' ", " nop "}}},
+        {splitStatements, {"; only a comment", {""}}},
+        {splitOperands, {" a , (ix+5) ", {"a", "(ix+5)"}}},
+        {splitOperands, {"\"a,b\",0", {"\"a,b\"", "0"}}},
+        {splitOperands, {"',',(1,2)", {"','", "(1,2)"}}},
+        {splitOperands, {"af,af'", {"af", "af'"}}},
+        {splitOperands, {"", {}}},
+        {splitOperands, {"1,,2", {"1", "", "2"}}},
     };
-    for (const LineCase& c : cases) {
+    for (const auto& [split, c] : cases) {
         std::vector<std::string_view> pieces;
-        splitStatements(c.source, pieces);
+        split(c.source, pieces);
         EXPECT_EQ(std::vector<std::string>(pieces.begin(), pieces.end()), c.lines) << c.source;
-    }
-}
-
-TEST(Operands, SplitAtTopLevelCommas) {
-    const LineCase cases[] = {
-        {" a , (ix+5) ", {"a", "(ix+5)"}},
-        {"\"a,b\",0", {"\"a,b\"", "0"}},
-        {"',',(1,2)", {"','", "(1,2)"}},
-        {"af,af'", {"af", "af'"}},
-        {"", {}},
-        {"1,,2", {"1", "", "2"}},
-    };
-    for (const LineCase& c : cases) {
-        std::vector<std::string_view> operands;
-        splitOperands(c.source, operands);
-        EXPECT_EQ(std::vector<std::string>(operands.begin(), operands.end()), c.lines) << c.source;
     }
 }
 

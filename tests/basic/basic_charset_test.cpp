@@ -78,19 +78,18 @@ TEST(BasicCharacters, EveryCharacterHasTheSheetsToken) {
 }
 
 TEST(BasicCharacters, StandInsAndUnshownCharacters) {
-    const std::vector<BasicToken> twoApostrophes{0xAE, 0xAE};
-    EXPECT_EQ(basicTokensFor(u'"'), twoApostrophes);
-    EXPECT_EQ(basicTokensFor(u'\u201C'), twoApostrophes);
-    EXPECT_EQ(basicTokensFor(u'\u201D'), twoApostrophes);
-    EXPECT_EQ(basicTokensFor(u'\u2018'), std::vector<BasicToken>{0xAE});
-    EXPECT_EQ(basicTokensFor(u'\u2019'), std::vector<BasicToken>{0xAE});
-    EXPECT_EQ(basicTokensFor(u'\u2013'), std::vector<BasicToken>{0x71});
-    EXPECT_EQ(basicTokensFor(u'\u2014'), std::vector<BasicToken>{0x71});
-    EXPECT_EQ(basicTokensFor(u'\t'), std::vector<BasicToken>{0x29});
-    EXPECT_EQ(basicTokensFor(u'\u00A0'), std::vector<BasicToken>{0x29});
-    // No token shows these; the arrow would end a string.
-    for (const char16_t c : {u'\u20AC', u'\u00E3', u'\u00B0', u'\u2192', u'\x01', u'\x7F'}) {
-        EXPECT_TRUE(basicTokensFor(c).empty()) << static_cast<int>(c);
+    // Characters and the tokens that stand in for each; no token shows the last row's, and the
+    // arrow would end a string.
+    const std::pair<std::u16string, std::vector<BasicToken>> rows[] = {
+        {u"\"\u201C\u201D", {0xAE, 0xAE}},
+        {u"\u2018\u2019", {0xAE}},
+        {u"\u2013\u2014", {0x71}},
+        {u"\t\u00A0", {0x29}},
+        {u"\u20AC\u00E3\u00B0\u2192\x01\x7F", {}}};
+    for (const auto& [characters, tokens] : rows) {
+        for (const char16_t c : characters) {
+            EXPECT_EQ(basicTokensFor(c), tokens) << static_cast<int>(c);
+        }
     }
 }
 

@@ -81,9 +81,7 @@ class Machine {
         }
         run_.finalScreen = cells_;
         run_.reals = reals_;
-        if (str1_) {
-            run_.stringsLeft[tStr1] = true;
-        }
+        run_.str1Left = str1_.has_value();
         run_.ended = true;
     }
 

@@ -14,10 +14,10 @@ struct BasicRun {
     // The home screen each time a key was read, as the reader saw it when pressing the key.
     std::vector<std::vector<BasicToken>> screensAtKeys;
     std::vector<BasicToken> finalScreen;
-    std::map<BasicToken, double> reals;     // the real variables the program left
-    std::map<BasicToken, bool> stringsLeft; // string variables that exist after the run
-    bool ended = false;                     // reached the program's end
-    std::string error;                      // why the run stopped short; empty when it ended
+    std::map<BasicToken, double> reals; // the real variables the program left
+    bool str1Left = false;              // Str1 exists after the run
+    bool ended = false;                 // reached the program's end
+    std::string error;                  // why the run stopped short; empty when it ended
 };
 
 // Runs a program's bytes (a program variable's contents after its length word) on a home screen

@@ -13,16 +13,21 @@
 namespace corvane {
 namespace {
 
-std::vector<BasicToken> tokensOf(std::u16string_view text) {
-    return basicTextLines(text).front();
-}
-
 std::u16string shownText(std::span<const BasicToken> tokens) {
     std::u16string text;
     for (const BasicToken token : tokens) {
         text.push_back(basicTokenCharacter(token));
     }
     return text;
+}
+
+// The characters of each screen (or row).
+std::vector<std::u16string> shownScreens(const std::vector<std::vector<BasicToken>>& screens) {
+    std::vector<std::u16string> shown;
+    for (const auto& screen : screens) {
+        shown.push_back(shownText(screen));
+    }
+    return shown;
 }
 
 TEST(BasicLayout, RowsBreakAtTheLastSpaceThatFits) {
@@ -42,11 +47,8 @@ TEST(BasicLayout, RowsBreakAtTheLastSpaceThatFits) {
         {u" abcdefg", {u" abcd", u"efg"}},
     };
     for (const auto& [line, rows] : cases) {
-        std::vector<std::u16string> shown;
-        for (const auto& row : basicRows(tokensOf(line), 5)) {
-            shown.push_back(shownText(row));
-        }
-        EXPECT_EQ(shown, rows) << std::string(line.begin(), line.end());
+        EXPECT_EQ(shownScreens(basicRows(basicTextLines(line).front(), 5)), rows)
+            << std::string(line.begin(), line.end());
     }
 }
 
@@ -61,14 +63,6 @@ Document documentOf(std::string text) {
     document.calculatorFileName = "demo";
     document.text = std::move(text);
     return document;
-}
-
-std::vector<std::u16string> shownScreens(const std::vector<std::vector<BasicToken>>& screens) {
-    std::vector<std::u16string> shown;
-    for (const auto& screen : screens) {
-        shown.push_back(shownText(screen));
-    }
-    return shown;
 }
 
 // The one program of `kind` the document becomes: its version byte and its body.
@@ -123,7 +117,7 @@ TEST_P(BasicRunTest, KeyScriptsShowThePlannedScreens) {
         }
         EXPECT_EQ(shownScreens(run.screensAtKeys), expected);
         EXPECT_EQ(run.finalScreen, std::vector<BasicToken>(kind.screen.cells(), kBasicSpace));
-        EXPECT_FALSE(run.stringsLeft.contains(kTextVariable));
+        EXPECT_FALSE(run.str1Left);
         // Only the two documented real variables are touched.
         for (const auto& [variable, value] : run.reals) {
             EXPECT_TRUE(variable == kScreenVariable || variable == kKeyVariable) << variable;

@@ -151,7 +151,7 @@ bool Calculator::romCall(_z80_cpu_context* cpu, std::uint16_t routine, RunResult
         memory_[at.penCol] = static_cast<std::uint8_t>(std::min(column, 0xFF));
         z80ex_set_reg(cpu, regHL, static_cast<std::uint16_t>(hl + 1));
         screen_.push_back(std::move(drawn));
-        result.events.push_back({RomCall::VPutS, 0, result.tStates});
+        result.events.push_back({RomCall::VPutS, result.tStates});
     } else if (routine == at.getKey) {
         result.keyWaits.push_back(screen_);
         const std::uint8_t key = keys_.empty() ? kKeyEnter : keys_.front();
@@ -160,12 +160,12 @@ bool Calculator::romCall(_z80_cpu_context* cpu, std::uint16_t routine, RunResult
         }
         const std::uint16_t flags = z80ex_get_reg(cpu, regAF) & 0xFF;
         z80ex_set_reg(cpu, regAF, static_cast<std::uint16_t>((key << 8) | flags));
-        result.events.push_back({RomCall::GetKey, key, result.tStates});
+        result.events.push_back({RomCall::GetKey, result.tStates});
     } else if (routine == at.clrLcdFull) {
         screen_.clear();
-        result.events.push_back({RomCall::ClrLCDFull, 0, result.tStates});
+        result.events.push_back({RomCall::ClrLCDFull, result.tStates});
     } else if (routine == at.runIndicOff) {
-        result.events.push_back({RomCall::RunIndicOff, 0, result.tStates});
+        result.events.push_back({RomCall::RunIndicOff, result.tStates});
     } else {
         return false;
     }
@@ -216,8 +216,6 @@ RunResult Calculator::run(std::uint64_t tStateBudget, Start start) {
         break;
     }
     z80ex_set_reg(z, regIY, model_ == Model::TI83Plus ? 0x89F0 : 0x8567);
-    z80ex_set_reg(z, regIFF1, 0);
-    z80ex_set_reg(z, regIFF2, 0);
 
     while (failure_.empty()) {
         const std::uint16_t pc = z80ex_get_reg(z, regPC);

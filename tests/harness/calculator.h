@@ -42,7 +42,6 @@ enum class RomCall { VPutS, GetKey, ClrLCDFull, RunIndicOff };
 
 struct RomEvent {
     RomCall call;
-    std::uint8_t key = 0;      // the key _GetKey returned
     std::uint64_t tStates = 0; // the program's own T-states up to this call
 };
 

@@ -46,7 +46,7 @@ TEST(ProgramFolder, AFolderNamedLikeItInOtherLettersGetsItsOwnProgram) {
         ASSERT_EQ(run.failure, "");
         ASSERT_EQ(run.keyWaits.size(), 1u);
         ASSERT_EQ(run.keyWaits[0].size(), 1u);
-        EXPECT_EQ(run.keyWaits[0][0].text, shownText("Second text", model));
+        EXPECT_EQ(run.keyWaits[0][0].text, shownCodes("Second text", model));
     }
 }
 

@@ -34,7 +34,6 @@ AppFolderCopy::AppFolderCopy() : app_(root_.path() / "app folder") {
 Compiled AppFolderCopy::compile(const std::string& programName,
                                 const std::vector<std::string>& textLines) {
     Compiled compiled;
-    compiled.folder = app_;
     std::string document = programName + "\r\nREADER\r\n";
     for (const std::string& line : textLines) {
         document += line + "\r\n";
@@ -62,7 +61,6 @@ Compiled AppFolderCopy::compile(const std::string& programName,
 
 Compiled AppFolderCopy::assemble(const std::string& source) {
     Compiled compiled;
-    compiled.folder = app_;
     std::ofstream(app_ / "tmp.z80", std::ios::binary) << source;
     return runAsmBat(compiled);
 }

@@ -31,7 +31,6 @@ struct Compiled {
     std::int64_t lineCount = 0;
     std::optional<std::string> file83;     // tmp.83p, when written
     std::optional<std::string> file83Plus; // tmp.8xp, when written
-    std::filesystem::path folder;
 };
 
 // A fresh folder holding copies of asm83, ion.inc, reader.inc and asm.bat from the build's program

@@ -1,35 +1,33 @@
 #include "chain.h"
 #include "files.h"
-#include "temp_folder.h"
+#include "tool_chain.h"
 
-#include <cstdlib>
+#include <assembler.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace corvane::programs {
 namespace {
 
-namespace fs = std::filesystem;
 using harness::Model;
 
-// Assembles `source` (which includes ion.inc) into raw bytes with the asm83 of the program
-// folder, for one calculator.
+// Assembles `body` after an include of the program folder's ion.inc, for one calculator, into
+// bare bytes; nothing may give a message.
 class IonInclude : public ::testing::TestWithParam<Model> {
   protected:
     std::string assemble(const std::string& body) {
-        test::writeFile(folder_.file("probe.z80"),
-                        "#include \"ion.inc\"\r\n        .org 0\r\n" + body);
-        const std::string app = CORVANE_APP_DIR;
-        const std::string command =
-            "cd '" + folder_.path().string() + "' && '" + app + "/asm83' -I '" + app + "' " +
-            (GetParam() == Model::TI83Plus ? "-D TI83P " : "") + "probe.z80 probe.bin 2>probe.log";
-        const int status = std::system(command.c_str());
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << test::readFile(folder_.file("probe.log"));
-        return test::readFile(folder_.file("probe.bin"));
+        asm83::AssemblyInput input;
+        input.sourcePath = "probe.z80";
+        input.sourceText = "#include \"ion.inc\"\r\n        .org 0\r\n" + body;
+        if (GetParam() == Model::TI83Plus) {
+            input.defines.emplace_back("TI83P", "");
+        }
+        input.resolveInclude = [](const std::string& file, const std::string&) {
+            return std::optional(asm83::IncludedFile{file, test::readFile(test::appDir() / file)});
+        };
+        const asm83::AssemblyResult result = asm83::assemble(input);
+        EXPECT_EQ(result.messages, std::vector<std::string>{});
+        return result.image;
     }
-
-    test::TempFolder folder_;
 };
 
 std::string word(unsigned value) {

@@ -2,7 +2,9 @@
 // (in upper and lower case, and with no value known, as in the first pass): the documented
 // instructions and the undocumented forms the encoder takes must give back their own bytes, and
 // the processor's duplicate encodings (a second NEG, BIT on (ix+d) with a register field) the
-// usual encoding of the same instruction. The first pass must give the same length.
+// usual encoding of the same instruction. The first pass must give the same length. Then the
+// encoder rules the sweep does not see. The spellings the disassembler never writes are in the
+// assembler's corpus (spellings.asm), as are the messages of refused instructions.
 #include "z80_test_support.h"
 
 #include <ascii.h>
@@ -119,6 +121,29 @@ INSTANTIATE_TEST_SUITE_P(
                       SweepPage{"ddcb", {0xDD, 0xCB}, true, indexedBitDuplicates(), 200},
                       SweepPage{"fdcb", {0xFD, 0xCB}, true, indexedBitDuplicates(), 200}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// Both passes must place every later label alike, so a refused value keeps the length.
+TEST(Z80Errors, RangeErrorsKeepTheLength) {
+    for (const char* source : {"jr 9000h", "ld a,(ix+128)", "ld a,256", "ld hl,65536", "im 3",
+                               "bit 8,(iy+1)", "ld a,1/0"}) {
+        SCOPED_TRACE(source);
+        const Encoding wrong = encodeLine(source);
+        const Encoding firstPass = encodeLine(source, kOrigin, evaluateUnknown);
+        EXPECT_FALSE(wrong.errors.empty());
+        EXPECT_EQ(wrong.bytes.size(), firstPass.bytes.size());
+    }
+}
+
+TEST(Z80Mnemonics, AreRecognisedInAnyLetterCase) {
+    const std::vector<std::pair<const char*, bool>> rows{
+        {"ld", true},  {"LD", true},     {"Djnz", true}, {"otdr", true},
+        {"sll", true}, {"SL1", true},    {"org", false}, {"db", false},
+        {"", false},   {"ldirx", false}, {"l", false},   {"ldi r", false},
+    };
+    for (const auto& [name, known] : rows) {
+        EXPECT_EQ(isMnemonic(name), known) << name;
+    }
+}
 
 } // namespace
 } // namespace corvane::z80::test

@@ -54,12 +54,7 @@ std::string canonical(std::string text) {
 } // namespace
 
 Value evaluate(std::string_view expression) {
-    static const asm83::SymbolTable symbols = [] {
-        asm83::SymbolTable table;
-        table.define("label", 0x9D95, 0);
-        table.define("ixtable", 0x4000, 0);
-        return table;
-    }();
+    static const asm83::SymbolTable symbols;
     static const asm83::CharMap map = asm83::identityCharMap();
     return asm83::evaluateExpression(
         expression, asm83::ExpressionContext{symbols, kOrigin, false, map, nullptr});

@@ -14,8 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 // Where instructions are placed, so that relative jumps have a home.
 inline constexpr std::uint16_t kOrigin = 0x8000;
 
-// The assembler's evaluator in an early pass, where undefined symbols such as `fwd` are not
-// known yet, with two symbols: `label` (9D95h) and `ixtable` (4000h).
+// The assembler's evaluator in an early pass, with no symbols defined.
 Value evaluate(std::string_view expression);
 
 // An evaluator for which no value is known yet, as in the first pass.
