@@ -28,25 +28,20 @@ TEST(DocumentBuild, ProgramsAreNamedAfterTheFileWithoutItsExtension) {
 }
 
 TEST(DocumentBuild, HeaderMisfitsAsTheWindowSaysThem) {
-    struct Case {
-        const char* name;
-        std::u16string programName;
-        std::u16string calculatorFileName;
-        std::string misfit;
-    };
-    const Case cases[] = {
-        {"both fit", std::u16string(20, u'P'), u"ABCDEFGH", ""},
-        {"a first line too long", std::u16string(21, u'P'), u"story",
+    const std::tuple<std::u16string, std::u16string, std::string> cases[] = {
+        {std::u16string(20, u'P'), u"ABCDEFGH", ""},
+        {std::u16string(21, u'P'), u"story",
          "its first line has 21 characters, more than the 20 its field holds"},
-        {"a tab", u"My\tstory", u"story", "its first line holds control characters"},
-        {"a C1 control", u"My story", u"st\u0085ry", "its second line holds control characters"},
-        {"a line separator", u"My\u2028story", u"story", "its first line holds control characters"},
-        {"both lines", u"My\u001Fstory", u"storytime",
+        {u"My\tstory", u"story", "its first line holds control characters"},
+        {u"My story", u"st\u0085ry", "its second line holds control characters"},
+        {u"My\u2028story", u"story", "its first line holds control characters"},
+        {u"My\u001Fstory", u"storytime",
          "its first line holds control characters; its second line has 9 characters, more "
          "than the 8 its field holds"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(headerMisfit(c.programName, c.calculatorFileName), c.misfit) << c.name;
+    for (const auto& [programName, calculatorFileName, misfit] : cases) {
+        EXPECT_EQ(headerMisfit(programName, calculatorFileName), misfit)
+            << ::testing::PrintToString(programName);
     }
 }
 

@@ -19,12 +19,7 @@ TEST(SameFileOrFolder, DecidesByIdentityNotByHowThePathIsWritten) {
 #ifndef _WIN32
     fs::create_directory_symlink(texts, root.path() / "link");
 #endif
-    struct Case {
-        fs::path a;
-        fs::path b;
-        bool same;
-    };
-    const Case cases[] = {
+    const std::tuple<fs::path, fs::path, bool> cases[] = {
         {texts, texts, true},
         {texts, texts / ".", true},
         {texts, texts.string() + "/", true},
@@ -39,8 +34,8 @@ TEST(SameFileOrFolder, DecidesByIdentityNotByHowThePathIsWritten) {
         {root.path() / "missing", root.path() / "missing", false},
 #endif
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(sameFileOrFolder(c.a.string(), c.b.string()), c.same) << c.a << " | " << c.b;
+    for (const auto& [a, b, same] : cases) {
+        EXPECT_EQ(sameFileOrFolder(a.string(), b.string()), same) << a << " | " << b;
     }
 }
 
@@ -48,22 +43,20 @@ TEST(SameFileOrFolder, DecidesByIdentityNotByHowThePathIsWritten) {
 // Without the lock the second build's tmp.z80 replaces the first one's before the tool chain
 // reads it, and both editors deliver the same program.
 TEST(FolderLock, TwoEditorsBuildingFromOneProgramFolderEachDeliverTheirOwnText) {
-    Scene first;
-    Scene second;
+    Scene editors[2];
     const std::string texts[] = {"FIRSTTEXT", "SECONDTEXT"};
-    Scene* const editors[] = {&first, &second};
     for (int e = 0; e < 2; ++e) {
-        editors[e]->useRealToolChain();
-        writeFile(editors[e]->work / "story.txt", "Story\r\nstory\r\n" + texts[e] + "\r\n");
+        editors[e].useRealToolChain();
+        writeFile(editors[e].work / "story.txt", "Story\r\nstory\r\n" + texts[e] + "\r\n");
     }
-    second.request.appFolder = first.request.appFolder;
+    editors[1].request.appFolder = editors[0].request.appFolder;
 
     const pid_t other = fork();
     ASSERT_GE(other, 0);
     if (other == 0) {
-        _exit(second.build().ok ? 0 : 1);
+        _exit(editors[1].build().ok ? 0 : 1);
     }
-    const BuildOutcome outcome = first.build();
+    const BuildOutcome outcome = editors[0].build();
     int status = 0;
     ASSERT_EQ(waitpid(other, &status, 0), other);
 
@@ -71,7 +64,7 @@ TEST(FolderLock, TwoEditorsBuildingFromOneProgramFolderEachDeliverTheirOwnText) 
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other editor's build";
     for (int e = 0; e < 2; ++e) {
         for (const char* program : {"story.83p", "story.8xp"}) {
-            const std::string bytes = readFile(editors[e]->work / program);
+            const std::string bytes = readFile(editors[e].work / program);
             EXPECT_NE(bytes.find(texts[e]), std::string::npos) << program;
             EXPECT_EQ(bytes.find(texts[1 - e]), std::string::npos) << program;
         }

@@ -1,6 +1,5 @@
 // F9 in the window with the real tool chain, in a private copy of the program folder: the
-// delivered programs carry the calculator file name and show the typed text when run. What
-// the build writes on the way (temp.ett, tmp.z80, comp.bat) is pinned in the libraries' tests.
+// delivered programs carry the calculator file name and show the typed text when run.
 
 #include "compile_fixture.h"
 #include "shows_text.h"

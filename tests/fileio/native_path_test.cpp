@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 
 // Each helper makes the file and replaces the other's.
 TEST(OtherAlphabets, FilesAreWrittenAndReadUnderTheirOwnNames) {
-    for (const std::string name : {"Ωmega.txt", "Ωmega.txt.part-x", "Éclair (1).txt"}) {
+    // The last name is beyond the basic plane: two UTF-16 units on Windows.
+    for (const std::string name : {"Ωmega.txt", "Ωmega.txt.part-x", "Éclair (1).txt", "a😀z.txt"}) {
         SCOPED_TRACE(name);
         TempFolder root;
         const fs::path folder = root.path() / nativePath("Łódź 日本");
@@ -60,12 +61,6 @@ TEST(OtherAlphabets, FilesAreWrittenAndReadUnderTheirOwnNames) {
                   (std::set<std::string>{"Omega.txt", "Eclair (1).txt", "Ωmega 2.txt", name}));
         EXPECT_TRUE(removeFile(path));
         EXPECT_FALSE(fs::exists(nativePath(path)));
-    }
-}
-
-TEST(OtherAlphabets, PathsGoToTheSystemAndBackUnchanged) {
-    for (const std::string path : {"plain", "Łódź 日本", "Ωmega.txt", "a\xF0\x9F\x98\x80z"}) {
-        EXPECT_EQ(narrowPath(nativePath(path)), path);
     }
 }
 
