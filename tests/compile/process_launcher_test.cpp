@@ -109,13 +109,9 @@ class Launcher : public ::testing::Test {
     std::unique_ptr<ProcessLauncher> launcher = makeSystemLauncher();
 };
 
-// The interpreter's own scripts: each ends with a status; the one that writes where.txt tells
-// the folder it ran in.
-struct ScriptCase {
-    const char* name;
-    const char* script;
-    int status;
-};
+// The interpreter's own scripts, named, with the status each ends with; the one that writes
+// where.txt tells the folder it ran in.
+using ScriptCase = std::tuple<const char*, const char*, int>;
 
 #ifdef _WIN32
 // It runs in the folder comp.bat changes into, blanks and parentheses and all.
@@ -148,13 +144,13 @@ constexpr int kStoppedStatus = 128 + SIGTERM;
 #endif
 
 TEST_F(Launcher, RunsTheScriptDetachedAndReportsHowItEnded) {
-    for (const ScriptCase& c : kScripts) {
-        SCOPED_TRACE(c.name);
-        const fs::path folder = root.path() / c.name / kAppFolder;
-        auto started = launcher->start(prepare(folder, c.script));
+    for (const auto& [name, script, status] : kScripts) {
+        SCOPED_TRACE(name);
+        const fs::path folder = root.path() / name / kAppFolder;
+        auto started = launcher->start(prepare(folder, script));
         ASSERT_TRUE(started.process) << started.error;
         ASSERT_TRUE(eventually([&] { return !started.process->running(); }));
-        EXPECT_EQ(started.process->exitStatus(), c.status);
+        EXPECT_EQ(started.process->exitStatus(), status);
         if (fs::exists(folder / "where.txt")) {
             EXPECT_EQ(readFile(folder / "where.txt"), folder.string() + kLineEnd);
         }

@@ -18,10 +18,7 @@ struct Reported {
 ReadCallbacks reportingTo(Reported& reported) {
     ReadCallbacks callbacks;
     callbacks.textLine = [&reported](std::string_view line) {
-        if (reported.count++ > 0) {
-            reported.text += "\r\n";
-        }
-        reported.text += line;
+        reported.text += (reported.count++ > 0 ? "\r\n" : "") + std::string(line);
     };
     return callbacks;
 }

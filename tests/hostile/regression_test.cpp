@@ -8,12 +8,6 @@
 namespace corvane::test {
 namespace {
 
-struct Regression {
-    const char* name;
-    std::map<std::string, std::string> files; // "main.z80" is the source
-    const char* message;
-};
-
 // main.z80 includes l0.inc twice, l0.inc includes l1.inc twice, and so on: no file includes
 // itself, yet the files opened double at every level.
 std::map<std::string, std::string> includeTree(int levels) {
@@ -27,7 +21,8 @@ std::map<std::string, std::string> includeTree(int levels) {
 }
 
 TEST(Regression, MacrosAndIncludesThatGrowWithoutEndEndInOneClearError) {
-    const Regression cases[] = {
+    // Each case's files ("main.z80" is the source) and the start of its one message.
+    const std::tuple<const char*, std::map<std::string, std::string>, const char*> cases[] = {
         {"a macro that names itself ten times",
          {{"main.z80", "#define a a a a a a a a a a\n .db a\n"}},
          "macro 'a' expands"},
@@ -46,22 +41,22 @@ TEST(Regression, MacrosAndIncludesThatGrowWithoutEndEndInOneClearError) {
         {"ten levels of files that each include the next twice", includeTree(10),
          "more than 256 include files"},
     };
-    for (const Regression& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, files, message] : cases) {
+        SCOPED_TRACE(name);
         asm83::AssemblyInput input;
         input.sourcePath = "main.z80";
-        input.sourceText = c.files.at("main.z80");
-        input.resolveInclude = [&c](const std::string& name, const std::string&) {
-            const auto found = c.files.find(name);
-            return found == c.files.end() ? std::nullopt
-                                          : std::optional(asm83::IncludedFile{name, found->second});
+        input.sourceText = files.at("main.z80");
+        input.resolveInclude = [&sources = files](const std::string& file, const std::string&) {
+            const auto found = sources.find(file);
+            return found == sources.end() ? std::nullopt
+                                          : std::optional(asm83::IncludedFile{file, found->second});
         };
         const asm83::AssemblyResult result = asm83::assemble(input);
         EXPECT_FALSE(result.ok());
         EXPECT_TRUE(result.output.empty());
         ASSERT_FALSE(result.messages.empty());
         EXPECT_LE(result.messages.size(), 4u) << "one cause, one message";
-        EXPECT_NE(result.messages.front().find(c.message), std::string::npos)
+        EXPECT_NE(result.messages.front().find(message), std::string::npos)
             << result.messages.front();
     }
 }
