@@ -63,7 +63,7 @@ void expectRun(const Built& built, const Target& target, std::vector<std::uint8_
         "");
     calculator.scriptKeys(std::move(keys));
     // The pen position is the only system RAM the program may leave changed.
-    const std::uint16_t pen = target.model == Model::TI83 ? 0x8252 : 0x86D7;
+    const std::uint16_t pen = harness::addressesOf(target.model).penCol;
     const auto systemRam = [&] {
         std::string ram;
         for (std::uint16_t at = 0x8000; at < harness::progstart(target.model) - 2; ++at) {
