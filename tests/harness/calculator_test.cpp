@@ -160,25 +160,21 @@ TEST(Harness83Plus, RefusesCodeAtOrAboveC000AndDirectRomCalls) {
 }
 
 TEST(HarnessLoading, ChecksTheFileBeforeRunningIt) {
-    const std::string body83Plus = Program(Model::TI83Plus, "OK").bytes({0xC9}).body();
-    const std::string sound = tifile::buildProgramFile(Model::TI83Plus, "OK", body83Plus).bytes;
+    const std::string body = Program(Model::TI83Plus, "OK").bytes({0xC9}).body();
+    const auto file = [](const std::string& programBody,
+                         std::uint8_t type = tifile::kProtectedProgramType) {
+        return tifile::buildProgramFile(Model::TI83Plus, "OK", programBody, {type}).bytes;
+    };
+    const std::string sound = file(body);
     std::string badChecksum = sound;
     badChecksum.back() ^= 1;
-    std::string plainProgram = sound;
-    plainProgram[0x37 + 4] = 0x05;
-    plainProgram[plainProgram.size() - 2] =
-        static_cast<char>(plainProgram[plainProgram.size() - 2] - 1);
-
     const std::pair<Model, std::string> refused[] = {
         {Model::TI83, sound}, // the other calculator's file
         {Model::TI83Plus, badChecksum},
-        {Model::TI83Plus, plainProgram},    // type 05h: ION does not list it
-        {Model::TI83Plus, sound.substr(1)}, // not a program file
-        {Model::TI83Plus,
-         tifile::buildProgramFile(Model::TI83Plus, "OK", "\xBB\x6D\x3E\x01\xC9").bytes},
-        {Model::TI83Plus,
-         tifile::buildProgramFile(Model::TI83Plus, "OK", body83Plus + std::string(0x6200, '\0'))
-             .bytes}, // runs into the stack
+        {Model::TI83Plus, file(body, tifile::kEditableProgramType)}, // ION does not list it
+        {Model::TI83Plus, sound.substr(1)},                          // not a program file
+        {Model::TI83Plus, file("\xBB\x6D\x3E\x01\xC9")},             // no ION header
+        {Model::TI83Plus, file(body + std::string(0x6200, '\0'))},   // runs into the stack
     };
     for (const auto& [model, bytes] : refused) {
         Calculator calculator(model);
