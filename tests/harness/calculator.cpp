@@ -189,17 +189,12 @@ RunResult Calculator::run(std::uint64_t tStateBudget, Start start) {
     memory_[sp] = kSentinel & 0xFF;
     memory_[sp + 1] = kSentinel >> 8;
     z80ex_set_reg(z, regSP, sp);
-    constexpr std::uint16_t kCarry = 0x01;
-    switch (start) {
-    case Start::Ion:
+    if (start == Start::Ion) {
         z80ex_set_reg(z, regAF, 0x0044);
         z80ex_set_reg(z, regPC, static_cast<std::uint16_t>(at.progstart + 1));
-        break;
-    case Start::AsmCarryReset:
-    case Start::AsmCarrySet:
-        z80ex_set_reg(z, regAF, start == Start::AsmCarrySet ? 0x5A00 | kCarry : 0x5A00);
+    } else {
+        z80ex_set_reg(z, regAF, start == Start::AsmCarrySet ? 0x5A01 : 0x5A00); // carry: bit 0
         z80ex_set_reg(z, regPC, at.progstart);
-        break;
     }
     z80ex_set_reg(z, regIY, model_ == Model::TI83Plus ? 0x89F0 : 0x8567);
 
