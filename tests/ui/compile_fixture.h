@@ -5,14 +5,9 @@
 // document they type.
 
 #include "driven_clock.h"
-#include "files.h"
-#include "object_names.h"
 #include "process_launcher.h"
 #include "tool_chain.h"
 #include "window_fixture.h"
-
-#include <QDir>
-#include <QTemporaryDir>
 
 namespace corvane::test {
 

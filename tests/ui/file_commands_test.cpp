@@ -3,8 +3,6 @@
 
 #include "window_fixture.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <optional>
@@ -59,8 +57,8 @@ class FileCommandsTest : public QObject {
     }
 
     // Open asks in the working folder (the first one as set), then takes the file's folder
-    // and base name, and clears the results of the last build.
-    void openSetsPathFolderAndBaseName() {
+    // and base name, and clears the results of the last build; so does Save As elsewhere.
+    void openAndSaveAsSetPathFolderAndBaseName() {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("notes")));
         const QString path = dir.filePath(QStringLiteral("notes/story.md"));
@@ -76,16 +74,19 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w.window->baseName(), QStringLiteral("story"));
         QCOMPARE(w.shownText(), QStringLiteral("line"));
         QCOMPARE(buildResults(w), QString());
-    }
 
-    void openCutsLongNamesToTheirLimits() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("long.txt"));
-        QVERIFY(writeFile(path, "ABCDEFGHIJKLMNOPQRSTUVWXY\r\nabcdefghijkl\r\ntext\r\n"));
-        Window w;
-        w.open(path);
-        QCOMPARE(w.line(objectName::kProgramName)->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
-        QCOMPARE(w.line(objectName::kCalculatorFileName)->text(), QStringLiteral("abcdefgh"));
+        // Programs land beside the document: Save As moves the working folder to the file's. A
+        // name that is all extension leaves no base name, so no build replaces the earlier
+        // document's programs.
+        const QString other = dir.filePath(QStringLiteral(".txt"));
+        w.line(objectName::kProgramName)->clear();
+        w.dialog->answers.push_back(other);
+        QVERIFY(w.window->saveAs());
+        QCOMPARE(w.dialog->shown.back().proposedName, QStringLiteral(".txt"));
+        QCOMPARE(w.window->workingFolder(), dir.path());
+        QCOMPARE(w.window->documentPath(), other);
+        QCOMPARE(w.window->baseName(), QString());
+        QCOMPARE(readFile(other), QByteArray("\r\nF\r\nline\r\n"));
     }
 
     // A failed read keeps what was read and the values set before it, and the window ends
@@ -173,27 +174,6 @@ class FileCommandsTest : public QObject {
         QVERIFY(isReady(*w.window));
     }
 
-    // Programs land beside the document: Save As moves the working folder to the file's. A
-    // name that is all extension leaves no base name, so no build replaces the earlier
-    // document's programs.
-    void saveAsElsewhereMovesTheWorkingFolder() {
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("other")));
-        const QString earlier = dir.filePath(QStringLiteral("earlier.txt"));
-        QVERIFY(writeFile(earlier, "P\r\nF\r\ntext\r\n"));
-        const QString path = dir.filePath(QStringLiteral("other/.txt"));
-        Window w;
-        w.open(earlier);
-        w.line(objectName::kProgramName)->clear();
-        w.dialog->answers.push_back(path);
-        QVERIFY(w.window->saveAs());
-        QCOMPARE(w.dialog->shown.back().proposedName, QStringLiteral(".txt"));
-        QCOMPARE(w.window->workingFolder(), dir.filePath(QStringLiteral("other")));
-        QCOMPARE(w.window->documentPath(), path);
-        QCOMPARE(w.window->baseName(), QString());
-        QCOMPARE(readFile(path), QByteArray("\r\nF\r\ntext\r\n"));
-    }
-
     // The text box leaves files to the window rather than pasting their names; a drop on the
     // window itself is pinned in the window tests.
     void aFileDroppedOrGivenByPathOpensAsOpenDoes() {
@@ -259,4 +239,3 @@ class FileCommandsTest : public QObject {
 
 QTEST_MAIN(FileCommandsTest)
 #include "file_commands_test.moc"
-#include "object_names.h"

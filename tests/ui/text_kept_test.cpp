@@ -1,17 +1,12 @@
-// The user's text is never lost or silently changed: unsaved changes, files that are not
-// Corvane documents or come from other systems, characters a document cannot hold, name
-// fields, failed saves, read-only folders, files that are no text, file names in messages,
-// and very long lines. One test per fault, on real files in a temporary folder.
+// The user's text is never lost or silently changed, whatever the file, the command or the
+// folder. One test per fault, on real files in a temporary folder.
 
 #include "editor_text.h"
 #include "read_only.h"
-#include "text_box.h"
 #include "window_fixture.h"
 
 #include <QClipboard>
-#include <QDir>
 #include <QFileDialog>
-#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTimer>
 #include <sys/stat.h>
@@ -247,11 +242,9 @@ class TextKeptTest : public QObject {
         w.open(pipe);
         w.import(QStringLiteral("/dev/null"));
         QCOMPARE(w.warnings.size(), 2);
-        for (const auto& [warning, chosen] :
-             {std::pair{w.warnings[0], pipe}, std::pair{w.warnings[1], QString("/dev/null")}}) {
-            QVERIFY2(warning.contains(chosen) && warning.contains("not a regular file"),
-                     qPrintable(warning));
-        }
+        QVERIFY2(w.warnings[0].contains(pipe) && w.warnings[1].contains("/dev/null") &&
+                     w.warnings.join(u'\n').count("not a regular file") == 2,
+                 qPrintable(w.warnings.join(u'\n')));
         QCOMPARE(w.window->documentPath(), w.path);
         QCOMPARE(w.shownText(), QStringLiteral("old"));
     }

@@ -9,11 +9,13 @@
 #include "text_box.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 #include <deque>

@@ -2,7 +2,6 @@
 // order, the shortcuts and the busy state; the About window, how it opens and closes.
 
 #include "about_dialog.h"
-#include "files.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -11,7 +10,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <vector>
 
@@ -65,6 +63,15 @@ class WindowTest : public QObject {
         QVERIFY(!w.window->windowIcon().isNull());
         QCOMPARE(w.text()->font().family(), QStringLiteral("Courier New"));
         QCOMPARE(w.text()->font().pointSizeF(), 9.75);
+        // The two long captions are shown whole in their labels.
+        for (const char* label : {kCalculatorFileNameLabel, kProgramSizeLabel}) {
+            const auto* shown = w.field<QLabel>(label);
+            QVERIFY2(shown, label);
+            const QFontMetrics metrics(shown->font());
+            QVERIFY2(metrics.horizontalAdvance(shown->text()) <= shown->contentsRect().width(),
+                     qPrintable(shown->text()));
+            QVERIFY(metrics.height() <= shown->contentsRect().height());
+        }
     }
 
     // It opens with the original controls' 316 pixels and the status line's 19 under them. A
@@ -174,8 +181,17 @@ class WindowTest : public QObject {
         }
     }
 
-    void typedNamesStopAtTheirLimits() {
+    // Names typed or read from a file stop at their limits; Tab moves through the fields in
+    // order.
+    void namesStopAtTheirLimitsAndTabMovesInOrder() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.txt"));
+        QVERIFY(
+            corvane::test::writeFile(path, "ABCDEFGHIJKLMNOPQRSTUVWXY\r\nabcdefghijkl\r\nx\r\n"));
         Window w;
+        w.open(path);
+        QCOMPARE(w.line(kProgramName)->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+        QCOMPARE(w.line(kCalculatorFileName)->text(), QStringLiteral("abcdefgh"));
         for (const auto& [field, limit] :
              {std::pair{kProgramName, 20}, std::pair{kCalculatorFileName, 8}}) {
             QLineEdit* edit = w.line(field);
@@ -183,11 +199,7 @@ class WindowTest : public QObject {
             QTest::keyClicks(edit, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
             QCOMPARE(edit->text(), QStringLiteral("abcdefghijklmnopqrstuvwxyz").left(limit));
         }
-    }
-
-    void tabMovesFocusInOrder() {
-        Window w;
-        QTest::keyClicks(w.text(), QStringLiteral("x"));
+        w.text()->setFocus();
         for (const char* next :
              {kScreenCount, kTextSize, kProgramSize, kProgramName, kCalculatorFileName, kText}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -244,19 +256,6 @@ class WindowTest : public QObject {
             QCOMPARE(QApplication::overrideCursor(), nullptr);
         }
         QVERIFY(isReady(*w.window));
-    }
-
-    // The two long captions are shown whole in their labels.
-    void labelsShowTheirWholeCaption() {
-        Window w;
-        for (const char* label : {kCalculatorFileNameLabel, kProgramSizeLabel}) {
-            const auto* shown = w.field<QLabel>(label);
-            QVERIFY2(shown, label);
-            const QFontMetrics metrics(shown->font());
-            QVERIFY2(metrics.horizontalAdvance(shown->text()) <= shown->contentsRect().width(),
-                     qPrintable(shown->text()));
-            QVERIFY(metrics.height() <= shown->contentsRect().height());
-        }
     }
 
     // Each way closes it and enables the window again, every time it opens; while it is open
