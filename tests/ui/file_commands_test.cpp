@@ -231,7 +231,6 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w.window->documentPath(), path);
         QVERIFY(isReady(*w.window));
 
-        // Once the read has ended, commands run again.
         QTest::keySequence(w.text(), QKeySequence(Qt::CTRL | Qt::Key_N));
         QCOMPARE(w.size(), QStringLiteral("0"));
     }

@@ -195,7 +195,6 @@ class PreviewTest : public QObject {
                 }
                 QTest::keyClick(preview, Qt::Key_PageDown);
             }
-            // The last screen's status row, as the plan holds it.
             QCOMPARE(preview->screenIndex(), static_cast<int>(screens.size()) - 1);
             QString status;
             for (int cell = (rows - 1) * columns; cell < rows * columns; ++cell) {
