@@ -150,8 +150,8 @@ class WindowTest : public QObject {
             QPoint previous = w.window->frameGeometry().topLeft();
             for (int i = 0; i < opened.size(); ++i) {
                 QCOMPARE(QFileInfo(opened[i]).fileName(), QStringLiteral("story%1.txt").arg(i + 2));
-                QVERIFY(places[std::size_t(i)].x() > previous.x());
-                QVERIFY(places[std::size_t(i)].y() > previous.y());
+                QVERIFY(places[std::size_t(i)].x() > previous.x() &&
+                        places[std::size_t(i)].y() > previous.y());
                 previous = places[std::size_t(i)];
             }
         }
