@@ -147,21 +147,19 @@ constexpr const char* kEndlessScript = "sleep 1000 & echo $! > sleeper.pid; wait
 constexpr int kStoppedStatus = 128 + SIGTERM;
 #endif
 
-class LauncherRun : public Launcher, public ::testing::WithParamInterface<ScriptCase> {};
-
-TEST_P(LauncherRun, RunsTheScriptDetachedAndReportsHowItEnded) {
-    const fs::path folder = root.path() / kAppFolder;
-    auto started = launcher->start(prepare(folder, GetParam().script));
-    ASSERT_TRUE(started.process) << started.error;
-    ASSERT_TRUE(eventually([&] { return !started.process->running(); }));
-    EXPECT_EQ(started.process->exitStatus(), GetParam().status);
-    if (fs::exists(folder / "where.txt")) {
-        EXPECT_EQ(readFile(folder / "where.txt"), folder.string() + kLineEnd);
+TEST_F(Launcher, RunsTheScriptDetachedAndReportsHowItEnded) {
+    for (const ScriptCase& c : kScripts) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = root.path() / c.name / kAppFolder;
+        auto started = launcher->start(prepare(folder, c.script));
+        ASSERT_TRUE(started.process) << started.error;
+        ASSERT_TRUE(eventually([&] { return !started.process->running(); }));
+        EXPECT_EQ(started.process->exitStatus(), c.status);
+        if (fs::exists(folder / "where.txt")) {
+            EXPECT_EQ(readFile(folder / "where.txt"), folder.string() + kLineEnd);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Scripts, LauncherRun, ::testing::ValuesIn(kScripts),
-                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(Launcher, RefusesWhatItCannotCarryOut) {
     const fs::path folder = root.path() / "app";

@@ -25,8 +25,6 @@ namespace corvane::test {
 
 namespace fs = std::filesystem;
 
-inline constexpr double kNever = std::numeric_limits<double>::infinity();
-
 // Program files as the tool chain leaves them: named TMP after tmp.z80.
 inline std::string programBytes(CalculatorModel model) {
     const std::string body =

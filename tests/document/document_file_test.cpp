@@ -21,155 +21,113 @@ class DocumentFile : public ::testing::Test {
     const std::string path = folder.file("doc.txt");
 };
 
-struct RoundTrip {
-    const char* name;
-    std::string text;
-    std::string textReadBack;
-};
-
-class DocumentRoundTrip : public DocumentFile, public ::testing::WithParamInterface<RoundTrip> {};
+// What a reader gave back: "ok" or "failed", the program name, the calculator file name, the text.
+std::vector<std::string> given(const ReadOutcome& read) {
+    return {read.ok ? "ok" : "failed", read.document.programName, read.document.calculatorFileName,
+            read.document.text};
+}
 
 // Each replaces a longer file completely.
-TEST_P(DocumentRoundTrip, WritesTheFormatAndReadsTheTextBack) {
-    writeFile(path, std::string(10000, 'x'));
-    const Document written{"Notitle", "notitle", GetParam().text};
-    ASSERT_EQ(writeDocumentFile(path, written), "");
-    EXPECT_EQ(readFile(path), "Notitle\r\nnotitle\r\n" + GetParam().text + "\r\n");
-
-    const ReadOutcome read = readDocumentFile(path);
-    ASSERT_TRUE(read.ok) << read.error;
-    EXPECT_EQ(read.document.programName, "Notitle");
-    EXPECT_EQ(read.document.calculatorFileName, "notitle");
-    EXPECT_EQ(read.document.text, GetParam().textReadBack);
+TEST_F(DocumentFile, WritesTheFormatAndReadsTheTextBack) {
+    const std::pair<std::string, std::string> texts[] = {
+        {"", ""},
+        {"Hello\r\nWorld", "Hello\r\nWorld"},
+        {"Hello\r\n", "Hello\r\n"},
+        {"\r\n\r\na\r\n\r\n", "\r\n\r\na\r\n\r\n"},
+        {"a\nb\rc\n", "a\r\nb\r\nc\r\n"}, // lone breaks come back as CR LF
+        {"\x80\xA4\xFF\t\"\\", "\x80\xA4\xFF\t\"\\"}};
+    for (const auto& [text, readBack] : texts) {
+        writeFile(path, std::string(10000, 'x'));
+        ASSERT_EQ(writeDocumentFile(path, Document{"Notitle", "notitle", text}), "");
+        EXPECT_EQ(readFile(path), "Notitle\r\nnotitle\r\n" + text + "\r\n");
+        EXPECT_EQ(given(readDocumentFile(path)),
+                  (std::vector<std::string>{"ok", "Notitle", "notitle", readBack}));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, DocumentRoundTrip,
-    ::testing::Values(RoundTrip{"Empty", "", ""},
-                      RoundTrip{"TwoLines", "Hello\r\nWorld", "Hello\r\nWorld"},
-                      RoundTrip{"EndsWithLineBreak", "Hello\r\n", "Hello\r\n"},
-                      RoundTrip{"EmptyLines", "\r\n\r\na\r\n\r\n", "\r\n\r\na\r\n\r\n"},
-                      RoundTrip{"LoneBreaksComeBackAsCrLf", "a\nb\rc\n", "a\r\nb\r\nc\r\n"},
-                      RoundTrip{"HighBytes", "\x80\xA4\xFF\t\"\\", "\x80\xA4\xFF\t\"\\"}),
-    [](const auto& row) { return row.param.name; });
 
 // Files that are not what Corvane writes: what the reader gives back, and whether it fails.
-struct ShortFile {
-    const char* name;
-    std::string bytes;
-    bool ok;
-    std::string programName;
-    std::string calculatorFileName;
-    std::string text;
-};
-
-class DocumentRead : public DocumentFile, public ::testing::WithParamInterface<ShortFile> {};
-
-TEST_P(DocumentRead, KeepsWhatWasReadBeforeAFailure) {
-    writeFile(path, GetParam().bytes);
-    const ReadOutcome read = readDocumentFile(path);
-    EXPECT_EQ(read.ok, GetParam().ok);
-    EXPECT_EQ(read.document.programName, GetParam().programName);
-    EXPECT_EQ(read.document.calculatorFileName, GetParam().calculatorFileName);
-    EXPECT_EQ(read.document.text, GetParam().text);
-    if (!GetParam().ok) {
-        EXPECT_THAT(read.error, HasSubstr(path));
-        EXPECT_THAT(read.error, HasSubstr("fewer than three lines"));
+TEST_F(DocumentFile, KeepsWhatWasReadBeforeAFailure) {
+    const std::string longName(25, 'N');
+    const std::pair<std::string, std::vector<std::string>> files[] = {
+        {"", {"failed", "", "", ""}},
+        {"Notitle\r\n", {"failed", "Notitle", "", ""}},
+        {"Notitle", {"failed", "Notitle", "", ""}},
+        {"Notitle\r\nnotitle\r\n", {"failed", "Notitle", "notitle", ""}},
+        {"a\nb\nc\n", {"ok", "a", "b", "c"}},
+        {longName + "\r\ncccccccccccc\r\nt", {"ok", longName, "cccccccccccc", "t"}},
+        {"P\r\nc\r\nx\r\ny", {"ok", "P", "c", "x\r\ny"}},
+        {"P\rc\rx\r", {"ok", "P", "c", "x"}}};
+    for (const auto& [bytes, expected] : files) {
+        writeFile(path, bytes);
+        const ReadOutcome read = readDocumentFile(path);
+        EXPECT_EQ(given(read), expected) << bytes;
+        if (!read.ok) {
+            EXPECT_THAT(read.error, HasSubstr(path));
+            EXPECT_THAT(read.error, HasSubstr("fewer than three lines"));
+        }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, DocumentRead,
-    ::testing::Values(
-        ShortFile{"Empty", "", false, "", "", ""},
-        ShortFile{"OneLine", "Notitle\r\n", false, "Notitle", "", ""},
-        ShortFile{"OneLineWithoutBreak", "Notitle", false, "Notitle", "", ""},
-        ShortFile{"HeaderOnly", "Notitle\r\nnotitle\r\n", false, "Notitle", "notitle", ""},
-        ShortFile{"LineFeedEnds", "a\nb\nc\n", true, "a", "b", "c"},
-        ShortFile{"LongNamesAreNotCut",
-                  std::string(25, 'N') + "\r\n" + std::string(12, 'c') + "\r\nt", true,
-                  std::string(25, 'N'), std::string(12, 'c'), "t"},
-        ShortFile{"LastLineWithoutBreak", "P\r\nc\r\nx\r\ny", true, "P", "c", "x\r\ny"},
-        ShortFile{"CarriageReturnsOnly", "P\rc\rx\r", true, "P", "c", "x"}),
-    [](const auto& row) { return row.param.name; });
-
-struct PlainFile {
-    const char* name;
-    std::string bytes;
-    bool ok;
-    std::string text;
-    TextEncoding encoding = TextEncoding::CodePage;
-};
-
-class PlainTextRead : public DocumentFile, public ::testing::WithParamInterface<PlainFile> {};
-
-TEST_P(PlainTextRead, GivesEveryLineAsText) {
-    writeFile(path, GetParam().bytes);
-    std::optional<TextEncoding> told;
-    ReadCallbacks callbacks;
-    callbacks.encoding = [&told](TextEncoding encoding) { told = encoding; };
-    const ReadOutcome read = readPlainTextFile(path, callbacks);
-    EXPECT_EQ(read.ok, GetParam().ok);
-    EXPECT_EQ(read.document.text, GetParam().text);
-    EXPECT_EQ(read.encoding, GetParam().encoding);
-    EXPECT_EQ(told, GetParam().ok ? std::optional(GetParam().encoding) : told);
-    EXPECT_EQ(read.document.programName, "");
-    EXPECT_EQ(read.document.calculatorFileName, "");
+TEST_F(DocumentFile, PlainTextGivesEveryLineAsText) {
+    struct Case {
+        std::string bytes;
+        bool ok;
+        std::string text;
+        TextEncoding encoding = TextEncoding::CodePage;
+    };
+    const Case cases[] = {
+        {"", false, ""},
+        {"Hello", true, "Hello"},
+        {"Hello\r\n", true, "Hello"},
+        {"a\r\n\r\n\r\n", true, "a\r\n\r\n"},
+        // Every kind of line end, and what makes a file UTF-8 (written back in the code page,
+        // so only the window decodes).
+        {"a\r\nb\nc\rd\n\re", true, "a\r\nb\r\nc\r\nd\r\n\r\ne"},
+        {"caf\xC3\xA9\n\xE2\x82\xAC", true, "caf\xC3\xA9\r\n\xE2\x82\xAC", TextEncoding::Utf8},
+        {"\xEF\xBB\xBFplain\r\n", true, "plain", TextEncoding::Utf8},
+        {"caf\xE9 \xE0 \x80", true, "caf\xE9 \xE0 \x80"},
+        {"\xC0\xAF \xE2\x82", true, "\xC0\xAF \xE2\x82"}, // overlong and truncated
+        {"\xED\xA0\x80", true, "\xED\xA0\x80"},           // a surrogate
+        {"P\r\nc\r\nHello\r\n", true, "P\r\nc\r\nHello"},
+        {"\r\n", true, ""}};
+    for (const Case& c : cases) {
+        writeFile(path, c.bytes);
+        std::optional<TextEncoding> told;
+        ReadCallbacks callbacks;
+        callbacks.encoding = [&told](TextEncoding encoding) { told = encoding; };
+        const ReadOutcome read = readPlainTextFile(path, callbacks);
+        EXPECT_EQ(given(read), (std::vector<std::string>{c.ok ? "ok" : "failed", "", "", c.text}))
+            << c.bytes;
+        EXPECT_EQ(read.encoding, c.encoding) << c.bytes;
+        EXPECT_EQ(told, c.ok ? std::optional(c.encoding) : told) << c.bytes;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, PlainTextRead,
-    ::testing::Values(
-        PlainFile{"Empty", "", false, ""}, PlainFile{"OneLineWithoutBreak", "Hello", true, "Hello"},
-        PlainFile{"OneLineWithBreak", "Hello\r\n", true, "Hello"},
-        PlainFile{"FurtherEmptyLinesStay", "a\r\n\r\n\r\n", true, "a\r\n\r\n"},
-        // Line ends and encodings: every kind of end, and what makes a file
-        // UTF-8 (written back in the code page, so only the window decodes).
-        PlainFile{"MixedEnds", "a\r\nb\nc\rd\n\re", true, "a\r\nb\r\nc\r\nd\r\n\r\ne"},
-        PlainFile{"Utf8", "caf\xC3\xA9\n\xE2\x82\xAC", true, "caf\xC3\xA9\r\n\xE2\x82\xAC",
-                  TextEncoding::Utf8},
-        PlainFile{"Utf8ByteOrderMark", "\xEF\xBB\xBFplain\r\n", true, "plain", TextEncoding::Utf8},
-        PlainFile{"Windows1252Accents", "caf\xE9 \xE0 \x80", true, "caf\xE9 \xE0 \x80"},
-        PlainFile{"NotUtf8OverlongAndTruncated", "\xC0\xAF \xE2\x82", true, "\xC0\xAF \xE2\x82"},
-        PlainFile{"NotUtf8Surrogate", "\xED\xA0\x80", true, "\xED\xA0\x80"},
-        PlainFile{"DocumentFile", "P\r\nc\r\nHello\r\n", true, "P\r\nc\r\nHello"},
-        PlainFile{"OnlyABreak", "\r\n", true, ""}),
-    [](const auto& row) { return row.param.name; });
 
 // Events come before the 20th, 40th, ... text line, after the lines before it were delivered.
-struct Cadence {
-    int textLines;
-    std::vector<int> linesSeenAtEvents;
-};
-
-class ReadCadence : public DocumentFile, public ::testing::WithParamInterface<Cadence> {};
-
-TEST_P(ReadCadence, ProcessesEventsBeforeEveryTwentiethTextLine) {
-    std::string text;
-    for (int i = 1; i <= GetParam().textLines; ++i) {
-        text += "line " + std::to_string(i) + "\r\n";
-    }
+TEST_F(DocumentFile, ReadersProcessEventsBeforeEveryTwentiethTextLine) {
+    const std::pair<int, std::vector<int>> cases[] = {
+        {19, {}}, {20, {19}}, {39, {19}}, {40, {19, 39}}, {41, {19, 39}}};
     const std::string plain = folder.file("plain.txt");
-    writeFile(path, "P\r\nc\r\n" + text);
-    writeFile(plain, text);
-
-    for (const auto& [file, reader] :
-         {std::pair{path, &readDocumentFile}, std::pair{plain, &readPlainTextFile}}) {
-        int linesSeen = 0;
-        std::vector<int> seenAtEvents;
-        ReadCallbacks callbacks;
-        callbacks.textLine = [&](std::string_view) { ++linesSeen; };
-        callbacks.processEvents = [&] { seenAtEvents.push_back(linesSeen); };
-        const ReadOutcome read = reader(file, callbacks);
-        ASSERT_TRUE(read.ok) << read.error;
-        EXPECT_EQ(linesSeen, GetParam().textLines) << file;
-        EXPECT_EQ(seenAtEvents, GetParam().linesSeenAtEvents) << file;
+    for (const auto& [textLines, linesSeenAtEvents] : cases) {
+        std::string text;
+        for (int i = 1; i <= textLines; ++i) {
+            text += "line " + std::to_string(i) + "\r\n";
+        }
+        writeFile(path, "P\r\nc\r\n" + text);
+        writeFile(plain, text);
+        for (const auto& [file, reader] :
+             {std::pair{path, &readDocumentFile}, std::pair{plain, &readPlainTextFile}}) {
+            int linesSeen = 0;
+            std::vector<int> seenAtEvents;
+            ReadCallbacks callbacks;
+            callbacks.textLine = [&](std::string_view) { ++linesSeen; };
+            callbacks.processEvents = [&] { seenAtEvents.push_back(linesSeen); };
+            ASSERT_TRUE(reader(file, callbacks).ok);
+            EXPECT_EQ(linesSeen, textLines) << file;
+            EXPECT_EQ(seenAtEvents, linesSeenAtEvents) << file << ", " << textLines;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(LineCounts, ReadCadence,
-                         ::testing::Values(Cadence{19, {}}, Cadence{20, {19}}, Cadence{39, {19}},
-                                           Cadence{40, {19, 39}}, Cadence{41, {19, 39}}));
 
 TEST_F(DocumentFile, HandsEachLineToItsCallbackAsRead) {
     writeFile(path, "Prog\r\ncalc\r\none\r\n\r\nthree");

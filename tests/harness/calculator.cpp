@@ -20,22 +20,8 @@ constexpr std::uint16_t kSentinel = 0x8001;
 constexpr std::uint16_t kStackTop = 0xFFF0;
 constexpr std::uint16_t kBranchTableCall = 0x0028; // rst 28h
 
-struct Addresses {
-    std::uint16_t progstart;
-    std::uint16_t penCol;
-    std::uint16_t penRow;
-    std::uint16_t vputs;
-    std::uint16_t getKey;
-    std::uint16_t clrLcdFull;
-    std::uint16_t runIndicOff;
-};
-
 constexpr Addresses kTi83Plus{0x9D95, 0x86D7, 0x86D8, 0x4561, 0x4972, 0x4540, 0x4570};
 constexpr Addresses kTi83{0x9327, 0x8252, 0x8253, 0x4781, 0x4CFE, 0x4755, 0x4795};
-
-const Addresses& addressesOf(Model model) {
-    return model == Model::TI83Plus ? kTi83Plus : kTi83;
-}
 
 std::string hex4(unsigned value) {
     char text[8];
@@ -45,8 +31,8 @@ std::string hex4(unsigned value) {
 
 } // namespace
 
-std::uint16_t progstart(Model model) {
-    return addressesOf(model).progstart;
+const Addresses& addressesOf(Model model) {
+    return model == Model::TI83Plus ? kTi83Plus : kTi83;
 }
 
 std::optional<std::string> ionTitle(Model model, std::string_view body) {
@@ -203,17 +189,12 @@ RunResult Calculator::run(std::uint64_t tStateBudget, Start start) {
     memory_[sp] = kSentinel & 0xFF;
     memory_[sp + 1] = kSentinel >> 8;
     z80ex_set_reg(z, regSP, sp);
-    constexpr std::uint16_t kCarry = 0x01;
-    switch (start) {
-    case Start::Ion:
+    if (start == Start::Ion) {
         z80ex_set_reg(z, regAF, 0x0044);
         z80ex_set_reg(z, regPC, static_cast<std::uint16_t>(at.progstart + 1));
-        break;
-    case Start::AsmCarryReset:
-    case Start::AsmCarrySet:
-        z80ex_set_reg(z, regAF, start == Start::AsmCarrySet ? 0x5A00 | kCarry : 0x5A00);
+    } else {
+        z80ex_set_reg(z, regAF, start == Start::AsmCarrySet ? 0x5A01 : 0x5A00); // carry: bit 0
         z80ex_set_reg(z, regPC, at.progstart);
-        break;
     }
     z80ex_set_reg(z, regIY, model_ == Model::TI83Plus ? 0x89F0 : 0x8567);
 

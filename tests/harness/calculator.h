@@ -15,8 +15,14 @@ namespace corvane::harness {
 
 using Model = CalculatorModel;
 
-// Where ION loads a program and where its code starts, per calculator.
-std::uint16_t progstart(Model model);
+// Where ION starts a program and the system addresses the harness carries out, per calculator.
+struct Addresses {
+    std::uint16_t progstart, penCol, penRow, vputs, getKey, clrLcdFull, runIndicOff;
+};
+const Addresses& addressesOf(Model model);
+inline std::uint16_t progstart(Model model) {
+    return addressesOf(model).progstart;
+}
 
 // The title an ION program shows in the shell's menu: the zero-terminated string after the
 // `ret` / `jr nc` pair at the start of the body. Empty when the body has no ION header.

@@ -5,9 +5,7 @@
 #include "read_only.h"
 #include "scene.h"
 
-#include <cstdio>
 #include <sstream>
-#include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,37 +21,22 @@ constexpr std::size_t kSmallDisk = 64 * 1024;
 // crashes or is killed. With a `fileSizeLimit`, writes past it fail with EFBIG (SIGXFSZ is
 // ignored).
 std::string inChild(const std::function<std::string()>& body, std::size_t fileSizeLimit = 0) {
-    int channel[2];
-    if (::pipe(channel) != 0) {
-        throw std::runtime_error("no pipe");
-    }
+    TempFolder folder;
+    const std::string answerFile = folder.file("answer");
     const pid_t child = ::fork();
     if (child == 0) {
-        ::close(channel[0]);
         std::optional<FileSizeLimit> sizeLimit;
         if (fileSizeLimit > 0) {
             sizeLimit.emplace(fileSizeLimit);
         }
         const std::string answer = body();
-        std::FILE* out = ::fdopen(channel[1], "w");
-        std::fwrite(answer.data(), 1, answer.size(), out);
-        std::fclose(out);
-        ::_exit(0);
+        sizeLimit.reset();
+        ::_exit(writeFile(answerFile, answer) ? 0 : 1);
     }
-    ::close(channel[1]);
-    std::FILE* in = ::fdopen(channel[0], "r");
-    std::string answer;
-    char block[4096];
-    for (std::size_t got = 0; (got = std::fread(block, 1, sizeof block, in)) > 0;) {
-        answer.append(block, got);
-    }
-    std::fclose(in);
     int status = 0;
     ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        return "child ended abnormally";
-    }
-    return answer;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? readFile(answerFile)
+                                                         : "child ended abnormally";
 }
 
 // A document of `textBytes` bytes of text in lines of 24 characters.

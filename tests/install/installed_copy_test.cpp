@@ -28,18 +28,10 @@ void copyPortable(const fs::path& to) {
     }
 }
 
-struct Copy {
-    const char* name;
-    const char* program;         // under the test's root
-    const char* toolChainFolder; // where comp.bat is written
-};
-
 TEST(InstalledCopy, BuildsAsAnUnprivilegedUserAndDeliversTheSamePrograms) {
     const auto user = test::unprivilegedUser();
     TempFolder root;
-    fs::permissions(root.path(), fs::perms::owner_all | fs::perms::group_exec |
-                                     fs::perms::others_exec | fs::perms::group_read |
-                                     fs::perms::others_read);
+    fs::permissions(root.path(), fs::perms(0755));
     const fs::path prefix = root.path() / "prefix";
     const test::ProgramRun install = test::runProgram(
         {CMAKE_COMMAND, "--install", CORVANE_BINARY_DIR, "--prefix", prefix.string()});
@@ -50,17 +42,23 @@ TEST(InstalledCopy, BuildsAsAnUnprivilegedUserAndDeliversTheSamePrograms) {
     setOwner(root.path() / "portable", user);
     copyPortable(root.path() / "unpacked");
 
-    const Copy copies[] = {
+    // Each copy's program, and the folder it writes comp.bat into, under the test's root.
+    const std::tuple<const char*, const char*, std::string> copies[] = {
         {"installed", "prefix/bin/corvane", "home/.local/share/corvane/toolchain"},
         {"portable", "portable/corvane", "portable"},
         {"portable copy of another user", "unpacked/corvane",
          "home/.local/share/corvane/toolchain"},
     };
+    const fs::path home = root.path() / "home";
+    const fs::path work = root.path() / "work";
+    test::RunOptions options;
+    options.folder = work.string();
+    options.user = user;
+    options.environment = {
+        {"HOME", home.string()}, {"XDG_DATA_HOME", ""}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
     std::vector<std::string> firstPrograms;
-    for (const Copy& copy : copies) {
-        SCOPED_TRACE(copy.name);
-        const fs::path home = root.path() / "home";
-        const fs::path work = root.path() / "work";
+    for (const auto& [name, corvane, toolChainFolder] : copies) {
+        SCOPED_TRACE(name);
         for (const fs::path& folder : {home, work}) {
             fs::remove_all(folder);
             fs::create_directories(folder);
@@ -70,24 +68,16 @@ TEST(InstalledCopy, BuildsAsAnUnprivilegedUserAndDeliversTheSamePrograms) {
                                           test::kStoryText[1] + "\r\n");
         setOwner(work / "story.txt", user);
 
-        test::RunOptions options;
-        options.folder = work.string();
-        options.user = user;
-        options.environment = {{"HOME", home.string()},
-                               {"XDG_DATA_HOME", ""},
-                               {"DISPLAY", ""},
-                               {"WAYLAND_DISPLAY", ""}};
-        const std::string program = (root.path() / copy.program).string();
+        const std::string program = (root.path() / corvane).string();
         test::ProgramRun result = test::runProgram({program, "--compile", "story.txt"}, options);
         ASSERT_EQ(result.exitStatus, 0) << result.err;
         EXPECT_EQ(result.err, "");
-        EXPECT_TRUE(fs::exists(root.path() / copy.toolChainFolder / "comp.bat"));
+        EXPECT_TRUE(fs::exists(root.path() / toolChainFolder / "comp.bat"));
 
         // The per-user folder is refreshed before each build: a damaged asm.bat there is
         // replaced by the installed one.
-        const fs::path userScript = root.path() / copy.toolChainFolder / "asm.bat";
-        if (copy.toolChainFolder != std::string("portable")) {
-            writeFile(userScript, "#!/bin/sh\nexit 3\n");
+        if (toolChainFolder != "portable") {
+            writeFile(root.path() / toolChainFolder / "asm.bat", "#!/bin/sh\nexit 3\n");
             result = test::runProgram({program, "--compile", "story.txt"}, options);
             ASSERT_EQ(result.exitStatus, 0) << result.err;
         }
@@ -103,11 +93,8 @@ TEST(InstalledCopy, BuildsAsAnUnprivilegedUserAndDeliversTheSamePrograms) {
         EXPECT_EQ(programs, firstPrograms);
     }
     // The installed asm83 on its own finds the installed ion.inc.
-    test::RunOptions alone;
-    alone.folder = (root.path() / "work").string();
-    alone.user = user;
     const test::ProgramRun assembled = test::runProgram(
-        {(prefix / "bin/asm83").string(), "-D", "TI83P", "tmp.z80", "alone.8xp"}, alone);
+        {(prefix / "bin/asm83").string(), "-D", "TI83P", "tmp.z80", "alone.8xp"}, options);
     EXPECT_EQ(assembled.exitStatus, 0) << assembled.err;
     // Nothing was written into the installed tree.
     std::vector<std::string> installed;

@@ -18,10 +18,6 @@ struct Document {
     std::vector<std::string> lines;
 };
 
-void PrintTo(const Document& document, std::ostream* out) {
-    *out << document.name;
-}
-
 // Short lines: the code grows much faster than the strings.
 std::vector<std::string> numbers(int count) {
     std::vector<std::string> lines;

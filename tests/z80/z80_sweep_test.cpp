@@ -50,10 +50,6 @@ bool isPrefix(const SweepPage& page, int opcode) {
     return isIndexPage(page) && opcode == 0xCB;
 }
 
-bool namesIndexRegister(const std::string& text) {
-    return text.find("IX") != std::string::npos || text.find("IY") != std::string::npos;
-}
-
 Bytes instructionBytes(const SweepPage& page, int opcode, std::uint8_t first, std::uint8_t second) {
     Bytes bytes = page.prefix;
     if (page.displacementFirst) {
@@ -86,7 +82,9 @@ TEST_P(EveryOpcode, AssemblesBackFromItsDisassembly) {
             SCOPED_TRACE(hex(bytes) + "  " + read.text);
             // A DD or FD prefix on an instruction without hl does nothing: the instruction
             // proper starts one byte later.
-            const bool idlePrefix = isIndexPage(page) && !namesIndexRegister(read.text);
+            const bool idlePrefix = isIndexPage(page) &&
+                                    read.text.find("IX") == std::string::npos &&
+                                    read.text.find("IY") == std::string::npos;
             const std::uint16_t address = idlePrefix ? kOrigin + 1 : kOrigin;
             const Encoding encoding = encodeLine(read.text, address);
             ASSERT_TRUE(encoding.errors.empty()) << encoding.errors.front();

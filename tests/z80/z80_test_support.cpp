@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <expression.h>
 #include <lexer.h>
+#include <map>
 #include <regex>
 #include <z80ex/z80ex_dasm.h>
 
@@ -18,19 +19,11 @@ Z80EX_BYTE readByte(Z80EX_WORD address, void* user) {
 }
 
 std::string canonical(std::string text) {
-    static const std::array<std::pair<std::string_view, std::string_view>, 7> kSpellings{{
-        {"IN_F (C)", "IN F,(C)"},
-        {"LD_A_I", "LD A,I"},
-        {"LD_A_R", "LD A,R"},
-        {"LD_R_A", "LD R,A"},
-        {"JP HL", "JP (HL)"},
-        {"JP IX", "JP (IX)"},
-        {"JP IY", "JP (IY)"},
-    }};
-    for (const auto& [odd, usual] : kSpellings) {
-        if (text == odd) {
-            text = usual;
-        }
+    static const std::map<std::string, std::string, std::less<>> kSpellings{
+        {"IN_F (C)", "IN F,(C)"}, {"LD_A_I", "LD A,I"}, {"LD_A_R", "LD A,R"}, {"LD_R_A", "LD R,A"},
+        {"JP HL", "JP (HL)"},     {"JP IX", "JP (IX)"}, {"JP IY", "JP (IY)"}};
+    if (const auto usual = kSpellings.find(text); usual != kSpellings.end()) {
+        text = usual->second;
     }
     // "RST 0x28" -> "RST 028h", "(IX+-2)" -> "(IX-2)", "(IX+0)" -> "(IX)".
     static const std::regex kHex("0x([0-9A-F]+)");
