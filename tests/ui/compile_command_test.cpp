@@ -58,7 +58,6 @@ void compileNewDocument(Window& w, const Folders& f) {
 // The window is enabled, without the hourglass, and a character typed into the box lands.
 void verifyUsable(Window& w) {
     QVERIFY(isReady(*w.window));
-    QVERIFY(!w.text()->isReadOnly());
     w.text()->moveCursor(QTextCursor::End);
     const int before = w.text()->document()->characterCount();
     QTest::keyClick(w.text(), Qt::Key_Q);
@@ -246,7 +245,6 @@ class CompileCommandTest : public QObject {
             w.open(path);
             verifyUsable(w);
             w.import(path);
-            QCOMPARE(w.window->documentPath(), QString());
             verifyUsable(w);
 
             w.warnings.clear();

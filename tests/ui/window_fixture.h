@@ -18,7 +18,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
-#include <deque>
 #include <memory>
 
 namespace corvane::test {
@@ -31,7 +30,7 @@ struct Window {
     // Questions the window asked, and the answers to give, in order. Without a scripted
     // answer a question is answered Discard where offered, otherwise Yes.
     QStringList questions;
-    std::deque<QMessageBox::StandardButton> answers;
+    QList<QMessageBox::StandardButton> answers;
     std::unique_ptr<MainWindow> window;
 
     explicit Window(const QString& appFolder = QStringLiteral("/app")) {
@@ -46,9 +45,7 @@ struct Window {
                                        QMessageBox::StandardButtons buttons) {
             questions << question;
             if (!answers.empty()) {
-                const QMessageBox::StandardButton answer = answers.front();
-                answers.pop_front();
-                return answer;
+                return answers.takeFirst();
             }
             return buttons.testFlag(QMessageBox::Discard) ? QMessageBox::Discard : QMessageBox::Yes;
         });
