@@ -46,31 +46,27 @@ TEST(DocumentBuild, HeaderMisfitsAsTheWindowSaysThem) {
 }
 
 TEST(DocumentBuild, ARequestFromADocumentFileAsItStands) {
-    struct Case {
-        const char* name;
-        std::string bytes; // no file when empty
-        std::string refusal;
-        bool refusalNamesFile = false;
-    };
-    const Case cases[] = {
+    // Each case's name, its file's bytes (no file when empty) and a part of the refusal. Only the
+    // reader's refusal, of a file it cannot open, names the file.
+    const std::tuple<const char*, std::string, std::string> cases[] = {
         {"a sound document", "My story\r\nstory\r\nHello\r\n", ""},
         {"too short", "My story\r\nstory\r\n",
          "it is not a Corvane document as it stands: it has fewer than three lines"},
         {"UTF-8", "Caf\xC3\xA9\r\ncafe\r\nText\r\n", "it is UTF-8 text"},
         {"a header longer than its field", std::string(21, 'L') + "\r\nlong\r\nText\r\n",
          "it is not a Corvane document as it stands: its first line has 21 characters"},
-        {"no file", "", ": cannot be opened", true},
+        {"no file", "", ": cannot be opened"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, bytes, refusal] : cases) {
+        SCOPED_TRACE(name);
         TempFolder folder;
         const std::string path = folder.file("story.txt");
-        if (!c.bytes.empty()) {
-            writeFile(path, c.bytes);
+        if (!bytes.empty()) {
+            writeFile(path, bytes);
         }
         const DocumentFileRequest asked = documentFileRequest(path, "/out", "/app");
-        EXPECT_EQ(asked.refusalNamesFile, c.refusalNamesFile);
-        if (c.refusal.empty()) {
+        EXPECT_EQ(asked.refusalNamesFile, bytes.empty());
+        if (refusal.empty()) {
             ASSERT_TRUE(asked.request) << asked.refusal;
             const BuildRequest& r = *asked.request;
             EXPECT_EQ(
@@ -80,9 +76,8 @@ TEST(DocumentBuild, ARequestFromADocumentFileAsItStands) {
             continue;
         }
         EXPECT_FALSE(asked.request);
-        EXPECT_NE(asked.refusal.find(c.refusal), std::string::npos) << asked.refusal;
-        // The reader names the file once; a reason about the document leaves it to the caller.
-        EXPECT_EQ(asked.refusal.find(path) != std::string::npos, c.refusalNamesFile);
+        EXPECT_NE(asked.refusal.find(refusal), std::string::npos) << asked.refusal;
+        EXPECT_EQ(asked.refusal.find(path) != std::string::npos, bytes.empty());
     }
 }
 

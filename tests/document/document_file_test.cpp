@@ -132,12 +132,13 @@ TEST_F(DocumentFile, ReadersProcessEventsBeforeEveryTwentiethTextLine) {
 TEST_F(DocumentFile, HandsEachLineToItsCallbackAsRead) {
     writeFile(path, "Prog\r\ncalc\r\none\r\n\r\nthree");
     std::vector<std::string> seen;
-    ReadCallbacks callbacks;
-    callbacks.programName = [&](std::string_view v) { seen.push_back("name:" + std::string(v)); };
-    callbacks.calculatorFileName = [&](std::string_view v) {
-        seen.push_back("file:" + std::string(v));
+    const auto record = [&seen](std::string what) {
+        return [&seen, what](std::string_view v) { seen.push_back(what + std::string(v)); };
     };
-    callbacks.textLine = [&](std::string_view v) { seen.push_back("line:" + std::string(v)); };
+    ReadCallbacks callbacks;
+    callbacks.programName = record("name:");
+    callbacks.calculatorFileName = record("file:");
+    callbacks.textLine = record("line:");
     ASSERT_TRUE(readDocumentFile(path, callbacks).ok);
     EXPECT_EQ(seen, (std::vector<std::string>{"name:Prog", "file:calc", "line:one",
                                               "line:", "line:three"}));
