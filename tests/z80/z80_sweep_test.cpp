@@ -141,6 +141,7 @@ TEST(Z80Mnemonics, AreRecognisedInAnyLetterCase) {
     for (const auto& [name, known] : rows) {
         EXPECT_EQ(isMnemonic(name), known) << name;
     }
+    EXPECT_EQ(encodeLine("ldirx").errors, std::vector<std::string>{"unknown instruction 'ldirx'"});
 }
 
 } // namespace
