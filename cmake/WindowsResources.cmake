@@ -1,3 +1,17 @@
+# Windows numbers a version in four parts, where the project's version may give fewer: the
+# parts it leaves out are 0 (0.6 is 0.6.0.0). The version resource takes the same numbers
+# separated by commas.
+set(CORVANE_WINDOWS_VERSION ${PROJECT_VERSION_MAJOR})
+foreach(part MINOR PATCH)
+  if(PROJECT_VERSION_${part})
+    string(APPEND CORVANE_WINDOWS_VERSION .${PROJECT_VERSION_${part}})
+  else()
+    string(APPEND CORVANE_WINDOWS_VERSION .0)
+  endif()
+endforeach()
+string(APPEND CORVANE_WINDOWS_VERSION .0)
+string(REPLACE . , corvane_rc_version ${CORVANE_WINDOWS_VERSION})
+
 # corvane_add_version_resource(TARGET DESCRIPTION [ICON file.ico])
 # On Windows, gives the program a version resource (the version, the publisher and the
 # copyright from the top-level CMakeLists.txt) and, with ICON, the icon Explorer shows for it.
@@ -8,14 +22,6 @@ function(corvane_add_version_resource target description)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "ICON" "")
   set(corvane_rc_name ${target})
   set(corvane_rc_description ${description})
-  set(corvane_rc_minor 0)
-  set(corvane_rc_patch 0)
-  if(PROJECT_VERSION_MINOR)
-    set(corvane_rc_minor ${PROJECT_VERSION_MINOR})
-  endif()
-  if(PROJECT_VERSION_PATCH)
-    set(corvane_rc_patch ${PROJECT_VERSION_PATCH})
-  endif()
   set(corvane_rc_icon "")
   if(arg_ICON)
     # The lowest-numbered icon is the one Explorer shows for the program.

@@ -147,9 +147,6 @@ const std::vector<Cable>& userCables() {
 std::string_view cableTitle(Cable cable) {
     return infoOf(cable).title;
 }
-std::string_view cableName(Cable cable) {
-    return infoOf(cable).name;
-}
 
 std::optional<Cable> cableFromName(std::string_view name) {
     for (const auto& info : kCables) {

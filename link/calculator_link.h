@@ -29,8 +29,7 @@ struct CableChoice {
 const std::vector<Cable>& userCables();
 // "SilverLink (USB)", "Grey link (serial)", ...
 std::string_view cableTitle(Cable cable);
-// The short name of the command line: silverlink, grey, black, usb, virtual.
-std::string_view cableName(Cable cable);
+// The cable the command line names: silverlink, grey, black, usb, virtual.
 std::optional<Cable> cableFromName(std::string_view name);
 
 // The ways a send can end.

@@ -1024,10 +1024,6 @@ static_assert(glyphsMatchTheFont(), "a glyph's width differs from the small font
 
 } // namespace
 
-std::span<const Glyph> calculatorGlyphs() {
-    return kGlyphs;
-}
-
 const Glyph* glyphFor(std::uint8_t code) {
     static const std::array<const Glyph*, 256> byCode = [] {
         std::array<const Glyph*, 256> table{};

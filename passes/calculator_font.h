@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string_view>
 
 namespace corvane {
@@ -19,8 +18,6 @@ struct Glyph {
 
     int width() const { return static_cast<int>(rows[0].size()); }
 };
-
-std::span<const Glyph> calculatorGlyphs();
 
 // The glyph of `code`, or nullptr for a code the map never produces.
 const Glyph* glyphFor(std::uint8_t code);
